@@ -1,0 +1,44 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace tavrilux {
+
+// Where one defaults domain is kept between runs.
+//
+// Contract:
+// - load() returns the stored text, or nothing when the domain has never been written.
+// - setAside() moves the stored text out of the way under a new name (never over an older one)
+//   so that a later store() cannot destroy what the user had; it is called when the text is
+//   unreadable.
+// - store() replaces the stored text as a whole: a reader sees the old text or the new one,
+//   never a part. It returns false on failure, with the reason in lastError().
+// - load() and setAside() are called before any store(); store() may be called from a worker
+//   thread, but never concurrently with itself.
+class DomainStorage {
+public:
+    DomainStorage() = default;
+    virtual ~DomainStorage() = default;
+    DomainStorage(const DomainStorage&) = delete;
+    DomainStorage& operator=(const DomainStorage&) = delete;
+
+    virtual std::optional<std::string> load() = 0;
+    virtual void setAside() = 0;
+    virtual bool store(const std::string& text) = 0;
+    virtual std::string lastError() const = 0;
+    // Where the domain lives, for messages.
+    virtual std::string location() const = 0;
+};
+
+// Keeps nothing: the domain lives only as long as the process.
+class MemoryDomainStorage final : public DomainStorage {
+public:
+    std::optional<std::string> load() override { return std::nullopt; }
+    void setAside() override {}
+    bool store(const std::string&) override { return true; }
+    std::string lastError() const override { return {}; }
+    std::string location() const override { return "memory"; }
+};
+
+} // namespace tavrilux

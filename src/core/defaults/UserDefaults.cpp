@@ -1,0 +1,245 @@
+#include "core/defaults/UserDefaults.h"
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace tavrilux {
+
+namespace {
+
+using nlohmann::json;
+
+std::optional<double> exactDouble(const json& value) {
+    if (value.is_number_float()) {
+        return value.get<double>();
+    }
+    if (value.is_number_unsigned()) {
+        const auto u = value.get<std::uint64_t>();
+        const auto d = static_cast<double>(u);
+        if (d < 18446744073709551616.0 && static_cast<std::uint64_t>(d) == u) {
+            return d;
+        }
+        return std::nullopt;
+    }
+    if (value.is_number_integer()) {
+        const auto i = value.get<std::int64_t>();
+        const auto d = static_cast<double>(i);
+        if (d < 9223372036854775808.0 && static_cast<std::int64_t>(d) == i) {
+            return d;
+        }
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+std::string decimalText(const json& number) {
+    if (!number.is_number_float()) {
+        return number.dump(); // integers print exactly
+    }
+    const double d = number.get<double>();
+    if (std::isfinite(d) && d == std::floor(d) && std::fabs(d) < 1e15) {
+        return std::to_string(static_cast<long long>(d));
+    }
+    return number.dump(); // shortest text that reads back to the same double
+}
+
+} // namespace
+
+UserDefaults::UserDefaults(std::unique_ptr<DomainStorage> storage,
+                           std::chrono::milliseconds coalesce)
+    : storage_(std::move(storage)), coalesce_(coalesce) {
+    if (auto text = storage_->load()) {
+        auto parsed = json::parse(*text, nullptr, /*allow_exceptions=*/false);
+        if (parsed.is_object()) {
+            values_ = std::move(parsed);
+        } else {
+            std::fprintf(stderr, "tavrilux: %s is not a JSON object; kept aside, starting empty\n",
+                         storage_->location().c_str());
+            storage_->setAside();
+        }
+    }
+}
+
+UserDefaults::~UserDefaults() {
+    flush();
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    if (writer_.joinable()) {
+        writer_.join();
+    }
+}
+
+bool UserDefaults::hasValue(std::string_view key) const {
+    std::lock_guard lock(mutex_);
+    auto it = values_.find(key);
+    return it != values_.end() && !it->is_null();
+}
+
+std::optional<nlohmann::json> UserDefaults::object(std::string_view key) const {
+    std::lock_guard lock(mutex_);
+    auto it = values_.find(key);
+    if (it == values_.end() || it->is_null()) {
+        return std::nullopt;
+    }
+    return *it;
+}
+
+std::optional<bool> UserDefaults::boolValue(std::string_view key) const {
+    std::lock_guard lock(mutex_);
+    auto it = values_.find(key);
+    if (it == values_.end()) {
+        return std::nullopt;
+    }
+    if (it->is_boolean()) {
+        return it->get<bool>();
+    }
+    if (auto number = exactDouble(*it)) {
+        if (*number == 0.0) {
+            return false;
+        }
+        if (*number == 1.0) {
+            return true;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<double> UserDefaults::doubleValue(std::string_view key) const {
+    std::lock_guard lock(mutex_);
+    auto it = values_.find(key);
+    if (it == values_.end()) {
+        return std::nullopt;
+    }
+    return exactDouble(*it);
+}
+
+std::optional<std::string> UserDefaults::stringValue(std::string_view key) const {
+    std::lock_guard lock(mutex_);
+    auto it = values_.find(key);
+    if (it == values_.end()) {
+        return std::nullopt;
+    }
+    if (it->is_string()) {
+        return it->get<std::string>();
+    }
+    if (it->is_number()) {
+        return decimalText(*it);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::vector<std::string>> UserDefaults::stringArrayValue(std::string_view key) const {
+    std::lock_guard lock(mutex_);
+    auto it = values_.find(key);
+    if (it == values_.end() || !it->is_array()) {
+        return std::nullopt;
+    }
+    std::vector<std::string> result;
+    result.reserve(it->size());
+    for (const auto& element : *it) {
+        if (!element.is_string()) {
+            return std::nullopt;
+        }
+        result.push_back(element.get<std::string>());
+    }
+    return result;
+}
+
+void UserDefaults::setBool(std::string_view key, bool value) { put(key, value); }
+
+void UserDefaults::setDouble(std::string_view key, double value) {
+    // JSON has no NaN or infinity; null reads back as absent, in memory and from the file alike.
+    put(key, std::isfinite(value) ? json(value) : json(nullptr));
+}
+
+void UserDefaults::setString(std::string_view key, std::string value) {
+    put(key, std::move(value));
+}
+
+void UserDefaults::setStringArray(std::string_view key, const std::vector<std::string>& value) {
+    put(key, json(value));
+}
+
+void UserDefaults::remove(std::string_view key) {
+    {
+        std::lock_guard lock(mutex_);
+        auto it = values_.find(key);
+        if (it == values_.end()) {
+            return;
+        }
+        values_.erase(it);
+        ++version_;
+        ensureWriter();
+    }
+    wake_.notify_one();
+}
+
+void UserDefaults::put(std::string_view key, nlohmann::json value) {
+    {
+        std::lock_guard lock(mutex_);
+        values_[std::string(key)] = std::move(value);
+        ++version_;
+        ensureWriter();
+    }
+    wake_.notify_one();
+}
+
+void UserDefaults::ensureWriter() {
+    if (!writer_.joinable()) {
+        writer_ = std::thread([this] { writerLoop(); });
+    }
+}
+
+void UserDefaults::flush() {
+    std::unique_lock lock(mutex_);
+    const auto target = version_;
+    if (storedVersion_ >= target) {
+        return;
+    }
+    flushRequested_ = true;
+    wake_.notify_all();
+    stored_.wait(lock, [&] { return storedVersion_ >= target; });
+}
+
+std::uint64_t UserDefaults::storeCount() const {
+    std::lock_guard lock(mutex_);
+    return storeCount_;
+}
+
+void UserDefaults::writerLoop() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [&] { return stopping_ || version_ != storedVersion_; });
+        if (version_ == storedVersion_) {
+            return; // stopping with nothing left to write
+        }
+        // Coalesce a burst of writes into one store, unless someone waits for it.
+        if (!flushRequested_ && !stopping_) {
+            wake_.wait_for(lock, coalesce_, [&] { return flushRequested_ || stopping_; });
+        }
+        flushRequested_ = false;
+        const auto version = version_;
+        const std::string text =
+            values_.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+        lock.unlock();
+        const bool ok = storage_->store(text);
+        const std::string error = ok ? std::string() : storage_->lastError();
+        lock.lock();
+        ++storeCount_;
+        storedVersion_ = version;
+        if (!ok && !failureReported_) {
+            failureReported_ = true;
+            std::fprintf(stderr, "tavrilux: cannot save settings to %s: %s\n",
+                         storage_->location().c_str(), error.c_str());
+        } else if (ok) {
+            failureReported_ = false;
+        }
+        stored_.notify_all();
+    }
+}
+
+} // namespace tavrilux

@@ -1,0 +1,89 @@
+#include "platform/linux/JsonFileStorage.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace tavrilux::linux_platform {
+
+namespace fs = std::filesystem;
+
+JsonFileStorage::JsonFileStorage(fs::path file) : file_(std::move(file)) {}
+
+std::optional<std::string> JsonFileStorage::load() {
+    std::ifstream in(file_, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void JsonFileStorage::setAside() {
+    // Never overwrite an earlier corrupt copy: the first free name wins.
+    fs::path target = file_;
+    target += ".corrupt";
+    for (int n = 1; fs::exists(target) && n < 1000; ++n) {
+        target = file_;
+        target += ".corrupt." + std::to_string(n);
+    }
+    std::error_code error;
+    fs::rename(file_, target, error);
+    if (error) {
+        lastError_ = error.message();
+    }
+}
+
+bool JsonFileStorage::store(const std::string& text) {
+    std::string temp = file_.string() + ".tmp-XXXXXX";
+    const int fd = mkstemp(temp.data());
+    if (fd < 0) {
+        lastError_ = std::strerror(errno);
+        return false;
+    }
+    const char* data = text.data();
+    std::size_t left = text.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, left);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            lastError_ = std::strerror(errno);
+            ::close(fd);
+            ::unlink(temp.c_str());
+            return false;
+        }
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    // mkstemp makes the file 0600, which is what settings want.
+    if (::fsync(fd) != 0 || ::close(fd) != 0) {
+        lastError_ = std::strerror(errno);
+        ::unlink(temp.c_str());
+        return false;
+    }
+    if (::rename(temp.c_str(), file_.c_str()) != 0) {
+        lastError_ = std::strerror(errno);
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+DefaultsRegistry::StorageFactory JsonFileStorage::factoryIn(fs::path folder) {
+    return [folder = std::move(folder)](const std::string& domain) -> std::unique_ptr<DomainStorage> {
+        std::error_code error;
+        fs::create_directories(folder, error);
+        if (error || ::access(folder.c_str(), W_OK | X_OK) != 0) {
+            return nullptr;
+        }
+        return std::make_unique<JsonFileStorage>(folder / (domain + ".json"));
+    };
+}
+
+} // namespace tavrilux::linux_platform

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "core/defaults/DefaultsRegistry.h"
+#include "core/defaults/DomainStorage.h"
+
+#include <filesystem>
+#include <string>
+
+namespace tavrilux::linux_platform {
+
+// A defaults domain kept as one JSON file. Writes go to a temporary file in the same folder,
+// are flushed to disk and renamed over the old file, so a crash never leaves a partial file.
+class JsonFileStorage final : public DomainStorage {
+public:
+    explicit JsonFileStorage(std::filesystem::path file);
+
+    std::optional<std::string> load() override;
+    void setAside() override;
+    bool store(const std::string& text) override;
+    std::string lastError() const override { return lastError_; }
+    std::string location() const override { return file_.string(); }
+
+    // Files named <domain>.json in `folder`; a domain whose folder cannot be created or written
+    // cannot be opened.
+    static DefaultsRegistry::StorageFactory factoryIn(std::filesystem::path folder);
+
+private:
+    std::filesystem::path file_;
+    std::string lastError_;
+};
+
+} // namespace tavrilux::linux_platform
