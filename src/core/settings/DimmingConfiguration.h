@@ -18,7 +18,9 @@ constexpr double clampToRange(double x, double lo, double hi) {
 }
 
 // The tint layer's alpha for an intensity: the 0...1 clamp.
-constexpr double overlayAlpha(double intensity) { return clampToRange(intensity, 0.0, 1.0); }
+constexpr double overlayAlpha(double intensity) {
+    return clampToRange(intensity, 0.0, 1.0);
+}
 
 // One immutable snapshot of the dimming look. The only constructor clamps every number.
 class DimmingConfiguration final {
