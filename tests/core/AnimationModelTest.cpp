@@ -1,0 +1,165 @@
+#include "core/animation/AnimationConstants.h"
+#include "core/animation/Layer.h"
+#include "fakes/VirtualMainQueue.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace tavrilux {
+namespace {
+
+using fakes::VirtualMainQueue;
+
+TEST(TimingFunctionTest, NamedCurvesHaveTheUsualControlPoints) {
+    const auto& easeIn = AnimationConstants::TimingFunction::easeIn();
+    const auto& easeOut = AnimationConstants::TimingFunction::easeOut();
+    const auto& both = AnimationConstants::TimingFunction::easeInEaseOut();
+    EXPECT_EQ(easeIn, MediaTimingFunction(0.42, 0.0, 1.0, 1.0));
+    EXPECT_EQ(easeOut, MediaTimingFunction(0.0, 0.0, 0.58, 1.0));
+    EXPECT_EQ(both, MediaTimingFunction(0.42, 0.0, 0.58, 1.0));
+    // Made once: the same object every time.
+    EXPECT_EQ(&easeOut, &AnimationConstants::TimingFunction::easeOut());
+}
+
+TEST(TimingFunctionTest, CurvesStartSlowOrFastAsNamed) {
+    const auto easeIn = MediaTimingFunction::easeIn();
+    const auto easeOut = MediaTimingFunction::easeOut();
+    const auto both = MediaTimingFunction::easeInEaseOut();
+    EXPECT_DOUBLE_EQ(easeIn.valueAt(0.0), 0.0);
+    EXPECT_DOUBLE_EQ(easeIn.valueAt(1.0), 1.0);
+    EXPECT_LT(easeIn.valueAt(0.25), 0.25);
+    EXPECT_GT(easeOut.valueAt(0.25), 0.25);
+    EXPECT_NEAR(both.valueAt(0.5), 0.5, 1e-6);
+    EXPECT_NEAR(MediaTimingFunction::linear().valueAt(0.3), 0.3, 1e-6);
+    // Out-of-range fractions clamp; NaN counts as not started.
+    EXPECT_DOUBLE_EQ(easeOut.valueAt(-1.0), 0.0);
+    EXPECT_DOUBLE_EQ(easeOut.valueAt(2.0), 1.0);
+}
+
+TEST(TimingFunctionTest, CurvesAreMonotonic) {
+    for (const auto& curve : {MediaTimingFunction::easeIn(), MediaTimingFunction::easeOut(),
+                              MediaTimingFunction::easeInEaseOut()}) {
+        double previous = 0.0;
+        for (int i = 1; i <= 100; ++i) {
+            const double v = curve.valueAt(i / 100.0);
+            EXPECT_GE(v, previous - 1e-12);
+            previous = v;
+        }
+    }
+}
+
+struct LayerTest : ::testing::Test {
+    VirtualMainQueue queue;
+    std::shared_ptr<AnimationHost> host = std::make_shared<AnimationHost>(queue);
+    Layer layer{host};
+
+    BasicAnimation fade(double to, double seconds, FillMode fill = FillMode::forwards) {
+        BasicAnimation a;
+        a.keyPath = "opacity";
+        a.toValue = to;
+        a.duration = Seconds{seconds};
+        a.fillMode = fill;
+        return a;
+    }
+};
+
+TEST_F(LayerTest, PresentationFollowsTheAnimationAndEndsAtTheModelValue) {
+    layer.setValue("opacity", 0.0);
+    layer.addAnimation(fade(1.0, 1.0), "fade");
+    layer.setValue("opacity", 1.0);
+    EXPECT_DOUBLE_EQ(layer.presentationDouble("opacity"), 0.0);
+    queue.advance(Seconds{0.5});
+    EXPECT_NEAR(layer.presentationDouble("opacity"), 0.5, 1e-9);
+    EXPECT_TRUE(layer.hasAnimations());
+    queue.advance(Seconds{0.5});
+    EXPECT_DOUBLE_EQ(layer.presentationDouble("opacity"), 1.0);
+    EXPECT_FALSE(layer.hasAnimations());
+}
+
+TEST_F(LayerTest, NewAnimationUnderTheSameKeyStartsFromThePresentationValue) {
+    layer.setValue("opacity", 0.0);
+    layer.addAnimation(fade(1.0, 1.0), "fade");
+    layer.setValue("opacity", 1.0);
+    queue.advance(Seconds{0.25});
+    layer.addAnimation(fade(0.0, 1.0), "fade");
+    layer.setValue("opacity", 0.0);
+    EXPECT_EQ(layer.animationKeys(), std::vector<std::string>{"fade"});
+    EXPECT_NEAR(layer.presentationDouble("opacity"), 0.25, 1e-9);
+    queue.advance(Seconds{0.5});
+    EXPECT_NEAR(layer.presentationDouble("opacity"), 0.125, 1e-9);
+}
+
+TEST_F(LayerTest, CompletionsRunAsTasksAndTellWhetherTheAnimationFinished) {
+    std::vector<bool> results;
+    auto first = fade(1.0, 1.0);
+    first.completion = [&](bool finished) { results.push_back(finished); };
+    layer.addAnimation(first, "fade");
+    auto second = fade(0.5, 0.5);
+    second.completion = [&](bool finished) { results.push_back(finished); };
+    layer.addAnimation(second, "fade");
+    EXPECT_TRUE(results.empty()) << "never inside the call";
+    queue.runUntilIdle();
+    EXPECT_EQ(results, std::vector<bool>{false});
+    queue.advance(Seconds{0.5});
+    EXPECT_EQ(results, (std::vector<bool>{false, true}));
+}
+
+TEST_F(LayerTest, RemovedAnimationShowsTheModelValueAtOnce) {
+    layer.setValue("opacity", 0.2);
+    layer.addAnimation(fade(1.0, 1.0), "fade");
+    queue.advance(Seconds{0.5});
+    layer.removeAnimation("fade");
+    EXPECT_DOUBLE_EQ(layer.presentationDouble("opacity"), 0.2);
+}
+
+TEST_F(LayerTest, FillModesDecideWhatShowsBeforeTheBeginTime) {
+    layer.setValue("opacity", 0.9);
+    auto both = fade(1.0, 1.0, FillMode::both);
+    both.fromValue = 0.0;
+    both.beginTime = queue.now() + Seconds{0.5};
+    layer.addAnimation(both, "held");
+    queue.advance(Seconds{0.25});
+    EXPECT_DOUBLE_EQ(layer.presentationDouble("opacity"), 0.0) << "held at its start value";
+
+    auto forwards = fade(1.0, 1.0, FillMode::forwards);
+    forwards.fromValue = 0.0;
+    forwards.beginTime = queue.now() + Seconds{0.5};
+    layer.removeAnimation("held");
+    layer.addAnimation(forwards, "held");
+    EXPECT_DOUBLE_EQ(layer.presentationDouble("opacity"), 0.9) << "model value before it begins";
+    queue.advance(Seconds{1.0});
+    EXPECT_NEAR(layer.presentationDouble("opacity"), 0.5, 1e-9);
+}
+
+TEST_F(LayerTest, ColoursBlendComponentWise) {
+    layer.setValue("backgroundColor", RgbaColor::clear());
+    BasicAnimation a;
+    a.keyPath = "backgroundColor";
+    a.toValue = RgbaColor{1.0, 0.5, 0.0, 0.8};
+    a.duration = Seconds{1.0};
+    layer.addAnimation(a, "dimColor");
+    queue.advance(Seconds{0.5});
+    const RgbaColor c = layer.presentationColor("backgroundColor");
+    EXPECT_NEAR(c.red, 0.5, 1e-9);
+    EXPECT_NEAR(c.green, 0.25, 1e-9);
+    EXPECT_NEAR(c.alpha, 0.4, 1e-9);
+}
+
+TEST_F(LayerTest, ChangesAreReportedAndDestroyedLayersRunNoCompletion) {
+    int changes = 0;
+    host->setChangeHandler([&] { ++changes; });
+    bool ran = false;
+    {
+        Layer shortLived(host);
+        auto a = fade(1.0, 1.0);
+        a.completion = [&](bool) { ran = true; };
+        shortLived.addAnimation(a, "fade");
+        EXPECT_GE(changes, 1);
+    }
+    queue.advance(Seconds{2.0});
+    EXPECT_FALSE(ran);
+}
+
+} // namespace
+} // namespace tavrilux
