@@ -3,6 +3,7 @@
 #include "core/focus/Identifiers.h"
 #include "core/focus/ScreenFocusTarget.h"
 
+#include <optional>
 #include <utility>
 #include <variant>
 
@@ -36,10 +37,10 @@ public:
         const auto* focused = std::get_if<FocusedWindow>(&value_);
         return focused != nullptr ? &focused->target : nullptr;
     }
-    // The window a `dimAll` is ordered above, or null for `focusedWindow`.
-    const WindowNumber* aboveWindowNumber() const {
+    // The window a `dimAll` is ordered above; none for `focusedWindow`.
+    std::optional<WindowNumber> aboveWindowNumber() const {
         const auto* dim = std::get_if<DimAll>(&value_);
-        return dim != nullptr ? &dim->aboveWindowNumber : nullptr;
+        return dim != nullptr ? std::optional<WindowNumber>(dim->aboveWindowNumber) : std::nullopt;
     }
     const std::variant<FocusedWindow, DimAll>& value() const { return value_; }
 
