@@ -1,0 +1,27 @@
+#pragma once
+
+#include "core/focus/Identifiers.h"
+#include "core/geometry/Rect.h"
+
+#include <optional>
+#include <string>
+
+namespace tavrilux {
+
+// What is in front on one display: the application whose window leads there, its front-most and
+// back-most windows on that display, and the frame of its main window there. Compares all six
+// fields exactly.
+struct ScreenFocusTarget final {
+    DisplayID screenID = 0;
+    ProcessID ownerPID = 0;
+    // The application key; absent when the application has none.
+    std::optional<std::string> bundleIdentifier;
+    WindowNumber topWindowNumber = 0;
+    // The overlay is ordered just below this window.
+    WindowNumber anchorWindowNumber = 0;
+    Rect windowFrame;
+
+    friend bool operator==(const ScreenFocusTarget&, const ScreenFocusTarget&) = default;
+};
+
+} // namespace tavrilux

@@ -1,0 +1,245 @@
+#include "core/focus/FocusDetection.h"
+#include "fakes/FakeDesktop.h"
+
+#include <gtest/gtest.h>
+
+namespace tavrilux {
+namespace {
+
+using fakes::FakeDesktop;
+
+constexpr ProcessID kOwn = 10;
+constexpr ProcessID kEditor = 100;
+constexpr ProcessID kBrowser = 200;
+constexpr ProcessID kPanel = 300;
+
+// Two 1000x800 displays side by side; the left one is primary.
+class FocusDetectionTest : public ::testing::Test {
+protected:
+    FocusDetectionTest() {
+        desktop.addScreen(1, Rect{0, 0, 1000, 800}, "UUID-LEFT");
+        desktop.addScreen(2, Rect{1000, 0, 1000, 800}, "UUID-RIGHT");
+        desktop.addProcess(kOwn, "com.mirtal.tavrilux", ActivationPolicy::accessory);
+        desktop.addProcess(kEditor, "org.example.Editor");
+        desktop.addProcess(kBrowser, std::nullopt);
+        desktop.addProcess(kPanel, "org.example.Panel", ActivationPolicy::accessory);
+    }
+
+    FocusScene scene() {
+        auto snapshot = desktop.captureSnapshot();
+        EXPECT_TRUE(snapshot.has_value());
+        const auto screens = screenGeometries(desktop.screens(), desktop);
+        return FocusDetection::buildScene(*snapshot, screens, kOwn,
+                                          windowApplicationLookup(desktop), [&](ProcessID pid) {
+                                              auto app = desktop.runningApplication(pid);
+                                              return app ? app->bundleIdentifier : std::nullopt;
+                                          });
+    }
+
+    FakeDesktop desktop;
+};
+
+TEST_F(FocusDetectionTest, EmptyWindowListGivesEmptyScene) {
+    EXPECT_EQ(scene(), FocusScene{});
+}
+
+TEST_F(FocusDetectionTest, OneApplicationPerDisplayWithTopAnchorAndMainFrame) {
+    desktop.addWindow(11, kEditor, {100, 100, 50, 50});   // small, front-most on the left
+    desktop.addWindow(12, kBrowser, {1100, 0, 600, 400}); // right display
+    desktop.addWindow(13, kEditor, {200, 200, 400, 300}); // editor's main window
+    desktop.addWindow(14, kEditor, {0, 0, 900, 700});     // editor's back-most window
+    const auto result = scene();
+
+    ASSERT_EQ(result.targets.size(), 2u);
+    const auto& left = result.targets.at(1);
+    EXPECT_EQ(left.screenID, 1u);
+    EXPECT_EQ(left.ownerPID, kEditor);
+    EXPECT_EQ(left.bundleIdentifier, "org.example.Editor");
+    EXPECT_EQ(left.topWindowNumber, 11);
+    EXPECT_EQ(left.anchorWindowNumber, 14);
+    // Flipped with the primary display's height: y = 800 - 200 - 300.
+    EXPECT_EQ(left.windowFrame, (Rect{200, 300, 400, 300}));
+
+    const auto& right = result.targets.at(2);
+    EXPECT_EQ(right.ownerPID, kBrowser);
+    EXPECT_EQ(right.bundleIdentifier, std::nullopt);
+    EXPECT_EQ(right.topWindowNumber, 12);
+    EXPECT_EQ(right.anchorWindowNumber, 12);
+    EXPECT_EQ(result.activeScreenID, 1u);
+    EXPECT_FALSE(result.isMissionControlActive);
+}
+
+TEST_F(FocusDetectionTest, MalformedAndEmptyEntriesTakePartInNothing) {
+    desktop.addEntry(WindowInfo{20, kBrowser, 0, std::nullopt});                     // no bounds
+    desktop.addEntry(WindowInfo{21, std::nullopt, 0, WindowBounds{0, 0, 500, 500}}); // no owner
+    desktop.addEntry(WindowInfo{22, kBrowser, std::nullopt, WindowBounds{0, 0, 500, 500}});
+    desktop.addEntry(WindowInfo{std::nullopt, kBrowser, 0, WindowBounds{0, 0, 500, 500}});
+    desktop.addWindow(23, kBrowser, {0, 0, 0, 500});
+    desktop.addWindow(24, kBrowser, {0, 0, 500, 0});
+    desktop.addWindow(25, kEditor, {10, 10, 300, 300});
+    const auto result = scene();
+    ASSERT_EQ(result.targets.size(), 1u);
+    EXPECT_EQ(result.targets.at(1).ownerPID, kEditor);
+    EXPECT_EQ(result.targets.at(1).anchorWindowNumber, 25);
+}
+
+TEST_F(FocusDetectionTest, WindowRecordsFlipAgainstThePrimaryDisplayHeight) {
+    WindowSnapshot snapshot{{WindowInfo{1, kEditor, 0, WindowBounds{10, 20, 30, 40}}}};
+    // A taller display at the origin listed second is still the reference.
+    const std::vector<ScreenGeometry> screens{{7, Rect{-500, 0, 500, 300}},
+                                              {8, Rect{0, 0, 1000, 600}}};
+    EXPECT_EQ(snapshot.windowRecords(screens).at(0).frame, (Rect{10, 600 - 20 - 40, 30, 40}));
+    // No display at the origin: the first display's height.
+    const std::vector<ScreenGeometry> shifted{{7, Rect{5, 5, 500, 300}}, {8, Rect{0, 1, 10, 10}}};
+    EXPECT_EQ(snapshot.windowRecords(shifted).at(0).frame.y, 300 - 20 - 40);
+    // No display at all: the reference is 0.
+    EXPECT_EQ(snapshot.windowRecords({}).at(0).frame.y, -60);
+}
+
+TEST_F(FocusDetectionTest, NoScreensGiveNoTargets) {
+    desktop.clearScreens();
+    desktop.addWindow(1, kEditor, {0, 0, 500, 500});
+    const auto result = scene();
+    EXPECT_TRUE(result.targets.empty());
+    EXPECT_EQ(result.activeScreenID, std::nullopt);
+}
+
+TEST_F(FocusDetectionTest, StraddlingWindowLeadsOnBothDisplaysWithPerDisplayAnchorAndFrame) {
+    desktop.addWindow(1, kEditor, {800, 100, 400, 300});  // straddles both
+    desktop.addWindow(2, kEditor, {1500, 100, 300, 300}); // right only
+    desktop.addWindow(3, kEditor, {100, 100, 200, 200});  // left only
+    desktop.addWindow(4, kBrowser, {1200, 50, 500, 500}); // right, behind
+    const auto result = scene();
+    const auto& left = result.targets.at(1);
+    const auto& right = result.targets.at(2);
+    EXPECT_EQ(left.topWindowNumber, 1);
+    EXPECT_EQ(right.topWindowNumber, 1);
+    EXPECT_EQ(left.anchorWindowNumber, 3);
+    EXPECT_EQ(right.anchorWindowNumber, 2);
+    EXPECT_EQ(left.windowFrame, right.windowFrame);
+    // A window that only touches a display's edge is no candidate there.
+    desktop.removeWindow(1);
+    desktop.addWindow(5, kBrowser, {1000, 0, 100, 100});
+    desktop.raise(5);
+    EXPECT_EQ(scene().targets.at(1).topWindowNumber, 3);
+}
+
+TEST_F(FocusDetectionTest, AccessoryAndOwnWindowsArePassedOver) {
+    desktop.addWindow(1, kOwn, {0, 0, 1000, 800});
+    desktop.addWindow(2, kPanel, {0, 0, 1000, 30});
+    desktop.addWindow(3, 999, {0, 0, 1000, 800}); // not a running application
+    desktop.addWindow(4, kBrowser, {50, 50, 400, 400});
+    const auto result = scene();
+    EXPECT_EQ(result.targets.at(1).ownerPID, kBrowser);
+    EXPECT_EQ(result.targets.at(1).topWindowNumber, 4);
+    EXPECT_EQ(result.activeScreenID, 1u);
+}
+
+TEST_F(FocusDetectionTest, OnlyLayerZeroWindowsAreCandidates) {
+    desktop.addWindow(1, kEditor, {0, 0, 1000, 800}, 3);
+    desktop.addWindow(2, kBrowser, {50, 50, 400, 400});
+    desktop.addWindow(3, kBrowser, {60, 60, 400, 400}, 8);
+    const auto result = scene();
+    EXPECT_EQ(result.targets.at(1).ownerPID, kBrowser);
+    EXPECT_EQ(result.targets.at(1).anchorWindowNumber, 2);
+}
+
+TEST_F(FocusDetectionTest, SmallWindowsOnlyGiveTheTopWindowsFrame) {
+    desktop.addWindow(1, kEditor, {10, 10, 99, 400});
+    desktop.addWindow(2, kEditor, {10, 10, 400, 99});
+    const auto result = scene();
+    EXPECT_EQ(result.targets.at(1).windowFrame, (Rect{10, 800 - 10 - 400, 99, 400}));
+    EXPECT_EQ(result.targets.at(1).anchorWindowNumber, 2);
+}
+
+TEST_F(FocusDetectionTest, ActiveDisplayFollowsTheLargestShareOfTheMainWindow) {
+    desktop.addWindow(1, kEditor, {900, 0, 400, 300}); // 100 left, 300 right
+    EXPECT_EQ(scene().activeScreenID, 2u);
+    desktop.moveWindow(1, {800, 0, 400, 300}); // exactly half on each: the earlier display
+    EXPECT_EQ(scene().activeScreenID, 1u);
+}
+
+TEST_F(FocusDetectionTest, ActiveDisplayUsesTheMainWindowAcrossAllDisplays) {
+    desktop.addWindow(1, kEditor, {100, 100, 50, 50});    // small front window on the left
+    desktop.addWindow(2, kEditor, {1200, 100, 500, 500}); // main window on the right
+    EXPECT_EQ(scene().activeScreenID, 2u);
+}
+
+TEST_F(FocusDetectionTest, MainWindowOutsideEveryDisplayGivesNoActiveDisplay) {
+    desktop.addWindow(1, kEditor, {3000, 0, 400, 400}); // off every display
+    desktop.addWindow(2, kBrowser, {100, 100, 400, 400});
+    const auto result = scene();
+    EXPECT_EQ(result.activeScreenID, std::nullopt);
+    EXPECT_EQ(result.targets.at(1).ownerPID, kBrowser);
+    // Touching an edge only counts as nothing either.
+    desktop.moveWindow(1, {2000, 0, 400, 400});
+    EXPECT_EQ(scene().activeScreenID, std::nullopt);
+}
+
+TEST_F(FocusDetectionTest, DisplaysWithoutANumberShareTheMainDisplaysIdAndTheLaterTargetWins) {
+    desktop.clearScreens();
+    desktop.setMainDisplayID(42);
+    desktop.addScreen(std::nullopt, Rect{0, 0, 1000, 800});
+    desktop.addScreen(std::nullopt, Rect{1000, 0, 1000, 800});
+    desktop.addWindow(1, kEditor, {100, 100, 400, 400});
+    desktop.addWindow(2, kBrowser, {1100, 100, 400, 400});
+    auto result = scene();
+    ASSERT_EQ(result.targets.size(), 1u);
+    EXPECT_EQ(result.targets.at(42).ownerPID, kBrowser);
+    // A later display without a target leaves the earlier entry in place.
+    desktop.removeWindow(2);
+    result = scene();
+    EXPECT_EQ(result.targets.at(42).ownerPID, kEditor);
+}
+
+TEST_F(FocusDetectionTest, EachProcessIsLookedUpOncePerCallWhateverTheDisplays) {
+    desktop.addScreen(3, Rect{2000, 0, 1000, 800});
+    for (int i = 0; i < 3; ++i) {
+        desktop.addWindow(10 + i, kPanel, {i * 1000.0, 0, 1000, 30});
+        desktop.addWindow(20 + i, kEditor, {i * 1000.0 + 10, 40, 500, 500});
+    }
+    auto snapshot = desktop.captureSnapshot();
+    const auto screens = screenGeometries(desktop.screens(), desktop);
+    const auto records = snapshot->windowRecords(screens);
+    const auto targets =
+        FocusDetection::focusTargets(records, screens, kOwn, windowApplicationLookup(desktop));
+    EXPECT_EQ(targets.size(), 3u);
+    EXPECT_EQ(desktop.lookupCount(kPanel), 1);
+    EXPECT_EQ(desktop.lookupCount(kEditor), 1);
+}
+
+TEST_F(FocusDetectionTest, OverviewCountsOnlyOnItsLayerAndForItsOwner) {
+    desktop.addProcess(FakeDesktop::kOverviewPID + 1, std::string(kOverviewOwnerKey),
+                       ActivationPolicy::prohibited);
+    // The overview owner on another layer, and another process on the overview layer.
+    desktop.addWindow(1, FakeDesktop::kOverviewPID + 1, {0, 0, 10, 10}, 20);
+    desktop.addWindow(2, kEditor, {0, 0, 10, 10}, WindowSnapshot::kOverviewLayer);
+    EXPECT_FALSE(scene().isMissionControlActive);
+    // A zero-sized entry still counts: the test reads the raw list.
+    desktop.addEntry(
+        WindowInfo{3, FakeDesktop::kOverviewPID + 1, WindowSnapshot::kOverviewLayer, std::nullopt});
+    EXPECT_TRUE(scene().isMissionControlActive);
+}
+
+TEST_F(FocusDetectionTest, OverviewTestChecksTheLayerBeforeLookingUpTheOwner) {
+    desktop.addWindow(1, 555, {0, 0, 10, 10}, 5);
+    const auto snapshot = desktop.captureSnapshot();
+    int lookups = 0;
+    EXPECT_FALSE(snapshot->isMissionControlActive([&](ProcessID) {
+        ++lookups;
+        return std::optional<std::string>();
+    }));
+    EXPECT_EQ(lookups, 0);
+}
+
+TEST_F(FocusDetectionTest, SubPointFrameChangesMakeScenesUnequal) {
+    desktop.addWindow(1, kEditor, {100, 100, 400, 400});
+    const auto before = scene();
+    desktop.moveWindow(1, {100.25, 100, 400, 400});
+    EXPECT_NE(scene(), before);
+    desktop.moveWindow(1, {100, 100, 400, 400});
+    EXPECT_EQ(scene(), before);
+}
+
+} // namespace
+} // namespace tavrilux

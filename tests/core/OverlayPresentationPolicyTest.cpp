@@ -1,0 +1,138 @@
+#include "core/overlay/OverlayPresentationPolicy.h"
+
+#include <gtest/gtest.h>
+
+namespace tavrilux {
+namespace {
+
+DimmingConfiguration config(bool enabled = true, EffectMode mode = EffectMode::ambient) {
+    return DimmingConfiguration(enabled, 0.3, 0.5, OverlayColor::black, 0.2, mode, 0.5, 0.8, 0.4);
+}
+
+ScreenFocusTarget target(DisplayID display, ProcessID pid, std::optional<std::string> key,
+                         WindowNumber top) {
+    return ScreenFocusTarget{display, pid, std::move(key), top, top + 1, Rect{0, 0, 100, 100}};
+}
+
+// Display 1 shows the editor, display 2 the browser; the editor's display is active.
+FocusScene twoDisplays() {
+    FocusScene scene;
+    scene.targets.emplace(1, target(1, 100, "org.example.Editor", 11));
+    scene.targets.emplace(2, target(2, 200, "org.example.Browser", 21));
+    scene.activeScreenID = 1;
+    return scene;
+}
+
+OverlayPresentationDecision
+decide(const std::optional<FocusScene>& scene, const DimmingConfiguration& configuration = config(),
+       std::set<std::string> apps = {}, std::set<DisplayID> displays = {},
+       MultiScreenFocusMode mode = MultiScreenFocusMode::perScreen, bool waiting = false) {
+    return OverlayPresentationPolicy::decide(scene, configuration, apps, displays, mode, waiting);
+}
+
+TEST(OverlayPresentationPolicyTest, NoSceneClearsOverTheAppearanceDuration) {
+    EXPECT_EQ(decide(std::nullopt), (OverlayPresentationDecision{{}, 0.8}));
+}
+
+TEST(OverlayPresentationPolicyTest, MissionControlComesBeforeExclusions) {
+    auto scene = twoDisplays();
+    scene.isMissionControlActive = true;
+    EXPECT_EQ(decide(scene, config(), {"org.example.Editor"}),
+              (OverlayPresentationDecision{{}, 0.18}));
+}
+
+TEST(OverlayPresentationPolicyTest, OneExcludedApplicationInFrontClearsEveryDisplay) {
+    EXPECT_EQ(decide(twoDisplays(), config(), {"org.example.Browser"}),
+              (OverlayPresentationDecision{{}, 0.8}));
+    // A target without a key never matches.
+    auto scene = twoDisplays();
+    scene.targets.at(2).bundleIdentifier.reset();
+    EXPECT_EQ(decide(scene, config(), {""}).presentations.size(), 2u);
+}
+
+TEST(OverlayPresentationPolicyTest, DisabledOrWaitingForMissionControlClears) {
+    EXPECT_EQ(decide(twoDisplays(), config(false)), (OverlayPresentationDecision{{}, 0.8}));
+    EXPECT_EQ(decide(twoDisplays(), config(), {}, {}, MultiScreenFocusMode::perScreen, true),
+              (OverlayPresentationDecision{{}, 0.8}));
+}
+
+TEST(OverlayPresentationPolicyTest, PerScreenFocusesEveryEligibleDisplay) {
+    const auto scene = twoDisplays();
+    auto decision = decide(scene);
+    ASSERT_EQ(decision.presentations.size(), 2u);
+    EXPECT_EQ(decision.presentations.at(2),
+              ScreenOverlayPresentation::focusedWindow(scene.targets.at(2)));
+    decision = decide(scene, config(), {}, {1});
+    ASSERT_EQ(decision.presentations.size(), 1u);
+    EXPECT_TRUE(decision.presentations.at(2).isFocusedWindow());
+    EXPECT_DOUBLE_EQ(decision.clearDuration, 0.8);
+}
+
+TEST(OverlayPresentationPolicyTest, ActiveScreenOnlyDimsTheOtherDisplaysAboveTheirTopWindow) {
+    const auto scene = twoDisplays();
+    for (auto mode : {EffectMode::ambient, EffectMode::fullscreen}) {
+        const auto decision =
+            decide(scene, config(true, mode), {}, {}, MultiScreenFocusMode::activeScreenOnly);
+        ASSERT_EQ(decision.presentations.size(), 2u);
+        EXPECT_EQ(decision.presentations.at(1),
+                  ScreenOverlayPresentation::focusedWindow(scene.targets.at(1)));
+        EXPECT_EQ(decision.presentations.at(2), ScreenOverlayPresentation::dimAll(21));
+    }
+    const auto aura = decide(scene, config(true, EffectMode::aura), {}, {},
+                             MultiScreenFocusMode::activeScreenOnly);
+    ASSERT_EQ(aura.presentations.size(), 1u);
+    EXPECT_TRUE(aura.presentations.at(1).isFocusedWindow());
+}
+
+TEST(OverlayPresentationPolicyTest, ActiveScreenOnlyWithAnExcludedActiveDisplayStillDimsOthers) {
+    const auto decision =
+        decide(twoDisplays(), config(), {}, {1}, MultiScreenFocusMode::activeScreenOnly);
+    ASSERT_EQ(decision.presentations.size(), 1u);
+    EXPECT_EQ(decision.presentations.at(2), ScreenOverlayPresentation::dimAll(21));
+}
+
+TEST(OverlayPresentationPolicyTest, ActiveScreenOnlyWithoutAnActiveTargetBehavesPerScreen) {
+    auto scene = twoDisplays();
+    scene.activeScreenID = 3;
+    auto decision = decide(scene, config(), {}, {}, MultiScreenFocusMode::activeScreenOnly);
+    EXPECT_EQ(decision, decide(scene));
+    scene.activeScreenID.reset();
+    decision = decide(scene, config(), {}, {}, MultiScreenFocusMode::activeScreenOnly);
+    EXPECT_TRUE(decision.presentations.at(2).isFocusedWindow());
+}
+
+TEST(OverlayPresentationPolicyTest, EmptySceneShowsNothingInEveryMode) {
+    for (auto mode : {MultiScreenFocusMode::perScreen, MultiScreenFocusMode::activeScreenOnly}) {
+        EXPECT_EQ(decide(FocusScene{}, config(), {}, {}, mode),
+                  (OverlayPresentationDecision{{}, 0.8}));
+    }
+}
+
+TEST(ScreenOverlayPresentationTest, FamiliesAndEquality) {
+    const auto a = ScreenOverlayPresentation::dimAll(1);
+    const auto b = ScreenOverlayPresentation::dimAll(2);
+    EXPECT_NE(a, b);
+    EXPECT_TRUE(a.isSameFamily(b));
+
+    auto t1 = target(1, 100, "x", 5);
+    auto t2 = t1;
+    t2.windowFrame.width = 101;
+    t2.bundleIdentifier.reset();
+    const auto f1 = ScreenOverlayPresentation::focusedWindow(t1);
+    const auto f2 = ScreenOverlayPresentation::focusedWindow(t2);
+    EXPECT_NE(f1, f2);
+    EXPECT_TRUE(f1.isSameFamily(f2));
+
+    auto t3 = t1;
+    t3.ownerPID = 101;
+    EXPECT_FALSE(f1.isSameFamily(ScreenOverlayPresentation::focusedWindow(t3)));
+    EXPECT_FALSE(f1.isSameFamily(a));
+    EXPECT_FALSE(a.isSameFamily(f1));
+    EXPECT_NE(ScreenOverlayPresentation::dimAll(5), f1);
+    EXPECT_EQ(a.aboveWindowNumber(), 1);
+    EXPECT_EQ(f1.aboveWindowNumber(), std::nullopt);
+    EXPECT_EQ(a.target(), nullptr);
+}
+
+} // namespace
+} // namespace tavrilux
