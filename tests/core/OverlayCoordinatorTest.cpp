@@ -1,0 +1,232 @@
+#include "core/overlay/OverlayCoordinator.h"
+#include "core/defaults/UserDefaults.h"
+#include "core/settings/FocusPresets.h"
+#include "fakes/FakeApplicationActivator.h"
+#include "fakes/FakeDesktop.h"
+#include "fakes/FakeOverlayWindowFactory.h"
+
+#include <gtest/gtest.h>
+
+namespace tavrilux {
+namespace {
+
+using fakes::FakeOverlayWindowPort;
+using fakes::OrderCall;
+using State = ScreenOverlaySlot::State;
+
+constexpr ProcessID kOwn = 10;
+constexpr ProcessID kEditor = 100;
+constexpr ProcessID kBrowser = 200;
+constexpr ProcessID kTerminal = 300;
+
+const FakeOverlayWindowPort& portOf(const OverlayWindow& window) {
+    return dynamic_cast<const FakeOverlayWindowPort&>(window.port());
+}
+
+class OverlayCoordinatorTest : public ::testing::Test {
+protected:
+    OverlayCoordinatorTest() {
+        desktop.addScreen(1, Rect{0, 0, 1000, 800}, "UUID-ONE");
+        desktop.addScreen(2, Rect{1000, 0, 1000, 800}, "UUID-TWO");
+        desktop.addProcess(kEditor, "org.example.Editor");
+        desktop.addProcess(kBrowser, "org.example.Browser");
+        desktop.addProcess(kTerminal, "org.example.Terminal");
+        desktop.addWindow(11, kEditor, {100, 100, 400, 400});
+        desktop.addWindow(21, kBrowser, {1100, 100, 400, 400});
+        desktop.addWindow(31, kTerminal, {150, 150, 300, 300});
+        desktop.workspace.setFrontmost(*desktop.runningApplication(kEditor));
+        store->save(*presetConfiguration(FocusMode::focus));
+        settings = DimmingSettings::create(store, desktop.workspace, desktop.queue);
+        settings->setEffectMode(EffectMode::fullscreen);
+    }
+
+    void start() {
+        coordinator = OverlayCoordinator::create(
+            settings, OverlayCoordinator::Desktop{desktop.queue, desktop.workspace, desktop,
+                                                  desktop, desktop, activator, factory, kOwn});
+        coordinator->start();
+    }
+    const ScreenOverlaySlot& slot(DisplayID id) const {
+        return *coordinator->manager().slots().at(id);
+    }
+    void settle() { desktop.queue.advance(Seconds{3.0}); }
+    double duration() const { return settings->configuration().appearanceDuration; }
+
+    fakes::FakeDesktop desktop;
+    fakes::FakeOverlayWindowFactory factory;
+    fakes::FakeApplicationActivator activator;
+    std::shared_ptr<SettingsStore> store = std::make_shared<SettingsStore>(
+        std::make_shared<UserDefaults>(std::make_unique<MemoryDomainStorage>()));
+    std::shared_ptr<DimmingSettings> settings;
+    std::shared_ptr<OverlayCoordinator> coordinator;
+};
+
+TEST_F(OverlayCoordinatorTest, StartShowsEachDisplaysFocusedApplication) {
+    start();
+    EXPECT_TRUE(coordinator->isTrackingSystemState());
+    ASSERT_EQ(coordinator->manager().slots().size(), 2u);
+    EXPECT_EQ(portOf(slot(1).steadyWindow()).placement(),
+              (OrderCall{WindowOrderingMode::below, 11}));
+    EXPECT_EQ(portOf(slot(2).steadyWindow()).placement(),
+              (OrderCall{WindowOrderingMode::below, 21}));
+    EXPECT_EQ(settings->activeScreenID.get(), std::optional<std::uint32_t>(1));
+    EXPECT_EQ(coordinator->overlayCount(), 2);
+    // The manager took the settings' look before any window existed.
+    EXPECT_EQ(coordinator->manager().configuration(), settings->configuration());
+}
+
+TEST_F(OverlayCoordinatorTest, ActivationCrossFadesOnTheNotification) {
+    start();
+    settle();
+    desktop.activate(kTerminal);
+    desktop.queue.runUntilIdle(); // the notification's hop, well before the next poll
+    EXPECT_EQ(slot(1).state(), State::crossfading);
+    EXPECT_EQ(portOf(*slot(1).incomingWindow()).placement(),
+              (OrderCall{WindowOrderingMode::below, 31}));
+    EXPECT_EQ(slot(2).state(), State::showing);
+    settle();
+    EXPECT_EQ(slot(1).currentPresentation()->target()->ownerPID, kTerminal);
+    EXPECT_EQ(factory.visibleWindows().size(), 2u);
+}
+
+TEST_F(OverlayCoordinatorTest, TurningDimmingOffFadesOutAndStopsTrackingThenOnRestarts) {
+    start();
+    settle();
+    settings->setIsEnabled(false);
+    EXPECT_FALSE(coordinator->isTrackingSystemState());
+    EXPECT_EQ(desktop.workspace.activationObserverCount(), 1u) << "only the settings' own";
+    EXPECT_EQ(slot(1).state(), State::idle);
+    desktop.queue.advance(Seconds{duration() / 2});
+    EXPECT_EQ(factory.visibleWindows().size(), 2u) << "still fading";
+    desktop.queue.advance(Seconds{duration() / 2});
+    EXPECT_TRUE(factory.visibleWindows().empty());
+    const int snapshots = desktop.snapshotCount();
+    settle();
+    EXPECT_EQ(desktop.snapshotCount(), snapshots) << "no polling while off";
+
+    settings->setIsEnabled(true);
+    EXPECT_TRUE(coordinator->isTrackingSystemState());
+    EXPECT_EQ(slot(1).state(), State::showing);
+    EXPECT_EQ(slot(2).state(), State::showing);
+}
+
+TEST_F(OverlayCoordinatorTest, LookChangeUpdatesWindowsWithoutRestartingTracking) {
+    start();
+    settle();
+    const int snapshots = desktop.snapshotCount();
+    const auto created = factory.createdCount();
+    settings->setTintIntensity(0.8);
+    EXPECT_EQ(desktop.snapshotCount(), snapshots) << "no forced refresh of a restarted tracker";
+    settle();
+    EXPECT_EQ(slot(1).steadyWindow().paintState().tintColor.alpha, 0.8);
+    EXPECT_EQ(factory.createdCount(), created);
+}
+
+TEST_F(OverlayCoordinatorTest, ExcludingDisplaysByKey) {
+    start();
+    settle();
+    settings->toggleDisplayExclusion("NOT-CONNECTED");
+    EXPECT_EQ(slot(1).state(), State::showing);
+    EXPECT_EQ(slot(2).state(), State::showing);
+    settings->toggleDisplayExclusion("UUID-TWO");
+    EXPECT_EQ(slot(1).state(), State::showing);
+    EXPECT_EQ(slot(2).state(), State::idle);
+}
+
+TEST_F(OverlayCoordinatorTest, ExcludedFrontApplicationClearsEveryDisplay) {
+    start();
+    settle();
+    settings->toggleExclusion("org.example.Browser");
+    EXPECT_EQ(slot(1).state(), State::idle);
+    EXPECT_EQ(slot(2).state(), State::idle);
+}
+
+TEST_F(OverlayCoordinatorTest, ActiveScreenOnlyDimsOtherDisplaysWhole) {
+    start();
+    settle();
+    settings->setMultiScreenFocusMode(MultiScreenFocusMode::activeScreenOnly);
+    EXPECT_EQ(slot(1).state(), State::showing);
+    EXPECT_EQ(slot(2).state(), State::crossfading);
+    EXPECT_EQ(slot(2).transitionPresentation(), ScreenOverlayPresentation::dimAll(21));
+}
+
+TEST_F(OverlayCoordinatorTest, MissionControlClearsThenWaitsForTheSettleDelay) {
+    start();
+    settle();
+    desktop.showOverview(true);
+    desktop.queue.advance(Seconds{0.15});
+    EXPECT_EQ(slot(1).state(), State::idle);
+    desktop.queue.advance(Seconds{0.18});
+    EXPECT_TRUE(factory.visibleWindows().empty()) << "cleared over 0.18 s";
+
+    desktop.showOverview(false);
+    desktop.queue.advance(Seconds{0.15});
+    EXPECT_TRUE(coordinator->isWaitingForMissionControlReturn());
+    ASSERT_EQ(activator.calls.size(), 1u);
+    EXPECT_EQ(activator.calls[0].application.processIdentifier, kEditor);
+    EXPECT_TRUE(activator.calls[0].allWindows);
+    // A workspace switch during the wait restarts the delay.
+    desktop.queue.advance(Seconds{0.2});
+    desktop.workspace.changeSpace();
+    desktop.queue.advance(Seconds{0.2});
+    EXPECT_EQ(slot(1).state(), State::idle);
+    EXPECT_TRUE(coordinator->isWaitingForMissionControlReturn());
+    desktop.queue.advance(Seconds{0.11});
+    EXPECT_FALSE(coordinator->isWaitingForMissionControlReturn());
+    EXPECT_EQ(slot(1).state(), State::showing);
+}
+
+TEST_F(OverlayCoordinatorTest, SpaceChangeDropsOverlaysLeftOnTheOldSpace) {
+    start();
+    settle();
+    const auto created = factory.createdCount();
+    factory.setCurrentSpace(1);
+    desktop.workspace.changeSpace();
+    desktop.queue.runUntilIdle();
+    // Dropped without a fade, then recreated by the forced refresh.
+    EXPECT_EQ(factory.createdCount(), created + 2);
+    EXPECT_EQ(factory.visibleWindows().size(), 2u);
+    for (auto* port : factory.visibleWindows()) {
+        EXPECT_TRUE(port->isOnActiveSpace());
+    }
+}
+
+TEST_F(OverlayCoordinatorTest, NotificationQueuedBeforeTrackingStopsDoesNothing) {
+    start();
+    settle();
+    desktop.activate(kTerminal); // posts the action task
+    settings->setIsEnabled(false);
+    const int snapshots = desktop.snapshotCount();
+    desktop.queue.runUntilIdle();
+    EXPECT_EQ(desktop.snapshotCount(), snapshots);
+}
+
+TEST_F(OverlayCoordinatorTest, TearDownLeavesNoWindowAndNoWork) {
+    start();
+    settle();
+    desktop.activate(kTerminal);
+    desktop.queue.advance(Seconds{0.3});
+    coordinator->tearDown();
+    EXPECT_TRUE(factory.visibleWindows().empty());
+    EXPECT_EQ(coordinator->overlayCount(), 0);
+    settings->setTintIntensity(0.3);
+    desktop.activate(kBrowser);
+    settle();
+    EXPECT_TRUE(factory.visibleWindows().empty());
+    EXPECT_FALSE(desktop.queue.hasPending());
+}
+
+TEST_F(OverlayCoordinatorTest, DeliveriesAfterTheCoordinatorIsGoneDoNothing) {
+    start();
+    settle();
+    desktop.activate(kTerminal);
+    coordinator->tearDown();
+    coordinator.reset();
+    settings->setTintIntensity(0.3);
+    settings->setMultiScreenFocusMode(MultiScreenFocusMode::activeScreenOnly);
+    settle();
+    EXPECT_TRUE(factory.liveWindows().empty());
+}
+
+} // namespace
+} // namespace tavrilux

@@ -1,0 +1,286 @@
+#include "core/defaults/UserDefaults.h"
+#include "core/overlay/OverlayCoordinator.h"
+#include "core/overlay/OverlayPresentationPolicy.h"
+#include "core/settings/FocusPresets.h"
+#include "fakes/FakeApplicationActivator.h"
+#include "fakes/FakeDesktop.h"
+#include "fakes/FakeOverlayWindowFactory.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <set>
+
+namespace tavrilux {
+namespace {
+
+using fakes::FakeOverlayWindowPort;
+using fakes::OrderCall;
+using State = ScreenOverlaySlot::State;
+
+const FakeOverlayWindowPort& portOf(const OverlayWindow& window) {
+    return dynamic_cast<const FakeOverlayWindowPort&>(window.port());
+}
+
+OrderCall placementOf(const ScreenOverlayPresentation& presentation) {
+    if (const auto* target = presentation.target()) {
+        return OrderCall{WindowOrderingMode::below, target->anchorWindowNumber};
+    }
+    return OrderCall{WindowOrderingMode::above, *presentation.aboveWindowNumber()};
+}
+
+// Drives the whole engine on the fake desktop with random focus, window, display, workspace,
+// overview and settings changes, checking the overlay invariants after every step.
+class OverlayRandomizedTest : public ::testing::TestWithParam<unsigned> {
+protected:
+    static constexpr ProcessID kOwn = 10;
+    const std::vector<ProcessID> pids{100, 200, 300, 400};
+    const std::vector<Rect> secondFrames{
+        {1000, 0, 1000, 800}, {1000, 0, 1280, 800}, {-800, 0, 800, 600}};
+
+    OverlayRandomizedTest() : random(GetParam()) {
+        desktop.addScreen(1, Rect{0, 0, 1000, 800}, "UUID-ONE");
+        desktop.addScreen(2, secondFrames[0], "UUID-TWO");
+        for (ProcessID pid : pids) {
+            desktop.addProcess(pid, "org.example.app" + std::to_string(pid));
+        }
+        for (int i = 0; i < 6; ++i) {
+            openWindow();
+        }
+        store->save(*presetConfiguration(FocusMode::focus));
+        settings = DimmingSettings::create(store, desktop.workspace, desktop.queue);
+        activator.onActivate = [this](const RunningApplication& app) {
+            desktop.activate(app.processIdentifier);
+        };
+        coordinator = OverlayCoordinator::create(
+            settings, OverlayCoordinator::Desktop{desktop.queue, desktop.workspace, desktop,
+                                                  desktop, desktop, activator, factory, kOwn});
+        coordinator->start();
+    }
+
+    int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); }
+    double uniform(double lo, double hi) {
+        return std::uniform_real_distribution<double>(lo, hi)(random);
+    }
+
+    void openWindow() {
+        const ProcessID pid = pids[static_cast<std::size_t>(pick(4))];
+        const WindowNumber number = nextWindow++;
+        desktop.addWindow(
+            number, pid,
+            {uniform(-200, 1900), uniform(0, 700), uniform(50, 900), uniform(50, 700)});
+        windows.push_back(number);
+    }
+
+    void randomStep() {
+        switch (pick(16)) {
+        case 0:
+        case 1:
+        case 2:
+        case 3:
+            desktop.activate(pids[static_cast<std::size_t>(pick(4))]);
+            break;
+        case 4:
+            // A flood of focus changes, faster than any cross-fade.
+            for (int i = 0; i < 3; ++i) {
+                desktop.activate(pids[static_cast<std::size_t>(pick(4))]);
+                desktop.queue.advance(Seconds{uniform(0.0, 0.05)});
+            }
+            break;
+        case 5:
+            if (!windows.empty()) {
+                desktop.raise(
+                    windows[static_cast<std::size_t>(pick(static_cast<int>(windows.size())))]);
+            }
+            break;
+        case 6:
+            if (windows.size() > 1) {
+                const auto i = static_cast<std::size_t>(pick(static_cast<int>(windows.size())));
+                desktop.removeWindow(windows[i]);
+                windows.erase(windows.begin() + static_cast<std::ptrdiff_t>(i));
+            }
+            break;
+        case 7:
+            openWindow();
+            break;
+        case 8: {
+            desktop.clearScreens();
+            desktop.addScreen(1, Rect{0, 0, 1000, 800}, "UUID-ONE");
+            const int second = pick(4);
+            if (second < 3) {
+                desktop.addScreen(2, secondFrames[static_cast<std::size_t>(second)], "UUID-TWO");
+            }
+            desktop.workspace.changeScreens();
+            break;
+        }
+        case 9:
+            factory.setCurrentSpace(factory.currentSpace() + 1);
+            desktop.workspace.changeSpace();
+            break;
+        case 10:
+            overview = !overview;
+            desktop.showOverview(overview);
+            break;
+        case 11:
+            changeSettings();
+            break;
+        default:
+            break;
+        }
+        // Settings that clear everything do not last long, so that most steps have overlays.
+        if (pick(8) == 0) {
+            if (!settings->isEnabled.get()) {
+                settings->setIsEnabled(true);
+            }
+            if (!settings->excludedBundleIDs.get().empty()) {
+                settings->removeExclusion(*settings->excludedBundleIDs.get().begin());
+            }
+            if (!settings->excludedDisplayUUIDs.get().empty()) {
+                settings->removeDisplayExclusion(*settings->excludedDisplayUUIDs.get().begin());
+            }
+        }
+        desktop.queue.advance(Seconds{pick(3) == 0 ? uniform(0.0, 0.6) : uniform(0.0, 0.05)});
+    }
+
+    void changeSettings() {
+        switch (pick(8)) {
+        case 0:
+            settings->setIsEnabled(pick(4) != 0);
+            break;
+        case 1:
+            settings->setTintIntensity(uniform(0, 1));
+            break;
+        case 2:
+            settings->setAppearanceDuration(uniform(0.25, 2.0));
+            break;
+        case 3:
+            settings->setEffectMode(kAllEffectModes[static_cast<std::size_t>(pick(3))]);
+            break;
+        case 4:
+            settings->setMultiScreenFocusMode(
+                kAllMultiScreenFocusModes[static_cast<std::size_t>(pick(2))]);
+            break;
+        case 5:
+            settings->toggleExclusion("org.example.app" +
+                                      std::to_string(pids[static_cast<std::size_t>(pick(4))]));
+            break;
+        case 6:
+            settings->toggleDisplayExclusion(pick(2) == 0 ? "UUID-ONE" : "UUID-TWO");
+            break;
+        default:
+            settings->applyMode(kAllFocusModes[static_cast<std::size_t>(pick(4))]);
+            break;
+        }
+    }
+
+    void checkInvariants() {
+        std::set<const FakeOverlayWindowPort*> held;
+        for (const auto& [id, slot] : coordinator->manager().slots()) {
+            SCOPED_TRACE("display " + std::to_string(id));
+            crossfades += slot->state() == State::crossfading;
+            pendings += slot->state() == State::crossfadingWithPending;
+            clears += slot->state() == State::idle && slot->steadyWindow().isVisible();
+            const auto& steady = portOf(slot->steadyWindow());
+            int visible = 0;
+            for (const OverlayWindow* w :
+                 {&slot->steadyWindow(), slot->incomingWindow(), slot->outgoingWindow()}) {
+                if (w != nullptr && w->isVisible()) {
+                    held.insert(&portOf(*w));
+                }
+            }
+            switch (slot->state()) {
+            case State::showing:
+                ASSERT_TRUE(steady.isVisible()) << "a shown overlay was ordered out";
+                ASSERT_EQ(steady.placement(), placementOf(*slot->currentPresentation()));
+                ASSERT_EQ(slot->steadyWindow().alphaValue(), 1.0);
+                break;
+            case State::crossfading:
+            case State::crossfadingWithPending:
+                ASSERT_TRUE(portOf(*slot->incomingWindow()).isVisible());
+                ASSERT_TRUE(portOf(*slot->outgoingWindow()).isVisible());
+                ASSERT_EQ(portOf(*slot->incomingWindow()).placement(),
+                          placementOf(*slot->transitionPresentation()));
+                break;
+            case State::idle:
+                break;
+            }
+            for (const auto* port : factory.visibleWindows()) {
+                visible += port->frame() == slot->screen().frame;
+            }
+            ASSERT_LE(visible, 2) << "at most two overlays per display";
+        }
+        // Every window on screen belongs to a slot: no stray overlay.
+        ASSERT_EQ(held.size(), factory.visibleWindows().size());
+    }
+
+    void checkSettled() {
+        desktop.queue.advance(Seconds{3.0});
+        ASSERT_NO_FATAL_FAILURE(checkInvariants());
+        std::set<DisplayID> excludedScreens;
+        for (const auto& screen : desktop.screens()) {
+            if (settings->excludedDisplayUUIDs.get().count(tavriluxDisplayUUID(screen, desktop))) {
+                excludedScreens.insert(tavriluxScreenID(screen, desktop));
+            }
+        }
+        const auto decision = OverlayPresentationPolicy::decide(
+            coordinator->latestScene(), settings->configuration(),
+            settings->excludedBundleIDs.get(), excludedScreens,
+            settings->multiScreenFocusMode.get(), coordinator->isWaitingForMissionControlReturn());
+        for (const auto& [id, slot] : coordinator->manager().slots()) {
+            SCOPED_TRACE("settled display " + std::to_string(id));
+            auto it = decision.presentations.find(id);
+            if (it == decision.presentations.end()) {
+                ASSERT_EQ(slot->state(), State::idle);
+                ASSERT_FALSE(slot->steadyWindow().isVisible()) << "cleared window left mapped";
+            } else {
+                ASSERT_EQ(slot->state(), State::showing);
+                ASSERT_EQ(slot->currentPresentation(), it->second);
+                ASSERT_EQ(slot->steadyWindow().presentationAlpha(), 1.0);
+            }
+        }
+    }
+
+    std::mt19937 random;
+    fakes::FakeDesktop desktop;
+    fakes::FakeOverlayWindowFactory factory;
+    fakes::FakeApplicationActivator activator;
+    std::shared_ptr<SettingsStore> store = std::make_shared<SettingsStore>(
+        std::make_shared<UserDefaults>(std::make_unique<MemoryDomainStorage>()));
+    std::shared_ptr<DimmingSettings> settings;
+    std::shared_ptr<OverlayCoordinator> coordinator;
+    std::vector<WindowNumber> windows;
+    WindowNumber nextWindow = 1000;
+    bool overview = false;
+    int crossfades = 0;
+    int pendings = 0;
+    int clears = 0;
+};
+
+TEST_P(OverlayRandomizedTest, InvariantsHoldAfterEveryStep) {
+    for (int step = 0; step < 3000; ++step) {
+        SCOPED_TRACE("step " + std::to_string(step));
+        randomStep();
+        ASSERT_NO_FATAL_FAILURE(checkInvariants());
+        if (step % 100 == 99) {
+            ASSERT_NO_FATAL_FAILURE(checkSettled());
+        }
+    }
+    // The run exercised cross-fades, hurried ones and clears, not just a quiet desktop.
+    EXPECT_GT(crossfades, 100);
+    EXPECT_GT(pendings, 10);
+    EXPECT_GT(clears, 100);
+    coordinator->tearDown();
+    EXPECT_TRUE(factory.visibleWindows().empty());
+    for (int step = 0; step < 50; ++step) {
+        randomStep();
+    }
+    EXPECT_TRUE(factory.visibleWindows().empty()) << "nothing returns after tear-down";
+    coordinator.reset();
+    EXPECT_TRUE(factory.liveWindows().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, OverlayRandomizedTest, ::testing::Values(1u, 2u, 3u, 4u, 5u));
+
+} // namespace
+} // namespace tavrilux
