@@ -1,0 +1,895 @@
+#include "platform/x11/X11Desktop.h"
+
+#include "platform/x11/NameBasedUuid.h"
+
+#include <xcb/randr.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace tavrilux::x11 {
+
+namespace {
+
+// xcb hands out malloc'ed replies.
+template <typename T> struct FreeDeleter {
+    void operator()(T* p) const { std::free(p); }
+};
+template <typename T> using Reply = std::unique_ptr<T, FreeDeleter<T>>;
+
+constexpr std::uint32_t kAllDesktops = 0xFFFFFFFF;
+constexpr std::uint8_t kBadWindow = 3;
+constexpr std::uint8_t kBadDrawable = 9;
+
+// Layers of the window list, after the classic window levels.
+constexpr int kNormalLayer = 0;
+constexpr int kFloatingLayer = 3;
+constexpr int kDockLayer = 20;
+constexpr int kNotificationLayer = 23;
+constexpr int kPopupLayer = 101;
+constexpr int kTooltipLayer = 102;
+
+std::string propertyString(const xcb_get_property_reply_t* reply) {
+    if (reply == nullptr || reply->format != 8) {
+        return {};
+    }
+    const auto* data = static_cast<const char*>(xcb_get_property_value(reply));
+    const int length = xcb_get_property_value_length(reply);
+    return std::string(data, static_cast<std::size_t>(std::max(length, 0)));
+}
+
+// CARDINAL/ATOM/WINDOW lists of format 32; empty when the property is missing or mistyped.
+std::vector<std::uint32_t> propertyValues(const xcb_get_property_reply_t* reply, xcb_atom_t type) {
+    if (reply == nullptr || reply->format != 32 || reply->type != type) {
+        return {};
+    }
+    const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
+    return std::vector<std::uint32_t>(data, data + xcb_get_property_value_length(reply) / 4);
+}
+
+} // namespace
+
+struct X11Desktop::Atoms {
+    xcb_atom_t clientListStacking, activeWindow, currentDesktop, showingDesktop, wmPid,
+        wmWindowType, wmState, wmDesktop, frameExtents, icccmWmState, gtkApplicationId, utf8String,
+        edid, stateHidden, stateSkipTaskbar, typeDesktop, typeDock, typeToolbar, typeMenu,
+        typeUtility, typeSplash, typeDialog, typeDropdownMenu, typePopupMenu, typeTooltip,
+        typeNotification, typeCombo, typeDnd, typeNormal;
+};
+
+struct X11Desktop::Monitor {
+    xcb_atom_t name = 0;
+    std::string localizedName;
+    bool primary = false;
+    std::int16_t x = 0, y = 0;
+    std::uint16_t width = 0, height = 0;
+    std::optional<std::string> uuid;
+};
+
+struct X11Desktop::Client {
+    bool selected = false; // our event mask is set on it
+    bool propertiesDirty = true;
+    bool geometryDirty = true;
+    bool hasWmState = false; // fallback list only
+    std::optional<ProcessID> pid;
+    int layer = kNormalLayer;
+    bool isDesktop = false;
+    bool isNormalOrDialog = true;
+    bool hidden = false;
+    bool skipTaskbar = false;
+    std::optional<std::uint32_t> desktop;
+    std::uint32_t left = 0, right = 0, top = 0, bottom = 0;
+    bool viewable = false;
+    std::int16_t rootX = 0, rootY = 0;
+    std::uint16_t width = 0, height = 0;
+    std::string instance, windowClass, gtkApplicationId;
+};
+
+std::unique_ptr<X11Desktop>
+X11Desktop::connect(MainQueue& queue, const char* displayName, std::string* error,
+                    std::shared_ptr<const linux_platform::DesktopEntryIndex> entries) {
+    int screenNumber = 0;
+    xcb_connection_t* connection = xcb_connect(displayName, &screenNumber);
+    if (xcb_connection_has_error(connection) != 0) {
+        if (error != nullptr) {
+            const char* name = displayName != nullptr ? displayName : std::getenv("DISPLAY");
+            *error = std::string("cannot connect to X display ") +
+                     (name != nullptr ? name : "(unset)");
+        }
+        xcb_disconnect(connection);
+        return nullptr;
+    }
+    if (!entries) {
+        entries = std::make_shared<linux_platform::DesktopEntryIndex>();
+    }
+    return std::unique_ptr<X11Desktop>(
+        new X11Desktop(queue, connection, screenNumber, std::move(entries)));
+}
+
+X11Desktop::X11Desktop(MainQueue& queue, xcb_connection_t* connection, int screenNumber,
+                       std::shared_ptr<const linux_platform::DesktopEntryIndex> entries)
+    : queue_(queue), connection_(connection), atoms_(std::make_unique<Atoms>()),
+      entries_(std::move(entries)), self_(std::make_shared<X11Desktop*>(this)) {
+    auto it = xcb_setup_roots_iterator(xcb_get_setup(connection_));
+    for (int i = 0; i < screenNumber && it.rem > 0; ++i) {
+        xcb_screen_next(&it);
+    }
+    root_ = it.data->root;
+    rootWidth_ = it.data->width_in_pixels;
+    rootHeight_ = it.data->height_in_pixels;
+
+    const std::uint32_t rootMask = XCB_EVENT_MASK_PROPERTY_CHANGE |
+                                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY |
+                                   XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &rootMask);
+    internAtoms();
+
+    const auto* randr = xcb_get_extension_data(connection_, &xcb_randr_id);
+    if (randr != nullptr && randr->present != 0) {
+        Reply<xcb_randr_query_version_reply_t> version(xcb_randr_query_version_reply(
+            connection_, xcb_randr_query_version(connection_, 1, 5), nullptr));
+        noteRoundTrip();
+        hasMonitors_ = version && (version->major_version > 1 ||
+                                   (version->major_version == 1 && version->minor_version >= 5));
+        randrEventBase_ = randr->first_event;
+        xcb_randr_select_input(
+            connection_, root_,
+            XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE | XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE |
+                XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE | XCB_RANDR_NOTIFY_MASK_OUTPUT_PROPERTY);
+    }
+    refreshMonitors();
+    refreshActiveOwner();
+    xcb_flush(connection_);
+}
+
+X11Desktop::~X11Desktop() {
+    xcb_disconnect(connection_);
+}
+
+void X11Desktop::internAtoms() {
+    struct Name {
+        xcb_atom_t* atom;
+        const char* name;
+    };
+    Atoms& a = *atoms_;
+    const Name names[] = {{&a.clientListStacking, "_NET_CLIENT_LIST_STACKING"},
+                          {&a.activeWindow, "_NET_ACTIVE_WINDOW"},
+                          {&a.currentDesktop, "_NET_CURRENT_DESKTOP"},
+                          {&a.showingDesktop, "_NET_SHOWING_DESKTOP"},
+                          {&a.wmPid, "_NET_WM_PID"},
+                          {&a.wmWindowType, "_NET_WM_WINDOW_TYPE"},
+                          {&a.wmState, "_NET_WM_STATE"},
+                          {&a.wmDesktop, "_NET_WM_DESKTOP"},
+                          {&a.frameExtents, "_NET_FRAME_EXTENTS"},
+                          {&a.icccmWmState, "WM_STATE"},
+                          {&a.gtkApplicationId, "_GTK_APPLICATION_ID"},
+                          {&a.utf8String, "UTF8_STRING"},
+                          {&a.edid, "EDID"},
+                          {&a.stateHidden, "_NET_WM_STATE_HIDDEN"},
+                          {&a.stateSkipTaskbar, "_NET_WM_STATE_SKIP_TASKBAR"},
+                          {&a.typeDesktop, "_NET_WM_WINDOW_TYPE_DESKTOP"},
+                          {&a.typeDock, "_NET_WM_WINDOW_TYPE_DOCK"},
+                          {&a.typeToolbar, "_NET_WM_WINDOW_TYPE_TOOLBAR"},
+                          {&a.typeMenu, "_NET_WM_WINDOW_TYPE_MENU"},
+                          {&a.typeUtility, "_NET_WM_WINDOW_TYPE_UTILITY"},
+                          {&a.typeSplash, "_NET_WM_WINDOW_TYPE_SPLASH"},
+                          {&a.typeDialog, "_NET_WM_WINDOW_TYPE_DIALOG"},
+                          {&a.typeDropdownMenu, "_NET_WM_WINDOW_TYPE_DROPDOWN_MENU"},
+                          {&a.typePopupMenu, "_NET_WM_WINDOW_TYPE_POPUP_MENU"},
+                          {&a.typeTooltip, "_NET_WM_WINDOW_TYPE_TOOLTIP"},
+                          {&a.typeNotification, "_NET_WM_WINDOW_TYPE_NOTIFICATION"},
+                          {&a.typeCombo, "_NET_WM_WINDOW_TYPE_COMBO"},
+                          {&a.typeDnd, "_NET_WM_WINDOW_TYPE_DND"},
+                          {&a.typeNormal, "_NET_WM_WINDOW_TYPE_NORMAL"}};
+    std::vector<xcb_intern_atom_cookie_t> cookies;
+    for (const auto& n : names) {
+        cookies.push_back(xcb_intern_atom(connection_, 0,
+                                          static_cast<std::uint16_t>(std::strlen(n.name)), n.name));
+    }
+    noteRoundTrip();
+    for (std::size_t i = 0; i < cookies.size(); ++i) {
+        Reply<xcb_intern_atom_reply_t> reply(
+            xcb_intern_atom_reply(connection_, cookies[i], nullptr));
+        *names[i].atom = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    }
+}
+
+int X11Desktop::fileDescriptor() const {
+    return xcb_get_file_descriptor(connection_);
+}
+
+bool X11Desktop::isConnected() const {
+    return xcb_connection_has_error(connection_) == 0;
+}
+
+void X11Desktop::setConnectionLostHandler(std::function<void()> handler) {
+    connectionLost_ = std::move(handler);
+}
+
+bool X11Desktop::checkConnection() {
+    if (isConnected()) {
+        return true;
+    }
+    if (!connectionLostReported_) {
+        connectionLostReported_ = true;
+        if (connectionLost_) {
+            connectionLost_();
+        } else {
+            std::fprintf(stderr, "[X11] Lost the connection to the X server; exiting\n");
+            std::exit(1);
+        }
+    }
+    return false;
+}
+
+// ---- events ---------------------------------------------------------------------------------
+
+void X11Desktop::drainEvents() {
+    while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
+        handleEvent(*event);
+        std::free(event);
+    }
+    checkConnection();
+}
+
+void X11Desktop::handleError(const xcb_generic_error_t& error) {
+    ++errors_;
+    if (error.error_code == kBadWindow || error.error_code == kBadDrawable) {
+        // A window that vanished between the list and our requests: forget it.
+        if (clients_.erase(error.resource_id) > 0) {
+            listDirty_ = true;
+            applicationsDirty_ = true;
+        }
+    }
+}
+
+void X11Desktop::handleEvent(const xcb_generic_event_t& event) {
+    const std::uint8_t type = event.response_type & 0x7f;
+    const Atoms& a = *atoms_;
+    if (type == 0) {
+        handleError(reinterpret_cast<const xcb_generic_error_t&>(event));
+        return;
+    }
+    if (randrEventBase_ != 0 && (type == randrEventBase_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
+                                 type == randrEventBase_ + XCB_RANDR_NOTIFY)) {
+        monitorsDirty_ = true;
+        screensChanged_ = true;
+        return;
+    }
+    switch (type) {
+    case XCB_PROPERTY_NOTIFY: {
+        const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+        if (e.window == root_) {
+            if (e.atom == a.clientListStacking || e.atom == a.showingDesktop) {
+                listDirty_ = true;
+            } else if (e.atom == a.currentDesktop) {
+                listDirty_ = true;
+                spaceChanged_ = true;
+            } else if (e.atom == a.activeWindow) {
+                activeDirty_ = true;
+            }
+            return;
+        }
+        auto it = clients_.find(e.window);
+        if (it == clients_.end()) {
+            return;
+        }
+        if (e.atom == a.wmPid || e.atom == a.wmWindowType || e.atom == a.wmState ||
+            e.atom == a.wmDesktop || e.atom == a.frameExtents || e.atom == XCB_ATOM_WM_CLASS ||
+            e.atom == a.gtkApplicationId || e.atom == a.icccmWmState) {
+            it->second.propertiesDirty = true;
+        }
+        return;
+    }
+    case XCB_CONFIGURE_NOTIFY: {
+        const auto& e = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
+        if (e.event == root_ && e.window != root_) {
+            // A top-level frame moved, resized or restacked: client positions follow it.
+            allGeometryDirty_ = true;
+            listDirty_ = listDirty_ || fallbackList_;
+        } else if (auto it = clients_.find(e.window); it != clients_.end()) {
+            it->second.geometryDirty = true;
+        } else if (e.window == root_) {
+            rootWidth_ = e.width;
+            rootHeight_ = e.height;
+        }
+        return;
+    }
+    case XCB_MAP_NOTIFY:
+    case XCB_UNMAP_NOTIFY:
+    case XCB_REPARENT_NOTIFY:
+    case XCB_CREATE_NOTIFY:
+    case XCB_DESTROY_NOTIFY:
+    case XCB_CIRCULATE_NOTIFY: {
+        // Frames come and go, or clients map and unmap: map states and positions follow.
+        allGeometryDirty_ = true;
+        listDirty_ = listDirty_ || fallbackList_;
+        if (type == XCB_DESTROY_NOTIFY) {
+            const auto& e = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
+            if (clients_.erase(e.window) > 0) {
+                listDirty_ = true;
+                applicationsDirty_ = true;
+            }
+        }
+        return;
+    }
+    default:
+        return;
+    }
+}
+
+void X11Desktop::schedulePendingDeliveries() {
+    if (deliveryScheduled_ || !(activeDirty_ || spaceChanged_ || screensChanged_)) {
+        return;
+    }
+    deliveryScheduled_ = true;
+    std::weak_ptr<X11Desktop*> weak = self_;
+    queue_.post([weak] {
+        if (auto self = weak.lock()) {
+            (*self)->deliveryScheduled_ = false;
+            (*self)->deliverPending();
+        }
+    });
+}
+
+void X11Desktop::processEvents() {
+    drainEvents();
+    deliverPending();
+}
+
+void X11Desktop::deliverPending() {
+    if (!isConnected()) {
+        return;
+    }
+    if (screensChanged_) {
+        screensChanged_ = false;
+        refreshMonitors();
+        allGeometryDirty_ = true; // window bounds are relative to the primary display
+        screensSubject_.send({});
+    }
+    if (spaceChanged_) {
+        spaceChanged_ = false;
+        spaceSubject_.send({});
+    }
+    if (activeDirty_) {
+        const auto before = activeOwner_;
+        refreshActiveOwner();
+        if (activeOwner_ && activeOwner_ != before) {
+            activated_.send(runningApplication(*activeOwner_));
+        }
+    }
+    // Our own reply waits may have queued more events.
+    drainEvents();
+    schedulePendingDeliveries();
+    xcb_flush(connection_);
+}
+
+void X11Desktop::refreshActiveOwner() {
+    activeDirty_ = false;
+    Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        connection_,
+        xcb_get_property(connection_, 0, root_, atoms_->activeWindow, XCB_ATOM_WINDOW, 0, 1),
+        nullptr));
+    noteRoundTrip();
+    const auto values = propertyValues(reply.get(), XCB_ATOM_WINDOW);
+    if (values.empty() || values[0] == XCB_WINDOW_NONE) {
+        activeOwner_.reset();
+        return;
+    }
+    activeOwner_ = ownerOf(values[0]);
+}
+
+std::optional<ProcessID> X11Desktop::ownerOf(xcb_window_t window) {
+    if (auto it = clients_.find(window); it != clients_.end() && !it->second.propertiesDirty) {
+        return it->second.pid;
+    }
+    Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        connection_,
+        xcb_get_property(connection_, 0, window, atoms_->wmPid, XCB_ATOM_CARDINAL, 0, 1), nullptr));
+    noteRoundTrip();
+    const auto values = propertyValues(reply.get(), XCB_ATOM_CARDINAL);
+    if (values.size() != 1 || values[0] == 0 || values[0] > INT32_MAX) {
+        return std::nullopt;
+    }
+    return static_cast<ProcessID>(values[0]);
+}
+
+// ---- window list ----------------------------------------------------------------------------
+
+void X11Desktop::invalidateCache() {
+    clients_.clear();
+    listDirty_ = true;
+    allGeometryDirty_ = true;
+    applicationsDirty_ = true;
+}
+
+void X11Desktop::refreshList() {
+    const Atoms& a = *atoms_;
+    auto stackingCookie =
+        xcb_get_property(connection_, 0, root_, a.clientListStacking, XCB_ATOM_WINDOW, 0, 65536);
+    auto desktopCookie =
+        xcb_get_property(connection_, 0, root_, a.currentDesktop, XCB_ATOM_CARDINAL, 0, 1);
+    auto showingCookie =
+        xcb_get_property(connection_, 0, root_, a.showingDesktop, XCB_ATOM_CARDINAL, 0, 1);
+    std::optional<xcb_query_tree_cookie_t> treeCookie;
+    if (fallbackList_) {
+        treeCookie = xcb_query_tree(connection_, root_);
+    }
+    noteRoundTrip();
+    Reply<xcb_get_property_reply_t> stacking(
+        xcb_get_property_reply(connection_, stackingCookie, nullptr));
+    Reply<xcb_get_property_reply_t> desktop(
+        xcb_get_property_reply(connection_, desktopCookie, nullptr));
+    Reply<xcb_get_property_reply_t> showing(
+        xcb_get_property_reply(connection_, showingCookie, nullptr));
+    const auto desktopValues = propertyValues(desktop.get(), XCB_ATOM_CARDINAL);
+    currentDesktop_ = desktopValues.empty() ? 0 : desktopValues[0];
+    const auto showingValues = propertyValues(showing.get(), XCB_ATOM_CARDINAL);
+    showingDesktop_ = !showingValues.empty() && showingValues[0] == 1;
+
+    std::vector<xcb_window_t> list;
+    const bool hasStacking = stacking && stacking->type == XCB_ATOM_WINDOW;
+    if (hasStacking) {
+        if (treeCookie) {
+            xcb_discard_reply(connection_, treeCookie->sequence);
+        }
+        fallbackList_ = false;
+        list = propertyValues(stacking.get(), XCB_ATOM_WINDOW);
+    } else {
+        fallbackList_ = true;
+        if (!treeCookie) {
+            treeCookie = xcb_query_tree(connection_, root_);
+            noteRoundTrip();
+        }
+        Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(connection_, *treeCookie, nullptr));
+        if (tree) {
+            const auto* children = xcb_query_tree_children(tree.get());
+            list.assign(children, children + xcb_query_tree_children_length(tree.get()));
+        }
+    }
+    // Both sources list bottom to top.
+    std::reverse(list.begin(), list.end());
+    stacking_ = std::move(list);
+    listDirty_ = false;
+    applicationsDirty_ = true;
+
+    // Forget windows that left the list.
+    std::unordered_map<xcb_window_t, Client> kept;
+    for (auto window : stacking_) {
+        auto it = clients_.find(window);
+        kept.emplace(window, it != clients_.end() ? std::move(it->second) : Client{});
+    }
+    clients_ = std::move(kept);
+}
+
+void X11Desktop::refreshClients() {
+    const Atoms& a = *atoms_;
+    struct Pending {
+        xcb_window_t window;
+        bool properties;
+        xcb_get_window_attributes_cookie_t attributes;
+        xcb_get_geometry_cookie_t geometry;
+        xcb_translate_coordinates_cookie_t position;
+        xcb_get_property_cookie_t pid, type, state, desktop, extents, wmClass, gtkId, wmState;
+    };
+    std::vector<Pending> pending;
+    const std::uint32_t clientMask =
+        XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    for (auto window : stacking_) {
+        Client& client = clients_[window];
+        const bool geometry = client.geometryDirty || allGeometryDirty_;
+        if (!client.propertiesDirty && !geometry) {
+            continue;
+        }
+        Pending p{};
+        p.window = window;
+        p.properties = client.propertiesDirty;
+        if (!client.selected) {
+            // Selected before the reads, so no change between read and selection is missed.
+            xcb_change_window_attributes(connection_, window, XCB_CW_EVENT_MASK, &clientMask);
+            client.selected = true;
+        }
+        p.attributes = xcb_get_window_attributes(connection_, window);
+        p.geometry = xcb_get_geometry(connection_, window);
+        p.position = xcb_translate_coordinates(connection_, window, root_, 0, 0);
+        if (p.properties) {
+            p.pid = xcb_get_property(connection_, 0, window, a.wmPid, XCB_ATOM_ANY, 0, 2);
+            p.type = xcb_get_property(connection_, 0, window, a.wmWindowType, XCB_ATOM_ATOM, 0, 32);
+            p.state = xcb_get_property(connection_, 0, window, a.wmState, XCB_ATOM_ATOM, 0, 32);
+            p.desktop =
+                xcb_get_property(connection_, 0, window, a.wmDesktop, XCB_ATOM_CARDINAL, 0, 1);
+            p.extents =
+                xcb_get_property(connection_, 0, window, a.frameExtents, XCB_ATOM_CARDINAL, 0, 4);
+            p.wmClass = xcb_get_property(connection_, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING,
+                                         0, 256);
+            p.gtkId =
+                xcb_get_property(connection_, 0, window, a.gtkApplicationId, a.utf8String, 0, 256);
+            if (fallbackList_) {
+                p.wmState =
+                    xcb_get_property(connection_, 0, window, a.icccmWmState, XCB_ATOM_ANY, 0, 2);
+            }
+        }
+        pending.push_back(p);
+    }
+    allGeometryDirty_ = false;
+    if (pending.empty()) {
+        return;
+    }
+    noteRoundTrip();
+
+    std::vector<xcb_window_t> vanished;
+    for (const auto& p : pending) {
+        bool gone = false;
+        const auto take = [&](auto reply, xcb_generic_error_t* error) {
+            if (error != nullptr) {
+                gone = true;
+                ++errors_;
+                std::free(error);
+            }
+            return reply;
+        };
+        xcb_generic_error_t* error = nullptr;
+        Reply<xcb_get_window_attributes_reply_t> attributes(
+            take(xcb_get_window_attributes_reply(connection_, p.attributes, &error), error));
+        error = nullptr;
+        Reply<xcb_get_geometry_reply_t> geometry(
+            take(xcb_get_geometry_reply(connection_, p.geometry, &error), error));
+        error = nullptr;
+        Reply<xcb_translate_coordinates_reply_t> position(
+            take(xcb_translate_coordinates_reply(connection_, p.position, &error), error));
+        Client& client = clients_[p.window];
+        if (p.properties) {
+            std::array<Reply<xcb_get_property_reply_t>, 8> props;
+            const xcb_get_property_cookie_t cookies[] = {p.pid,     p.type,    p.state, p.desktop,
+                                                         p.extents, p.wmClass, p.gtkId, p.wmState};
+            for (std::size_t i = 0; i < props.size(); ++i) {
+                if (i == 7 && !fallbackList_) {
+                    break;
+                }
+                error = nullptr;
+                props[i].reset(
+                    take(xcb_get_property_reply(connection_, cookies[i], &error), error));
+            }
+            client.propertiesDirty = false;
+            const auto pid = propertyValues(props[0].get(), XCB_ATOM_CARDINAL);
+            client.pid = (pid.size() == 1 && pid[0] > 0 && pid[0] <= INT32_MAX)
+                             ? std::optional<ProcessID>(static_cast<ProcessID>(pid[0]))
+                             : std::nullopt;
+            client.layer = kNormalLayer;
+            client.isDesktop = false;
+            client.isNormalOrDialog = true;
+            // The first type we know decides, as EWMH asks.
+            for (auto t : propertyValues(props[1].get(), XCB_ATOM_ATOM)) {
+                bool known = true;
+                client.isNormalOrDialog = t == a.typeNormal || t == a.typeDialog;
+                if (t == a.typeNormal || t == a.typeDialog || t == a.typeUtility) {
+                    client.layer = kNormalLayer;
+                } else if (t == a.typeDesktop) {
+                    client.isDesktop = true;
+                } else if (t == a.typeDock) {
+                    client.layer = kDockLayer;
+                } else if (t == a.typeToolbar || t == a.typeMenu || t == a.typeSplash) {
+                    client.layer = kFloatingLayer;
+                } else if (t == a.typeNotification) {
+                    client.layer = kNotificationLayer;
+                } else if (t == a.typeDropdownMenu || t == a.typePopupMenu || t == a.typeCombo ||
+                           t == a.typeDnd) {
+                    client.layer = kPopupLayer;
+                } else if (t == a.typeTooltip) {
+                    client.layer = kTooltipLayer;
+                } else {
+                    known = false;
+                    client.isNormalOrDialog = true;
+                }
+                if (known) {
+                    break;
+                }
+            }
+            client.hidden = false;
+            client.skipTaskbar = false;
+            for (auto s : propertyValues(props[2].get(), XCB_ATOM_ATOM)) {
+                client.hidden = client.hidden || s == a.stateHidden;
+                client.skipTaskbar = client.skipTaskbar || s == a.stateSkipTaskbar;
+            }
+            const auto desktop = propertyValues(props[3].get(), XCB_ATOM_CARDINAL);
+            client.desktop =
+                desktop.empty() ? std::nullopt : std::optional<std::uint32_t>(desktop[0]);
+            const auto extents = propertyValues(props[4].get(), XCB_ATOM_CARDINAL);
+            if (extents.size() == 4) {
+                client.left = extents[0];
+                client.right = extents[1];
+                client.top = extents[2];
+                client.bottom = extents[3];
+            } else {
+                client.left = client.right = client.top = client.bottom = 0;
+            }
+            const std::string wmClass = propertyString(props[5].get());
+            const auto split = wmClass.find('\0');
+            client.instance = wmClass.substr(0, split);
+            client.windowClass =
+                split == std::string::npos ? std::string() : wmClass.substr(split + 1);
+            if (auto end = client.windowClass.find('\0'); end != std::string::npos) {
+                client.windowClass.resize(end);
+            }
+            client.gtkApplicationId = propertyString(props[6].get());
+            client.hasWmState = props[7] && props[7]->type != XCB_ATOM_NONE;
+        }
+        if (gone || !attributes || !geometry || !position) {
+            vanished.push_back(p.window);
+            continue;
+        }
+        client.geometryDirty = false;
+        client.viewable = attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+        client.width = geometry->width;
+        client.height = geometry->height;
+        client.rootX = position->dst_x;
+        client.rootY = position->dst_y;
+    }
+    for (auto window : vanished) {
+        clients_.erase(window);
+        std::erase(stacking_, window);
+    }
+    applicationsDirty_ = true;
+}
+
+std::optional<WindowSnapshot> X11Desktop::captureSnapshot() {
+    drainEvents();
+    if (!isConnected()) {
+        return std::nullopt;
+    }
+    if (listDirty_) {
+        refreshList();
+    }
+    refreshClients();
+    // Events that arrived while we waited for replies.
+    drainEvents();
+    schedulePendingDeliveries();
+    if (!isConnected()) {
+        return std::nullopt;
+    }
+
+    // Bounds are relative to the primary display's top-left corner.
+    std::int32_t originX = 0;
+    std::int32_t originY = 0;
+    if (!monitors_.empty()) {
+        originX = monitors_.front().x;
+        originY = monitors_.front().y;
+    }
+    WindowSnapshot snapshot;
+    snapshot.windowInfo.reserve(stacking_.size() + 1);
+    if (showingDesktop_) {
+        snapshot.windowInfo.push_back(WindowInfo{
+            static_cast<WindowNumber>(root_), kWindowManagerPID, WindowSnapshot::kOverviewLayer,
+            WindowBounds{-static_cast<double>(originX), -static_cast<double>(originY),
+                         static_cast<double>(rootWidth_), static_cast<double>(rootHeight_)}});
+    }
+    for (auto window : stacking_) {
+        auto it = clients_.find(window);
+        if (it == clients_.end()) {
+            continue;
+        }
+        const Client& c = it->second;
+        if (!c.viewable || c.hidden || c.isDesktop || (fallbackList_ && !c.hasWmState)) {
+            continue;
+        }
+        if (c.desktop && *c.desktop != kAllDesktops && *c.desktop != currentDesktop_) {
+            continue;
+        }
+        WindowInfo info;
+        info.number = static_cast<WindowNumber>(window);
+        info.ownerPID = c.pid;
+        info.layer = c.layer;
+        info.bounds =
+            WindowBounds{static_cast<double>(c.rootX) - c.left - originX,
+                         static_cast<double>(c.rootY) - c.top - originY,
+                         static_cast<double>(c.width) + (c.width > 0 ? c.left + c.right : 0),
+                         static_cast<double>(c.height) + (c.height > 0 ? c.top + c.bottom : 0)};
+        snapshot.windowInfo.push_back(info);
+    }
+    return snapshot;
+}
+
+// ---- screens --------------------------------------------------------------------------------
+
+void X11Desktop::refreshMonitors() {
+    monitorsDirty_ = false;
+    monitors_.clear();
+    if (hasMonitors_) {
+        Reply<xcb_randr_get_monitors_reply_t> reply(xcb_randr_get_monitors_reply(
+            connection_, xcb_randr_get_monitors(connection_, root_, 1), nullptr));
+        noteRoundTrip();
+        if (reply) {
+            struct Lookup {
+                xcb_get_atom_name_cookie_t name;
+                std::optional<xcb_randr_get_output_info_cookie_t> output;
+                std::optional<xcb_randr_get_output_property_cookie_t> edid;
+            };
+            std::vector<Lookup> lookups;
+            for (auto it = xcb_randr_get_monitors_monitors_iterator(reply.get()); it.rem > 0;
+                 xcb_randr_monitor_info_next(&it)) {
+                const auto* info = it.data;
+                Monitor m;
+                m.name = info->name;
+                m.primary = info->primary != 0;
+                m.x = info->x;
+                m.y = info->y;
+                m.width = info->width;
+                m.height = info->height;
+                Lookup lookup{xcb_get_atom_name(connection_, info->name), {}, {}};
+                if (xcb_randr_monitor_info_outputs_length(info) > 0) {
+                    const auto output = xcb_randr_monitor_info_outputs(info)[0];
+                    lookup.output =
+                        xcb_randr_get_output_info(connection_, output, XCB_CURRENT_TIME);
+                    lookup.edid = xcb_randr_get_output_property(connection_, output, atoms_->edid,
+                                                                XCB_ATOM_ANY, 0, 256, 0, 0);
+                }
+                monitors_.push_back(m);
+                lookups.push_back(lookup);
+            }
+            if (!lookups.empty()) {
+                noteRoundTrip();
+            }
+            for (std::size_t i = 0; i < lookups.size(); ++i) {
+                Monitor& m = monitors_[i];
+                Reply<xcb_get_atom_name_reply_t> name(
+                    xcb_get_atom_name_reply(connection_, lookups[i].name, nullptr));
+                if (name) {
+                    m.localizedName.assign(
+                        xcb_get_atom_name_name(name.get()),
+                        static_cast<std::size_t>(xcb_get_atom_name_name_length(name.get())));
+                }
+                std::string outputName;
+                if (lookups[i].output) {
+                    Reply<xcb_randr_get_output_info_reply_t> output(
+                        xcb_randr_get_output_info_reply(connection_, *lookups[i].output, nullptr));
+                    if (output) {
+                        outputName.assign(reinterpret_cast<const char*>(
+                                              xcb_randr_get_output_info_name(output.get())),
+                                          static_cast<std::size_t>(
+                                              xcb_randr_get_output_info_name_length(output.get())));
+                    }
+                }
+                std::string edid;
+                if (lookups[i].edid) {
+                    Reply<xcb_randr_get_output_property_reply_t> property(
+                        xcb_randr_get_output_property_reply(connection_, *lookups[i].edid,
+                                                            nullptr));
+                    if (property && property->format == 8) {
+                        edid.assign(reinterpret_cast<const char*>(
+                                        xcb_randr_get_output_property_data(property.get())),
+                                    static_cast<std::size_t>(
+                                        xcb_randr_get_output_property_data_length(property.get())));
+                    }
+                }
+                if (!edid.empty()) {
+                    m.uuid = nameBasedUuid("edid:" + edid);
+                } else if (!outputName.empty()) {
+                    m.uuid = nameBasedUuid("output:" + outputName);
+                }
+            }
+            std::stable_partition(monitors_.begin(), monitors_.end(),
+                                  [](const Monitor& m) { return m.primary; });
+        }
+    }
+    if (monitors_.empty()) {
+        // No RandR monitors: the whole root is one display without a number.
+        Monitor whole;
+        whole.width = rootWidth_;
+        whole.height = rootHeight_;
+        whole.localizedName = "screen";
+        monitors_.push_back(whole);
+    }
+}
+
+std::vector<Screen> X11Desktop::screens() const {
+    std::vector<Screen> result;
+    result.reserve(monitors_.size());
+    const Monitor& primary = monitors_.front();
+    for (const auto& m : monitors_) {
+        Screen screen;
+        if (m.name != XCB_ATOM_NONE) {
+            screen.displayNumber = m.name;
+        }
+        // Flip around the primary display, whose origin becomes (0, 0).
+        screen.frame = Rect{static_cast<double>(m.x - primary.x),
+                            static_cast<double>(primary.height) - (m.y - primary.y) - m.height,
+                            static_cast<double>(m.width), static_cast<double>(m.height)};
+        screen.localizedName = m.localizedName;
+        result.push_back(std::move(screen));
+    }
+    return result;
+}
+
+DisplayID X11Desktop::mainDisplayID() const {
+    return monitors_.front().name;
+}
+
+std::optional<std::string> X11Desktop::displayUUID(DisplayID display) const {
+    for (const auto& m : monitors_) {
+        if (m.name != XCB_ATOM_NONE && m.name == display) {
+            return m.uuid;
+        }
+    }
+    return std::nullopt;
+}
+
+// ---- applications ---------------------------------------------------------------------------
+
+void X11Desktop::rebuildApplications() const {
+    applicationsDirty_ = false;
+    applications_.clear();
+    // Front to back: the front-most window of a process names its application.
+    for (auto window : stacking_) {
+        auto it = clients_.find(window);
+        if (it == clients_.end() || !it->second.pid || it->second.propertiesDirty) {
+            continue;
+        }
+        const Client& c = it->second;
+        const bool regular = c.isNormalOrDialog && !c.skipTaskbar && !c.isDesktop;
+        auto [entry, inserted] = applications_.try_emplace(*c.pid);
+        RunningApplication& app = entry->second;
+        if (inserted) {
+            app.processIdentifier = *c.pid;
+            app.activationPolicy = ActivationPolicy::accessory;
+        }
+        if (!inserted && (app.activationPolicy == ActivationPolicy::regular || !regular)) {
+            continue;
+        }
+        if (regular) {
+            app.activationPolicy = ActivationPolicy::regular;
+        }
+        const auto* desktopEntry = entries_->find(c.instance, c.windowClass);
+        if (!c.gtkApplicationId.empty()) {
+            app.bundleIdentifier = c.gtkApplicationId;
+        } else if (desktopEntry != nullptr) {
+            app.bundleIdentifier = desktopEntry->id;
+        } else if (!c.windowClass.empty()) {
+            app.bundleIdentifier = c.windowClass;
+        } else {
+            app.bundleIdentifier.reset();
+        }
+        app.localizedName = desktopEntry != nullptr
+                                ? desktopEntry->name
+                                : (c.windowClass.empty() ? c.instance : c.windowClass);
+        app.iconPath = desktopEntry != nullptr ? desktopEntry->iconPath : std::string();
+    }
+    applications_[kWindowManagerPID] =
+        RunningApplication{kWindowManagerPID, std::string(kOverviewOwnerKey), "Window manager",
+                           ActivationPolicy::prohibited, ""};
+}
+
+std::optional<RunningApplication> X11Desktop::runningApplication(ProcessID pid) const {
+    if (applicationsDirty_) {
+        rebuildApplications();
+    }
+    auto it = applications_.find(pid);
+    if (it == applications_.end()) {
+        return std::nullopt;
+    }
+    return it->second;
+}
+
+// ---- workspace ------------------------------------------------------------------------------
+
+std::optional<RunningApplication> X11Desktop::frontmostApplication() const {
+    return activeOwner_ ? runningApplication(*activeOwner_) : std::nullopt;
+}
+
+Subscription X11Desktop::onApplicationActivated(ActivationHandler handler) {
+    return activated_.subscribe(std::move(handler));
+}
+
+Subscription X11Desktop::onActiveSpaceChanged(std::function<void()> handler) {
+    return spaceSubject_.subscribe(
+        [handler = std::move(handler)](const std::monostate&) { handler(); });
+}
+
+Subscription X11Desktop::onScreenParametersChanged(std::function<void()> handler) {
+    return screensSubject_.subscribe(
+        [handler = std::move(handler)](const std::monostate&) { handler(); });
+}
+
+} // namespace tavrilux::x11

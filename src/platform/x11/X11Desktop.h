@@ -1,0 +1,160 @@
+#pragma once
+
+#include "core/async/MainQueue.h"
+#include "core/platform/Applications.h"
+#include "core/platform/Screens.h"
+#include "core/platform/WindowServer.h"
+#include "core/platform/Workspace.h"
+#include "core/reactive/Subject.h"
+#include "platform/linux/DesktopEntryIndex.h"
+
+#include <xcb/xcb.h>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <variant>
+#include <vector>
+
+namespace tavrilux::x11 {
+
+// The desktop of an X server with an EWMH window manager, behind the window-list, screen,
+// application and workspace ports.
+//
+// - Window list: _NET_CLIENT_LIST_STACKING reversed (front to back), or, when the window manager
+//   does not keep it, the root's children that carry WM_STATE. Every property is read once and
+//   then kept current by PropertyNotify/ConfigureNotify events, so a refresh of an unchanged
+//   desktop waits for no reply at all; a changed one waits at most twice (the list, then all
+//   property requests of all changed windows sent before any reply is read).
+// - Screens: RandR 1.5 monitors, primary first, re-read on RandR notifications.
+// - Applications: a process is regular when it owns a managed normal or dialog window that does
+//   not skip the task bar; its key is _GTK_APPLICATION_ID, else the desktop entry matching
+//   WM_CLASS, else the WM_CLASS class.
+// - Workspace: activation = the owner of _NET_ACTIVE_WINDOW changed; Space = _NET_CURRENT_DESKTOP
+//   changed; screen parameters = a RandR notification. The show-desktop mode is reported as the
+//   overview entry, owned by the window manager as process 0.
+//
+// Events are read when the main loop sees fileDescriptor() readable and calls processEvents();
+// notifications are delivered from there. An X error never ends the process: a window that
+// vanished is dropped from the list. When the connection to the server breaks, the
+// connection-lost handler runs (by default: a line on standard error and exit status 1).
+// Main thread only.
+class X11Desktop final : public WindowServer,
+                         public Screens,
+                         public Applications,
+                         public Workspace {
+public:
+    // Window manager's stand-in process id (owner of the overview entry).
+    static constexpr ProcessID kWindowManagerPID = 0;
+
+    // Connects to `displayName` ($DISPLAY when null). None, with the reason in `error`, when the
+    // server cannot be reached. `queue` runs the notification deliveries that event reads inside
+    // a refresh leave pending.
+    static std::unique_ptr<X11Desktop>
+    connect(MainQueue& queue, const char* displayName = nullptr, std::string* error = nullptr,
+            std::shared_ptr<const linux_platform::DesktopEntryIndex> entries = nullptr);
+    ~X11Desktop() override;
+
+    int fileDescriptor() const;
+    // Reads every pending event and delivers the notifications they call for.
+    void processEvents();
+    bool isConnected() const;
+    void setConnectionLostHandler(std::function<void()> handler);
+
+    // WindowServer
+    std::optional<WindowSnapshot> captureSnapshot() override;
+    // Screens
+    std::vector<Screen> screens() const override;
+    DisplayID mainDisplayID() const override;
+    std::optional<std::string> displayUUID(DisplayID display) const override;
+    // Applications
+    std::optional<RunningApplication> runningApplication(ProcessID pid) const override;
+    // Workspace
+    std::optional<RunningApplication> frontmostApplication() const override;
+    Subscription onApplicationActivated(ActivationHandler handler) override;
+    Subscription onActiveSpaceChanged(std::function<void()> handler) override;
+    Subscription onScreenParametersChanged(std::function<void()> handler) override;
+
+    // Measurements and test hooks.
+    std::uint64_t roundTrips() const { return roundTrips_; }
+    std::uint64_t errorCount() const { return errors_; }
+    // Forget every cached property: the next refresh reads all of them again.
+    void invalidateCache();
+    bool usesStackingList() const { return !fallbackList_; }
+    xcb_connection_t* connection() const { return connection_; }
+    xcb_window_t root() const { return root_; }
+
+    struct Atoms;
+    struct Monitor;
+    struct Client;
+
+private:
+    X11Desktop(MainQueue& queue, xcb_connection_t* connection, int screenNumber,
+               std::shared_ptr<const linux_platform::DesktopEntryIndex> entries);
+
+    void internAtoms();
+    // Reads queued events into the cache's dirty marks; no request, no delivery.
+    void drainEvents();
+    void handleEvent(const xcb_generic_event_t& event);
+    void handleError(const xcb_generic_error_t& error);
+    void noteRoundTrip() { ++roundTrips_; }
+    bool checkConnection();
+    void schedulePendingDeliveries();
+    void deliverPending();
+
+    void refreshList();
+    void refreshClients();
+    void refreshMonitors();
+    void refreshActiveOwner();
+    std::optional<ProcessID> ownerOf(xcb_window_t window);
+    void rebuildApplications() const;
+
+    MainQueue& queue_;
+    xcb_connection_t* connection_;
+    xcb_window_t root_ = 0;
+    std::uint16_t rootWidth_ = 0;
+    std::uint16_t rootHeight_ = 0;
+    std::unique_ptr<Atoms> atoms_;
+    std::shared_ptr<const linux_platform::DesktopEntryIndex> entries_;
+    std::uint8_t randrEventBase_ = 0;
+    bool hasMonitors_ = false;
+
+    // Window cache.
+    std::unordered_map<xcb_window_t, Client> clients_;
+    std::vector<xcb_window_t> stacking_; // front to back
+    bool listDirty_ = true;
+    bool allGeometryDirty_ = true;
+    bool fallbackList_ = false;
+    std::uint32_t currentDesktop_ = 0;
+    bool showingDesktop_ = false;
+
+    // Screens.
+    std::vector<Monitor> monitors_;
+    bool monitorsDirty_ = true;
+
+    // Applications, rebuilt lazily after the cache changed.
+    mutable bool applicationsDirty_ = true;
+    mutable std::unordered_map<ProcessID, RunningApplication> applications_;
+
+    // Workspace.
+    std::optional<ProcessID> activeOwner_;
+    bool activeDirty_ = true;
+    bool spaceChanged_ = false;
+    bool screensChanged_ = false;
+    bool deliveryScheduled_ = false;
+    std::shared_ptr<X11Desktop*> self_;
+    Subject<std::optional<RunningApplication>> activated_;
+    Subject<std::monostate> spaceSubject_;
+    Subject<std::monostate> screensSubject_;
+
+    std::function<void()> connectionLost_;
+    bool connectionLostReported_ = false;
+    std::uint64_t roundTrips_ = 0;
+    std::uint64_t errors_ = 0;
+};
+
+} // namespace tavrilux::x11
