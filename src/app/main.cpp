@@ -1,6 +1,95 @@
-#include <cstdio>
+// The composition root: the dimming engine on the X display, until SIGINT or SIGTERM.
+#include "core/defaults/DefaultsRegistry.h"
+#include "core/overlay/OverlayCoordinator.h"
+#include "core/settings/DimmingSettings.h"
+#include "core/settings/SettingsStore.h"
+#include "platform/linux/JsonFileStorage.h"
+#include "platform/linux/TerminationSignals.h"
+#include "platform/linux/XdgPaths.h"
+#include "platform/qt/QtMainQueue.h"
+#include "platform/qt/QtOverlayRenderer.h"
+#include "platform/x11/X11ApplicationActivator.h"
+#include "platform/x11/X11Desktop.h"
+#include "platform/x11/X11OverlayWindowFactory.h"
 
-int main() {
-    std::fprintf(stderr, "tavrilux: the dimming engine cannot run yet in this build\n");
-    return 1;
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QSocketNotifier>
+
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+using namespace tavrilux;
+
+namespace {
+
+std::atomic<QCoreApplication*> runningApplication{nullptr};
+std::atomic<bool> terminationRequested{false};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // First, before any thread exists: the signals then reach only the waiting thread.
+    linux_platform::TerminationSignals termination([](int) {
+        terminationRequested = true;
+        if (QCoreApplication* app = runningApplication.load()) {
+            QMetaObject::invokeMethod(app, &QCoreApplication::quit, Qt::QueuedConnection);
+        }
+    });
+
+    QCoreApplication app(argc, argv);
+    DefaultsRegistry::installShared(std::make_unique<DefaultsRegistry>(
+        linux_platform::JsonFileStorage::factoryIn(linux_platform::XdgPaths::tavriluxConfigDir())));
+
+    qt::QtMainQueue queue;
+    std::string error;
+    auto desktop = x11::X11Desktop::connect(queue, nullptr, &error);
+    if (!desktop) {
+        std::fprintf(stderr, "tavrilux: %s\n", error.c_str());
+        return 1;
+    }
+    auto overlays =
+        x11::X11OverlayWindowFactory::connect(queue, qt::renderOverlay, nullptr, &error);
+    if (!overlays) {
+        std::fprintf(stderr, "tavrilux: %s\n", error.c_str());
+        return 1;
+    }
+    desktop->setConnectionLostHandler([] {
+        std::fprintf(stderr, "tavrilux: the connection to the X server was lost\n");
+        if (QCoreApplication* a = runningApplication.load()) {
+            QMetaObject::invokeMethod(a, &QCoreApplication::quit, Qt::QueuedConnection);
+        }
+    });
+    QSocketNotifier desktopEvents(desktop->fileDescriptor(), QSocketNotifier::Read);
+    QObject::connect(&desktopEvents, &QSocketNotifier::activated,
+                     [&] { desktop->processEvents(); });
+    QSocketNotifier overlayEvents(overlays->fileDescriptor(), QSocketNotifier::Read);
+    QObject::connect(&overlayEvents, &QSocketNotifier::activated,
+                     [&] { overlays->processEvents(); });
+    x11::X11ApplicationActivator activator(desktop->connection(), desktop->root(), *desktop);
+
+    auto store =
+        std::make_shared<SettingsStore>(SettingsStore::openDefaults(DefaultsRegistry::shared()));
+    auto settings = DimmingSettings::create(store, *desktop, queue);
+    auto coordinator = OverlayCoordinator::create(
+        settings,
+        OverlayCoordinator::Desktop{queue, *desktop, *desktop, *desktop, *desktop, activator,
+                                    *overlays, static_cast<ProcessID>(getpid())});
+    coordinator->start();
+
+    runningApplication = &app;
+    if (!terminationRequested) {
+        app.exec();
+    }
+    runningApplication = nullptr;
+
+    coordinator->tearDown();
+    coordinator.reset();
+    settings.reset();
+    DefaultsRegistry::shared().flushAll();
+    return 0;
 }

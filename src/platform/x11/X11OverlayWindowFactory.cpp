@@ -1,0 +1,494 @@
+#include "platform/x11/X11OverlayWindowFactory.h"
+
+#include <xcb/randr.h>
+#include <xcb/shape.h>
+#include <xcb/xfixes.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace tavrilux::x11 {
+namespace {
+
+template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
+template <typename T> Reply<T> reply(T* r) {
+    return Reply<T>(r, &std::free);
+}
+
+xcb_atom_t intern(xcb_connection_t* c, const char* name) {
+    auto r = reply(xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr));
+    return r ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
+}
+
+std::uint8_t channel(double value, double alpha) {
+    const double v = std::clamp(value, 0.0, 1.0) * std::clamp(alpha, 0.0, 1.0);
+    return static_cast<std::uint8_t>(std::lround(v * 255.0));
+}
+
+std::uint32_t premultiplied(const RgbaColor& c) {
+    const auto a = static_cast<std::uint32_t>(std::lround(std::clamp(c.alpha, 0.0, 1.0) * 255.0));
+    return (a << 24) | (std::uint32_t{channel(c.red, c.alpha)} << 16) |
+           (std::uint32_t{channel(c.green, c.alpha)} << 8) | channel(c.blue, c.alpha);
+}
+
+// Content that is one colour over the whole window: drawn by the server from the background
+// pixel, with nothing to upload.
+bool isUniform(const OverlayPaintState& s) {
+    return std::holds_alternative<OverlayPaintState::NoMask>(s.mask) &&
+           !(s.blurVisible && !s.usesBackdrop && s.fallbackAlpha > 0.0) && s.grainOpacity <= 0.0 &&
+           s.borderOpacity <= 0.0;
+}
+
+} // namespace
+
+class X11OverlayWindow final : public OverlayWindowPort {
+public:
+    X11OverlayWindow(X11OverlayWindowFactory& factory, const OverlayPaintSource& source,
+                     xcb_window_t window, int width, int height)
+        : factory_(factory), source_(source), window_(window), width_(width), height_(height) {
+        factory_.windows_.insert(this);
+    }
+
+    ~X11OverlayWindow() override {
+        frameTask_.cancel();
+        factory_.windows_.erase(this);
+        xcb_connection_t* c = factory_.connection_;
+        xcb_destroy_window(c, window_);
+        if (pixmap_ != 0) {
+            xcb_free_pixmap(c, pixmap_);
+        }
+        if (gc_ != 0) {
+            xcb_free_gc(c, gc_);
+        }
+        xcb_flush(c);
+    }
+
+    void order(WindowOrderingMode mode, WindowNumber relativeTo) override {
+        if (!wanted_) {
+            desktopAtOrder_ = factory_.currentDesktop();
+        }
+        wanted_ = true;
+        placement_ = Placement{mode, relativeTo};
+        if (factory_.hasCompositor_) {
+            applyPlacement();
+        }
+    }
+
+    void orderOut() override {
+        wanted_ = false;
+        if (mapped_) {
+            xcb_unmap_window(factory_.connection_, window_);
+            mapped_ = false;
+            xcb_flush(factory_.connection_);
+        }
+    }
+
+    bool isVisible() const override { return wanted_; }
+
+    bool isOnActiveSpace() const override {
+        return !wanted_ || desktopAtOrder_ == factory_.currentDesktop();
+    }
+
+    void setNeedsDisplay() override {
+        if (frameScheduled_) {
+            return;
+        }
+        frameScheduled_ = true;
+        // The destructor cancels the task, so it never runs for a window that is gone.
+        frameTask_ = factory_.queue_.post([this] { frame(); });
+    }
+
+    // The compositor came or went: show what should show, or hide everything.
+    void compositorChanged(bool present) {
+        if (present && wanted_) {
+            applyPlacement();
+        } else if (!present && mapped_) {
+            xcb_unmap_window(factory_.connection_, window_);
+            mapped_ = false;
+        }
+    }
+
+    xcb_window_t id() const { return window_; }
+
+private:
+    struct Placement {
+        WindowOrderingMode mode;
+        WindowNumber relativeTo;
+    };
+
+    void applyPlacement() {
+        xcb_connection_t* c = factory_.connection_;
+        if (!painted_) {
+            draw(source_.paintState());
+        }
+        if (placement_) {
+            if (auto frame = factory_.frameOf(static_cast<xcb_window_t>(placement_->relativeTo))) {
+                const std::uint32_t values[] = {*frame,
+                                                placement_->mode == WindowOrderingMode::below
+                                                    ? std::uint32_t{XCB_STACK_MODE_BELOW}
+                                                    : std::uint32_t{XCB_STACK_MODE_ABOVE}};
+                xcb_configure_window(
+                    c, window_, XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
+            }
+        }
+        if (!mapped_) {
+            xcb_map_window(c, window_);
+            mapped_ = true;
+        }
+        xcb_flush(c);
+    }
+
+    void frame() {
+        frameScheduled_ = false;
+        draw(source_.paintState());
+        if (source_.isAnimating()) {
+            frameScheduled_ = true;
+            frameTask_ = factory_.queue_.postAfter(X11OverlayWindowFactory::kFrameInterval,
+                                                   [this] { frame(); });
+        }
+    }
+
+    void draw(const OverlayPaintState& state) {
+        xcb_connection_t* c = factory_.connection_;
+        if (!painted_ || state.windowAlpha != lastAlpha_) {
+            const double a = std::clamp(state.windowAlpha, 0.0, 1.0);
+            const auto opacity = static_cast<std::uint32_t>(std::llround(a * 4294967295.0));
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, window_, factory_.atoms_.opacity,
+                                XCB_ATOM_CARDINAL, 32, 1, &opacity);
+            lastAlpha_ = state.windowAlpha;
+            ++factory_.alphaUpdates_;
+        }
+        if (!painted_ || !state.sameContent(lastState_)) {
+            paintContent(state);
+            lastState_ = state;
+            ++factory_.repaints_;
+        }
+        painted_ = true;
+        xcb_flush(c);
+    }
+
+    void paintContent(const OverlayPaintState& state) {
+        xcb_connection_t* c = factory_.connection_;
+        if (isUniform(state)) {
+            const std::uint32_t pixel = premultiplied(state.tintColor);
+            xcb_change_window_attributes(c, window_, XCB_CW_BACK_PIXEL, &pixel);
+            if (pixmap_ != 0) {
+                xcb_free_pixmap(c, pixmap_);
+                pixmap_ = 0;
+            }
+        } else {
+            std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width_) *
+                                              static_cast<std::size_t>(height_));
+            if (factory_.renderer_) {
+                factory_.renderer_(state, pixels.data(), width_, height_);
+            }
+            if (pixmap_ == 0) {
+                pixmap_ = xcb_generate_id(c);
+                xcb_create_pixmap(c, 32, pixmap_, window_, static_cast<std::uint16_t>(width_),
+                                  static_cast<std::uint16_t>(height_));
+            }
+            if (gc_ == 0) {
+                gc_ = xcb_generate_id(c);
+                xcb_create_gc(c, gc_, pixmap_, 0, nullptr);
+            }
+            // Upload in strips that fit the server's request size.
+            const std::size_t maxBytes = std::size_t{xcb_get_maximum_request_length(c)} * 4 - 64;
+            const std::size_t rowBytes = static_cast<std::size_t>(width_) * 4;
+            const int rowsPerStrip = std::max(1, static_cast<int>(maxBytes / rowBytes));
+            for (int y = 0; y < height_; y += rowsPerStrip) {
+                const int rows = std::min(rowsPerStrip, height_ - y);
+                xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap_, gc_,
+                              static_cast<std::uint16_t>(width_), static_cast<std::uint16_t>(rows),
+                              0, static_cast<std::int16_t>(y), 0, 32,
+                              static_cast<std::uint32_t>(rowBytes * static_cast<std::size_t>(rows)),
+                              reinterpret_cast<const std::uint8_t*>(
+                                  pixels.data() +
+                                  static_cast<std::size_t>(y) * static_cast<std::size_t>(width_)));
+            }
+            xcb_change_window_attributes(c, window_, XCB_CW_BACK_PIXMAP, &pixmap_);
+        }
+        xcb_clear_area(c, 0, window_, 0, 0, 0, 0);
+
+        const bool blurBehind = state.usesBackdrop && state.blurVisible && state.blurRadius > 0.0;
+        if (blurBehind) {
+            const Rect& r = state.blurFrame;
+            const std::uint32_t region[] = {
+                static_cast<std::uint32_t>(std::lround(r.x)),
+                static_cast<std::uint32_t>(std::lround(state.bounds.height - r.y - r.height)),
+                static_cast<std::uint32_t>(std::lround(r.width)),
+                static_cast<std::uint32_t>(std::lround(r.height))};
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, window_, factory_.atoms_.blurRegion,
+                                XCB_ATOM_CARDINAL, 32, 4, region);
+            blurHinted_ = true;
+        } else if (blurHinted_) {
+            xcb_delete_property(c, window_, factory_.atoms_.blurRegion);
+            blurHinted_ = false;
+        }
+    }
+
+    X11OverlayWindowFactory& factory_;
+    const OverlayPaintSource& source_;
+    xcb_window_t window_;
+    int width_;
+    int height_;
+    xcb_pixmap_t pixmap_ = 0;
+    xcb_gcontext_t gc_ = 0;
+    bool wanted_ = false;
+    bool mapped_ = false;
+    bool painted_ = false;
+    bool blurHinted_ = false;
+    bool frameScheduled_ = false;
+    TaskHandle frameTask_;
+    std::optional<std::uint32_t> desktopAtOrder_;
+    std::optional<Placement> placement_;
+    double lastAlpha_ = -1.0;
+    OverlayPaintState lastState_;
+};
+
+std::unique_ptr<X11OverlayWindowFactory> X11OverlayWindowFactory::connect(MainQueue& queue,
+                                                                          OverlayRenderer renderer,
+                                                                          const char* displayName,
+                                                                          std::string* error) {
+    int screenNumber = 0;
+    xcb_connection_t* c = xcb_connect(displayName, &screenNumber);
+    if (c == nullptr || xcb_connection_has_error(c) != 0) {
+        if (c != nullptr) {
+            xcb_disconnect(c);
+        }
+        if (error != nullptr) {
+            *error = "cannot connect to the X server";
+        }
+        return nullptr;
+    }
+    std::unique_ptr<X11OverlayWindowFactory> factory(
+        new X11OverlayWindowFactory(queue, std::move(renderer), c, screenNumber));
+    if (factory->visual_ == 0) {
+        if (error != nullptr) {
+            *error = "the X server offers no 32-bit TrueColor visual";
+        }
+        return nullptr;
+    }
+    return factory;
+}
+
+X11OverlayWindowFactory::X11OverlayWindowFactory(MainQueue& queue, OverlayRenderer renderer,
+                                                 xcb_connection_t* connection, int screenNumber)
+    : queue_(queue), renderer_(std::move(renderer)), connection_(connection),
+      self_(std::make_shared<X11OverlayWindowFactory*>(this)) {
+    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(connection_));
+    for (int i = 0; i < screenNumber && it.rem > 0; ++i) {
+        xcb_screen_next(&it);
+    }
+    xcb_screen_t* screen = it.data;
+    root_ = screen->root;
+
+    for (auto depths = xcb_screen_allowed_depths_iterator(screen); depths.rem > 0 && visual_ == 0;
+         xcb_depth_next(&depths)) {
+        if (depths.data->depth != 32) {
+            continue;
+        }
+        for (auto visuals = xcb_depth_visuals_iterator(depths.data); visuals.rem > 0;
+             xcb_visualtype_next(&visuals)) {
+            if (visuals.data->_class == XCB_VISUAL_CLASS_TRUE_COLOR) {
+                visual_ = visuals.data->visual_id;
+                break;
+            }
+        }
+    }
+    if (visual_ != 0) {
+        colormap_ = xcb_generate_id(connection_);
+        xcb_create_colormap(connection_, XCB_COLORMAP_ALLOC_NONE, colormap_, root_, visual_);
+    }
+
+    atoms_.opacity = intern(connection_, "_NET_WM_WINDOW_OPACITY");
+    atoms_.compositorSelection =
+        intern(connection_, ("_NET_WM_CM_S" + std::to_string(screenNumber)).c_str());
+    atoms_.currentDesktop = intern(connection_, "_NET_CURRENT_DESKTOP");
+    atoms_.blurRegion = intern(connection_, "_KDE_NET_WM_BLUR_BEHIND_REGION");
+    atoms_.supported = intern(connection_, "_NET_SUPPORTED");
+    atoms_.wmPid = intern(connection_, "_NET_WM_PID");
+    atoms_.wmName = intern(connection_, "_NET_WM_NAME");
+    atoms_.utf8 = intern(connection_, "UTF8_STRING");
+
+    const xcb_query_extension_reply_t* shape = xcb_get_extension_data(connection_, &xcb_shape_id);
+    hasShape_ = shape != nullptr && shape->present != 0;
+    const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(connection_, &xcb_xfixes_id);
+    if (xfixes != nullptr && xfixes->present != 0) {
+        auto version = reply(xcb_xfixes_query_version_reply(
+            connection_, xcb_xfixes_query_version(connection_, 5, 0), nullptr));
+        hasXfixes_ = version != nullptr;
+        xfixesEventBase_ = xfixes->first_event;
+        if (hasXfixes_) {
+            xcb_xfixes_select_selection_input(
+                connection_, root_, atoms_.compositorSelection,
+                XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
+                    XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
+                    XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+        }
+    }
+
+    // The blur behind a window is there where the window manager announces it.
+    auto supported = reply(xcb_get_property_reply(
+        connection_,
+        xcb_get_property(connection_, 0, root_, atoms_.supported, XCB_ATOM_ATOM, 0, 4096),
+        nullptr));
+    if (supported && supported->format == 32) {
+        const auto* list = static_cast<const xcb_atom_t*>(xcb_get_property_value(supported.get()));
+        const int n = xcb_get_property_value_length(supported.get()) / 4;
+        backdropAvailable_ = std::find(list, list + n, atoms_.blurRegion) != list + n;
+    }
+    readCompositorOwner();
+    xcb_flush(connection_);
+}
+
+X11OverlayWindowFactory::~X11OverlayWindowFactory() {
+    if (colormap_ != 0) {
+        xcb_free_colormap(connection_, colormap_);
+    }
+    xcb_flush(connection_);
+    xcb_disconnect(connection_);
+}
+
+int X11OverlayWindowFactory::fileDescriptor() const {
+    return xcb_get_file_descriptor(connection_);
+}
+
+void X11OverlayWindowFactory::readCompositorOwner() {
+    auto owner = reply(xcb_get_selection_owner_reply(
+        connection_, xcb_get_selection_owner(connection_, atoms_.compositorSelection), nullptr));
+    setCompositor(owner && owner->owner != XCB_WINDOW_NONE);
+}
+
+void X11OverlayWindowFactory::setCompositor(bool present) {
+    if (present == hasCompositor_ && (present || reportedMissingCompositor_)) {
+        return;
+    }
+    hasCompositor_ = present;
+    if (!present && !reportedMissingCompositor_) {
+        reportedMissingCompositor_ = true;
+        std::fprintf(stderr, "tavrilux: no compositing manager is running; overlays stay hidden "
+                             "until one starts\n");
+    }
+    for (X11OverlayWindow* window : windows_) {
+        window->compositorChanged(present);
+    }
+    xcb_flush(connection_);
+}
+
+void X11OverlayWindowFactory::drainSoon() {
+    if (drainScheduled_) {
+        return;
+    }
+    drainScheduled_ = true;
+    std::weak_ptr<X11OverlayWindowFactory*> weakSelf = self_;
+    queue_.post([weakSelf] {
+        if (auto self = weakSelf.lock()) {
+            (*self)->drainScheduled_ = false;
+            (*self)->processEvents();
+        }
+    });
+}
+
+void X11OverlayWindowFactory::processEvents() {
+    while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
+        const std::uint8_t type = event->response_type & 0x7f;
+        if (hasXfixes_ && type == xfixesEventBase_ + XCB_XFIXES_SELECTION_NOTIFY) {
+            const auto* e = reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(event);
+            setCompositor(e->subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER &&
+                          e->owner != XCB_WINDOW_NONE);
+        }
+        // Errors (a window that vanished before we restacked against it) are dropped.
+        std::free(event);
+    }
+}
+
+std::optional<std::uint32_t> X11OverlayWindowFactory::currentDesktop() {
+    auto r = reply(xcb_get_property_reply(
+        connection_,
+        xcb_get_property(connection_, 0, root_, atoms_.currentDesktop, XCB_ATOM_CARDINAL, 0, 1),
+        nullptr));
+    drainSoon();
+    if (!r || r->format != 32 || xcb_get_property_value_length(r.get()) < 4) {
+        return std::nullopt;
+    }
+    return *static_cast<const std::uint32_t*>(xcb_get_property_value(r.get()));
+}
+
+std::optional<xcb_window_t> X11OverlayWindowFactory::frameOf(xcb_window_t client) {
+    xcb_window_t window = client;
+    for (int depth = 0; depth < 16; ++depth) {
+        auto tree =
+            reply(xcb_query_tree_reply(connection_, xcb_query_tree(connection_, window), nullptr));
+        if (!tree) {
+            return std::nullopt;
+        }
+        if (tree->parent == root_ || tree->parent == XCB_WINDOW_NONE) {
+            return window;
+        }
+        window = tree->parent;
+    }
+    return std::nullopt;
+}
+
+std::unique_ptr<OverlayWindowPort>
+X11OverlayWindowFactory::makeWindow(const Rect& frame, const OverlayPaintSource& source) {
+    // Global frames have their origin at the primary monitor's bottom-left corner.
+    int primaryX = 0;
+    int primaryY = 0;
+    int primaryHeight = 0;
+    auto monitors = reply(xcb_randr_get_monitors_reply(
+        connection_, xcb_randr_get_monitors(connection_, root_, 1), nullptr));
+    if (monitors) {
+        bool found = false;
+        for (auto it = xcb_randr_get_monitors_monitors_iterator(monitors.get()); it.rem > 0;
+             xcb_randr_monitor_info_next(&it)) {
+            if (!found || it.data->primary != 0) {
+                primaryX = it.data->x;
+                primaryY = it.data->y;
+                primaryHeight = it.data->height;
+                found = true;
+                if (it.data->primary != 0) {
+                    break;
+                }
+            }
+        }
+    }
+    const int width = std::max(1, static_cast<int>(std::lround(frame.width)));
+    const int height = std::max(1, static_cast<int>(std::lround(frame.height)));
+    const int x = static_cast<int>(std::lround(frame.x)) + primaryX;
+    const int y = primaryY + primaryHeight - static_cast<int>(std::lround(frame.y)) - height;
+
+    const xcb_window_t window = xcb_generate_id(connection_);
+    const std::uint32_t values[] = {0, 0, 1, colormap_};
+    xcb_create_window(connection_, 32, window, root_, static_cast<std::int16_t>(x),
+                      static_cast<std::int16_t>(y), static_cast<std::uint16_t>(width),
+                      static_cast<std::uint16_t>(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, visual_,
+                      XCB_CW_BACK_PIXEL | XCB_CW_BORDER_PIXEL | XCB_CW_OVERRIDE_REDIRECT |
+                          XCB_CW_COLORMAP,
+                      values);
+    if (hasShape_) {
+        // Clicks pass through: the input region is empty.
+        xcb_shape_rectangles(connection_, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT,
+                             XCB_CLIP_ORDERING_UNSORTED, window, 0, 0, 0, nullptr);
+    }
+    static const char wmClass[] = "tavrilux-overlay\0Tavrilux";
+    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLASS,
+                        XCB_ATOM_STRING, 8, sizeof(wmClass), wmClass);
+    static const char name[] = "Tavrilux overlay";
+    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, atoms_.wmName, atoms_.utf8, 8,
+                        sizeof(name) - 1, name);
+    const auto pid = static_cast<std::uint32_t>(getpid());
+    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, atoms_.wmPid, XCB_ATOM_CARDINAL,
+                        32, 1, &pid);
+    xcb_flush(connection_);
+    return std::make_unique<X11OverlayWindow>(*this, source, window, width, height);
+}
+
+} // namespace tavrilux::x11

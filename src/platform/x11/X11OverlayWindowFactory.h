@@ -1,0 +1,104 @@
+#pragma once
+
+#include "core/async/MainQueue.h"
+#include "core/overlay/OverlayWindowPort.h"
+
+#include <xcb/xcb.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+
+namespace tavrilux::x11 {
+
+class X11OverlayWindow;
+
+// Draws one overlay's content into a premultiplied ARGB buffer (rows top to bottom, 4 bytes a
+// pixel, `width` pixels a row).
+using OverlayRenderer = std::function<void(const OverlayPaintState& state, std::uint32_t* pixels,
+                                           int width, int height)>;
+
+// Overlay windows on an X server: override-redirect ARGB windows that take no input (empty input
+// shape) and no focus, ordered with ConfigureWindow relative to the top-level frame that holds a
+// client window, with their alpha in _NET_WM_WINDOW_OPACITY. Content is drawn from the overlay's
+// presentation values when they change and on every frame while something animates; nothing runs
+// while nothing changes.
+//
+// Without a compositing manager (no owner of _NET_WM_CM_S0) a translucent window would be drawn
+// opaque and black out the desktop, so no overlay is mapped then: the factory says so once on
+// standard error, watches the selection, and maps the overlays that should show as soon as a
+// compositor runs (and unmaps them again if it stops).
+//
+// Uses a connection of its own; the main loop calls processEvents() whenever fileDescriptor()
+// is readable. Main thread only.
+class X11OverlayWindowFactory final : public OverlayWindowFactory {
+public:
+    static constexpr Seconds kFrameInterval{1.0 / 60.0};
+
+    static std::unique_ptr<X11OverlayWindowFactory> connect(MainQueue& queue,
+                                                            OverlayRenderer renderer,
+                                                            const char* displayName = nullptr,
+                                                            std::string* error = nullptr);
+    ~X11OverlayWindowFactory() override;
+
+    std::unique_ptr<OverlayWindowPort> makeWindow(const Rect& frame,
+                                                  const OverlayPaintSource& source) override;
+    bool isBackdropAvailable() const override { return backdropAvailable_; }
+
+    int fileDescriptor() const;
+    void processEvents();
+    bool hasCompositor() const { return hasCompositor_; }
+    xcb_connection_t* connection() const { return connection_; }
+    // Number of content repaints and alpha updates so far (for measurements).
+    std::uint64_t repaintCount() const { return repaints_; }
+    std::uint64_t alphaUpdateCount() const { return alphaUpdates_; }
+
+private:
+    friend class X11OverlayWindow;
+    struct Atoms {
+        xcb_atom_t opacity = 0;
+        xcb_atom_t compositorSelection = 0;
+        xcb_atom_t currentDesktop = 0;
+        xcb_atom_t blurRegion = 0;
+        xcb_atom_t supported = 0;
+        xcb_atom_t wmPid = 0;
+        xcb_atom_t wmName = 0;
+        xcb_atom_t utf8 = 0;
+        xcb_atom_t windowType = 0;
+        xcb_atom_t windowTypeNotification = 0;
+    };
+
+    X11OverlayWindowFactory(MainQueue& queue, OverlayRenderer renderer,
+                            xcb_connection_t* connection, int screenNumber);
+    void readCompositorOwner();
+    void setCompositor(bool present);
+    std::optional<std::uint32_t> currentDesktop();
+    // The child of the root that holds `client` (itself when it is one); none when unknown.
+    std::optional<xcb_window_t> frameOf(xcb_window_t client);
+    // After a round trip xcb may hold events that no longer make the descriptor readable.
+    void drainSoon();
+
+    MainQueue& queue_;
+    OverlayRenderer renderer_;
+    xcb_connection_t* connection_;
+    xcb_window_t root_ = 0;
+    xcb_visualid_t visual_ = 0;
+    xcb_colormap_t colormap_ = 0;
+    std::uint8_t xfixesEventBase_ = 0;
+    bool hasXfixes_ = false;
+    bool hasShape_ = false;
+    bool hasCompositor_ = false;
+    bool reportedMissingCompositor_ = false;
+    bool backdropAvailable_ = false;
+    Atoms atoms_;
+    std::set<X11OverlayWindow*> windows_;
+    std::uint64_t repaints_ = 0;
+    std::uint64_t alphaUpdates_ = 0;
+    bool drainScheduled_ = false;
+    std::shared_ptr<X11OverlayWindowFactory*> self_;
+};
+
+} // namespace tavrilux::x11
