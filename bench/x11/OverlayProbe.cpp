@@ -1,0 +1,385 @@
+// Measures the engine on a live desktop: the time from a change of _NET_ACTIVE_WINDOW to an
+// overlay lying directly below the new application's frame (both seen as X events by this
+// probe), the engine's CPU during cross-fades and at rest, and its resident memory over many
+// focus switches.
+//
+// Usage (DISPLAY set, test clients of classes Alpha and Beta on the first monitor and Gamma on
+// the second already mapped): tavrilux_overlay_probe ENGINE latency|cpu|memory [COUNT]
+#include <xcb/xcb.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <numeric>
+#include <optional>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+xcb_connection_t* c = nullptr;
+xcb_window_t root = 0;
+
+xcb_atom_t atom(const char* name) {
+    auto* r = xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
+    const xcb_atom_t a = r != nullptr ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
+    std::free(r);
+    return a;
+}
+
+std::string wmClass(xcb_window_t w) {
+    auto* r = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 64), nullptr);
+    std::string result;
+    if (r != nullptr) {
+        const char* v = static_cast<const char*>(xcb_get_property_value(r));
+        result.assign(v, static_cast<std::size_t>(xcb_get_property_value_length(r)));
+        std::free(r);
+    }
+    return result;
+}
+
+std::vector<xcb_window_t> clientList() {
+    auto* r = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, root, atom("_NET_CLIENT_LIST"), XCB_ATOM_WINDOW, 0, 1024),
+        nullptr);
+    std::vector<xcb_window_t> result;
+    if (r != nullptr) {
+        const auto* v = static_cast<const xcb_window_t*>(xcb_get_property_value(r));
+        result.assign(v, v + xcb_get_property_value_length(r) / 4);
+        std::free(r);
+    }
+    return result;
+}
+
+std::optional<xcb_window_t> findClient(const std::string& instance) {
+    for (xcb_window_t w : clientList()) {
+        if (wmClass(w).rfind(instance + '\0', 0) == 0) {
+            return w;
+        }
+    }
+    return std::nullopt;
+}
+
+xcb_window_t frameOf(xcb_window_t w) {
+    for (;;) {
+        auto* r = xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr);
+        if (r == nullptr) {
+            return w;
+        }
+        const xcb_window_t parent = r->parent;
+        std::free(r);
+        if (parent == root || parent == XCB_WINDOW_NONE) {
+            return w;
+        }
+        w = parent;
+    }
+}
+
+std::set<xcb_window_t> knownOverlays;
+
+bool isOverlay(xcb_window_t w) {
+    if (knownOverlays.count(w) != 0) {
+        return true;
+    }
+    if (wmClass(w).rfind(std::string("tavrilux-overlay") + '\0', 0) == 0) {
+        knownOverlays.insert(w);
+        return true;
+    }
+    return false;
+}
+
+bool isViewable(xcb_window_t w) {
+    auto* r = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr);
+    const bool viewable = r != nullptr && r->map_state == XCB_MAP_STATE_VIEWABLE;
+    std::free(r);
+    return viewable;
+}
+
+// An overlay is mapped directly below `frame` in the root's stacking order.
+bool overlayDirectlyBelow(xcb_window_t frame) {
+    auto* r = xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr);
+    if (r == nullptr) {
+        return false;
+    }
+    const xcb_window_t* children = xcb_query_tree_children(r);
+    const int n = xcb_query_tree_children_length(r);
+    bool found = false;
+    for (int i = 1; i < n; ++i) {
+        if (children[i] == frame) {
+            found = isOverlay(children[i - 1]) && isViewable(children[i - 1]);
+            break;
+        }
+    }
+    std::free(r);
+    return found;
+}
+
+int visibleOverlayCount() {
+    auto* r = xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr);
+    int count = 0;
+    if (r != nullptr) {
+        const xcb_window_t* children = xcb_query_tree_children(r);
+        for (int i = 0; i < xcb_query_tree_children_length(r); ++i) {
+            count += isOverlay(children[i]) && isViewable(children[i]);
+        }
+        std::free(r);
+    }
+    return count;
+}
+
+void activate(xcb_window_t w) {
+    xcb_client_message_event_t e{};
+    e.response_type = XCB_CLIENT_MESSAGE;
+    e.format = 32;
+    e.window = w;
+    e.type = atom("_NET_ACTIVE_WINDOW");
+    e.data.data32[0] = 2;
+    xcb_send_event(c, 0, root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&e));
+    xcb_flush(c);
+}
+
+void drain() {
+    while (xcb_generic_event_t* e = xcb_poll_for_event(c)) {
+        std::free(e);
+    }
+}
+
+bool waitFor(const std::function<bool()>& condition, double seconds) {
+    const auto end = Clock::now() + std::chrono::duration<double>(seconds);
+    while (Clock::now() < end) {
+        if (condition()) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return condition();
+}
+
+pid_t startEngine(const std::string& engine, const std::filesystem::path& home, double fade) {
+    std::filesystem::create_directories(home / "config/tavrilux");
+    std::filesystem::create_directories(home / "state");
+    std::ofstream(home / "config/tavrilux/com.mirtal.tavrilux.json")
+        << "{\"dimming.isEnabled\": true, \"dimming.blurIntensity\": 0, "
+           "\"dimming.tintIntensity\": 0.5, \"dimming.overlayColor.red\": 0, "
+           "\"dimming.overlayColor.green\": 0, \"dimming.overlayColor.blue\": 0, "
+           "\"dimming.grainIntensity\": 0, \"dimming.effectMode\": \"fullscreen\", "
+           "\"dimming.ambientFadeStart\": 0.5, \"dimming.appearanceDuration\": "
+        << fade << ", \"dimming.auraIntensity\": 0.35, \"dimming.activeMode\": \"custom\"}\n";
+    const pid_t pid = fork();
+    if (pid == 0) {
+        setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+        setenv("XDG_STATE_HOME", (home / "state").c_str(), 1);
+        execl(engine.c_str(), engine.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return pid;
+}
+
+std::string readFile(const std::string& path) {
+    std::string text;
+    const int fd = open(path.c_str(), O_RDONLY);
+    if (fd < 0) {
+        return text;
+    }
+    char buffer[4096];
+    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) {
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(fd);
+    return text;
+}
+
+double cpuSeconds(pid_t pid) {
+    const std::string text = readFile("/proc/" + std::to_string(pid) + "/stat");
+    const auto close = text.rfind(')');
+    if (close == std::string::npos) {
+        return 0.0;
+    }
+    // Fields after the command: state is field 3, utime 14, stime 15.
+    long utime = 0;
+    long stime = 0;
+    std::sscanf(text.c_str() + close + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %ld %ld",
+                &utime, &stime);
+    return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+long rssKiB(pid_t pid) {
+    const std::string text = readFile("/proc/" + std::to_string(pid) + "/status");
+    const auto at = text.find("VmRSS:");
+    return at == std::string::npos ? -1 : std::atol(text.c_str() + at + 6);
+}
+
+double percentile(std::vector<double> v, double p) {
+    std::sort(v.begin(), v.end());
+    const auto i = static_cast<std::size_t>(std::min<double>(
+        static_cast<double>(v.size() - 1), std::ceil(p * static_cast<double>(v.size())) - 1));
+    return v[i];
+}
+
+// Switches focus to `target` and returns the milliseconds from the _NET_ACTIVE_WINDOW change to
+// an overlay lying directly below the target's frame; negative when it did not happen.
+double timedSwitch(xcb_window_t target, xcb_atom_t activeAtom) {
+    const xcb_window_t frame = frameOf(target);
+    drain();
+    activate(target);
+    std::optional<Clock::time_point> changed;
+    const auto deadline = Clock::now() + std::chrono::seconds(3);
+    while (Clock::now() < deadline) {
+        xcb_generic_event_t* e = xcb_poll_for_event(c);
+        if (e == nullptr) {
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+            continue;
+        }
+        const auto at = Clock::now();
+        const std::uint8_t type = e->response_type & 0x7f;
+        if (type == XCB_PROPERTY_NOTIFY &&
+            reinterpret_cast<xcb_property_notify_event_t*>(e)->atom == activeAtom && !changed) {
+            changed = at;
+        } else if (changed && (type == XCB_CONFIGURE_NOTIFY || type == XCB_MAP_NOTIFY)) {
+            if (overlayDirectlyBelow(frame)) {
+                std::free(e);
+                return std::chrono::duration<double, std::milli>(at - *changed).count();
+            }
+        }
+        std::free(e);
+    }
+    return -1.0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s ENGINE latency|cpu|memory [COUNT]\n", argv[0]);
+        return 2;
+    }
+    const std::string engine = argv[1];
+    const std::string mode = argv[2];
+    const int count = argc > 3 ? std::atoi(argv[3]) : 200;
+    c = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(c) != 0) {
+        std::fprintf(stderr, "probe: no X display\n");
+        return 1;
+    }
+    root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    auto alpha = findClient("alpha");
+    auto beta = findClient("beta");
+    auto gamma = findClient("gamma");
+    if (!alpha || !beta || !gamma) {
+        std::fprintf(stderr, "probe: clients alpha, beta and gamma are needed\n");
+        return 1;
+    }
+    const auto home =
+        std::filesystem::temp_directory_path() / ("tavrilux-probe-" + std::to_string(getpid()));
+    const double fade = mode == "cpu" ? 1.0 : 0.25;
+    activate(*gamma);
+    activate(*alpha);
+    const pid_t pid = startEngine(engine, home, fade);
+    int status = 0;
+    if (!waitFor([&] { return overlayDirectlyBelow(frameOf(*alpha)); }, 10.0)) {
+        std::fprintf(stderr, "probe: the engine showed no overlay\n");
+        kill(pid, SIGTERM);
+        waitpid(pid, &status, 0);
+        return 1;
+    }
+    const std::uint32_t mask[] = {XCB_EVENT_MASK_PROPERTY_CHANGE |
+                                  XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY};
+    xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, mask);
+    const xcb_atom_t activeAtom = atom("_NET_ACTIVE_WINDOW");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    int result = 0;
+
+    if (mode == "latency") {
+        std::vector<double> ms;
+        int missed = 0;
+        for (int i = 0; i < count; ++i) {
+            const double t = timedSwitch(i % 2 == 0 ? *beta : *alpha, activeAtom);
+            if (t < 0) {
+                ++missed;
+            } else {
+                ms.push_back(t);
+            }
+            // Let the 0.25 s cross-fade end before the next switch.
+            std::this_thread::sleep_for(std::chrono::milliseconds(350));
+        }
+        if (ms.empty()) {
+            std::fprintf(stderr, "probe: no switch measured\n");
+            result = 1;
+        } else {
+            std::printf("focus-to-restack latency over %zu switches (%d missed): median %.2f ms, "
+                        "p95 %.2f ms, max %.2f ms\n",
+                        ms.size(), missed, percentile(ms, 0.5), percentile(ms, 0.95),
+                        *std::max_element(ms.begin(), ms.end()));
+            result = missed == 0 ? 0 : 1;
+        }
+    } else if (mode == "cpu") {
+        std::vector<double> fades;
+        for (int i = 0; i < std::max(count, 1); ++i) {
+            const double before = cpuSeconds(pid);
+            const auto start = Clock::now();
+            activate(i % 2 == 0 ? *beta : *alpha);
+            std::this_thread::sleep_until(start + std::chrono::seconds(1));
+            const double cpu = cpuSeconds(pid) - before;
+            const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+            fades.push_back(100.0 * cpu / wall);
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        }
+        const double before = cpuSeconds(pid);
+        const auto start = Clock::now();
+        std::this_thread::sleep_for(std::chrono::seconds(20));
+        const double idle = 100.0 * (cpuSeconds(pid) - before) /
+                            std::chrono::duration<double>(Clock::now() - start).count();
+        std::printf("cpu during a 1 s cross-fade over %zu fades: mean %.1f %%, max %.1f %% of a "
+                    "core; idle over 20 s: %.2f %% of a core\n",
+                    fades.size(),
+                    std::accumulate(fades.begin(), fades.end(), 0.0) /
+                        static_cast<double>(fades.size()),
+                    *std::max_element(fades.begin(), fades.end()), idle);
+    } else if (mode == "memory") {
+        long at100 = 0;
+        for (int i = 1; i <= count; ++i) {
+            activate(i % 2 == 0 ? *alpha : *beta);
+            std::this_thread::sleep_for(std::chrono::milliseconds(40));
+            if (i == 100) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(500));
+                at100 = rssKiB(pid);
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        const long atEnd = rssKiB(pid);
+        std::printf("resident memory: %.1f MB after 100 switches, %.1f MB after %d switches "
+                    "(%d overlays mapped at the end)\n",
+                    static_cast<double>(at100) / 1024.0, static_cast<double>(atEnd) / 1024.0, count,
+                    visibleOverlayCount());
+    }
+
+    kill(pid, SIGTERM);
+    waitpid(pid, &status, 0);
+    std::filesystem::remove_all(home);
+    drain();
+    if (visibleOverlayCount() != 0) {
+        std::fprintf(stderr, "probe: overlays left after the engine ended\n");
+        result = 1;
+    }
+    xcb_disconnect(c);
+    return result;
+}
