@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 namespace tavrilux {
 namespace {
 
@@ -21,6 +23,14 @@ constexpr ProcessID kTerminal = 300;
 
 const FakeOverlayWindowPort& portOf(const OverlayWindow& window) {
     return dynamic_cast<const FakeOverlayWindowPort&>(window.port());
+}
+
+// For the windows of a cross-fade, which exist only while one runs.
+const FakeOverlayWindowPort& portOf(const OverlayWindow* window) {
+    if (window == nullptr) {
+        throw std::logic_error("no such overlay window");
+    }
+    return portOf(*window);
 }
 
 class OverlayCoordinatorTest : public ::testing::Test {
@@ -81,7 +91,7 @@ TEST_F(OverlayCoordinatorTest, ActivationCrossFadesOnTheNotification) {
     desktop.activate(kTerminal);
     desktop.queue.runUntilIdle(); // the notification's hop, well before the next poll
     EXPECT_EQ(slot(1).state(), State::crossfading);
-    EXPECT_EQ(portOf(*slot(1).incomingWindow()).placement(),
+    EXPECT_EQ(portOf(slot(1).incomingWindow()).placement(),
               (OrderCall{WindowOrderingMode::below, 31}));
     EXPECT_EQ(slot(2).state(), State::showing);
     settle();

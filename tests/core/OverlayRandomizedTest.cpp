@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include <map>
 #include <random>
 #include <set>
@@ -21,6 +23,14 @@ using State = ScreenOverlaySlot::State;
 
 const FakeOverlayWindowPort& portOf(const OverlayWindow& window) {
     return dynamic_cast<const FakeOverlayWindowPort&>(window.port());
+}
+
+// For the windows of a cross-fade, which exist only while one runs.
+const FakeOverlayWindowPort& portOf(const OverlayWindow* window) {
+    if (window == nullptr) {
+        throw std::logic_error("no such overlay window");
+    }
+    return portOf(*window);
 }
 
 OrderCall placementOf(const ScreenOverlayPresentation& presentation) {
@@ -197,9 +207,9 @@ protected:
                 break;
             case State::crossfading:
             case State::crossfadingWithPending:
-                ASSERT_TRUE(portOf(*slot->incomingWindow()).isVisible());
-                ASSERT_TRUE(portOf(*slot->outgoingWindow()).isVisible());
-                ASSERT_EQ(portOf(*slot->incomingWindow()).placement(),
+                ASSERT_TRUE(portOf(slot->incomingWindow()).isVisible());
+                ASSERT_TRUE(portOf(slot->outgoingWindow()).isVisible());
+                ASSERT_EQ(portOf(slot->incomingWindow()).placement(),
                           placementOf(*slot->transitionPresentation()));
                 break;
             case State::idle:

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 namespace tavrilux {
 namespace {
 
@@ -34,6 +36,14 @@ ScreenOverlayPresentation focused(ProcessID pid, WindowNumber anchor,
 
 const FakeOverlayWindowPort& portOf(const OverlayWindow& window) {
     return dynamic_cast<const FakeOverlayWindowPort&>(window.port());
+}
+
+// For the windows of a cross-fade, which exist only while one runs.
+const FakeOverlayWindowPort& portOf(const OverlayWindow* window) {
+    if (window == nullptr) {
+        throw std::logic_error("no such overlay window");
+    }
+    return portOf(*window);
 }
 
 struct ScreenOverlaySlotTest : ::testing::Test {
@@ -85,8 +95,8 @@ TEST_F(ScreenOverlaySlotTest, OtherApplicationCrossFadesToAFreshWindow) {
     EXPECT_EQ(slot->overlayCount(), 2);
     OverlayWindow* incoming = slot->incomingWindow();
     OverlayWindow* outgoing = slot->outgoingWindow();
-    EXPECT_EQ(portOf(*incoming).placement(), (OrderCall{WindowOrderingMode::below, 22}));
-    EXPECT_EQ(portOf(*outgoing).placement(), (OrderCall{WindowOrderingMode::below, 11}));
+    EXPECT_EQ(portOf(incoming).placement(), (OrderCall{WindowOrderingMode::below, 22}));
+    EXPECT_EQ(portOf(outgoing).placement(), (OrderCall{WindowOrderingMode::below, 11}));
     advance(0.25);
     // Ease-out runs ahead of ease-in.
     EXPECT_GT(incoming->presentationAlpha(), 1.0 - outgoing->presentationAlpha());
@@ -137,7 +147,7 @@ TEST_F(ScreenOverlaySlotTest, QueuedChangeOfTheNewFamilyBecomesAPlainMove) {
     slot->setPresentation(focused(3, 33));
     slot->setPresentation(focused(2, 23)); // back to B's family: C is dropped
     EXPECT_EQ(slot->state(), State::crossfading);
-    EXPECT_EQ(portOf(*slot->incomingWindow()).placement(),
+    EXPECT_EQ(portOf(slot->incomingWindow()).placement(),
               (OrderCall{WindowOrderingMode::below, 23}));
     advance(0.2);
     EXPECT_EQ(slot->state(), State::showing);
@@ -160,7 +170,7 @@ TEST_F(ScreenOverlaySlotTest, PendingOfTheIncomingFamilyIsMovedAtTheEnd) {
 TEST_F(ScreenOverlaySlotTest, ClearDuringACrossFadeLeavesTheOutgoingWindowFadingFromFull) {
     crossfadeAtoB();
     advance(0.5);
-    const auto incomingSerial = portOf(*slot->incomingWindow()).serial();
+    const auto incomingSerial = portOf(slot->incomingWindow()).serial();
     OverlayWindow* outgoing = slot->outgoingWindow();
     slot->clear(0.4);
     EXPECT_EQ(slot->state(), State::idle);
