@@ -93,7 +93,13 @@ std::string LocalizationManager::chosenLanguage() const {
 }
 
 bool LocalizationManager::ships(const std::string& code) const {
-    return isPlainCode(code) && resources_->exists(code + ".lproj");
+    // The bundle does not change while we run, so each folder is looked for once.
+    if (auto it = ships_.find(code); it != ships_.end()) {
+        return it->second;
+    }
+    const bool found = isPlainCode(code) && resources_->exists(code + ".lproj");
+    ships_.emplace(code, found);
+    return found;
 }
 
 std::string LocalizationManager::resolvedLanguage() const {
