@@ -91,8 +91,8 @@ TEST(ResourceBundleLocatorTest, FindsTheBundleCopiedNextToTheProgram) {
 }
 
 TEST(ResourceBundleLocatorTest, RealBundleServesTextsAndTheIcon) {
-    auto bundle = std::make_shared<DirectoryResourceBundle>(
-        ResourceBundleLocator::locateForThisProcess().value_or("/nonexistent"));
+    auto bundle = ResourceBundleLocator::openForThisProcess();
+    ASSERT_FALSE(bundle->localizations().empty());
     auto defaults = std::make_shared<UserDefaults>(std::make_unique<MemoryDomainStorage>());
     std::vector<std::string> preferences{"fr-BE", "en"};
     LocalizationManager manager(defaults, bundle, [&] { return preferences; });

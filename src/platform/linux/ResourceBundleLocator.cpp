@@ -1,6 +1,6 @@
 #include "platform/linux/ResourceBundleLocator.h"
 
-#include "core/resources/ResourceBundle.h"
+#include "platform/linux/DirectoryResourceBundle.h"
 
 #include <system_error>
 
@@ -36,6 +36,13 @@ std::optional<std::filesystem::path> ResourceBundleLocator::locateForThisProcess
         return locate(*executable);
     }
     return std::nullopt;
+}
+
+std::shared_ptr<const ResourceBundle> ResourceBundleLocator::openForThisProcess() {
+    if (auto folder = locateForThisProcess()) {
+        return std::make_shared<DirectoryResourceBundle>(*folder);
+    }
+    return std::make_shared<EmptyResourceBundle>();
 }
 
 } // namespace tavrilux::linux_platform

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/resources/ResourceBundle.h"
+
 #include <filesystem>
+#include <memory>
 #include <optional>
 
 namespace tavrilux::linux_platform {
@@ -13,6 +16,9 @@ public:
     // locate() for /proc/self/exe.
     static std::optional<std::filesystem::path> locateForThisProcess();
     static std::optional<std::filesystem::path> executablePath();
+    // The located bundle opened from disk, or an empty bundle when there is none (every text
+    // then shows its key and there is no icon); for ResourceBundle::installShared().
+    static std::shared_ptr<const ResourceBundle> openForThisProcess();
 };
 
 } // namespace tavrilux::linux_platform
