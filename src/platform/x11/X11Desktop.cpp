@@ -96,8 +96,8 @@ X11Desktop::connect(MainQueue& queue, const char* displayName, std::string* erro
     if (xcb_connection_has_error(connection) != 0) {
         if (error != nullptr) {
             const char* name = displayName != nullptr ? displayName : std::getenv("DISPLAY");
-            *error = std::string("cannot connect to X display ") +
-                     (name != nullptr ? name : "(unset)");
+            *error =
+                std::string("cannot connect to X display ") + (name != nullptr ? name : "(unset)");
         }
         xcb_disconnect(connection);
         return nullptr;

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tavrilux::testdesktop {
+
+// A test's own hands on a test desktop: asks the window manager to activate, move or show the
+// desktop, and reads back what it did. Every call waits for the server's answer.
+class DesktopControl final {
+public:
+    struct Geometry {
+        int x = 0, y = 0, width = 0, height = 0;
+        friend bool operator==(const Geometry&, const Geometry&) = default;
+    };
+
+    explicit DesktopControl(const std::string& display);
+    ~DesktopControl();
+    DesktopControl(const DesktopControl&) = delete;
+    DesktopControl& operator=(const DesktopControl&) = delete;
+
+    xcb_connection_t* connection() const { return connection_; }
+    xcb_window_t root() const { return root_; }
+    xcb_atom_t atom(const std::string& name);
+
+    // _NET_CLIENT_LIST_STACKING, bottom to top.
+    std::vector<xcb_window_t> stackingList();
+    std::optional<xcb_window_t> activeWindow();
+    // Managed: listed by the window manager and viewable.
+    bool isManaged(xcb_window_t window);
+    bool waitForManaged(const std::vector<xcb_window_t>& windows,
+                        std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+    void activate(xcb_window_t window);
+    // Asks the window manager to put the frame of `window` at (x, y) in root coordinates.
+    void moveFrame(xcb_window_t window, int x, int y);
+    void setShowingDesktop(bool shown);
+    // Switches to the numbered desktop (0 is the first).
+    void switchDesktop(int index);
+    void deleteRootProperty(const std::string& name);
+    void destroy(xcb_window_t window);
+
+    // The window manager's frame around `window` (its top-level ancestor), root coordinates.
+    std::optional<Geometry> frameGeometry(xcb_window_t window);
+
+    // Polls `condition` every 5 ms up to `timeout`.
+    static bool waitUntil(const std::function<bool()>& condition,
+                          std::chrono::milliseconds timeout = std::chrono::seconds(5));
+
+private:
+    void sendRootMessage(xcb_window_t window, xcb_atom_t type, std::uint32_t d0,
+                         std::uint32_t d1 = 0, std::uint32_t d2 = 0, std::uint32_t d3 = 0,
+                         std::uint32_t d4 = 0);
+
+    xcb_connection_t* connection_;
+    xcb_window_t root_ = 0;
+};
+
+} // namespace tavrilux::testdesktop

@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# The test desktop: Xvfb (two RandR monitors side by side) + openbox + picom + trayer, and
+# optional test clients. Stops everything it started, by process id, however it ends.
+#
+# Usage: test-desktop.sh [--bare] [--client "ARGS"]... [-- COMMAND...]
+#   --bare           only the X server and its monitors (no window manager, compositor, tray)
+#   --client "ARGS"  start tavrilux_test_client with ARGS ($TAVRILUX_TEST_CLIENT names it)
+#   COMMAND          run with DISPLAY set, then stop; without one, print "DISPLAY=:N" and
+#                    "XVFB_PID=N" and serve until standard input closes or a signal arrives.
+set -uo pipefail
+
+bare=0
+clients=()
+while (($#)); do
+    case "$1" in
+    --bare) bare=1 ;;
+    --client) clients+=("$2"); shift ;;
+    --) shift; break ;;
+    *) break ;;
+    esac
+    shift
+done
+
+width=1280
+height=800
+pids=()
+runtime=$(mktemp -d "${TMPDIR:-/tmp}/tavrilux-desktop.XXXXXX")
+
+cleanup() {
+    local i
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+        kill "${pids[i]}" 2>/dev/null
+    done
+    for pid in "${pids[@]}"; do
+        wait "$pid" 2>/dev/null
+    done
+    [ -n "${TAVRILUX_KEEP_DESKTOP_LOGS:-}" ] || rm -rf "$runtime"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM HUP
+
+wait_for() { # tries every 20 ms for 10 s
+    local i
+    for ((i = 0; i < 500; i++)); do
+        if "$@" >/dev/null 2>&1; then return 0; fi
+        sleep 0.02
+    done
+    echo "test-desktop: timed out waiting for: $*" >&2
+    return 1
+}
+
+# Xvfb picks a free display and writes its number to the pipe when it is ready. Servers starting
+# at the same moment can pick the same number, so starts take turns (the lock is ours alone).
+mkfifo "$runtime/displayfd"
+exec {startlock}>"${TMPDIR:-/tmp}/tavrilux-xvfb-start.lock"
+flock "$startlock"
+Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 $((2 * width))x${height}x24 \
+    3>"$runtime/displayfd" {startlock}>&- >"$runtime/xvfb.log" 2>&1 &
+pids+=($!)
+server=$!
+read -r -t 10 number <"$runtime/displayfd" || { echo "test-desktop: Xvfb did not start" >&2; cat "$runtime/xvfb.log" >&2; exit 1; }
+flock -u "$startlock"
+exec {startlock}>&-
+export DISPLAY=":$number"
+unset WAYLAND_DISPLAY
+
+xrandr --setmonitor "*tavrilux-left" "$width/338x$height/211+0+0" screen >/dev/null
+xrandr --setmonitor tavrilux-right "$width/338x$height/211+$width+0" none >/dev/null
+xrandr --output screen --primary
+
+if ((!bare)); then
+    # The panel first: the window manager takes over windows that exist when it starts, and
+    # once it lists the panel it is past its start-up and handles every new window.
+    trayer --edge bottom --align right --widthtype request --height 24 --monitor primary \
+        >"$runtime/trayer.log" 2>&1 &
+    pids+=($!)
+    wait_for sh -c 'xwininfo -root -children | grep -q "\"panel\""' || exit 1
+    openbox --sm-disable >"$runtime/openbox.log" 2>&1 &
+    pids+=($!)
+    wait_for sh -c 'xprop -root _NET_CLIENT_LIST_STACKING | grep -q "# 0x"' || {
+        tail -n 5 "$runtime"/*.log >&2
+        xwininfo -root -children >&2
+        exit 1
+    }
+    picom --backend xrender --config /dev/null >"$runtime/picom.log" 2>&1 &
+    pids+=($!)
+    wait_for sh -c 'xwininfo -root -children | grep -q "\"picom\""' || exit 1
+fi
+
+client=${TAVRILUX_TEST_CLIENT:-$(dirname "$0")/../../build/dev/tests/desktop/tavrilux_test_client}
+for args in "${clients[@]}"; do
+    # shellcheck disable=SC2086
+    "$client" $args >/dev/null &
+    pids+=($!)
+done
+
+if (($#)); then
+    "$@"
+    exit $?
+fi
+echo "DISPLAY=$DISPLAY"
+echo "XVFB_PID=$server"
+# Serve until our standard input closes (the owner ended, even by a crash).
+while read -r _; do :; done
+exit 0

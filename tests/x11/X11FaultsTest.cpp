@@ -1,0 +1,120 @@
+#include "X11FocusFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace tavrilux::x11 {
+namespace {
+
+using X11FaultsTest = X11FocusFixture;
+
+TEST_F(X11FaultsTest, WindowsDestroyedDuringRefreshesAreSkipped) {
+    for (int round = 0; round < 3; ++round) {
+        const auto client = startManagedClient({"--count", "12", "--geometry", "200x200+40+40"});
+        x11->captureSnapshot();
+        // Each window goes while the next refresh may already have listed it.
+        for (auto window : client.windows) {
+            x11->invalidateCache();
+            control->destroy(window);
+            const auto snapshot = x11->captureSnapshot();
+            ASSERT_TRUE(snapshot.has_value());
+            for (const auto& info : snapshot->windowInfo) {
+                EXPECT_TRUE(info.number.has_value());
+            }
+        }
+        ASSERT_TRUE(control->waitUntil([&] {
+            const auto snapshot = x11->captureSnapshot();
+            return snapshot && entriesOf(*snapshot, client.windows).empty();
+        }));
+        desktop->stopClient(client);
+    }
+    EXPECT_TRUE(x11->isConnected());
+}
+
+TEST_F(X11FaultsTest, MissingOrMistypedPidSkipsThatWindowOnly) {
+    const auto good = startManagedClient({"--class", "good,Good", "--geometry", "300x300+10+10"});
+    const auto absent = startManagedClient({"--no-pid", "--geometry", "300x300+20+20"});
+    const auto mistyped = startManagedClient({"--bad-pid", "--geometry", "300x300+30+30"});
+    const auto snapshot = x11->captureSnapshot();
+    ASSERT_TRUE(snapshot.has_value());
+    const auto entries =
+        entriesOf(*snapshot, {good.windows[0], absent.windows[0], mistyped.windows[0]});
+    ASSERT_EQ(entries.size(), 3u);
+    for (const auto& info : entries) {
+        if (info.number == good.windows[0]) {
+            EXPECT_EQ(info.ownerPID, good.pid);
+        } else {
+            EXPECT_FALSE(info.ownerPID.has_value());
+        }
+    }
+    const auto screens = screenGeometries(x11->screens(), *x11);
+    const WindowSnapshot mine{entries};
+    const auto records = mine.windowRecords(screens);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].number, good.windows[0]);
+}
+
+TEST_F(X11FaultsTest, NonApplicationWindowsAreNotRegularApplications) {
+    const auto dock =
+        startManagedClient({"--type", "DOCK", "--class", "dock,Dock", "--geometry", "1280x30+0+0"});
+    const auto skipper = startManagedClient({"--skip-taskbar", "--geometry", "300x300+100+100"});
+    const auto gtk =
+        startManagedClient({"--gtk-id", "org.example.Gtk", "--geometry", "300x300+500+100"});
+    const auto windows = {dock.windows[0], skipper.windows[0], gtk.windows[0]};
+    const auto snapshot = x11->captureSnapshot();
+    const auto entries = entriesOf(*snapshot, windows);
+    EXPECT_EQ(entries.size(), 3u);
+    EXPECT_EQ(x11->runningApplication(dock.pid)->activationPolicy, ActivationPolicy::accessory);
+    EXPECT_EQ(x11->runningApplication(skipper.pid)->activationPolicy, ActivationPolicy::accessory);
+    EXPECT_EQ(x11->runningApplication(gtk.pid)->activationPolicy, ActivationPolicy::regular);
+    EXPECT_EQ(x11->runningApplication(gtk.pid)->bundleIdentifier, "org.example.Gtk");
+    EXPECT_FALSE(x11->runningApplication(999999).has_value());
+    for (const auto& info : entries) {
+        EXPECT_EQ(info.layer, info.number == dock.windows[0] ? 20 : 0);
+    }
+}
+
+class X11BareServerTest : public X11FocusFixture {
+protected:
+    testdesktop::TestDesktop::Options desktopOptions() const override { return {true}; }
+};
+
+TEST_F(X11BareServerTest, WithoutAStackingListTheRootsChildrenWithWmStateAreListed) {
+    const auto first = desktop->startClient({"--wm-state", "--geometry", "300x300+10+10"});
+    const auto unmanaged = desktop->startClient({"--geometry", "300x300+20+20"});
+    const auto second = desktop->startClient({"--wm-state", "--geometry", "300x300+1400+30"});
+    // Mapped in order, so the last one is on top.
+    ASSERT_TRUE(control->waitUntil([&] {
+        const auto snapshot = x11->captureSnapshot();
+        return snapshot && snapshot->windowInfo.size() == 2;
+    }));
+    EXPECT_FALSE(x11->usesStackingList());
+    const auto snapshot = x11->captureSnapshot();
+    EXPECT_EQ(snapshot->windowInfo[0].number, second.windows[0]);
+    EXPECT_EQ(snapshot->windowInfo[1].number, first.windows[0]);
+    EXPECT_EQ(snapshot->windowInfo[1].bounds, (WindowBounds{10, 10, 300, 300}));
+    EXPECT_EQ(snapshot->windowInfo[1].ownerPID, first.pid);
+    (void)unmanaged;
+}
+
+TEST_F(X11FaultsTest, WhenTheServerGoesAwayTheProcessSaysSoAndExits) {
+    EXPECT_EXIT(
+        {
+            std::string error;
+            linux_platform::PollMainQueue loop;
+            auto own = X11Desktop::connect(loop, desktop->display().c_str(), &error);
+            if (!own) {
+                std::exit(3);
+            }
+            auto watching =
+                loop.watchReadable(own->fileDescriptor(), [&] { own->processEvents(); });
+            desktop->killServer();
+            loop.runFor(Seconds{10.0});
+            std::exit(0); // still running: the test fails
+        },
+        ::testing::ExitedWithCode(1), "Lost the connection to the X server");
+}
+
+} // namespace
+} // namespace tavrilux::x11

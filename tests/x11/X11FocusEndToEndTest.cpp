@@ -1,0 +1,230 @@
+#include "TestWindow.h"
+#include "X11FocusFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <unistd.h>
+
+namespace tavrilux::x11 {
+namespace {
+
+using namespace std::chrono_literals;
+
+class X11FocusEndToEndTest : public X11FocusFixture {
+protected:
+    void startTracker(Seconds pollInterval = ScreenFocusTracker::kPollInterval) {
+        tracker =
+            std::make_unique<ScreenFocusTracker>(queue, *x11, *x11, *x11, ::getpid(), pollInterval);
+        observer.observeApplicationActivated(*x11, [this] {
+            ++activationRefreshes;
+            tracker->refresh(false);
+        });
+        observer.observeScreenParametersChanged(*x11, [this] { tracker->refresh(true); });
+        observer.observeActiveSpaceChanged(*x11, [this] { tracker->refresh(true); });
+        tracker->start([this](const FocusScene& scene) { scenes.push_back(scene); });
+    }
+    void TearDown() override {
+        observer.stop();
+        if (tracker) {
+            tracker->stop();
+        }
+        tracker.reset();
+        X11FocusFixture::TearDown();
+    }
+    bool waitForScene(const std::function<bool(const FocusScene&)>& matches,
+                      Seconds timeout = Seconds{5.0}) {
+        return queue.runUntil([&] { return !scenes.empty() && matches(scenes.back()); }, timeout);
+    }
+
+    SystemEventObserver observer{queue};
+    std::unique_ptr<ScreenFocusTracker> tracker;
+    std::vector<FocusScene> scenes;
+    int activationRefreshes = 0;
+};
+
+TEST_F(X11FocusEndToEndTest, TwoApplicationsOnTwoMonitorsGiveOneTargetPerMonitor) {
+    const auto editor = startManagedClient(
+        {"--class", "editor,Editor", "--color", "cc3333", "--geometry", "500x400+100+120"});
+    const auto viewer = startManagedClient(
+        {"--class", "viewer,Viewer", "--color", "33cc33", "--geometry", "600x300+1500+200"});
+    startTracker();
+    const DisplayID left = displayNumber("tavrilux-left");
+    const DisplayID right = displayNumber("tavrilux-right");
+    ASSERT_TRUE(waitForScene([&](const FocusScene& s) { return s.targets.size() == 2; }));
+    const auto& scene = scenes.back();
+
+    const auto& l = scene.targets.at(left);
+    EXPECT_EQ(l.screenID, left);
+    EXPECT_EQ(l.ownerPID, editor.pid);
+    EXPECT_EQ(l.bundleIdentifier, "Editor");
+    EXPECT_EQ(l.topWindowNumber, editor.windows[0]);
+    EXPECT_EQ(l.anchorWindowNumber, editor.windows[0]);
+    EXPECT_EQ(l.windowFrame, expectedFrame(editor.windows[0]));
+
+    const auto& r = scene.targets.at(right);
+    EXPECT_EQ(r.ownerPID, viewer.pid);
+    EXPECT_EQ(r.bundleIdentifier, "Viewer");
+    EXPECT_EQ(r.topWindowNumber, viewer.windows[0]);
+    EXPECT_EQ(r.anchorWindowNumber, viewer.windows[0]);
+    EXPECT_EQ(r.windowFrame, expectedFrame(viewer.windows[0]));
+    EXPECT_FALSE(scene.isMissionControlActive);
+
+    // The screens: primary first, bottom-left frames, numbers and keys.
+    const auto screens = x11->screens();
+    ASSERT_EQ(screens.size(), 2u);
+    EXPECT_EQ(screens[0].displayNumber, left);
+    EXPECT_EQ(screens[0].frame, (Rect{0, 0, 1280, 800}));
+    EXPECT_EQ(screens[1].frame, (Rect{1280, 0, 1280, 800}));
+    EXPECT_EQ(screens[0].localizedName, "tavrilux-left");
+    EXPECT_EQ(x11->mainDisplayID(), left);
+    // The left monitor has an output to name it, the right one nothing: its key is its number.
+    EXPECT_EQ(tavriluxDisplayUUID(screens[0], *x11).size(), 36u);
+    EXPECT_EQ(tavriluxDisplayUUID(screens[1], *x11), std::to_string(right));
+}
+
+TEST_F(X11FocusEndToEndTest, ActivatingTheOtherApplicationDeliversANewSceneAtOnce) {
+    const auto back = startManagedClient({"--class", "back,Back", "--geometry", "500x400+100+100"});
+    const auto front =
+        startManagedClient({"--class", "front,Front", "--geometry", "500x400+200+150"});
+    control->activate(front.windows[0]);
+    // Polls a minute apart: any new scene below comes from the activation notification.
+    startTracker(Seconds{60.0});
+    const DisplayID left = displayNumber("tavrilux-left");
+    ASSERT_TRUE(waitForScene(
+        [&](const FocusScene& s) { return s.targets.at(left).ownerPID == front.pid; }));
+    const auto frontmostIs = [&](ProcessID pid) {
+        return queue.runUntil(
+            [&] {
+                const auto app = x11->frontmostApplication();
+                return app && app->processIdentifier == pid;
+            },
+            Seconds{5.0});
+    };
+    EXPECT_TRUE(frontmostIs(front.pid));
+
+    control->activate(back.windows[0]);
+    ASSERT_TRUE(
+        waitForScene([&](const FocusScene& s) { return s.targets.at(left).ownerPID == back.pid; }));
+    EXPECT_GE(activationRefreshes, 1);
+    EXPECT_EQ(scenes.back().targets.at(left).bundleIdentifier, "Back");
+    EXPECT_TRUE(frontmostIs(back.pid));
+    EXPECT_EQ(x11->frontmostApplication()->bundleIdentifier, "Back");
+}
+
+TEST_F(X11FocusEndToEndTest, MovingAWindowByOnePixelDeliversANewSceneWithinOnePoll) {
+    const auto app = startManagedClient({"--geometry", "400x300+300+200"});
+    startTracker();
+    const DisplayID left = displayNumber("tavrilux-left");
+    ASSERT_TRUE(waitForScene([&](const FocusScene& s) { return s.targets.contains(left); }));
+    const Rect before = scenes.back().targets.at(left).windowFrame;
+    const auto count = scenes.size();
+
+    const auto frame = control->frameGeometry(app.windows[0]);
+    control->moveFrame(app.windows[0], frame->x + 1, frame->y);
+    ASSERT_TRUE(
+        control->waitUntil([&] { return control->frameGeometry(app.windows[0])->x != frame->x; }));
+    const auto moved = queue.now();
+    ASSERT_TRUE(waitForScene(
+        [&](const FocusScene& s) { return s.targets.at(left).windowFrame != before; }));
+    // One poll is 150 ms; the rest is slack for a loaded machine.
+    EXPECT_LT((queue.now() - moved).count(), 0.6);
+    EXPECT_EQ(scenes.size(), count + 1);
+    EXPECT_EQ(scenes.back().targets.at(left).windowFrame, expectedFrame(app.windows[0]));
+    EXPECT_EQ(std::abs(scenes.back().targets.at(left).windowFrame.x - before.x), 1.0);
+}
+
+TEST_F(X11FocusEndToEndTest, AWindowOfOurOwnProcessIsNeverATarget) {
+    const auto other = startManagedClient({"--geometry", "300x300+100+100"});
+    xcb_connection_t* own = xcb_connect(desktop->display().c_str(), nullptr);
+    testdesktop::TestWindowOptions options;
+    options.x = 0;
+    options.y = 0;
+    options.width = 1200;
+    options.height = 700;
+    testdesktop::TestWindow ownWindow(own, options); // _NET_WM_PID is this process
+    ASSERT_TRUE(control->waitForManaged({ownWindow.id()}));
+    control->activate(ownWindow.id());
+    ASSERT_TRUE(control->waitUntil([&] { return control->activeWindow() == ownWindow.id(); }));
+
+    startTracker();
+    const DisplayID left = displayNumber("tavrilux-left");
+    ASSERT_FALSE(scenes.empty());
+    EXPECT_EQ(scenes.back().targets.at(left).ownerPID, other.pid);
+    EXPECT_EQ(scenes.back().activeScreenID, left);
+    // It is listed, though: only focus detection leaves it out.
+    const auto snapshot = x11->captureSnapshot();
+    const auto mine = entriesOf(*snapshot, {ownWindow.id()});
+    ASSERT_EQ(mine.size(), 1u);
+    EXPECT_EQ(mine[0].ownerPID, ::getpid());
+    ownWindow.destroy();
+    xcb_disconnect(own);
+}
+
+TEST_F(X11FocusEndToEndTest, TheActiveDisplayFollowsTheActivatedApplication) {
+    const auto leftApp = startManagedClient({"--class", "l,L", "--geometry", "400x300+100+100"});
+    const auto rightApp = startManagedClient({"--class", "r,R", "--geometry", "400x300+1600+100"});
+    startTracker();
+    const DisplayID left = displayNumber("tavrilux-left");
+    const DisplayID right = displayNumber("tavrilux-right");
+    control->activate(leftApp.windows[0]);
+    ASSERT_TRUE(waitForScene([&](const FocusScene& s) { return s.activeScreenID == left; }));
+    control->activate(rightApp.windows[0]);
+    ASSERT_TRUE(waitForScene([&](const FocusScene& s) { return s.activeScreenID == right; }));
+    control->activate(leftApp.windows[0]);
+    ASSERT_TRUE(waitForScene([&](const FocusScene& s) { return s.activeScreenID == left; }));
+}
+
+TEST_F(X11FocusEndToEndTest, ShowDesktopIsReportedAsMissionControl) {
+    startManagedClient({"--geometry", "400x300+100+100"});
+    startTracker();
+    control->setShowingDesktop(true);
+    ASSERT_TRUE(waitForScene([](const FocusScene& s) { return s.isMissionControlActive; }));
+    control->setShowingDesktop(false);
+    ASSERT_TRUE(waitForScene(
+        [](const FocusScene& s) { return !s.isMissionControlActive && !s.targets.empty(); }));
+}
+
+TEST_F(X11FocusEndToEndTest, SpaceAndScreenChangesAreNotified) {
+    int spaces = 0;
+    int screenChanges = 0;
+    auto spaceSubscription = x11->onActiveSpaceChanged([&] { ++spaces; });
+    auto screenSubscription = x11->onScreenParametersChanged([&] { ++screenChanges; });
+    startManagedClient({"--geometry", "400x300+100+100"});
+    startTracker();
+
+    // Desktop 2: the window stays on desktop 1 and leaves the list.
+    control->switchDesktop(1);
+    ASSERT_TRUE(queue.runUntil([&] { return spaces > 0; }, Seconds{5.0}));
+    ASSERT_TRUE(waitForScene([](const FocusScene& s) { return s.targets.empty(); }));
+
+    const std::string command = "DISPLAY=" + desktop->display() +
+                                " sh -c 'xrandr --delmonitor tavrilux-right && xrandr --noprimary "
+                                "&& xrandr --output screen --primary'";
+    // (Monitor edits alone send no RandR event; the output change after it does.)
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_TRUE(queue.runUntil([&] { return screenChanges > 0; }, Seconds{5.0}));
+    EXPECT_EQ(x11->screens().size(), 1u);
+}
+
+TEST_F(X11FocusEndToEndTest, AnUnchangedDesktopIsListedWithoutARoundTrip) {
+    const auto client = startManagedClient({"--count", "10", "--geometry", "300x200+50+50"});
+    // Once the desktop has settled (the compositor may still be starting), a refresh is free.
+    std::optional<WindowSnapshot> snapshot;
+    auto before = x11->roundTrips();
+    ASSERT_TRUE(control->waitUntil([&] {
+        before = x11->roundTrips();
+        snapshot = x11->captureSnapshot();
+        return x11->roundTrips() == before;
+    }));
+    EXPECT_EQ(entriesOf(*snapshot, client.windows).size(), 10u);
+
+    // Everything read again: the list, then all properties in one batch.
+    x11->invalidateCache();
+    before = x11->roundTrips();
+    EXPECT_EQ(x11->captureSnapshot()->windowInfo, snapshot->windowInfo);
+    EXPECT_EQ(x11->roundTrips() - before, 2u);
+}
+
+} // namespace
+} // namespace tavrilux::x11
