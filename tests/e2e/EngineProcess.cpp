@@ -1,0 +1,94 @@
+#include "EngineProcess.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace tavrilux::e2e {
+
+EngineProcess::EngineProcess(const std::string& display, const EngineLook& look) {
+    char pattern[] = "/tmp/tavrilux-e2e-XXXXXX";
+    if (::mkdtemp(pattern) == nullptr) {
+        throw std::runtime_error("no temporary folder");
+    }
+    home_ = pattern;
+    std::filesystem::create_directories(home_ / "config/tavrilux");
+    std::filesystem::create_directories(home_ / "state");
+    std::ofstream(home_ / "config/tavrilux/com.mirtal.tavrilux.json")
+        << "{\"dimming.isEnabled\": true, \"dimming.blurIntensity\": 0, "
+           "\"dimming.tintIntensity\": "
+        << look.tint
+        << ", \"dimming.overlayColor.red\": 0, \"dimming.overlayColor.green\": 0, "
+           "\"dimming.overlayColor.blue\": 0, \"dimming.grainIntensity\": 0, "
+           "\"dimming.effectMode\": \"fullscreen\", \"dimming.ambientFadeStart\": 0.5, "
+           "\"dimming.appearanceDuration\": "
+        << look.appearanceDuration
+        << ", \"dimming.auraIntensity\": 0.35, \"dimming.activeMode\": \"custom\", "
+           "\"app.multiScreenFocusMode\": \"perScreen\"}\n";
+    const std::string err = (home_ / "stderr.txt").string();
+    pid_ = ::fork();
+    if (pid_ == 0) {
+        ::setenv("DISPLAY", display.c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (home_ / "config").c_str(), 1);
+        ::setenv("XDG_STATE_HOME", (home_ / "state").c_str(), 1);
+        const int fd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (fd >= 0) {
+            ::dup2(fd, 2);
+        }
+        ::execl(TAVRILUX_ENGINE_PATH, TAVRILUX_ENGINE_PATH, static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+}
+
+EngineProcess::~EngineProcess() {
+    if (pid_ > 0) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(home_, ignored);
+}
+
+bool EngineProcess::isRunning() const {
+    return pid_ > 0 && ::waitpid(pid_, nullptr, WNOHANG) == 0;
+}
+
+int EngineProcess::terminate() {
+    if (pid_ <= 0) {
+        return -1;
+    }
+    ::kill(pid_, SIGTERM);
+    for (int i = 0; i < 500; ++i) {
+        int status = 0;
+        if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+            pid_ = -1;
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+    return -1;
+}
+
+std::string EngineProcess::standardError() const {
+    std::string text;
+    const int fd = ::open((home_ / "stderr.txt").c_str(), O_RDONLY);
+    if (fd < 0) {
+        return text;
+    }
+    char buffer[1024];
+    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) {
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return text;
+}
+
+} // namespace tavrilux::e2e
