@@ -174,14 +174,18 @@ bool waitFor(const std::function<bool()>& condition, double seconds) {
     return condition();
 }
 
+// TAVRILUX_PROBE_BLUR sets the blur intensity (0 by default: a plain tint; above 0 the frosted
+// fill, grain and border are drawn too).
 pid_t startEngine(const std::string& engine, const std::filesystem::path& home, double fade) {
+    const char* blurText = std::getenv("TAVRILUX_PROBE_BLUR");
+    const double blur = blurText != nullptr ? std::atof(blurText) : 0.0;
     std::filesystem::create_directories(home / "config/tavrilux");
     std::filesystem::create_directories(home / "state");
     std::ofstream(home / "config/tavrilux/com.mirtal.tavrilux.json")
-        << "{\"dimming.isEnabled\": true, \"dimming.blurIntensity\": 0, "
-           "\"dimming.tintIntensity\": 0.5, \"dimming.overlayColor.red\": 0, "
+        << "{\"dimming.isEnabled\": true, \"dimming.blurIntensity\": " << blur
+        << ", \"dimming.tintIntensity\": 0.5, \"dimming.overlayColor.red\": 0, "
            "\"dimming.overlayColor.green\": 0, \"dimming.overlayColor.blue\": 0, "
-           "\"dimming.grainIntensity\": 0, \"dimming.effectMode\": \"fullscreen\", "
+           "\"dimming.grainIntensity\": 0.25, \"dimming.effectMode\": \"fullscreen\", "
            "\"dimming.ambientFadeStart\": 0.5, \"dimming.appearanceDuration\": "
         << fade << ", \"dimming.auraIntensity\": 0.35, \"dimming.activeMode\": \"custom\"}\n";
     const pid_t pid = fork();
@@ -281,9 +285,18 @@ int main(int argc, char** argv) {
         return 1;
     }
     root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    auto alpha = findClient("alpha");
-    auto beta = findClient("beta");
-    auto gamma = findClient("gamma");
+    std::optional<xcb_window_t> alpha;
+    std::optional<xcb_window_t> beta;
+    std::optional<xcb_window_t> gamma;
+    // The clients may still be mapping.
+    waitFor(
+        [&] {
+            alpha = findClient("alpha");
+            beta = findClient("beta");
+            gamma = findClient("gamma");
+            return alpha && beta && gamma;
+        },
+        10.0);
     if (!alpha || !beta || !gamma) {
         std::fprintf(stderr, "probe: clients alpha, beta and gamma are needed\n");
         return 1;
