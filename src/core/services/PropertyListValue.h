@@ -30,6 +30,10 @@ public:
     const std::string* text() const;
     // The string of a string value only.
     const std::string* asString() const { return type_ == Type::string ? &text_ : nullptr; }
+    // A copy of the string of a string value.
+    std::optional<std::string> stringValue() const {
+        return type_ == Type::string ? std::optional<std::string>(text_) : std::nullopt;
+    }
     std::optional<bool> asBool() const;
     std::optional<std::int64_t> asInteger() const;
     std::optional<double> asReal() const;

@@ -57,6 +57,12 @@ std::optional<std::string> execProgram(std::string_view exec) {
                 quoted = false;
             } else if (c == '\\' && i + 1 < exec.size()) {
                 program.push_back(exec[++i]);
+            } else if (c == '%') {
+                if (i + 1 >= exec.size() || exec[i + 1] != '%') {
+                    return std::nullopt;
+                }
+                program.push_back('%');
+                ++i;
             } else {
                 program.push_back(c);
             }
