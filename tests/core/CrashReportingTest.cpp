@@ -114,7 +114,11 @@ TEST_F(CrashReportingManagerTest, OneFailedUploadCostsOnlyItsCrashAndDevBuildsSa
 }
 
 CrashSubmission sampleCrash(std::string diagnostic = R"({"signal":11,"callStack":[]})") {
-    return {"DEV", "tavrilux", "1.0", "Linux", std::chrono::system_clock::time_point(1714566600s),
+    return {"DEV",
+            "tavrilux",
+            "1.0",
+            "Linux",
+            std::chrono::system_clock::time_point(1714566600s),
             std::move(diagnostic)};
 }
 
@@ -125,9 +129,9 @@ TEST(CrashReportingAPIClientTest, BuildsTheRequestAndBody) {
     const auto& request = std::get<HttpRequest>(built);
     EXPECT_EQ(request.method, "POST");
     EXPECT_EQ(request.timeout, 60000ms);
-    EXPECT_EQ(request.headers, (std::vector<std::pair<std::string, std::string>>{
-                                   {"Accept", "application/json"},
-                                   {"Content-Type", "application/json"}}));
+    EXPECT_EQ(request.headers,
+              (std::vector<std::pair<std::string, std::string>>{
+                  {"Accept", "application/json"}, {"Content-Type", "application/json"}}));
     EXPECT_EQ(request.body.find('\n'), std::string::npos) << "written without pretty printing";
     const auto body = json::parse(request.body);
     EXPECT_EQ(body.size(), 6u);
@@ -148,9 +152,9 @@ TEST(CrashReportingAPIClientTest, FormatsTimesAsUtcSecondsWithZ) {
     using std::chrono::system_clock;
     EXPECT_EQ(CrashReportingAPIClient::formatOccurredAt(system_clock::time_point(0s)),
               "1970-01-01T00:00:00Z");
-    EXPECT_EQ(CrashReportingAPIClient::formatOccurredAt(system_clock::time_point(951782400s) +
-                                                        999ms),
-              "2000-02-29T00:00:00Z");
+    EXPECT_EQ(
+        CrashReportingAPIClient::formatOccurredAt(system_clock::time_point(951782400s) + 999ms),
+        "2000-02-29T00:00:00Z");
 }
 
 TEST(CrashReportingAPIClientTest, ReadsEveryAnswerOfTheService) {

@@ -97,7 +97,8 @@ TEST_F(FeedUpdaterTest, UserCheckTellsTheOutcome) {
     auto updater = make();
     updater->startUpdater();
 
-    transport->answer(200, R"({"items":[{"version":"2.0","displayVersion":"Two","url":"https://d"}]})");
+    transport->answer(200,
+                      R"({"items":[{"version":"2.0","displayVersion":"Two","url":"https://d"}]})");
     updater->checkForUpdates();
     updater->checkForUpdates(); // ignored: a check is running
     finishFetch();

@@ -21,7 +21,8 @@ protected:
         MainBundleInfo bundle{flavor, std::move(executable), std::nullopt};
         return LoginItem({bundle, service, files, "/home/u", "/home/u/.config/autostart", opener});
     }
-    const std::filesystem::path plist = "/home/u/Library/LaunchAgents/com.mirtal.tavrilux.dev.plist";
+    const std::filesystem::path plist =
+        "/home/u/Library/LaunchAgents/com.mirtal.tavrilux.dev.plist";
 
     FakeMainAppLoginService service;
     FakeFileSystem files;
@@ -162,8 +163,8 @@ TEST_F(LoginItemTest, BrokenAgentFilesReadNotRegistered) {
         files.put(plist, text);
         EXPECT_EQ(item.status(), LoginItemStatus::notRegistered) << text;
     }
-    files.put(plist, head + "<array><string>/x/tavrilux</string><string>--x</string></array>" +
-                         tail);
+    files.put(plist,
+              head + "<array><string>/x/tavrilux</string><string>--x</string></array>" + tail);
     EXPECT_EQ(item.status(), LoginItemStatus::enabled);
 }
 

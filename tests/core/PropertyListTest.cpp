@@ -46,7 +46,7 @@ TEST(XmlPropertyListTest, EscapesMarkupInPathsAndReadsItBack) {
 }
 
 TEST(XmlPropertyListTest, RefusesTextThatXmlCannotCarry) {
-    EXPECT_FALSE(XmlPropertyList::serialize(agentWith(std::string("/tmp/a\x01")+"b")).ok());
+    EXPECT_FALSE(XmlPropertyList::serialize(agentWith(std::string("/tmp/a\x01") + "b")).ok());
     EXPECT_FALSE(XmlPropertyList::serialize(agentWith("/tmp/\xff\xfe")).ok());
     EXPECT_FALSE(XmlPropertyList::serialize(agentWith(std::string("/tmp/\0x", 7))).ok());
     auto key = PropertyListValue::dictionary();
@@ -55,17 +55,18 @@ TEST(XmlPropertyListTest, RefusesTextThatXmlCannotCarry) {
 }
 
 TEST(XmlPropertyListTest, ReadsWhatOtherWritersProduce) {
-    const char* document = "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n"
-                           "<!-- written by hand -->\n"
-                           "<!DOCTYPE plist PUBLIC \"x\" \"y\">\n"
-                           "<plist version='1.0'><dict>"
-                           "<key>A</key><string><![CDATA[<raw> & ]]>&#x41;&#66;&quot;&apos;</string>"
-                           "<key>B</key><string/>"
-                           "<key>C</key><integer> +7 </integer>"
-                           "<key>D</key><true></true>"
-                           "<key>E</key><date>2024-01-01T00:00:00Z</date>"
-                           "<key>F</key><array><!-- none --></array>"
-                           "</dict></plist>";
+    const char* document =
+        "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n"
+        "<!-- written by hand -->\n"
+        "<!DOCTYPE plist PUBLIC \"x\" \"y\">\n"
+        "<plist version='1.0'><dict>"
+        "<key>A</key><string><![CDATA[<raw> & ]]>&#x41;&#66;&quot;&apos;</string>"
+        "<key>B</key><string/>"
+        "<key>C</key><integer> +7 </integer>"
+        "<key>D</key><true></true>"
+        "<key>E</key><date>2024-01-01T00:00:00Z</date>"
+        "<key>F</key><array><!-- none --></array>"
+        "</dict></plist>";
     auto parsed = XmlPropertyList::parse(document);
     ASSERT_TRUE(parsed.ok()) << parsed.failure().description;
     const auto& root = parsed.value();

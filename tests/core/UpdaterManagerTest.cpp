@@ -1,6 +1,6 @@
+#include "core/services/UpdaterManager.h"
 #include "core/services/SoftwareVersion.h"
 #include "core/services/UpdateFeed.h"
-#include "core/services/UpdaterManager.h"
 #include "fakes/FakeUpdaterController.h"
 
 #include <gtest/gtest.h>
@@ -119,9 +119,9 @@ TEST(UpdateFeedTest, SameOrOlderIsNoUpdate) {
 }
 
 TEST(UpdateFeedTest, MalformedFeedsFail) {
-    for (const char* feed : {"", "<rss/>", "[]", "{}", R"({"items": {}})",
-                             R"({"items": [{"version": 2}]})", R"({"items": ["1.2"]})",
-                             R"({"items": [{"version": "9", "displayVersion": 9}]})"}) {
+    for (const char* feed :
+         {"", "<rss/>", "[]", "{}", R"({"items": {}})", R"({"items": [{"version": 2}]})",
+          R"({"items": ["1.2"]})", R"({"items": [{"version": "9", "displayVersion": 9}]})"}) {
         EXPECT_FALSE(UpdateFeed::newestUpdate(feed, "1.0").ok()) << feed;
     }
     EXPECT_FALSE(UpdateFeed::newestUpdate(R"({"items":[{"version":"2"}]})", "dev").ok());

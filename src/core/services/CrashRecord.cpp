@@ -160,14 +160,10 @@ std::string CrashRecord::diagnosticJson() const {
         stack.push_back(std::move(entry));
     }
     const nlohmann::json diagnostic = {
-        {"signal", signal},
-        {"signalName", signalName(signal)},
-        {"signalCode", code},
-        {"faultAddress", hex(faultAddress)},
-        {"timestamp", time},
-        {"appVersion", version},
-        {"processID", pid},
-        {"callStack", std::move(stack)},
+        {"signal", signal},   {"signalName", signalName(signal)},
+        {"signalCode", code}, {"faultAddress", hex(faultAddress)},
+        {"timestamp", time},  {"appVersion", version},
+        {"processID", pid},   {"callStack", std::move(stack)},
     };
     // Symbols come from the binary; bytes that are not UTF-8 are replaced, not fatal.
     return diagnostic.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);

@@ -30,7 +30,9 @@ CrashReportingAPIClient::CrashReportingAPIClient(std::string url,
     : url_(std::move(url)), transport_(std::move(transport)), timeout_(timeout),
       worker_(std::make_unique<SerialWorker>()) {}
 
-CrashReportingAPIClient::~CrashReportingAPIClient() { worker_.reset(); }
+CrashReportingAPIClient::~CrashReportingAPIClient() {
+    worker_.reset();
+}
 
 std::string CrashReportingAPIClient::endpointForHost(const std::string& host) {
     return "https://" + host + kPath;
@@ -85,11 +87,10 @@ std::optional<CrashSubmitError> CrashReportingAPIClient::interpretAnswer(const s
     std::optional<ServiceAPIError> error;
     if (answer.contains("error") && !answer["error"].is_null()) {
         const auto& record = answer["error"];
-        const bool wellFormed = record.is_object() && record.contains("code") &&
-                                record["code"].is_string() && record.contains("message") &&
-                                record["message"].is_string() &&
-                                (!record.contains("field") || record["field"].is_string() ||
-                                 record["field"].is_null());
+        const bool wellFormed =
+            record.is_object() && record.contains("code") && record["code"].is_string() &&
+            record.contains("message") && record["message"].is_string() &&
+            (!record.contains("field") || record["field"].is_string() || record["field"].is_null());
         if (!wellFormed) {
             return CrashSubmitError{CrashSubmitError::Kind::decoding,
                                     "the answer's error record is malformed", std::nullopt};

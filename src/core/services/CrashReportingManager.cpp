@@ -45,13 +45,12 @@ void CrashReportingManager::didReceive(const std::vector<DiagnosticPayload>& pay
         crash.macosVersion = osVersion;
     }
     auto shared = std::make_shared<const std::vector<CrashSubmission>>(std::move(crashes));
-    env_.dispatcher.dispatch(
-        [client = env_.client, isEnabled = env_.isEnabledProvider, shared] {
-            if (isEnabled && !isEnabled()) {
-                return;
-            }
-            submitFrom(client, shared, 0);
-        });
+    env_.dispatcher.dispatch([client = env_.client, isEnabled = env_.isEnabledProvider, shared] {
+        if (isEnabled && !isEnabled()) {
+            return;
+        }
+        submitFrom(client, shared, 0);
+    });
 }
 
 } // namespace tavrilux

@@ -126,8 +126,10 @@ void FeedUpdater::finishCheck(bool userInitiated, const Result<HttpResponse>& re
         outcome = {UpdateCheckOutcome::Kind::failed, {}, {}, failure->description};
     } else if (update) {
         delegate_.didFindValidUpdate(*update);
-        outcome = {UpdateCheckOutcome::Kind::updateFound, update->displayVersionString,
-                   update->downloadUrl, {}};
+        outcome = {UpdateCheckOutcome::Kind::updateFound,
+                   update->displayVersionString,
+                   update->downloadUrl,
+                   {}};
     } else {
         delegate_.didNotFindUpdate();
         outcome = {UpdateCheckOutcome::Kind::upToDate, env_.currentVersion, {}, {}};

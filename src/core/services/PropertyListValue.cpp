@@ -46,7 +46,9 @@ PropertyListValue PropertyListValue::array(std::vector<PropertyListValue> items)
     return value;
 }
 
-PropertyListValue PropertyListValue::dictionary() { return PropertyListValue(Type::dictionary); }
+PropertyListValue PropertyListValue::dictionary() {
+    return PropertyListValue(Type::dictionary);
+}
 
 const std::string* PropertyListValue::text() const {
     switch (type_) {

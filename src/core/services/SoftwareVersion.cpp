@@ -13,8 +13,8 @@ std::optional<SoftwareVersion> SoftwareVersion::parse(std::string_view text) {
             end = text.size();
         }
         auto digits = text.substr(start, end - start);
-        if (digits.empty() ||
-            !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        if (digits.empty() || !std::all_of(digits.begin(), digits.end(),
+                                           [](char c) { return c >= '0' && c <= '9'; })) {
             return std::nullopt;
         }
         const auto significant = digits.find_first_not_of('0');

@@ -25,7 +25,8 @@ public:
     friend bool operator==(const UpdateAvailability&, const UpdateAvailability&) = default;
 
 private:
-    UpdateAvailability(Kind kind, std::string version) : kind_(kind), version_(std::move(version)) {}
+    UpdateAvailability(Kind kind, std::string version)
+        : kind_(kind), version_(std::move(version)) {}
 
     Kind kind_ = Kind::unknown;
     std::string version_;

@@ -40,6 +40,8 @@ void UpdaterManager::didFindValidUpdate(const AppcastItem& item) {
     updateAvailability.set(UpdateAvailability::available(item.displayVersionString));
 }
 
-void UpdaterManager::didNotFindUpdate() { updateAvailability.set(UpdateAvailability::noUpdate()); }
+void UpdaterManager::didNotFindUpdate() {
+    updateAvailability.set(UpdateAvailability::noUpdate());
+}
 
 } // namespace tavrilux

@@ -8,7 +8,6 @@ namespace tavrilux {
 
 namespace {
 
-
 // The value of a string key: \s \n \t \r \\ stand for their characters.
 std::string unescapeValue(std::string_view raw) {
     std::string out;
@@ -201,7 +200,7 @@ LoginItemStatus XdgAutostartLoginService::status() const {
         return LoginItemStatus::notRegistered;
     }
     return entryLaunches(*text, executable_->string()) ? LoginItemStatus::enabled
-                                                        : LoginItemStatus::notRegistered;
+                                                       : LoginItemStatus::notRegistered;
 }
 
 std::optional<ServiceFailure> XdgAutostartLoginService::registerApp() {

@@ -455,7 +455,8 @@ private:
     std::optional<PropertyListValue> number(const std::string& name, const std::string& raw) {
         auto begin = raw.find_first_not_of(" \t\n");
         auto last = raw.find_last_not_of(" \t\n");
-        const std::string text = begin == std::string::npos ? "" : raw.substr(begin, last - begin + 1);
+        const std::string text =
+            begin == std::string::npos ? "" : raw.substr(begin, last - begin + 1);
         const char* first = text.data();
         const char* end = text.data() + text.size();
         if (!text.empty() && *first == '+') {

@@ -71,8 +71,7 @@ std::filesystem::path CrashDiagnosticsStore::defaultFolder() {
 }
 
 std::size_t CrashDiagnosticsStore::deliverPending(DiagnosticSubscriber& subscriber) {
-    FileDescriptor folder(
-        ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    FileDescriptor folder(::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (folder.fd < 0) {
         return 0;
     }

@@ -6,8 +6,8 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
-#include <cstdint>
 #include <csignal>
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 #include <execinfo.h>
@@ -19,7 +19,7 @@ namespace tavrilux::linux_platform {
 
 namespace {
 
-constexpr std::array<int, 7> kFatalSignals = {SIGSEGV, SIGBUS, SIGILL, SIGFPE,
+constexpr std::array<int, 7> kFatalSignals = {SIGSEGV, SIGBUS,  SIGILL, SIGFPE,
                                               SIGABRT, SIGTRAP, SIGSYS};
 constexpr int kMaxFrames = 64;
 
@@ -47,9 +47,8 @@ public:
     void decimal(long long value) {
         char digits[24];
         int n = 0;
-        unsigned long long magnitude =
-            value < 0 ? 0ULL - static_cast<unsigned long long>(value)
-                      : static_cast<unsigned long long>(value);
+        unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value)
+                                                 : static_cast<unsigned long long>(value);
         do {
             digits[n++] = static_cast<char>('0' + magnitude % 10);
             magnitude /= 10;
@@ -150,7 +149,8 @@ void writeRecord(int signal, const siginfo_t* info) {
         out.text("\ncode ");
         out.decimal(info ? info->si_code : 0);
         out.text("\naddress ");
-        out.hex(info ? reinterpret_cast<std::uintptr_t>(info->si_addr) : 0);
+        // Only faults carry an address; for signals sent by a process the field holds its id.
+        out.hex(info && info->si_code > 0 ? reinterpret_cast<std::uintptr_t>(info->si_addr) : 0);
         out.text("\ntime ");
         out.decimal(now.tv_sec);
         out.text("\npid ");

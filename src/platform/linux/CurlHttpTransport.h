@@ -14,8 +14,8 @@ class CurlHttpTransport final : public HttpTransport {
 public:
     static constexpr std::size_t kMaxAnswerBytes = 4 * 1024 * 1024;
 
-    explicit CurlHttpTransport(std::optional<std::filesystem::path> certificateAuthorityFile =
-                                   std::nullopt);
+    explicit CurlHttpTransport(
+        std::optional<std::filesystem::path> certificateAuthorityFile = std::nullopt);
 
     Result<HttpResponse> send(const HttpRequest& request) override;
 

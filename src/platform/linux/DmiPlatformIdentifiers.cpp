@@ -17,16 +17,16 @@ bool DmiPlatformIdentifiers::isPlaceholder(const std::string& value) {
         lower.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
     }
     static constexpr std::array<const char*, 9> kPlaceholders = {
-        "not specified", "not available", "none", "default string", "to be filled by o.e.m.",
-        "system serial number", "0123456789", "n/a", "not applicable"};
+        "not specified",        "not available", "none", "default string", "to be filled by o.e.m.",
+        "system serial number", "0123456789",    "n/a",  "not applicable"};
     if (std::find(kPlaceholders.begin(), kPlaceholders.end(), lower) != kPlaceholders.end()) {
         return true;
     }
     // "0", all-zero and all-F UUIDs
     const bool onlyZeros = std::all_of(lower.begin(), lower.end(),
                                        [](char c) { return c == '0' || c == '-' || c == ' '; });
-    const bool onlyFs = std::all_of(lower.begin(), lower.end(),
-                                    [](char c) { return c == 'f' || c == '-'; });
+    const bool onlyFs =
+        std::all_of(lower.begin(), lower.end(), [](char c) { return c == 'f' || c == '-'; });
     return onlyZeros || onlyFs;
 }
 

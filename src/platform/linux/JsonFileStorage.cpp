@@ -76,14 +76,15 @@ bool JsonFileStorage::store(const std::string& text) {
 }
 
 DefaultsRegistry::StorageFactory JsonFileStorage::factoryIn(fs::path folder) {
-    return [folder = std::move(folder)](const std::string& domain) -> std::unique_ptr<DomainStorage> {
-        std::error_code error;
-        fs::create_directories(folder, error);
-        if (error || ::access(folder.c_str(), W_OK | X_OK) != 0) {
-            return nullptr;
-        }
-        return std::make_unique<JsonFileStorage>(folder / (domain + ".json"));
-    };
+    return
+        [folder = std::move(folder)](const std::string& domain) -> std::unique_ptr<DomainStorage> {
+            std::error_code error;
+            fs::create_directories(folder, error);
+            if (error || ::access(folder.c_str(), W_OK | X_OK) != 0) {
+                return nullptr;
+            }
+            return std::make_unique<JsonFileStorage>(folder / (domain + ".json"));
+        };
 }
 
 } // namespace tavrilux::linux_platform

@@ -14,11 +14,17 @@
 
 namespace tavrilux::linux_platform {
 
-std::string ServiceEndpoints::updateFeedUrl() { return TAVRILUX_UPDATE_FEED_URL; }
-std::string ServiceEndpoints::crashReportHost() { return TAVRILUX_CRASH_REPORT_HOST; }
+std::string ServiceEndpoints::updateFeedUrl() {
+    return TAVRILUX_UPDATE_FEED_URL;
+}
+std::string ServiceEndpoints::crashReportHost() {
+    return TAVRILUX_CRASH_REPORT_HOST;
+}
 std::string ServiceEndpoints::crashReportUrl() {
     return CrashReportingAPIClient::endpointForHost(crashReportHost());
 }
-std::string ServiceEndpoints::programVersion() { return TAVRILUX_VERSION; }
+std::string ServiceEndpoints::programVersion() {
+    return TAVRILUX_VERSION;
+}
 
 } // namespace tavrilux::linux_platform

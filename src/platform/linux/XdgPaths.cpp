@@ -25,8 +25,14 @@ std::filesystem::path XdgPaths::home() {
     return "/";
 }
 
-std::filesystem::path XdgPaths::configHome() { return fromEnv("XDG_CONFIG_HOME", ".config"); }
-std::filesystem::path XdgPaths::stateHome() { return fromEnv("XDG_STATE_HOME", ".local/state"); }
-std::filesystem::path XdgPaths::dataHome() { return fromEnv("XDG_DATA_HOME", ".local/share"); }
+std::filesystem::path XdgPaths::configHome() {
+    return fromEnv("XDG_CONFIG_HOME", ".config");
+}
+std::filesystem::path XdgPaths::stateHome() {
+    return fromEnv("XDG_STATE_HOME", ".local/state");
+}
+std::filesystem::path XdgPaths::dataHome() {
+    return fromEnv("XDG_DATA_HOME", ".local/share");
+}
 
 } // namespace tavrilux::linux_platform

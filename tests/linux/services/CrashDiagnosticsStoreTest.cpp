@@ -1,5 +1,5 @@
-#include "TempFolder.h"
 #include "platform/linux/CrashDiagnosticsStore.h"
+#include "TempFolder.h"
 #include "platform/linux/PrivateFolder.h"
 
 #include <gtest/gtest.h>
@@ -33,7 +33,9 @@ public:
 
 class CrashDiagnosticsStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_FALSE(linux_platform::PrivateFolder::prepare(folder).has_value()); }
+    void SetUp() override {
+        ASSERT_FALSE(linux_platform::PrivateFolder::prepare(folder).has_value());
+    }
     std::size_t fileCount() const {
         return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder),
                                                       std::filesystem::directory_iterator()));
@@ -48,7 +50,8 @@ TEST_F(CrashDiagnosticsStoreTest, BadRecordsAreRemovedWithoutStoppingTheGoodOnes
     write(folder / "crash-30-1.record", record(11, 30));
     write(folder / "crash-10-2.record", record(6, 10));
     write(folder / "truncated.record", record(11, 20).substr(0, 40));
-    write(folder / "garbage.record", "\x7f" "ELF binary junk");
+    write(folder / "garbage.record", "\x7f"
+                                     "ELF binary junk");
     write(folder / "empty.record", "");
     write(folder / "huge.record", record(11, 25) + std::string(300 * 1024, '#'));
     const auto outside = root / "outside.record";
@@ -60,11 +63,13 @@ TEST_F(CrashDiagnosticsStoreTest, BadRecordsAreRemovedWithoutStoppingTheGoodOnes
     ASSERT_EQ(subscriber.deliveries.size(), 1u) << "one delivery carries every record";
     const auto& payloads = subscriber.deliveries[0];
     ASSERT_EQ(payloads.size(), 2u);
-    EXPECT_EQ(payloads[0].timeStampEnd, std::chrono::system_clock::time_point(std::chrono::seconds(10)))
+    EXPECT_EQ(payloads[0].timeStampEnd,
+              std::chrono::system_clock::time_point(std::chrono::seconds(10)))
         << "oldest first";
-    EXPECT_EQ(payloads[1].timeStampEnd, std::chrono::system_clock::time_point(std::chrono::seconds(30)));
-    EXPECT_EQ(nlohmann::json::parse(payloads[1].crashDiagnostics.at(0).jsonRepresentation)["signal"],
-              11);
+    EXPECT_EQ(payloads[1].timeStampEnd,
+              std::chrono::system_clock::time_point(std::chrono::seconds(30)));
+    EXPECT_EQ(
+        nlohmann::json::parse(payloads[1].crashDiagnostics.at(0).jsonRepresentation)["signal"], 11);
     EXPECT_EQ(fileCount(), 0u);
     EXPECT_TRUE(std::filesystem::exists(outside)) << "a link is removed, never what it points to";
 }

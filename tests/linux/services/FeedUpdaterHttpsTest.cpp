@@ -25,10 +25,11 @@ using testing::TestCertificates;
 class FeedUpdaterHttpsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        server = std::make_unique<LoopbackHttpsServer>(certificates, [this](const ReceivedRequest&) {
-            std::lock_guard lock(feedMutex);
-            return feed;
-        });
+        server =
+            std::make_unique<LoopbackHttpsServer>(certificates, [this](const ReceivedRequest&) {
+                std::lock_guard lock(feedMutex);
+                return feed;
+            });
         startManager(server->url("/linux/feed.json"));
     }
 

@@ -22,8 +22,12 @@ using testing::TempFolder;
 using testing::TestCertificates;
 
 CrashSubmission crashWith(std::string diagnostic) {
-    return {"DEVICE", "tavrilux", "2.0.1", "Debian 12, Linux 6.1",
-            std::chrono::system_clock::time_point(1714566600s), std::move(diagnostic)};
+    return {"DEVICE",
+            "tavrilux",
+            "2.0.1",
+            "Debian 12, Linux 6.1",
+            std::chrono::system_clock::time_point(1714566600s),
+            std::move(diagnostic)};
 }
 
 std::optional<CrashSubmitError> submit(CrashReportingAPIClient& client, CrashSubmission crash) {
@@ -65,12 +69,13 @@ TEST_F(HttpsCrashUploadTest, SuccessSendsTheRequestExactly) {
     EXPECT_EQ(request.headers.at("accept"), "application/json");
     EXPECT_EQ(request.headers.at("content-type"), "application/json");
     const auto body = nlohmann::json::parse(request.body);
-    EXPECT_EQ(body, (nlohmann::json{{"device_id", "DEVICE"},
-                                    {"product_id", "tavrilux"},
-                                    {"app_version", "2.0.1"},
-                                    {"macos_version", "Debian 12, Linux 6.1"},
-                                    {"occurred_at", "2024-05-01T12:30:00Z"},
-                                    {"diagnostic", {{"signal", 11}, {"callStack", nlohmann::json::array()}}}}));
+    EXPECT_EQ(body, (nlohmann::json{
+                        {"device_id", "DEVICE"},
+                        {"product_id", "tavrilux"},
+                        {"app_version", "2.0.1"},
+                        {"macos_version", "Debian 12, Linux 6.1"},
+                        {"occurred_at", "2024-05-01T12:30:00Z"},
+                        {"diagnostic", {{"signal", 11}, {"callStack", nlohmann::json::array()}}}}));
 }
 
 TEST_F(HttpsCrashUploadTest, ServiceRefusalsBecomeServiceErrors) {

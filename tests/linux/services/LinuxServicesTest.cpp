@@ -123,8 +123,9 @@ TEST(DmiPlatformIdentifiersTest, ReadsRealValuesAndIgnoresPlaceholders) {
     EXPECT_EQ(dmi.stringProperty("IOPlatformUUID"), "4c4c4544-0042-3510-8052-b4c04f4e4d32");
     EXPECT_FALSE(dmi.stringProperty("IOPlatformSerialNumber").has_value());
     EXPECT_FALSE(dmi.stringProperty("SomethingElse").has_value());
-    for (const char* placeholder : {"00000000-0000-0000-0000-000000000000", "   ", "0",
-                                    "To Be Filled By O.E.M.", "ffffffff-ffff-ffff-ffff-ffffffffffff"}) {
+    for (const char* placeholder :
+         {"00000000-0000-0000-0000-000000000000", "   ", "0", "To Be Filled By O.E.M.",
+          "ffffffff-ffff-ffff-ffff-ffffffffffff"}) {
         std::ofstream(folder / "product_uuid", std::ios::trunc) << placeholder << "\n";
         EXPECT_FALSE(dmi.stringProperty("IOPlatformUUID").has_value()) << placeholder;
     }

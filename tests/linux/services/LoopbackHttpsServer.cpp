@@ -89,8 +89,8 @@ std::vector<ReceivedRequest> LoopbackHttpsServer::requests() const {
     return requests_;
 }
 
-std::vector<ReceivedRequest> LoopbackHttpsServer::waitForRequests(
-    std::size_t count, std::chrono::milliseconds limit) const {
+std::vector<ReceivedRequest>
+LoopbackHttpsServer::waitForRequests(std::size_t count, std::chrono::milliseconds limit) const {
     std::unique_lock lock(mutex_);
     arrived_.wait_for(lock, limit, [&] { return requests_.size() >= count; });
     return requests_;
@@ -190,11 +190,10 @@ void LoopbackHttpsServer::serve(int fd) {
         }
     }
     if (!answer.neverAnswer) {
-        const std::string response = "HTTP/1.1 " + std::to_string(answer.status) + " " +
-                                     reason(answer.status) +
-                                     "\r\nContent-Type: application/json\r\nContent-Length: " +
-                                     std::to_string(answer.body.size()) +
-                                     "\r\nConnection: close\r\n\r\n" + answer.body;
+        const std::string response =
+            "HTTP/1.1 " + std::to_string(answer.status) + " " + reason(answer.status) +
+            "\r\nContent-Type: application/json\r\nContent-Length: " +
+            std::to_string(answer.body.size()) + "\r\nConnection: close\r\n\r\n" + answer.body;
         SSL_write(ssl, response.data(), static_cast<int>(response.size()));
         SSL_shutdown(ssl);
     }
