@@ -13,6 +13,7 @@
 #include <execinfo.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace tavrilux::linux_platform {
@@ -28,7 +29,7 @@ char gFolder[PATH_MAX];
 char gVersion[128];
 std::array<struct sigaction, kFatalSignals.size()> gPrevious{};
 bool gInstalled = false;
-std::atomic<int> gHandling{0};
+std::atomic<pid_t> gHandlingThread{0};
 alignas(16) char gAltStack[64 * 1024];
 
 // Async-signal-safe output into a fixed buffer, flushed with write(2).
@@ -175,12 +176,19 @@ void writeRecord(int signal, const siginfo_t* info) {
 
 void onFatalSignal(int signal, siginfo_t* info, void*) {
     const int savedErrno = errno;
-    if (gHandling.exchange(1) == 0) {
+    const auto self = static_cast<pid_t>(::syscall(SYS_gettid));
+    pid_t idle = 0;
+    if (gHandlingThread.compare_exchange_strong(idle, self)) {
         // Symbol lookup takes the loader's lock; if the crash happened under it, give up after a
         // while instead of hanging. The record is then incomplete and discarded on next launch.
         ::alarm(10);
         writeRecord(signal, info);
         ::alarm(0);
+    } else if (idle != self) {
+        // Another thread is writing the record and will end the process; one record per crash.
+        for (;;) {
+            ::pause();
+        }
     }
     // Let the signal end the process as it would have without us.
     struct sigaction fallback {};
@@ -239,7 +247,7 @@ std::optional<ServiceFailure> CrashHandler::install(const std::filesystem::path&
         ::sigemptyset(&action.sa_mask);
         ::sigaction(kFatalSignals[i], &action, &gPrevious[i]);
     }
-    gHandling.store(0);
+    gHandlingThread.store(0);
     gInstalled = true;
     return std::nullopt;
 }

@@ -95,18 +95,21 @@ TEST(CrashHandlerTest, FatalSignalLeavesOnePrivateRecordAndStillKillsTheProcess)
     EXPECT_TRUE(namesTheCrashingFunction) << *text;
 }
 
-TEST(CrashHandlerTest, AbortIsRecordedToo) {
-    TempFolder state;
-    const int status = crashChild(state.path(), "abort");
-    ASSERT_TRUE(WIFSIGNALED(status));
-    EXPECT_EQ(WTERMSIG(status), SIGABRT);
-    RecordingSubscriber subscriber;
-    linux_platform::CrashDiagnosticsStore store(state / "tavrilux/diagnostics");
-    EXPECT_EQ(store.deliverPending(subscriber), 1u);
-    ASSERT_EQ(subscriber.deliveries.size(), 1u);
-    const auto diagnostic = nlohmann::json::parse(
-        subscriber.deliveries[0].at(0).crashDiagnostics.at(0).jsonRepresentation);
-    EXPECT_EQ(diagnostic["signalName"], "SIGABRT");
+TEST(CrashHandlerTest, AbortAndCrashesOfOtherThreadsAreRecordedToo) {
+    const std::pair<const char*, int> cases[] = {{"abort", SIGABRT}, {"thread", SIGSEGV}};
+    for (const auto& [mode, signal] : cases) {
+        TempFolder state;
+        const int status = crashChild(state.path(), mode);
+        ASSERT_TRUE(WIFSIGNALED(status)) << mode;
+        EXPECT_EQ(WTERMSIG(status), signal) << mode;
+        RecordingSubscriber subscriber;
+        linux_platform::CrashDiagnosticsStore store(state / "tavrilux/diagnostics");
+        EXPECT_EQ(store.deliverPending(subscriber), 1u) << mode;
+        ASSERT_EQ(subscriber.deliveries.size(), 1u) << mode;
+        const auto diagnostic = nlohmann::json::parse(
+            subscriber.deliveries[0].at(0).crashDiagnostics.at(0).jsonRepresentation);
+        EXPECT_EQ(diagnostic["signal"], signal) << mode;
+    }
 }
 
 // The next launch: the pending record goes to the crash reporter, which uploads it only when the

@@ -1,5 +1,5 @@
 // Installs the crash handler the way the application does, then crashes on purpose.
-// Usage: tavrilux_crash_helper segv|abort
+// Usage: tavrilux_crash_helper segv|abort|thread
 #include "platform/linux/CrashDiagnosticsStore.h"
 #include "platform/linux/CrashHandler.h"
 
@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 // Exported (the helper links with -rdynamic) so the record can name it.
 [[gnu::noinline]] void tavriluxHelperCrashNow(const char* mode) {
@@ -23,6 +24,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "install failed: %s\n", failure->description.c_str());
         return 2;
     }
-    tavriluxHelperCrashNow(argc > 1 ? argv[1] : "segv");
+    const char* mode = argc > 1 ? argv[1] : "segv";
+    if (std::strcmp(mode, "thread") == 0) {
+        std::thread([] { tavriluxHelperCrashNow("segv"); }).join();
+    } else {
+        tavriluxHelperCrashNow(mode);
+    }
     return 3;
 }
