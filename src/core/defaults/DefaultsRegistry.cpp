@@ -11,7 +11,9 @@ std::unique_ptr<DefaultsRegistry>& sharedSlot() {
 
 DefaultsRegistry::DefaultsRegistry(StorageFactory factory) : factory_(std::move(factory)) {}
 
-DefaultsRegistry::~DefaultsRegistry() { flushAll(); }
+DefaultsRegistry::~DefaultsRegistry() {
+    flushAll();
+}
 
 std::shared_ptr<UserDefaults> DefaultsRegistry::open(const std::string& name, bool memoryFallback) {
     std::lock_guard lock(mutex_);
@@ -34,7 +36,9 @@ std::shared_ptr<UserDefaults> DefaultsRegistry::suite(const std::string& name) {
     return open(name, false);
 }
 
-std::shared_ptr<UserDefaults> DefaultsRegistry::standard() { return open(kStandardDomain, true); }
+std::shared_ptr<UserDefaults> DefaultsRegistry::standard() {
+    return open(kStandardDomain, true);
+}
 
 std::shared_ptr<UserDefaults> DefaultsRegistry::suiteOrStandard(const std::string& name) {
     if (auto defaults = suite(name)) {

@@ -149,7 +149,9 @@ std::optional<std::vector<std::string>> UserDefaults::stringArrayValue(std::stri
     return result;
 }
 
-void UserDefaults::setBool(std::string_view key, bool value) { put(key, value); }
+void UserDefaults::setBool(std::string_view key, bool value) {
+    put(key, value);
+}
 
 void UserDefaults::setDouble(std::string_view key, double value) {
     // JSON has no NaN or infinity; null reads back as absent, in memory and from the file alike.

@@ -72,8 +72,8 @@ private:
     std::condition_variable wake_;
     std::condition_variable stored_;
     nlohmann::json values_ = nlohmann::json::object();
-    std::uint64_t version_ = 0;        // bumped by every write
-    std::uint64_t storedVersion_ = 0;  // last version that went to storage (or failed to)
+    std::uint64_t version_ = 0;       // bumped by every write
+    std::uint64_t storedVersion_ = 0; // last version that went to storage (or failed to)
     std::uint64_t storeCount_ = 0;
     bool flushRequested_ = false;
     bool stopping_ = false;

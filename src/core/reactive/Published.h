@@ -27,7 +27,9 @@ public:
     }
 
     // Later assignments only.
-    [[nodiscard]] Subscription observe(Handler handler) { return willSet_.subscribe(std::move(handler)); }
+    [[nodiscard]] Subscription observe(Handler handler) {
+        return willSet_.subscribe(std::move(handler));
+    }
 
     // The current value at once, then every later assignment (what a bound view needs).
     [[nodiscard]] Subscription sink(Handler handler) {

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "core/settings/Enums.h"
+
+#include <string>
+#include <string_view>
+
+namespace tavrilux {
+
+// The texts, symbols and accents the screens show for the modes. Symbol names are those of the
+// symbol set the interface draws; accents name a colour of the theme.
+
+std::string displayName(EffectMode mode);
+std::string displayName(FocusMode mode);
+std::string_view systemImage(FocusMode mode);
+// "focusAccent", "flowAccent", "eveningAccent" or "customAccent".
+std::string_view accentColorName(FocusMode mode);
+
+} // namespace tavrilux
