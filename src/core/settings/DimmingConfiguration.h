@@ -29,19 +29,24 @@ public:
     static constexpr double appearanceDurationMin = 0.25;
     static constexpr double appearanceDurationMax = 2.0;
 
+    // A closed range of doubles; the speed slider uses the appearance duration's bounds.
+    struct Range final {
+        double lower;
+        double upper;
+    };
+    static constexpr Range appearanceDurationRange{appearanceDurationMin, appearanceDurationMax};
+
     static constexpr double clampIntensity(double x) { return clampToRange(x, 0.0, 1.0); }
 
-    constexpr DimmingConfiguration(bool isEnabled, double blurIntensity, double tintIntensity,
-                                   OverlayColor overlayColor, double grainIntensity,
-                                   EffectMode effectMode, double ambientFadeStart,
-                                   double appearanceDuration, double auraIntensity)
-        : isEnabled(isEnabled), blurIntensity(clampIntensity(blurIntensity)),
-          tintIntensity(clampIntensity(tintIntensity)), overlayColor(overlayColor),
-          grainIntensity(clampIntensity(grainIntensity)), effectMode(effectMode),
-          ambientFadeStart(clampIntensity(ambientFadeStart)),
-          appearanceDuration(
-              clampToRange(appearanceDuration, appearanceDurationMin, appearanceDurationMax)),
-          auraIntensity(clampIntensity(auraIntensity)) {}
+    constexpr DimmingConfiguration(bool enabled, double blur, double tint, OverlayColor color,
+                                   double grain, EffectMode mode, double fadeStart, double duration,
+                                   double aura)
+        : isEnabled(enabled), blurIntensity(clampIntensity(blur)),
+          tintIntensity(clampIntensity(tint)), overlayColor(color),
+          grainIntensity(clampIntensity(grain)), effectMode(mode),
+          ambientFadeStart(clampIntensity(fadeStart)),
+          appearanceDuration(clampToRange(duration, appearanceDurationMin, appearanceDurationMax)),
+          auraIntensity(clampIntensity(aura)) {}
 
     bool isEnabled;
     double blurIntensity;
