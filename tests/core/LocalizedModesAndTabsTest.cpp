@@ -47,10 +47,11 @@ TEST_F(LocalizedModesAndTabsTest, ModeSymbolsAndAccents) {
     EXPECT_EQ(systemImage(FocusMode::flow), "sparkles");
     EXPECT_EQ(systemImage(FocusMode::evening), "moon.stars.fill");
     EXPECT_EQ(systemImage(FocusMode::custom), "slider.horizontal.3");
-    EXPECT_EQ(accentColorName(FocusMode::focus), "focusAccent");
-    EXPECT_EQ(accentColorName(FocusMode::flow), "flowAccent");
-    EXPECT_EQ(accentColorName(FocusMode::evening), "eveningAccent");
-    EXPECT_EQ(accentColorName(FocusMode::custom), "customAccent");
+    // Focus and custom share one blue; flow is green and evening orange.
+    EXPECT_EQ(accentColor(FocusMode::focus), (Rgba{0.1, 0.52, 1.0, 1.0}));
+    EXPECT_EQ(accentColor(FocusMode::flow), (Rgba{0.42, 0.78, 0.45, 1.0}));
+    EXPECT_EQ(accentColor(FocusMode::evening), (Rgba{1.0, 0.58, 0.2, 1.0}));
+    EXPECT_EQ(accentColor(FocusMode::custom), accentColor(FocusMode::focus));
 }
 
 TEST_F(LocalizedModesAndTabsTest, TabTitlesFollowTheLanguageAndFallBackToTheirKey) {

@@ -16,11 +16,9 @@ struct Domain {
     std::shared_ptr<FakeDomainStorage::State> state = std::make_shared<FakeDomainStorage::State>();
     std::unique_ptr<UserDefaults> defaults;
 
-    explicit Domain(std::optional<std::string> text = std::nullopt,
-                    std::chrono::milliseconds coalesce = std::chrono::milliseconds(100)) {
+    explicit Domain(std::optional<std::string> text = std::nullopt) {
         state->text = std::move(text);
-        defaults =
-            std::make_unique<UserDefaults>(std::make_unique<FakeDomainStorage>(state), coalesce);
+        defaults = std::make_unique<UserDefaults>(std::make_unique<FakeDomainStorage>(state));
     }
     json storedJson() const { return json::parse(state->stored().value_or("null")); }
 };
@@ -129,42 +127,6 @@ TEST(UserDefaultsTest, RemoveDeletesTheKeyAndRemovingAnAbsentKeyStoresNothing) {
     u.remove("app.languageOverride");
     u.flush();
     EXPECT_EQ(d.storedJson(), json::object());
-}
-
-TEST(UserDefaultsTest, BurstOfWritesIsCoalescedAndFlushStoresTheLastValues) {
-    Domain d(std::nullopt, std::chrono::milliseconds(200));
-    auto& u = *d.defaults;
-    for (int i = 0; i < 100; ++i) {
-        u.setDouble("n", i);
-        u.setString("s", std::to_string(i));
-    }
-    u.flush();
-    EXPECT_LT(u.storeCount(), 10u);
-    EXPECT_EQ(d.storedJson(), json::parse(R"({"n": 99.0, "s": "99"})"));
-}
-
-TEST(UserDefaultsTest, FailedStoreIsReportedOnceAndRetriedWithTheNextWrite) {
-    Domain d;
-    auto& u = *d.defaults;
-    d.state->failStores = true;
-    testing::internal::CaptureStderr();
-    u.setDouble("a", 1);
-    u.flush();
-    u.setDouble("a", 2);
-    u.flush();
-    const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(err.find("cannot save settings"), err.rfind("cannot save settings")) << err;
-    EXPECT_NE(err.find("cannot save settings to fake: refused by the test"), std::string::npos)
-        << err;
-    EXPECT_EQ(d.state->stored(), std::nullopt);
-
-    {
-        std::lock_guard lock(d.state->mutex);
-        d.state->failStores = false;
-    }
-    u.setDouble("b", 3);
-    u.flush();
-    EXPECT_EQ(d.storedJson(), json::parse(R"({"a": 2.0, "b": 3.0})"));
 }
 
 } // namespace

@@ -26,15 +26,11 @@ bool isPlainCode(const std::string& code) {
 LocalizationManager::LocalizationManager(std::shared_ptr<UserDefaults> defaults,
                                          std::shared_ptr<const ResourceBundle> resources,
                                          PreferredLanguages preferredLanguages, LogSink report)
-    : defaults_(std::move(defaults)),
+    : store_(defaults ? std::make_unique<SettingsStore>(std::move(defaults)) : nullptr),
       resources_(resources ? std::move(resources) : std::make_shared<EmptyResourceBundle>()),
       preferredLanguages_(std::move(preferredLanguages)), report_(std::move(report)),
       localizations_(resources_->localizations()) {
-    std::optional<std::string> stored;
-    if (defaults_) {
-        stored = defaults_->stringValue(kOverrideKey);
-    }
-    setLanguageOverride(std::move(stored));
+    setLanguageOverride(store_ ? store_->loadLanguageOverride() : std::nullopt);
 }
 
 LocalizationManager& LocalizationManager::shared() {
@@ -67,13 +63,8 @@ Subscription LocalizationManager::observeLanguageOverride(
 }
 
 void LocalizationManager::persist(const std::optional<std::string>& code) {
-    if (!defaults_) {
-        return;
-    }
-    if (code) {
-        defaults_->setString(kOverrideKey, *code);
-    } else {
-        defaults_->remove(kOverrideKey);
+    if (store_) {
+        store_->saveLanguageOverride(code);
     }
 }
 

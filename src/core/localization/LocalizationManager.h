@@ -5,6 +5,7 @@
 #include "core/localization/StringTable.h"
 #include "core/reactive/Published.h"
 #include "core/resources/ResourceBundle.h"
+#include "core/settings/SettingsStore.h"
 
 #include <functional>
 #include <map>
@@ -72,7 +73,7 @@ private:
     const StringTable& table(const std::string& code) const;
     void persist(const std::optional<std::string>& code);
 
-    std::shared_ptr<UserDefaults> defaults_;
+    std::unique_ptr<SettingsStore> store_;
     std::shared_ptr<const ResourceBundle> resources_;
     PreferredLanguages preferredLanguages_;
     LogSink report_;

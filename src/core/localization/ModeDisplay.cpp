@@ -1,6 +1,7 @@
 #include "core/localization/ModeDisplay.h"
 
 #include "core/localization/LocalizationManager.h"
+#include "core/theme/TavriluxTheme.h"
 
 namespace tavrilux {
 
@@ -44,18 +45,18 @@ std::string_view systemImage(FocusMode mode) {
     return "slider.horizontal.3";
 }
 
-std::string_view accentColorName(FocusMode mode) {
+Rgba accentColor(FocusMode mode) {
     switch (mode) {
     case FocusMode::focus:
-        return "focusAccent";
+        return TavriluxTheme::focusAccent;
     case FocusMode::flow:
-        return "flowAccent";
+        return TavriluxTheme::flowAccent;
     case FocusMode::evening:
-        return "eveningAccent";
+        return TavriluxTheme::eveningAccent;
     case FocusMode::custom:
-        return "customAccent";
+        return TavriluxTheme::customAccent;
     }
-    return "customAccent";
+    return TavriluxTheme::customAccent;
 }
 
 } // namespace tavrilux

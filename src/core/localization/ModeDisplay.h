@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/settings/Enums.h"
+#include "core/theme/Rgba.h"
 
 #include <string>
 #include <string_view>
@@ -13,7 +14,7 @@ namespace tavrilux {
 std::string displayName(EffectMode mode);
 std::string displayName(FocusMode mode);
 std::string_view systemImage(FocusMode mode);
-// "focusAccent", "flowAccent", "eveningAccent" or "customAccent".
-std::string_view accentColorName(FocusMode mode);
+// The theme's focusAccent, flowAccent, eveningAccent or customAccent.
+Rgba accentColor(FocusMode mode);
 
 } // namespace tavrilux
