@@ -58,6 +58,25 @@ TEST(PollMainQueueTest, ATaskThatKeepsPostingDoesNotStarveDescriptors) {
     ::close(fds[1]);
 }
 
+TEST(PollMainQueueTest, RunUntilNoticesAConditionATaskFulfilledWithoutWaiting) {
+    PollMainQueue queue;
+    int fds[2];
+    ASSERT_EQ(::pipe2(fds, O_CLOEXEC), 0);
+    bool done = false;
+    // A descriptor callback posts the task that fulfils the condition; nothing else is due.
+    auto watch = queue.watchReadable(fds[0], [&] {
+        char c;
+        ASSERT_EQ(::read(fds[0], &c, 1), 1);
+        queue.post([&] { done = true; });
+    });
+    ASSERT_EQ(::write(fds[1], "x", 1), 1);
+    const double start = queue.now().count();
+    EXPECT_TRUE(queue.runUntil([&] { return done; }, Seconds{5.0}));
+    EXPECT_LT(queue.now().count() - start, 1.0);
+    ::close(fds[0]);
+    ::close(fds[1]);
+}
+
 TEST(PollMainQueueTest, QuitEndsRunFromInsideATask) {
     PollMainQueue queue;
     int after = 0;
