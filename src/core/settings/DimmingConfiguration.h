@@ -29,6 +29,13 @@ public:
     static constexpr double appearanceDurationMin = 0.25;
     static constexpr double appearanceDurationMax = 2.0;
 
+    // A closed range of doubles; the speed slider uses the appearance duration's bounds.
+    struct Range final {
+        double lower;
+        double upper;
+    };
+    static constexpr Range appearanceDurationRange{appearanceDurationMin, appearanceDurationMax};
+
     static constexpr double clampIntensity(double x) { return clampToRange(x, 0.0, 1.0); }
 
     constexpr DimmingConfiguration(bool enabled, double blur, double tint, OverlayColor color,

@@ -3,8 +3,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
-#include <sstream>
 #include <unistd.h>
 
 namespace tavrilux::linux_platform {
@@ -14,13 +12,33 @@ namespace fs = std::filesystem;
 JsonFileStorage::JsonFileStorage(fs::path file) : file_(std::move(file)) {}
 
 std::optional<std::string> JsonFileStorage::load() {
-    std::ifstream in(file_, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
+    const int fd = ::open(file_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) {
+            return std::nullopt; // never written
+        }
+        // Present but unreadable: report it as unreadable text so that it is kept aside rather
+        // than replaced by the next save.
+        lastError_ = std::strerror(errno);
+        return std::string();
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    std::string text;
+    char buffer[16384];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0) {
+            text.append(buffer, static_cast<std::size_t>(n));
+        } else if (n == 0) {
+            break;
+        } else if (errno != EINTR) {
+            // E.g. a directory in place of the file.
+            lastError_ = std::strerror(errno);
+            text.clear();
+            break;
+        }
+    }
+    ::close(fd);
+    return text;
 }
 
 void JsonFileStorage::setAside() {

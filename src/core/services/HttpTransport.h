@@ -1,0 +1,43 @@
+#pragma once
+
+#include "core/services/ServiceFailure.h"
+
+#include <chrono>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tavrilux {
+
+struct HttpRequest final {
+    std::string method = "GET";
+    std::string url;
+    std::vector<std::pair<std::string, std::string>> headers;
+    std::string body;
+    std::chrono::milliseconds timeout{60'000};
+};
+
+struct HttpResponse final {
+    int status = 0;
+    std::string body;
+};
+
+// Sends one HTTPS request and waits for its answer.
+//
+// Contract:
+// - send() blocks until the whole answer has arrived, the time-out has passed or the transfer
+//   failed; any failure to obtain an answer (refused connection, unverifiable certificate,
+//   time-out, a URL that is not https) is a ServiceFailure. Any HTTP status is an answer.
+// - Only https URLs are sent, and only to a server whose certificate verifies.
+// - Thread-safe; meant to be called from worker threads, never the main thread.
+class HttpTransport {
+public:
+    HttpTransport() = default;
+    virtual ~HttpTransport() = default;
+    HttpTransport(const HttpTransport&) = delete;
+    HttpTransport& operator=(const HttpTransport&) = delete;
+
+    virtual Result<HttpResponse> send(const HttpRequest& request) = 0;
+};
+
+} // namespace tavrilux

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace tavrilux {
+
+// One thread that runs posted jobs one at a time, in the order they were posted. Jobs may post
+// further jobs. Destroying the worker lets the running job finish and drops those not started;
+// when the last owner lets go from inside a job, the thread ends by itself after that job.
+class SerialWorker final {
+public:
+    SerialWorker();
+    ~SerialWorker();
+    SerialWorker(const SerialWorker&) = delete;
+    SerialWorker& operator=(const SerialWorker&) = delete;
+
+    void post(std::function<void()> job);
+
+private:
+    struct State {
+        std::mutex mutex;
+        std::condition_variable wake;
+        std::deque<std::function<void()>> jobs;
+        bool stopping = false;
+    };
+    static void run(const std::shared_ptr<State>& state);
+
+    std::shared_ptr<State> state_;
+    std::thread thread_;
+};
+
+} // namespace tavrilux

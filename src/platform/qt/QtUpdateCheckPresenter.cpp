@@ -1,0 +1,36 @@
+#include "platform/qt/QtUpdateCheckPresenter.h"
+
+#include "core/services/UpdateCheckMessage.h"
+
+#include <QDesktopServices>
+#include <QPushButton>
+#include <QUrl>
+
+namespace tavrilux::qt {
+
+QtUpdateCheckPresenter::~QtUpdateCheckPresenter() {
+    delete box_.data();
+}
+
+void QtUpdateCheckPresenter::present(const UpdateCheckOutcome& outcome) {
+    delete box_.data();
+    const auto message = UpdateCheckMessage::forOutcome(outcome);
+    auto* box = new QMessageBox(
+        outcome.kind == UpdateCheckOutcome::Kind::failed ? QMessageBox::Warning
+                                                         : QMessageBox::Information,
+        QString::fromStdString(message.title), QString::fromStdString(message.text));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->addButton(QMessageBox::Ok);
+    if (!message.downloadUrl.empty()) {
+        auto* download = box->addButton(QStringLiteral("Download"), QMessageBox::AcceptRole);
+        const QUrl url(QString::fromStdString(message.downloadUrl));
+        QObject::connect(download, &QPushButton::clicked, box,
+                         [url] { QDesktopServices::openUrl(url); });
+    }
+    box_ = box;
+    box->show();
+    box->raise();
+    box->activateWindow();
+}
+
+} // namespace tavrilux::qt

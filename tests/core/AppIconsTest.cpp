@@ -1,0 +1,65 @@
+#include "core/resources/AppIcons.h"
+
+#include "fakes/FakeResourceBundle.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace tavrilux {
+namespace {
+
+std::string pngHeader(std::uint32_t width, std::uint32_t height) {
+    std::string data("\x89PNG\r\n\x1a\n", 8);
+    auto put32 = [&](std::uint32_t v) {
+        for (int shift = 24; shift >= 0; shift -= 8) {
+            data += static_cast<char>((v >> shift) & 0xFF);
+        }
+    };
+    put32(13);
+    data += "IHDR";
+    put32(width);
+    put32(height);
+    data += std::string("\x08\x06\x00\x00\x00", 5);
+    put32(0); // CRC, not checked here
+    return data;
+}
+
+TEST(AppIconsTest, MissingIconIsNothingOnEveryAccessAndSearchedOnce) {
+    auto bundle = std::make_shared<fakes::FakeResourceBundle>();
+    AppIconCache icons(bundle);
+    EXPECT_FALSE(icons.appIcon());
+    EXPECT_FALSE(icons.appIcon());
+    EXPECT_FALSE(icons.appIcon());
+    EXPECT_EQ(bundle->readCount(AppIconCache::kResourceName), 1);
+}
+
+TEST(AppIconsTest, LoadsThePngOnceWithItsSize) {
+    auto bundle = std::make_shared<fakes::FakeResourceBundle>();
+    bundle->addFile("AppIcon.png", pngHeader(512, 256));
+    AppIconCache icons(bundle);
+    const auto& icon = icons.appIcon();
+    ASSERT_TRUE(icon);
+    EXPECT_EQ(icon->width, 512);
+    EXPECT_EQ(icon->height, 256);
+    EXPECT_EQ(icon->pngData, pngHeader(512, 256));
+    EXPECT_EQ(&icons.appIcon(), &icon);
+    EXPECT_EQ(bundle->readCount("AppIcon.png"), 1);
+}
+
+TEST(AppIconsTest, FileThatIsNoImageIsNothingAndNotReadAgain) {
+    for (const std::string& data :
+         {std::string("GIF89a not a png at all, really not"), pngHeader(0, 16), pngHeader(16, 0),
+          pngHeader(16, 16).substr(0, 20), std::string()}) {
+        auto bundle = std::make_shared<fakes::FakeResourceBundle>();
+        bundle->addFile("AppIcon.png", data);
+        AppIconCache icons(bundle);
+        EXPECT_FALSE(icons.appIcon());
+        EXPECT_FALSE(icons.appIcon());
+        EXPECT_EQ(bundle->readCount("AppIcon.png"), 1);
+    }
+}
+
+} // namespace
+} // namespace tavrilux

@@ -1,0 +1,159 @@
+#include "core/diagnostics/DimmingResourceMonitor.h"
+#include "core/diagnostics/DimmingPerfLine.h"
+
+#include "fakes/FakeResourceUsageProbe.h"
+#include "fakes/VirtualMainQueue.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tavrilux {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(DimmingPerfLineTest, ExactTextForGivenCounts) {
+    EXPECT_EQ(formatDimmingPerfLine(12.34, 56.0, 2, 1),
+              "[DimmingPerf] cpu=12.3% gpu=56.0% liveBackdropLayers=3 overlays=2 "
+              "activeTransitionOverlays=1");
+    EXPECT_EQ(formatDimmingPerfLine(0.0, std::nullopt, 0, 0),
+              "[DimmingPerf] cpu=0.0% gpu=n/a liveBackdropLayers=0 overlays=0 "
+              "activeTransitionOverlays=0");
+    EXPECT_EQ(formatDimmingPerfLine(-1.0, std::nullopt, 4, 0),
+              "[DimmingPerf] cpu=-1.0% gpu=n/a liveBackdropLayers=4 overlays=4 "
+              "activeTransitionOverlays=0");
+    EXPECT_EQ(formatDimmingPerfLine(250.0, 100.0, 2147483647, 1),
+              "[DimmingPerf] cpu=250.0% gpu=100.0% liveBackdropLayers=2147483648 "
+              "overlays=2147483647 activeTransitionOverlays=1");
+}
+
+TEST(DimmingPerfLineTest, OneDecimalRoundsLikePrintf) {
+    for (double value : {0.05, 0.15, 0.25, 1.45, 2.675, 99.95, 123.456, 1e-9, -0.04}) {
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "%.1f", value);
+        EXPECT_EQ(formatOneDecimal(value), expected) << value;
+    }
+}
+
+class DimmingResourceMonitorTest : public ::testing::Test {
+protected:
+    std::unique_ptr<DimmingResourceMonitor> make() {
+        return std::make_unique<DimmingResourceMonitor>(
+            queue, probe, [this](std::string_view line) { lines.emplace_back(line); });
+    }
+
+    fakes::VirtualMainQueue queue;
+    fakes::FakeResourceUsageProbe probe;
+    std::vector<std::string> lines;
+};
+
+TEST_F(DimmingResourceMonitorTest, FirstLineComesOneIntervalAfterStartThenEveryInterval) {
+    auto monitor = make();
+    probe.cpuPercent = 3.25;
+    probe.gpuPercent = 17.0;
+    monitor->start(2.0s, [] { return OverlayCounts{2, 1}; });
+
+    queue.advance(1.999s);
+    EXPECT_TRUE(lines.empty());
+    queue.advance(0.001s);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], "[DimmingPerf] cpu=3.2% gpu=17.0% liveBackdropLayers=3 overlays=2 "
+                        "activeTransitionOverlays=1");
+    queue.advance(6.0s);
+    EXPECT_EQ(lines.size(), 4u);
+    EXPECT_EQ(probe.cpuMeasurements, 4);
+    EXPECT_EQ(probe.gpuMeasurements, 4);
+}
+
+TEST_F(DimmingResourceMonitorTest, NoOverlaysAndNoGpuGiveZerosAndNotAvailable) {
+    auto monitor = make();
+    std::weak_ptr<int> coordinator; // already gone
+    monitor->start(2.0s, [coordinator] {
+        auto alive = coordinator.lock();
+        return OverlayCounts{alive ? *alive : 0, 0};
+    });
+    queue.advance(2.0s);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], "[DimmingPerf] cpu=0.0% gpu=n/a liveBackdropLayers=0 overlays=0 "
+                        "activeTransitionOverlays=0");
+}
+
+TEST_F(DimmingResourceMonitorTest, SampleIsReadAtEveryFiring) {
+    auto monitor = make();
+    int overlays = 1;
+    monitor->start(2.0s, [&] { return OverlayCounts{overlays, 0}; });
+    queue.advance(2.0s);
+    overlays = 3;
+    queue.advance(2.0s);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find(" overlays=1 "), std::string::npos);
+    EXPECT_NE(lines[1].find(" overlays=3 "), std::string::npos);
+}
+
+TEST_F(DimmingResourceMonitorTest, StartingAgainLeavesOneTimerAtTheNewInterval) {
+    auto monitor = make();
+    int firstSamples = 0;
+    int secondSamples = 0;
+    monitor->start(2.0s, [&] {
+        ++firstSamples;
+        return OverlayCounts{};
+    });
+    queue.advance(1.0s);
+    monitor->start(5.0s, [&] {
+        ++secondSamples;
+        return OverlayCounts{};
+    });
+    EXPECT_EQ(queue.pendingCount(), 1u);
+    queue.advance(4.9s);
+    EXPECT_TRUE(lines.empty()) << "the first timer must not fire any more";
+    queue.advance(0.1s);
+    EXPECT_EQ(lines.size(), 1u);
+    queue.advance(10.0s);
+    EXPECT_EQ(lines.size(), 3u);
+    EXPECT_EQ(firstSamples, 0);
+    EXPECT_EQ(secondSamples, 3);
+    EXPECT_EQ(queue.pendingCount(), 1u);
+}
+
+TEST_F(DimmingResourceMonitorTest, FiringsAfterTheMonitorIsGoneDoNothing) {
+    auto monitor = make();
+    int samples = 0;
+    monitor->start(2.0s, [&] {
+        ++samples;
+        return OverlayCounts{};
+    });
+    queue.advance(2.0s);
+    monitor.reset();
+    queue.advance(10.0s);
+    EXPECT_EQ(samples, 1);
+    EXPECT_EQ(lines.size(), 1u);
+    EXPECT_FALSE(queue.hasPending());
+}
+
+TEST_F(DimmingResourceMonitorTest, MonitorGoneBetweenFiringAndItsTaskWritesNothing) {
+    auto monitor = make();
+    int samples = 0;
+    monitor->start(2.0s, [&] {
+        ++samples;
+        return OverlayCounts{};
+    });
+    // Run only the timer: the line's task is posted for "now" and still waits.
+    queue.postAfter(2.0s, [&] { monitor.reset(); });
+    queue.advance(2.0s);
+    EXPECT_EQ(samples, 0);
+    EXPECT_TRUE(lines.empty());
+}
+
+TEST_F(DimmingResourceMonitorTest, ZeroIntervalDoesNotSpin) {
+    auto monitor = make();
+    monitor->start(0s, [] { return OverlayCounts{}; });
+    // Counted as 0.1 ms, like a platform timer does.
+    queue.advance(0.00105s);
+    EXPECT_EQ(lines.size(), 10u);
+}
+
+} // namespace
+} // namespace tavrilux

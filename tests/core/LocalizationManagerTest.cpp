@@ -1,0 +1,177 @@
+#include "core/localization/LocalizationManager.h"
+
+#include "fakes/FakeResourceBundle.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tavrilux {
+namespace {
+
+using fakes::FakeResourceBundle;
+
+class LocalizationManagerTest : public ::testing::Test {
+protected:
+    LocalizationManagerTest() {
+        bundle->addTable("en", "\"settings\" = \"Settings\";\n\"quit\" = \"Quit\";");
+        bundle->addTable("fr", "\"settings\" = \"Réglages\";\n\"quit\" = \"Quitter\";");
+        bundle->addTable("de", "\"settings\" = \"Einstellungen\";");
+    }
+
+    std::unique_ptr<LocalizationManager> make() {
+        return std::make_unique<LocalizationManager>(
+            defaults, bundle, [this] { return preferences; },
+            [this](std::string_view line) { reports.emplace_back(line); });
+    }
+
+    std::shared_ptr<UserDefaults> defaults =
+        std::make_shared<UserDefaults>(std::make_unique<MemoryDomainStorage>());
+    std::shared_ptr<FakeResourceBundle> bundle = std::make_shared<FakeResourceBundle>();
+    std::vector<std::string> preferences;
+    std::vector<std::string> reports;
+};
+
+TEST_F(LocalizationManagerTest, RegionalFrenchThenEnglishUsesTheFrenchTable) {
+    preferences = {"fr-FR", "en"};
+    auto manager = make();
+    EXPECT_EQ(manager->chosenLanguage(), "fr");
+    EXPECT_EQ(manager->localizedString("settings"), "Réglages");
+}
+
+TEST_F(LocalizationManagerTest, EmptyChoiceFallsBackToEnglish) {
+    preferences = {"ja-JP"};
+    auto manager = make();
+    EXPECT_EQ(manager->chosenLanguage(), "en");
+    EXPECT_EQ(manager->localizedString("quit"), "Quit");
+
+    preferences = {};
+    EXPECT_EQ(manager->localizedString("quit"), "Quit");
+}
+
+TEST_F(LocalizationManagerTest, OverrideWinsOverPreferencesAndAppliesToTheNextLookup) {
+    preferences = {"fr"};
+    auto manager = make();
+    EXPECT_EQ(manager->localizedString("settings"), "Réglages");
+    manager->setLanguageOverride("de");
+    EXPECT_EQ(manager->localizedString("settings"), "Einstellungen");
+    // A key the German table lacks shows as the key, not as another language's text.
+    EXPECT_EQ(manager->localizedString("quit"), "quit");
+    manager->setLanguageOverride(std::nullopt);
+    EXPECT_EQ(manager->localizedString("settings"), "Réglages");
+}
+
+TEST_F(LocalizationManagerTest, OverrideNamingAMissingLanguageUsesTheBundlesOwnChoice) {
+    preferences = {"fr-CA"};
+    auto manager = make();
+    manager->setLanguageOverride("it");
+    EXPECT_EQ(manager->chosenLanguage(), "it");
+    EXPECT_EQ(manager->resolvedLanguage(), "fr");
+    EXPECT_EQ(manager->localizedString("settings"), "Réglages");
+
+    preferences = {};
+    EXPECT_EQ(manager->localizedString("settings"), "Settings");
+}
+
+TEST_F(LocalizationManagerTest, OverrideCannotReachOutsideTheBundle) {
+    bundle->addFile("secret/Localizable.strings", "\"settings\" = \"leaked\";");
+    bundle->addTable("x/../fr", "");
+    preferences = {"en"};
+    auto manager = make();
+    for (const char* code : {"../secret", "fr/..", "..", ".", "", "x/../fr"}) {
+        manager->setLanguageOverride(code);
+        EXPECT_EQ(manager->localizedString("settings"), "Settings") << code;
+    }
+}
+
+TEST_F(LocalizationManagerTest, FolderWithoutTableShowsKeys) {
+    bundle->addFolder("it.lproj");
+    preferences = {"it"};
+    auto manager = make();
+    EXPECT_EQ(manager->resolvedLanguage(), "it");
+    EXPECT_EQ(manager->localizedString("settings"), "settings");
+    EXPECT_TRUE(reports.empty()) << "a missing table is no fault";
+}
+
+TEST_F(LocalizationManagerTest, NoShippedLanguageShowsKeys) {
+    bundle = std::make_shared<FakeResourceBundle>();
+    preferences = {"en"};
+    auto manager = make();
+    EXPECT_EQ(manager->resolvedLanguage(), "");
+    EXPECT_EQ(manager->localizedString("settings"), "settings");
+}
+
+TEST_F(LocalizationManagerTest, MalformedTableShowsKeysAndIsReportedOnce) {
+    bundle->addTable("fr", "\"settings\" = \"Réglages\";\n\"quit\" = \"Quitter\"\n");
+    preferences = {"fr"};
+    auto manager = make();
+    EXPECT_EQ(manager->localizedString("settings"), "settings");
+    EXPECT_EQ(manager->localizedString("quit"), "quit");
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find("fr.lproj/Localizable.strings:3"), std::string::npos) << reports[0];
+    EXPECT_EQ(bundle->readCount("fr.lproj/Localizable.strings"), 1);
+}
+
+TEST_F(LocalizationManagerTest, StoredOverrideIsReadAtStartAndWrittenBackAsText) {
+    defaults->setDouble(LocalizationManager::kOverrideKey, 7);
+    auto manager = make();
+    EXPECT_EQ(manager->languageOverride(), std::optional<std::string>("7"));
+    auto stored = defaults->object(LocalizationManager::kOverrideKey);
+    ASSERT_TRUE(stored);
+    EXPECT_TRUE(stored->is_string());
+    EXPECT_EQ(*stored, "7");
+}
+
+TEST_F(LocalizationManagerTest, AssigningTheSameValueWritesNothingButNotifies) {
+    defaults->setString(LocalizationManager::kOverrideKey, "fr");
+    auto manager = make();
+    // Changed behind the manager's back: a write would overwrite it.
+    defaults->setString(LocalizationManager::kOverrideKey, "marker");
+    std::vector<std::pair<std::optional<std::string>, std::optional<std::string>>> seen;
+    auto token = manager->observeLanguageOverride([&](const std::optional<std::string>& next) {
+        seen.emplace_back(next, manager->languageOverride());
+    });
+
+    manager->setLanguageOverride("fr");
+    EXPECT_EQ(defaults->stringValue(LocalizationManager::kOverrideKey), "marker");
+    ASSERT_EQ(seen.size(), 1u);
+
+    manager->setLanguageOverride("de");
+    EXPECT_EQ(defaults->stringValue(LocalizationManager::kOverrideKey), "de");
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[1].first, std::optional<std::string>("de"));
+    EXPECT_EQ(seen[1].second, std::optional<std::string>("fr"))
+        << "observers hear before the store";
+}
+
+TEST_F(LocalizationManagerTest, NoOverrideRemovesTheKeyAndTwoAbsentValuesWriteNothing) {
+    defaults->setString(LocalizationManager::kOverrideKey, "de");
+    auto manager = make();
+    manager->setLanguageOverride(std::nullopt);
+    EXPECT_FALSE(defaults->hasValue(LocalizationManager::kOverrideKey));
+
+    defaults->setString(LocalizationManager::kOverrideKey, "marker");
+    manager->setLanguageOverride(std::nullopt);
+    EXPECT_EQ(defaults->stringValue(LocalizationManager::kOverrideKey), "marker");
+}
+
+TEST_F(LocalizationManagerTest, EmptyDomainLeavesNoOverrideAndWritesNothing) {
+    auto manager = make();
+    EXPECT_EQ(manager->languageOverride(), std::nullopt);
+    EXPECT_FALSE(defaults->hasValue(LocalizationManager::kOverrideKey));
+}
+
+TEST_F(LocalizationManagerTest, LookupGoesThroughTheSharedInstance) {
+    preferences = {"de"};
+    LocalizationManager::installShared(make());
+    EXPECT_EQ(L("settings"), "Einstellungen");
+    EXPECT_EQ(L("no_such_key"), "no_such_key");
+    LocalizationManager::shared().setLanguageOverride("fr");
+    EXPECT_EQ(L("settings"), "Réglages");
+    LocalizationManager::installShared(nullptr);
+}
+
+} // namespace
+} // namespace tavrilux

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "core/defaults/DomainStorage.h"
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tavrilux::fakes {
+
+// A domain kept in a string the test can preload, inspect after handing the storage over, and
+// make fail. Safe to inspect while the writer thread stores.
+class FakeDomainStorage final : public DomainStorage {
+public:
+    struct State {
+        mutable std::mutex mutex;
+        std::optional<std::string> text;      // what load() returns and store() replaces
+        std::optional<std::string> asideText; // what setAside() moved away
+        std::vector<std::string> calls;       // "load", "setAside", "store" in call order
+        bool failStores = false;
+
+        std::optional<std::string> stored() const {
+            std::lock_guard lock(mutex);
+            return text;
+        }
+    };
+
+    explicit FakeDomainStorage(std::shared_ptr<State> state) : state_(std::move(state)) {}
+
+    std::optional<std::string> load() override {
+        std::lock_guard lock(state_->mutex);
+        state_->calls.push_back("load");
+        return state_->text;
+    }
+    void setAside() override {
+        std::lock_guard lock(state_->mutex);
+        state_->calls.push_back("setAside");
+        state_->asideText = std::exchange(state_->text, std::nullopt);
+    }
+    bool store(const std::string& text) override {
+        std::lock_guard lock(state_->mutex);
+        state_->calls.push_back("store");
+        if (state_->failStores) {
+            return false;
+        }
+        state_->text = text;
+        return true;
+    }
+    std::string lastError() const override { return "refused by the test"; }
+    std::string location() const override { return "fake"; }
+
+private:
+    std::shared_ptr<State> state_;
+};
+
+} // namespace tavrilux::fakes

@@ -1,0 +1,207 @@
+#include "TempDir.h"
+#include "core/defaults/DefaultsRegistry.h"
+#include "core/settings/FocusPresets.h"
+#include "core/settings/SettingsKeys.h"
+#include "core/settings/SettingsStore.h"
+#include "platform/linux/JsonFileStorage.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <limits>
+#include <sstream>
+
+namespace tavrilux {
+namespace {
+
+namespace fs = std::filesystem;
+using linux_platform::JsonFileStorage;
+using nlohmann::json;
+
+const DimmingConfiguration kLook(false, 0.2, 0.3, OverlayColor{0.1, 0.2, 0.3}, 0.4,
+                                 EffectMode::aura, 0.6, 1.5, 0.7);
+
+class SettingsFileTest : public testing::Test {
+protected:
+    testing_support::TempDir dir;
+
+    fs::path file() const { return dir.path() / "com.mirtal.tavrilux.json"; }
+    std::unique_ptr<DefaultsRegistry> openRegistry() const {
+        return std::make_unique<DefaultsRegistry>(JsonFileStorage::factoryIn(dir.path()));
+    }
+    static void write(const fs::path& path, const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    static std::string read(const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    json fileJson() const { return json::parse(read(file())); }
+};
+
+TEST_F(SettingsFileTest, SavedSettingsSurviveAReopen) {
+    {
+        auto registry = openRegistry();
+        SettingsStore store(SettingsStore::openDefaults(*registry));
+        store.save(kLook);
+        store.saveMode(FocusMode::flow);
+        store.saveExcludedDisplayUUIDs({"B", "A"});
+    } // the registry flushes on destruction
+    auto registry = openRegistry();
+    SettingsStore store(SettingsStore::openDefaults(*registry));
+    EXPECT_EQ(store.loadConfiguration(), kLook);
+    EXPECT_EQ(store.loadMode(), FocusMode::flow);
+    EXPECT_EQ(store.loadExcludedDisplayUUIDs(), (std::set<std::string>{"A", "B"}));
+    EXPECT_TRUE(fs::exists(file()));
+}
+
+TEST_F(SettingsFileTest, CorruptFileIsMovedAsideBeforeAnythingIsWritten) {
+    const std::string notJson = R"({"dimming.isEnabled": false, "dimming.tint)";
+    const std::string notObject = R"(["dimming.isEnabled", false])";
+    write(file(), notJson);
+    {
+        auto registry = openRegistry();
+        SettingsStore store(SettingsStore::openDefaults(*registry));
+        EXPECT_TRUE(store.isFirstLaunch()) << "unreadable settings read as empty";
+        EXPECT_FALSE(fs::exists(file())) << "moved aside at once, before any write";
+        EXPECT_EQ(read(dir.path() / "com.mirtal.tavrilux.json.corrupt"), notJson);
+        store.save(kLook);
+    }
+    EXPECT_EQ(fileJson().size(), 11u);
+
+    // A second bad file never replaces the first kept copy.
+    write(file(), notObject);
+    {
+        auto registry = openRegistry();
+        SettingsStore store(SettingsStore::openDefaults(*registry));
+        EXPECT_TRUE(store.isFirstLaunch());
+    }
+    EXPECT_EQ(read(dir.path() / "com.mirtal.tavrilux.json.corrupt"), notJson);
+    EXPECT_EQ(read(dir.path() / "com.mirtal.tavrilux.json.corrupt.1"), notObject);
+}
+
+TEST_F(SettingsFileTest, DirectoryInPlaceOfTheFileIsKeptAsideNotReadAsEmpty) {
+    fs::create_directory(file());
+    write(file() / "keep.txt", "mine");
+    {
+        auto registry = openRegistry();
+        SettingsStore store(SettingsStore::openDefaults(*registry));
+        EXPECT_TRUE(store.isFirstLaunch());
+        store.save(kLook);
+    }
+    EXPECT_EQ(read(dir.path() / "com.mirtal.tavrilux.json.corrupt" / "keep.txt"), "mine");
+    EXPECT_EQ(fileJson()["dimming.blurIntensity"], 0.2);
+}
+
+TEST_F(SettingsFileTest, MistypedMemberReadsAbsentAndStaysUntilSaved) {
+    write(file(), R"({"dimming.isEnabled": true, "dimming.blurIntensity": "0.8",
+                      "another.app.key": {"x": [1, null]}})");
+    auto registry = openRegistry();
+    SettingsStore store(SettingsStore::openDefaults(*registry));
+    EXPECT_EQ(store.loadConfiguration().blurIntensity, 0.0);
+
+    store.saveMode(FocusMode::evening);
+    registry->flushAll();
+    EXPECT_EQ(fileJson()["dimming.blurIntensity"], "0.8");
+    EXPECT_EQ(fileJson()["another.app.key"], json::parse(R"({"x": [1, null]})"));
+    EXPECT_FALSE(fs::exists(dir.path() / "com.mirtal.tavrilux.json.corrupt"));
+
+    store.save(kLook);
+    registry->flushAll();
+    EXPECT_EQ(fileJson()["dimming.blurIntensity"], 0.2);
+    EXPECT_TRUE(fileJson().contains("another.app.key")) << "unknown keys are kept";
+}
+
+TEST_F(SettingsFileTest, FailedWriteIsReportedOnceAndRetriedAtTheNextSave) {
+    auto registry = openRegistry();
+    SettingsStore store(SettingsStore::openDefaults(*registry));
+    // A folder where the file belongs: the rename over it fails, even for root.
+    fs::create_directory(file());
+
+    testing::internal::CaptureStderr();
+    store.save(kLook);
+    registry->flushAll();
+    store.saveMode(FocusMode::focus);
+    registry->flushAll();
+    const std::string errors = testing::internal::GetCapturedStderr();
+    const std::string expected = "tavrilux: cannot save settings to " + file().string() + ": ";
+    EXPECT_NE(errors.find(expected), std::string::npos) << errors;
+    EXPECT_EQ(errors.find(expected), errors.rfind(expected)) << "reported once: " << errors;
+
+    fs::remove(file());
+    store.saveCrashReportingEnabled(false);
+    registry->flushAll();
+    const auto stored = fileJson();
+    EXPECT_EQ(stored["dimming.effectMode"], "aura") << "the retry writes what failed before";
+    EXPECT_EQ(stored["dimming.activeMode"], "focus");
+    EXPECT_EQ(stored["app.crashReportingEnabled"], false);
+}
+
+TEST_F(SettingsFileTest, NotANumberReadsBackAsAbsentFromMemoryAndFile) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const DimmingConfiguration withNan(true, nan, 0.3, OverlayColor{0.1, nan, 0.3}, 0.4,
+                                       EffectMode::aura, 0.6, 1.5, 0.7);
+    {
+        auto registry = openRegistry();
+        SettingsStore store(SettingsStore::openDefaults(*registry));
+        store.save(withNan);
+        EXPECT_FALSE(store.defaults().hasValue(SettingsKeys::blurIntensity));
+        EXPECT_EQ(store.loadConfiguration().blurIntensity, 0.0);
+    }
+    EXPECT_NO_THROW(fileJson()) << "the file stays valid JSON";
+    auto registry = openRegistry();
+    SettingsStore store(SettingsStore::openDefaults(*registry));
+    const auto loaded = store.loadConfiguration();
+    EXPECT_EQ(loaded.blurIntensity, 0.0);
+    EXPECT_EQ(loaded.overlayColor, (OverlayColor{0.1, 0.0, 0.3}));
+    EXPECT_EQ(loaded.tintIntensity, 0.3);
+}
+
+TEST_F(SettingsFileTest, TwoStoresOnTheSameDomainSeeEachOthersWritesAtOnce) {
+    auto registry = openRegistry();
+    SettingsStore first(SettingsStore::openDefaults(*registry));
+    SettingsStore second(SettingsStore::openDefaults(*registry));
+    first.saveLanguageOverride("de");
+    EXPECT_EQ(second.loadLanguageOverride(), "de");
+    second.save(kLook);
+    EXPECT_EQ(first.loadConfiguration(), kLook);
+    first.saveLanguageOverride(std::nullopt);
+    EXPECT_EQ(second.loadLanguageOverride(), std::nullopt);
+}
+
+TEST_F(SettingsFileTest, BurstOfSavesIsCoalescedAndFlushLeavesTheLastValues) {
+    auto registry = openRegistry();
+    auto defaults = SettingsStore::openDefaults(*registry);
+    SettingsStore store(defaults);
+    for (int i = 0; i < 100; ++i) {
+        store.save(DimmingConfiguration(true, i / 100.0, 0.5, OverlayColor::black, 0.25,
+                                        EffectMode::fullscreen, 0.5, 1.0, 0.35));
+    }
+    registry->flushAll();
+    EXPECT_LT(defaults->storeCount(), 10u) << "100 saves are 1100 writes";
+    EXPECT_EQ(fileJson()["dimming.blurIntensity"], 0.99);
+
+    auto reopened = openRegistry();
+    EXPECT_EQ(
+        SettingsStore(SettingsStore::openDefaults(*reopened)).loadConfiguration().blurIntensity,
+        0.99);
+}
+
+TEST_F(SettingsFileTest, UnwritableFolderFallsBackToTheStandardDomain) {
+    // A file where the folder belongs: the suite cannot be opened, nor can the standard domain,
+    // which then lives in memory.
+    const fs::path blocked = dir.path() / "blocked";
+    write(blocked, "");
+    DefaultsRegistry registry(JsonFileStorage::factoryIn(blocked / "tavrilux"));
+    auto defaults = SettingsStore::openDefaults(registry);
+    ASSERT_NE(defaults, nullptr);
+    EXPECT_EQ(defaults, registry.standard());
+    SettingsStore store(defaults);
+    store.saveMode(FocusMode::flow);
+    EXPECT_EQ(store.loadMode(), FocusMode::flow);
+}
+
+} // namespace
+} // namespace tavrilux

@@ -1,0 +1,170 @@
+#include "LoopbackHttpsServer.h"
+#include "TempFolder.h"
+#include "core/services/CrashRecord.h"
+#include "core/services/CrashReportingAPIClient.h"
+#include "core/services/CrashReportingManager.h"
+#include "core/services/HardwareDeviceIdentifierProvider.h"
+#include "fakes/FakeMainThreadDispatcher.h"
+#include "fakes/FakePlatformIdentifiers.h"
+#include "platform/linux/CrashDiagnosticsStore.h"
+#include "platform/linux/CurlHttpTransport.h"
+#include "platform/linux/LinuxFileSystem.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <csignal>
+#include <future>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+namespace tavrilux {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::LoopbackHttpsServer;
+using testing::ReceivedRequest;
+using testing::TempFolder;
+using testing::TestCertificates;
+
+// Runs the helper with its state home in `stateHome`; returns its wait status.
+int crashChild(const std::filesystem::path& stateHome, const char* mode) {
+    std::string helper = TAVRILUX_CRASH_HELPER;
+    std::string modeArg = mode;
+    std::string stateVar = "XDG_STATE_HOME=" + stateHome.string();
+    std::string asanVar = "ASAN_OPTIONS=handle_segv=0:handle_abort=0";
+    char* argv[] = {helper.data(), modeArg.data(), nullptr};
+    char* envp[] = {stateVar.data(), asanVar.data(), nullptr};
+    pid_t pid = -1;
+    if (::posix_spawn(&pid, helper.c_str(), nullptr, nullptr, argv, envp) != 0) {
+        return -1;
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return status;
+}
+
+std::vector<std::filesystem::path> filesIn(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> files;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        files.push_back(entry.path());
+    }
+    return files;
+}
+
+class RecordingSubscriber final : public DiagnosticSubscriber {
+public:
+    void didReceive(const std::vector<DiagnosticPayload>& payloads) override {
+        deliveries.push_back(payloads);
+    }
+    std::vector<std::vector<DiagnosticPayload>> deliveries;
+};
+
+TEST(CrashHandlerTest, FatalSignalLeavesOnePrivateRecordAndStillKillsTheProcess) {
+    TempFolder state;
+    const int status = crashChild(state.path(), "segv");
+    ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status;
+    EXPECT_EQ(WTERMSIG(status), SIGSEGV);
+
+    const auto folder = state / "tavrilux/diagnostics";
+    struct stat info {};
+    ASSERT_EQ(::stat(folder.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0700u);
+    const auto files = filesIn(folder);
+    ASSERT_EQ(files.size(), 1u);
+    ASSERT_EQ(::stat(files[0].c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0077, 0u) << "the record is private too";
+
+    linux_platform::LinuxFileSystem fs;
+    auto text = fs.readFile(files[0], CrashRecord::kMaxBytes);
+    ASSERT_TRUE(text.has_value());
+    auto record = CrashRecord::parse(*text);
+    ASSERT_TRUE(record.has_value()) << *text;
+    EXPECT_EQ(record->signal, SIGSEGV);
+    EXPECT_EQ(record->version, "9.8.7");
+    const auto age = std::chrono::system_clock::now() -
+                     std::chrono::system_clock::time_point(std::chrono::seconds(record->time));
+    EXPECT_LT(std::chrono::abs(age), 5min);
+    ASSERT_FALSE(record->frames.empty());
+    const bool namesTheCrashingFunction =
+        std::any_of(record->frames.begin(), record->frames.end(), [](const auto& frame) {
+            return frame.symbol.find("tavriluxHelperCrashNow") != std::string::npos;
+        });
+    EXPECT_TRUE(namesTheCrashingFunction) << *text;
+}
+
+TEST(CrashHandlerTest, AbortAndCrashesOfOtherThreadsAreRecordedToo) {
+    const std::pair<const char*, int> cases[] = {{"abort", SIGABRT}, {"thread", SIGSEGV}};
+    for (const auto& [mode, signal] : cases) {
+        TempFolder state;
+        const int status = crashChild(state.path(), mode);
+        ASSERT_TRUE(WIFSIGNALED(status)) << mode;
+        EXPECT_EQ(WTERMSIG(status), signal) << mode;
+        RecordingSubscriber subscriber;
+        linux_platform::CrashDiagnosticsStore store(state / "tavrilux/diagnostics");
+        EXPECT_EQ(store.deliverPending(subscriber), 1u) << mode;
+        ASSERT_EQ(subscriber.deliveries.size(), 1u) << mode;
+        const auto diagnostic = nlohmann::json::parse(
+            subscriber.deliveries[0].at(0).crashDiagnostics.at(0).jsonRepresentation);
+        EXPECT_EQ(diagnostic["signal"], signal) << mode;
+    }
+}
+
+// The next launch: the pending record goes to the crash reporter, which uploads it only when the
+// user allows it; either way the record is gone afterwards.
+class CrashNextLaunchTest : public ::testing::TestWithParam<bool> {};
+
+TEST_P(CrashNextLaunchTest, DeliversTheRecordAndUploadsOnlyWhenAllowed) {
+    const bool allowed = GetParam();
+    TempFolder state;
+    ASSERT_TRUE(WIFSIGNALED(crashChild(state.path(), "segv")));
+
+    TestCertificates certificates(state.path());
+    LoopbackHttpsServer server(certificates, [](const ReceivedRequest&) {
+        return testing::CannedAnswer{200, R"({"success": true})"};
+    });
+    auto client = std::make_shared<CrashReportingAPIClient>(
+        server.url(CrashReportingAPIClient::kPath),
+        std::make_shared<linux_platform::CurlHttpTransport>(certificates.caFile()));
+    auto defaults = std::make_shared<UserDefaults>(std::make_unique<MemoryDomainStorage>());
+    auto identifiers = std::make_shared<HardwareDeviceIdentifierProvider>(
+        defaults, std::make_shared<fakes::FakePlatformIdentifiers>());
+    fakes::FakeMainThreadDispatcher dispatcher;
+    CrashReportingManager manager({client, identifiers, [allowed] { return allowed; }, dispatcher,
+                                   "9.8.7", [] { return "Linux"; }});
+
+    linux_platform::CrashDiagnosticsStore store(state / "tavrilux/diagnostics");
+    EXPECT_EQ(store.deliverPending(manager), 1u);
+    EXPECT_TRUE(filesIn(store.folder()).empty());
+    ASSERT_EQ(dispatcher.runPending(), 1u);
+    EXPECT_TRUE(defaults->hasValue("device.fallbackIdentifier"));
+
+    if (allowed) {
+        const auto requests = server.waitForRequests(1, 20s);
+        ASSERT_EQ(requests.size(), 1u);
+        const auto body = nlohmann::json::parse(requests[0].body);
+        EXPECT_EQ(body["diagnostic"]["signal"], SIGSEGV);
+        EXPECT_EQ(body["device_id"], *defaults->stringValue("device.fallbackIdentifier"));
+        EXPECT_FALSE(body["diagnostic"]["callStack"].empty());
+    } else {
+        // Whatever the client would send goes out on its worker in order; a marker sent
+        // afterwards being the first request proves nothing went before it.
+        std::promise<void> done;
+        client->submitCrash({"x", "tavrilux", "m", "m", {}, R"({"marker": true})"},
+                            [&done](std::optional<CrashSubmitError>) { done.set_value(); });
+        done.get_future().wait();
+        const auto requests = server.requests();
+        ASSERT_EQ(requests.size(), 1u);
+        EXPECT_EQ(nlohmann::json::parse(requests[0].body)["diagnostic"]["marker"], true);
+    }
+    RecordingSubscriber again;
+    EXPECT_EQ(store.deliverPending(again), 0u) << "a record is delivered once";
+}
+
+INSTANTIATE_TEST_SUITE_P(CrashReporting, CrashNextLaunchTest, ::testing::Values(true, false),
+                         [](const auto& param) { return param.param ? "On" : "Off"; });
+
+} // namespace
+} // namespace tavrilux

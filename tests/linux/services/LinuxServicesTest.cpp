@@ -1,0 +1,168 @@
+#include "TempFolder.h"
+#include "core/services/LoginItem.h"
+#include "core/services/XdgAutostartLoginService.h"
+#include "fakes/FakeSystemOpener.h"
+#include "platform/linux/DmiPlatformIdentifiers.h"
+#include "platform/linux/LinuxFileSystem.h"
+#include "platform/linux/OperatingSystem.h"
+#include "platform/linux/ProcessBundle.h"
+#include "platform/linux/ServiceEndpoints.h"
+#include "platform/linux/XdgOpener.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+namespace tavrilux {
+namespace {
+
+using linux_platform::LinuxFileSystem;
+using testing::TempFolder;
+
+std::string slurp(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class LinuxLoginItemTest : public ::testing::Test {
+protected:
+    LoginItem make(BuildFlavor flavor, const std::filesystem::path& executable) {
+        MainBundleInfo bundle{flavor, executable, std::nullopt};
+        return LoginItem({bundle, autostart, files, home.path(), configHome / "autostart", opener});
+    }
+
+    TempFolder home;
+    std::filesystem::path configHome = home / ".config";
+    LinuxFileSystem files;
+    fakes::FakeSystemOpener opener;
+    XdgAutostartLoginService autostart{files, configHome / "autostart",
+                                       std::filesystem::path("/opt/tavrilux/bin/tavrilux")};
+};
+
+TEST_F(LinuxLoginItemTest, DevelopmentBuildWritesOnlyTheLaunchAgent) {
+    const std::filesystem::path exe = "/srv/dev & test/<build>/tavrilux";
+    auto item = make(BuildFlavor::development, exe);
+    auto result = item.setEnabled(true);
+    ASSERT_TRUE(result.ok()) << result.failure().description;
+    EXPECT_EQ(result.value(), LoginItemStatus::enabled);
+
+    const auto plist = home / "Library/LaunchAgents/com.mirtal.tavrilux.dev.plist";
+    EXPECT_EQ(item.developmentPropertyListPath(), plist);
+    const std::string text = slurp(plist);
+    EXPECT_NE(text.find("<string>/srv/dev &amp; test/&lt;build&gt;/tavrilux</string>"),
+              std::string::npos)
+        << text;
+    EXPECT_FALSE(std::filesystem::exists(configHome / "autostart")) << "no autostart entry";
+    EXPECT_EQ(make(BuildFlavor::development, "/elsewhere/tavrilux").status(),
+              LoginItemStatus::notRegistered);
+
+    ASSERT_TRUE(item.setEnabled(false).ok());
+    EXPECT_FALSE(std::filesystem::exists(plist));
+    EXPECT_EQ(item.status(), LoginItemStatus::notRegistered);
+}
+
+TEST_F(LinuxLoginItemTest, PackagedBuildWritesOnlyTheAutostartEntry) {
+    auto item = make(BuildFlavor::packaged, "/opt/tavrilux/bin/tavrilux");
+    EXPECT_EQ(item.status(), LoginItemStatus::notRegistered);
+    auto result = item.setEnabled(true);
+    ASSERT_TRUE(result.ok()) << result.failure().description;
+    EXPECT_EQ(result.value(), LoginItemStatus::enabled);
+
+    const auto entry = configHome / "autostart/com.mirtal.tavrilux.desktop";
+    EXPECT_EQ(slurp(entry), "[Desktop Entry]\nType=Application\nName=Tavrilux\n"
+                            "Exec=\"/opt/tavrilux/bin/tavrilux\"\n"
+                            "X-GNOME-Autostart-enabled=true\n");
+    struct stat info {};
+    ASSERT_EQ(::stat(entry.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0644u);
+    EXPECT_FALSE(std::filesystem::exists(home / "Library"));
+
+    // The user switches it off in the desktop's own settings.
+    std::ofstream(entry, std::ios::app) << "Hidden=true\n";
+    EXPECT_EQ(item.status(), LoginItemStatus::notRegistered);
+    ASSERT_TRUE(item.setEnabled(true).ok());
+    EXPECT_EQ(item.status(), LoginItemStatus::enabled);
+    ASSERT_TRUE(item.setEnabled(false).ok());
+    EXPECT_FALSE(std::filesystem::exists(entry));
+
+    item.openSystemSettings();
+    ASSERT_EQ(opener.opened.size(), 1u);
+    EXPECT_EQ(opener.opened[0], configHome / "autostart");
+}
+
+TEST(XdgOpenerTest, HandsTheFolderOverVerbatimWithoutAShell) {
+    TempFolder folder;
+    const auto script = folder / "fake-xdg-open";
+    const auto output = folder / "argument";
+    std::ofstream(script) << "#!/bin/sh\nprintf '%s' \"$1\" > '" << output.string() << "'\n";
+    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    const std::string awkward = (folder / "a b; touch pwned $(touch pwned2) `x`").string();
+
+    const int pid = linux_platform::XdgOpener::spawn(script.string(), awkward);
+    ASSERT_GT(pid, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(slurp(output), awkward);
+    EXPECT_FALSE(std::filesystem::exists("pwned"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "pwned2"));
+    EXPECT_EQ(linux_platform::XdgOpener::spawn((folder / "missing").string(), "/"), -1);
+}
+
+TEST(DmiPlatformIdentifiersTest, ReadsRealValuesAndIgnoresPlaceholders) {
+    TempFolder folder;
+    linux_platform::DmiPlatformIdentifiers dmi(folder.path());
+    EXPECT_FALSE(dmi.stringProperty("IOPlatformUUID").has_value()) << "unreadable is missing";
+    std::ofstream(folder / "product_uuid") << "4c4c4544-0042-3510-8052-b4c04f4e4d32\n";
+    std::ofstream(folder / "product_serial") << "Not Specified\n";
+    EXPECT_EQ(dmi.stringProperty("IOPlatformUUID"), "4c4c4544-0042-3510-8052-b4c04f4e4d32");
+    EXPECT_FALSE(dmi.stringProperty("IOPlatformSerialNumber").has_value());
+    EXPECT_FALSE(dmi.stringProperty("SomethingElse").has_value());
+    for (const char* placeholder :
+         {"00000000-0000-0000-0000-000000000000", "   ", "0", "To Be Filled By O.E.M.",
+          "ffffffff-ffff-ffff-ffff-ffffffffffff"}) {
+        std::ofstream(folder / "product_uuid", std::ios::trunc) << placeholder << "\n";
+        EXPECT_FALSE(dmi.stringProperty("IOPlatformUUID").has_value()) << placeholder;
+    }
+}
+
+TEST(ProcessBundleTest, InstalledPrefixWithResourcesIsPackaged) {
+    TempFolder prefix;
+    std::filesystem::create_directories(prefix / "bin");
+    const auto exe = prefix / "bin/tavrilux";
+    auto dev = linux_platform::ProcessBundle::forExecutable(exe, "1.2.3");
+    EXPECT_EQ(dev.flavor, BuildFlavor::development);
+    EXPECT_FALSE(dev.shortVersion.has_value());
+
+    std::filesystem::create_directories(prefix / "share/tavrilux/Tavrilux_Tavrilux.bundle");
+    auto packaged = linux_platform::ProcessBundle::forExecutable(exe, "1.2.3");
+    EXPECT_EQ(packaged.flavor, BuildFlavor::packaged);
+    EXPECT_EQ(packaged.shortVersion, "1.2.3");
+    EXPECT_EQ(packaged.executablePath, exe);
+
+    EXPECT_EQ(linux_platform::ProcessBundle::forExecutable(prefix / "tavrilux", "1").flavor,
+              BuildFlavor::development);
+    EXPECT_EQ(linux_platform::ProcessBundle::forExecutable(std::nullopt, "1").flavor,
+              BuildFlavor::development);
+
+    auto self = linux_platform::ProcessBundle::current();
+    ASSERT_TRUE(self.executablePath.has_value());
+    EXPECT_EQ(self.executablePath->filename(), "tavrilux_services_linux_tests");
+    EXPECT_EQ(self.flavor, BuildFlavor::development);
+}
+
+TEST(ServiceEndpointsTest, AddressesAreHttpsAndCarryTheFixedPath) {
+    EXPECT_EQ(linux_platform::ServiceEndpoints::updateFeedUrl().rfind("https://", 0), 0u);
+    const auto crash = linux_platform::ServiceEndpoints::crashReportUrl();
+    EXPECT_EQ(crash, "https://" + linux_platform::ServiceEndpoints::crashReportHost() +
+                         "/api/v1/crash-reports");
+    EXPECT_FALSE(linux_platform::OperatingSystem::versionString().empty());
+}
+
+} // namespace
+} // namespace tavrilux

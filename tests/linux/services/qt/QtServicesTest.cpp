@@ -1,0 +1,79 @@
+#include "core/services/UpdateCheckMessage.h"
+#include "platform/qt/QtMainThreadDispatcher.h"
+
+// Qt's inline widget accessors trip GCC's null-dereference analysis.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnull-dereference"
+#include "platform/qt/QtUpdateCheckPresenter.h"
+
+#include <QApplication>
+#include <QTest>
+#pragma GCC diagnostic pop
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace tavrilux {
+namespace {
+
+QApplication& app() {
+    static int argc = 1;
+    static char name[] = "tavrilux_services_qt_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication application(argc, argv);
+    return application;
+}
+
+TEST(QtMainThreadDispatcherTest, TasksFromWorkersRunOnTheMainThreadInOrder) {
+    app();
+    qt::QtMainThreadDispatcher dispatcher;
+    const auto mainThread = std::this_thread::get_id();
+    std::vector<int> order;
+    std::atomic<bool> allOnMain{true};
+    std::thread worker([&] {
+        for (int i = 0; i < 3; ++i) {
+            dispatcher.dispatch([&, i] {
+                allOnMain = allOnMain && std::this_thread::get_id() == mainThread;
+                order.push_back(i);
+            });
+        }
+    });
+    worker.join();
+    EXPECT_TRUE(order.empty()) << "nothing runs outside the event loop";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return order.size() == 3; }, 5000));
+    EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));
+    EXPECT_TRUE(allOnMain);
+}
+
+TEST(QtUpdateCheckPresenterTest, ShowsOneWindowWithTheOutcome) {
+    app();
+    qt::QtUpdateCheckPresenter presenter;
+    presenter.present({UpdateCheckOutcome::Kind::updateFound, "1.10", "https://d.example/x", {}});
+    QPointer<QMessageBox> first = presenter.window();
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_EQ(first->text(), "Tavrilux 1.10 is available.");
+    EXPECT_EQ(first->buttons().size(), 2);
+
+    presenter.present({UpdateCheckOutcome::Kind::failed, {}, {}, "the server did not answer"});
+    EXPECT_TRUE(first.isNull()) << "the newer outcome replaces the open window";
+    ASSERT_NE(presenter.window(), nullptr);
+    EXPECT_EQ(presenter.window()->icon(), QMessageBox::Warning);
+    EXPECT_EQ(presenter.window()->text(),
+              "Tavrilux could not check for updates: the server did not answer.");
+    presenter.window()->close();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return presenter.window() == nullptr; }, 5000));
+}
+
+TEST(UpdateCheckMessageTest, OffersOnlyHttpsDownloads) {
+    auto found = UpdateCheckMessage::forOutcome(
+        {UpdateCheckOutcome::Kind::updateFound, "2", "http://plain.example/x", {}});
+    EXPECT_TRUE(found.downloadUrl.empty());
+    auto upToDate =
+        UpdateCheckMessage::forOutcome({UpdateCheckOutcome::Kind::upToDate, "1.4", {}, {}});
+    EXPECT_EQ(upToDate.text, "Tavrilux 1.4 is currently the newest version available.");
+}
+
+} // namespace
+} // namespace tavrilux
