@@ -58,12 +58,14 @@ void PollMainQueue::turn(Clock::time_point deadline) {
         }
         timer.work = nullptr;
     }
-
     auto wake = deadline;
     if (!timers_.empty()) {
         wake = std::min(wake, timers_.begin()->first.first);
     }
-    const auto waitMs = std::chrono::ceil<std::chrono::milliseconds>(wake - Clock::now()).count();
+    // After tasks ran, only look at the descriptors: the caller checks what the tasks changed
+    // before anything blocks.
+    const auto waitMs =
+        due.empty() ? std::chrono::ceil<std::chrono::milliseconds>(wake - Clock::now()).count() : 0;
     std::vector<pollfd> fds;
     const auto watches = watches_; // callbacks may add or remove watches
     fds.reserve(watches.size());

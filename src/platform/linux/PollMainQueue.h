@@ -49,8 +49,8 @@ private:
     };
     using Clock = std::chrono::steady_clock;
 
-    // One turn: run due tasks, then wait (at most until `deadline`) for a descriptor or the next
-    // timer, and serve the descriptors that woke us.
+    // One turn: run the due tasks, then serve the readable descriptors, waiting for one (at most
+    // until `deadline` or the next timer) only when no task was due.
     void turn(Clock::time_point deadline);
 
     Clock::time_point start_;

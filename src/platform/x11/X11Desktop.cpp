@@ -142,6 +142,9 @@ X11Desktop::X11Desktop(MainQueue& queue, xcb_connection_t* connection, int scree
     }
     refreshMonitors();
     refreshActiveOwner();
+    // Events that came in while we waited for the answers above.
+    drainEvents();
+    schedulePendingDeliveries();
     xcb_flush(connection_);
 }
 

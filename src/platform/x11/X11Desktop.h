@@ -39,10 +39,11 @@ namespace tavrilux::x11 {
 //   overview entry, owned by the window manager as process 0.
 //
 // Events are read when the main loop sees fileDescriptor() readable and calls processEvents();
-// notifications are delivered from there. An X error never ends the process: a window that
-// vanished is dropped from the list. When the connection to the server breaks, the
-// connection-lost handler runs (by default: a line on standard error and exit status 1).
-// Main thread only.
+// notifications are delivered from there. Whoever waits for replies on connection() themselves
+// calls processEvents() afterwards: events read during a wait no longer wake the descriptor.
+// An X error never ends the process: a window that vanished is dropped from the list. When the
+// connection to the server breaks, the connection-lost handler runs (by default: a line on standard
+// error and exit status 1). Main thread only.
 class X11Desktop final : public WindowServer,
                          public Screens,
                          public Applications,
