@@ -315,6 +315,22 @@ TEST_F(OverlayEndToEndTest, FloodOfFocusChangesNeverStacksOverlays) {
     EXPECT_EQ(overlayWindowCount(), 0);
 }
 
+TEST_F(OverlayEndToEndTest, WorkspaceSwitchLeavesNoOverlayBehindAndReturnsWithTheWindow) {
+    const App a = startApp("alpha", "ff8800", "400x300+100+100");
+    control->activate(a.window());
+    auto engine = startEngine();
+    ASSERT_TRUE(DesktopControl::waitUntil([&] { return overlayDirectlyBelow(a.window()); }, 10s))
+        << engine->standardError();
+    // The second desktop is empty: nothing is dimmed there.
+    control->switchDesktop(1);
+    EXPECT_TRUE(DesktopControl::waitUntil([&] { return overlaysOn(0) == 0; }, 3s));
+    control->switchDesktop(0);
+    EXPECT_TRUE(DesktopControl::waitUntil([&] { return overlayDirectlyBelow(a.window()); }, 3s));
+    EXPECT_EQ(overlaysOn(0), 1);
+    EXPECT_EQ(engine->terminate(), 0);
+    EXPECT_EQ(overlayWindowCount(), 0);
+}
+
 // Without a window manager and compositor of its own: the test runs picom itself.
 class OverlayCompositorTest : public OverlayEndToEndTest {
 protected:
