@@ -5,6 +5,8 @@
 #include <QObject>
 
 #include <chrono>
+#include <functional>
+#include <memory>
 
 namespace tavrilux::qt {
 
@@ -21,6 +23,9 @@ public:
     Seconds now() const override;
 
 private:
+    void schedule(Seconds due, const TaskHandle& handle,
+                  std::shared_ptr<std::function<void()>> task);
+
     std::chrono::steady_clock::time_point start_;
     // Timers die with their context: nothing runs once the queue is gone.
     QObject context_;
