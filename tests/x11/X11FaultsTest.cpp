@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <stdlib.h>
 
 namespace tavrilux::x11 {
 namespace {
@@ -73,6 +76,59 @@ TEST_F(X11FaultsTest, NonApplicationWindowsAreNotRegularApplications) {
     for (const auto& info : entries) {
         EXPECT_EQ(info.layer, info.number == dock.windows[0] ? 20 : 0);
     }
+}
+
+TEST_F(X11FaultsTest, ApplicationKeysComeFromGtkIdsThenDesktopEntriesThenWmClass) {
+    char pattern[] = "/tmp/tavrilux-x11-entries-XXXXXX";
+    const std::filesystem::path data = ::mkdtemp(pattern);
+    std::filesystem::create_directories(data / "applications");
+    std::ofstream(data / "applications" / "org.example.Editor.desktop")
+        << "[Desktop Entry]\nType=Application\nName=Example Editor\nStartupWMClass=Editor\n";
+    x11 = X11Desktop::connect(queue, desktop->display().c_str(), nullptr,
+                              std::make_shared<linux_platform::DesktopEntryIndex>(
+                                  std::vector<std::filesystem::path>{data}));
+    const auto editor = startManagedClient({"--class", "editor,Editor"});
+    const auto plain = startManagedClient({"--class", "plain,Plain"});
+    const auto both = startManagedClient({"--class", "editor,Editor", "--gtk-id", "org.gtk.Both"});
+    x11->captureSnapshot();
+    EXPECT_EQ(x11->runningApplication(editor.pid)->bundleIdentifier, "org.example.Editor");
+    EXPECT_EQ(x11->runningApplication(editor.pid)->localizedName, "Example Editor");
+    EXPECT_EQ(x11->runningApplication(plain.pid)->bundleIdentifier, "Plain");
+    EXPECT_EQ(x11->runningApplication(both.pid)->bundleIdentifier, "org.gtk.Both");
+    std::filesystem::remove_all(data);
+}
+
+TEST_F(X11FaultsTest, IgnoredOwnWindowsCostNoRoundTrips) {
+    startManagedClient({"--geometry", "300x300+10+10"});
+    xcb_connection_t* c = x11->connection();
+    const xcb_window_t overlay = xcb_generate_id(c);
+    const std::uint32_t values[] = {1};
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, overlay, x11->root(), 0, 0, 100, 100, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT,
+                      values);
+    x11->ignoreStructureEvents(overlay);
+    xcb_map_window(c, overlay);
+    xcb_flush(c);
+    // Settled: three quiet refreshes in a row (the window manager and compositor react to a new
+    // window for a moment).
+    int quiet = 0;
+    for (int i = 0; i < 100 && quiet < 3; ++i) {
+        queue.runFor(Seconds{0.03});
+        const auto before = x11->roundTrips();
+        x11->captureSnapshot();
+        quiet = x11->roundTrips() == before ? quiet + 1 : 0;
+    }
+    ASSERT_EQ(quiet, 3);
+    for (int i = 1; i <= 5; ++i) {
+        const std::uint32_t position[] = {static_cast<std::uint32_t>(i * 10), 0};
+        xcb_configure_window(c, overlay, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, position);
+        xcb_flush(c);
+    }
+    control->frameGeometry(overlay); // a round trip of the test's own, so the events are out
+    const auto before = x11->roundTrips();
+    queue.runFor(Seconds{0.05});
+    x11->captureSnapshot();
+    EXPECT_EQ(x11->roundTrips(), before);
 }
 
 class X11BareServerTest : public X11FocusFixture {

@@ -262,6 +262,13 @@ void X11Desktop::handleEvent(const xcb_generic_event_t& event) {
         screensChanged_ = true;
         return;
     }
+    if (type >= XCB_CREATE_NOTIFY && type <= XCB_CIRCULATE_NOTIFY && !ignored_.empty()) {
+        // Every structure event carries the window it is about at the same place.
+        const auto& e = reinterpret_cast<const xcb_map_notify_event_t&>(event);
+        if (ignored_.contains(e.window)) {
+            return;
+        }
+    }
     switch (type) {
     case XCB_PROPERTY_NOTIFY: {
         const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
@@ -398,6 +405,14 @@ std::optional<ProcessID> X11Desktop::ownerOf(xcb_window_t window) {
         return std::nullopt;
     }
     return static_cast<ProcessID>(values[0]);
+}
+
+void X11Desktop::ignoreStructureEvents(xcb_window_t window, bool ignore) {
+    if (ignore) {
+        ignored_.insert(window);
+    } else {
+        ignored_.erase(window);
+    }
 }
 
 // ---- window list ----------------------------------------------------------------------------

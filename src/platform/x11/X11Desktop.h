@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <variant>
 #include <vector>
 
@@ -80,6 +81,10 @@ public:
     Subscription onActiveSpaceChanged(std::function<void()> handler) override;
     Subscription onScreenParametersChanged(std::function<void()> handler) override;
 
+    // Our own top-level windows (overlays) move and restack often without changing anything the
+    // window list reports: their structure events are ignored instead of re-reading positions.
+    void ignoreStructureEvents(xcb_window_t window, bool ignore = true);
+
     // Measurements and test hooks.
     std::uint64_t roundTrips() const { return roundTrips_; }
     std::uint64_t errorCount() const { return errors_; }
@@ -127,6 +132,7 @@ private:
     // Window cache.
     std::unordered_map<xcb_window_t, Client> clients_;
     std::vector<xcb_window_t> stacking_; // front to back
+    std::unordered_set<xcb_window_t> ignored_;
     bool listDirty_ = true;
     bool allGeometryDirty_ = true;
     bool fallbackList_ = false;
