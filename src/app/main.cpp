@@ -58,6 +58,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tavrilux: %s\n", error.c_str());
         return 1;
     }
+    // Our overlays restack on every focus change; the window list need not look again for them.
+    overlays->setWindowLifecycleHandler([&desktop](xcb_window_t window, bool alive) {
+        desktop->ignoreStructureEvents(window, alive);
+    });
     desktop->setConnectionLostHandler([] {
         std::fprintf(stderr, "tavrilux: the connection to the X server was lost\n");
         if (QCoreApplication* a = runningApplication.load()) {

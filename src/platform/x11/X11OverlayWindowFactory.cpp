@@ -60,6 +60,9 @@ public:
         frameTask_.cancel();
         factory_.windows_.erase(this);
         xcb_connection_t* c = factory_.connection_;
+        if (factory_.lifecycle_) {
+            factory_.lifecycle_(window_, false);
+        }
         xcb_destroy_window(c, window_);
         if (pixmap_ != 0) {
             xcb_free_pixmap(c, pixmap_);
@@ -488,6 +491,9 @@ X11OverlayWindowFactory::makeWindow(const Rect& frame, const OverlayPaintSource&
     xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, atoms_.wmPid, XCB_ATOM_CARDINAL,
                         32, 1, &pid);
     xcb_flush(connection_);
+    if (lifecycle_) {
+        lifecycle_(window, true);
+    }
     return std::make_unique<X11OverlayWindow>(*this, source, window, width, height);
 }
 

@@ -48,6 +48,12 @@ public:
                                                   const OverlayPaintSource& source) override;
     bool isBackdropAvailable() const override { return backdropAvailable_; }
 
+    // Told of every overlay window made (true) and destroyed (false), so that whoever watches the
+    // root's structure events can leave our own windows out.
+    void setWindowLifecycleHandler(std::function<void(xcb_window_t, bool alive)> handler) {
+        lifecycle_ = std::move(handler);
+    }
+
     int fileDescriptor() const;
     void processEvents();
     bool hasCompositor() const { return hasCompositor_; }
@@ -98,6 +104,7 @@ private:
     std::uint64_t repaints_ = 0;
     std::uint64_t alphaUpdates_ = 0;
     bool drainScheduled_ = false;
+    std::function<void(xcb_window_t, bool)> lifecycle_;
     std::shared_ptr<X11OverlayWindowFactory*> self_;
 };
 
