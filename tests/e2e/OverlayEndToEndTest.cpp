@@ -186,11 +186,19 @@ TEST_F(OverlayEndToEndTest, FocusedApplicationStaysBrightAndEverythingElseIsDimm
     control->activate(right.window());
     control->activate(a.window());
     ASSERT_TRUE(DesktopControl::waitUntil([&] { return control->activeWindow() == a.window(); }));
-    std::this_thread::sleep_for(300ms);
-    const Pixel aBefore = centrePixel(a.window());
-    const Pixel bBefore = centrePixel(b.window());
-    const Pixel rightBefore = centrePixel(right.window());
-    const Pixel desktopBefore = pixelAt(640, 750);
+    // The clients paint their own colours; the desktop's is read once the compositor drew it.
+    const Pixel aBefore{0xff, 0x88, 0x00};
+    const Pixel bBefore{0x33, 0x66, 0xcc};
+    const Pixel rightBefore{0x33, 0xcc, 0x66};
+    Pixel desktopBefore;
+    ASSERT_TRUE(DesktopControl::waitUntil([&] {
+        const Pixel now = pixelAt(640, 750);
+        const bool settled = now.r == desktopBefore.r && now.g == desktopBefore.g &&
+                             now.b == desktopBefore.b && centrePixel(a.window()).r == 0xff;
+        desktopBefore = now;
+        std::this_thread::sleep_for(50ms);
+        return settled;
+    }));
 
     auto engine = startEngine();
     ASSERT_TRUE(DesktopControl::waitUntil([&] { return overlayDirectlyBelow(a.window()); }, 10s))
@@ -212,8 +220,8 @@ TEST_F(OverlayEndToEndTest, ActivationCrossFadesToTheNewApplication) {
     const App a = startApp("alpha", "ff8800", "400x300+100+100");
     const App b = startApp("beta", "3366cc", "400x300+700+300");
     control->activate(a.window());
-    const Pixel aBright = centrePixel(a.window());
-    const Pixel bBright = centrePixel(b.window());
+    const Pixel aBright{0xff, 0x88, 0x00};
+    const Pixel bBright{0x33, 0x66, 0xcc};
     auto engine = startEngine(EngineLook{0.5, 1.0});
     ASSERT_TRUE(DesktopControl::waitUntil([&] { return overlayDirectlyBelow(a.window()); }, 10s))
         << engine->standardError();
