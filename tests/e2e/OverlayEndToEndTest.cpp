@@ -193,8 +193,10 @@ TEST_F(OverlayEndToEndTest, FocusedApplicationStaysBrightAndEverythingElseIsDimm
     Pixel desktopBefore;
     ASSERT_TRUE(DesktopControl::waitUntil([&] {
         const Pixel now = pixelAt(640, 750);
+        // Black until the compositor's first frame.
         const bool settled = now.r == desktopBefore.r && now.g == desktopBefore.g &&
-                             now.b == desktopBefore.b && centrePixel(a.window()).r == 0xff;
+                             now.b == desktopBefore.b && now.r + now.g + now.b > 0 &&
+                             centrePixel(a.window()).r == 0xff;
         desktopBefore = now;
         std::this_thread::sleep_for(50ms);
         return settled;
