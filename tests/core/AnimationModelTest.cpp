@@ -37,6 +37,25 @@ TEST(TimingFunctionTest, CurvesStartSlowOrFastAsNamed) {
     EXPECT_DOUBLE_EQ(easeOut.valueAt(2.0), 1.0);
 }
 
+TEST(TimingFunctionTest, ValuesLieOnTheBezierCurve) {
+    // Walk the curve by its parameter and ask for y at each x it passes through.
+    for (const auto& curve : {MediaTimingFunction::easeIn(), MediaTimingFunction::easeOut(),
+                              MediaTimingFunction::easeInEaseOut()}) {
+        for (int i = 1; i < 50; ++i) {
+            const double s = i / 50.0;
+            const double inv = 1.0 - s;
+            const double x =
+                3 * inv * inv * s * curve.c1x() + 3 * inv * s * s * curve.c2x() + s * s * s;
+            const double y =
+                3 * inv * inv * s * curve.c1y() + 3 * inv * s * s * curve.c2y() + s * s * s;
+            EXPECT_NEAR(curve.valueAt(x), y, 1e-7) << "s=" << s;
+        }
+    }
+    // Well-known points of the standard curves.
+    EXPECT_NEAR(MediaTimingFunction::easeIn().valueAt(0.5), 0.3153, 1e-4);
+    EXPECT_NEAR(MediaTimingFunction::easeOut().valueAt(0.5), 0.6847, 1e-4);
+}
+
 TEST(TimingFunctionTest, CurvesAreMonotonic) {
     for (const auto& curve : {MediaTimingFunction::easeIn(), MediaTimingFunction::easeOut(),
                               MediaTimingFunction::easeInEaseOut()}) {

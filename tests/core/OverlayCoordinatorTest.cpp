@@ -186,6 +186,22 @@ TEST_F(OverlayCoordinatorTest, MissionControlClearsThenWaitsForTheSettleDelay) {
     EXPECT_EQ(slot(1).state(), State::showing);
 }
 
+TEST_F(OverlayCoordinatorTest, TurningDimmingOffDuringTheSettleDelayCancelsIt) {
+    start();
+    settle();
+    desktop.showOverview(true);
+    desktop.queue.advance(Seconds{0.2});
+    desktop.showOverview(false);
+    desktop.queue.advance(Seconds{0.15});
+    ASSERT_TRUE(coordinator->isWaitingForMissionControlReturn());
+    settings->setIsEnabled(false);
+    EXPECT_FALSE(coordinator->isWaitingForMissionControlReturn());
+    const int snapshots = desktop.snapshotCount();
+    desktop.queue.advance(Seconds{0.5});
+    EXPECT_EQ(desktop.snapshotCount(), snapshots) << "the settle delay's forced refresh";
+    EXPECT_FALSE(desktop.queue.hasPending());
+}
+
 TEST_F(OverlayCoordinatorTest, SpaceChangeDropsOverlaysLeftOnTheOldSpace) {
     start();
     settle();

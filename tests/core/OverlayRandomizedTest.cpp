@@ -1,4 +1,6 @@
+#include "core/animation/AnimationConstants.h"
 #include "core/defaults/UserDefaults.h"
+#include "core/focus/FocusDetection.h"
 #include "core/overlay/OverlayCoordinator.h"
 #include "core/overlay/OverlayPresentationPolicy.h"
 #include "core/settings/FocusPresets.h"
@@ -8,8 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
-
+#include <algorithm>
+#include <array>
 #include <map>
 #include <random>
 #include <set>
@@ -25,19 +27,16 @@ const FakeOverlayWindowPort& portOf(const OverlayWindow& window) {
     return dynamic_cast<const FakeOverlayWindowPort&>(window.port());
 }
 
-// For the windows of a cross-fade, which exist only while one runs.
-const FakeOverlayWindowPort& portOf(const OverlayWindow* window) {
-    if (window == nullptr) {
-        throw std::logic_error("no such overlay window");
-    }
-    return portOf(*window);
-}
-
 OrderCall placementOf(const ScreenOverlayPresentation& presentation) {
     if (const auto* target = presentation.target()) {
         return OrderCall{WindowOrderingMode::below, target->anchorWindowNumber};
     }
     return OrderCall{WindowOrderingMode::above, *presentation.aboveWindowNumber()};
+}
+
+// The fade running on a window's alpha, if any.
+const BasicAnimation* fadeOf(const OverlayWindow& window) {
+    return window.alphaLayer().animation(OverlayWindow::kAlphaKeyPath);
 }
 
 // Drives the whole engine on the fake desktop with random focus, window, display, workspace,
@@ -184,37 +183,95 @@ protected:
         }
     }
 
+    // A running fade of `window` ends at `alpha` with `curve` and at most `within` from now.
+    void expectFade(const OverlayWindow& window, double alpha, const MediaTimingFunction& curve,
+                    double within, const char* what) {
+        ASSERT_EQ(window.alphaValue(), alpha) << what;
+        if (const BasicAnimation* fade = fadeOf(window)) {
+            ASSERT_EQ(std::get<double>(fade->toValue), alpha) << what;
+            ASSERT_EQ(fade->timingFunction, curve) << what;
+            const double left = (*fade->beginTime + fade->duration - desktop.queue.now()).count();
+            ASSERT_LE(left, within + 1e-9) << what;
+        }
+    }
+
+    // The glass of a focused-window presentation frames that window.
+    static void expectGlass(const OverlayWindow& window,
+                            const ScreenOverlayPresentation& presentation) {
+        if (const ScreenFocusTarget* target = presentation.target()) {
+            ASSERT_EQ(window.contentView().lastWindowRect(),
+                      window.convertFromScreen(target->windowFrame));
+        }
+    }
+
     void checkInvariants() {
+        using Curves = AnimationConstants::TimingFunction;
         std::set<const FakeOverlayWindowPort*> held;
         for (const auto& [id, slot] : coordinator->manager().slots()) {
             SCOPED_TRACE("display " + std::to_string(id));
             crossfades += slot->state() == State::crossfading;
             pendings += slot->state() == State::crossfadingWithPending;
             clears += slot->state() == State::idle && slot->steadyWindow().isVisible();
-            const auto& steady = portOf(slot->steadyWindow());
-            int visible = 0;
-            for (const OverlayWindow* w :
-                 {&slot->steadyWindow(), slot->incomingWindow(), slot->outgoingWindow()}) {
+            const OverlayWindow& steady = slot->steadyWindow();
+            const std::array<const OverlayWindow*, 3> ofSlot{&steady, slot->incomingWindow(),
+                                                             slot->outgoingWindow()};
+            for (const OverlayWindow* w : ofSlot) {
                 if (w != nullptr && w->isVisible()) {
                     held.insert(&portOf(*w));
                 }
             }
+            // No fade lasts longer than the slowest appearance.
+            constexpr double kLongest = DimmingConfiguration::appearanceDurationMax;
             switch (slot->state()) {
             case State::showing:
-                ASSERT_TRUE(steady.isVisible()) << "a shown overlay was ordered out";
-                ASSERT_EQ(steady.placement(), placementOf(*slot->currentPresentation()));
-                ASSERT_EQ(slot->steadyWindow().alphaValue(), 1.0);
+                ASSERT_TRUE(portOf(steady).isVisible()) << "a shown overlay was ordered out";
+                ASSERT_EQ(portOf(steady).placement(), placementOf(*slot->currentPresentation()));
+                ASSERT_NO_FATAL_FAILURE(expectGlass(steady, *slot->currentPresentation()));
+                // Only the first fade-in of an idle display can still run.
+                ASSERT_NO_FATAL_FAILURE(
+                    expectFade(steady, 1.0, Curves::easeInEaseOut(), kLongest, "fade-in"));
                 break;
             case State::crossfading:
-            case State::crossfadingWithPending:
-                ASSERT_TRUE(portOf(slot->incomingWindow()).isVisible());
-                ASSERT_TRUE(portOf(slot->outgoingWindow()).isVisible());
-                ASSERT_EQ(portOf(slot->incomingWindow()).placement(),
+            case State::crossfadingWithPending: {
+                const OverlayWindow& incoming = *slot->incomingWindow();
+                const OverlayWindow& outgoing = *slot->outgoingWindow();
+                ASSERT_EQ(&outgoing, &steady) << "the outgoing window is the steady one";
+                ASSERT_TRUE(portOf(incoming).isVisible());
+                ASSERT_TRUE(portOf(outgoing).isVisible());
+                ASSERT_EQ(portOf(incoming).placement(),
                           placementOf(*slot->transitionPresentation()));
-                break;
-            case State::idle:
+                ASSERT_EQ(portOf(outgoing).placement(), placementOf(*slot->currentPresentation()));
+                ASSERT_NO_FATAL_FAILURE(expectGlass(incoming, *slot->transitionPresentation()));
+                ASSERT_FALSE(
+                    slot->transitionPresentation()->isSameFamily(*slot->currentPresentation()))
+                    << "a same-family change never cross-fades";
+                const bool hurried = slot->state() == State::crossfadingWithPending;
+                const double within =
+                    hurried ? ScreenOverlaySlot::kHurriedCrossfadeSeconds : kLongest;
+                // Both fades run until the cross-fade ends; hurried ones end within 0.18 s.
+                ASSERT_NE(fadeOf(incoming), nullptr);
+                ASSERT_NE(fadeOf(outgoing), nullptr);
+                ASSERT_NO_FATAL_FAILURE(
+                    expectFade(incoming, 1.0, Curves::easeOut(), within, "incoming"));
+                ASSERT_NO_FATAL_FAILURE(
+                    expectFade(outgoing, 0.0, Curves::easeIn(), within, "outgoing"));
+                if (hurried) {
+                    ASSERT_FALSE(
+                        slot->pendingPresentation()->isSameFamily(*slot->transitionPresentation()))
+                        << "a queued change of the incoming family is a move, not a wait";
+                }
                 break;
             }
+            case State::idle:
+                // A cleared overlay still on screen is fading out, and is ordered out at the end.
+                if (steady.isVisible()) {
+                    ASSERT_NE(fadeOf(steady), nullptr) << "cleared window left on screen";
+                    ASSERT_NO_FATAL_FAILURE(
+                        expectFade(steady, 0.0, Curves::easeInEaseOut(), kLongest, "fade-out"));
+                }
+                break;
+            }
+            int visible = 0;
             for (const auto* port : factory.visibleWindows()) {
                 visible += port->frame() == slot->screen().frame;
             }
@@ -222,21 +279,50 @@ protected:
         }
         // Every window on screen belongs to a slot: no stray overlay.
         ASSERT_EQ(held.size(), factory.visibleWindows().size());
+        ASSERT_EQ(coordinator->overlayCount(),
+                  static_cast<int>(coordinator->manager().slots().size()) + crossfadingSlots());
+    }
+
+    int crossfadingSlots() const {
+        int n = 0;
+        for (const auto& [id, slot] : coordinator->manager().slots()) {
+            n += slot->incomingWindow() != nullptr;
+        }
+        return n;
+    }
+
+    // The scene the desktop shows now, built as the tracker builds it.
+    FocusScene sceneNow() {
+        const auto snapshot = desktop.captureSnapshot();
+        return FocusDetection::buildScene(*snapshot, screenGeometries(desktop.screens(), desktop),
+                                          kOwn, windowApplicationLookup(desktop),
+                                          [this](ProcessID pid) {
+                                              auto app = desktop.runningApplication(pid);
+                                              return app ? app->bundleIdentifier : std::nullopt;
+                                          });
     }
 
     void checkSettled() {
         desktop.queue.advance(Seconds{3.0});
         ASSERT_NO_FATAL_FAILURE(checkInvariants());
+        // The engine saw the desktop as it is, and tracks exactly while dimming is on.
+        ASSERT_EQ(coordinator->isTrackingSystemState(), settings->isEnabled.get());
+        if (settings->isEnabled.get()) {
+            ASSERT_EQ(coordinator->latestScene(), std::optional<FocusScene>(sceneNow()));
+        } else {
+            ASSERT_FALSE(coordinator->latestScene().has_value());
+        }
+        ASSERT_FALSE(coordinator->isWaitingForMissionControlReturn());
         std::set<DisplayID> excludedScreens;
         for (const auto& screen : desktop.screens()) {
             if (settings->excludedDisplayUUIDs.get().count(tavriluxDisplayUUID(screen, desktop))) {
                 excludedScreens.insert(tavriluxScreenID(screen, desktop));
             }
         }
-        const auto decision = OverlayPresentationPolicy::decide(
-            coordinator->latestScene(), settings->configuration(),
-            settings->excludedBundleIDs.get(), excludedScreens,
-            settings->multiScreenFocusMode.get(), coordinator->isWaitingForMissionControlReturn());
+        const auto decision =
+            OverlayPresentationPolicy::decide(coordinator->latestScene(), settings->configuration(),
+                                              settings->excludedBundleIDs.get(), excludedScreens,
+                                              settings->multiScreenFocusMode.get(), false);
         for (const auto& [id, slot] : coordinator->manager().slots()) {
             SCOPED_TRACE("settled display " + std::to_string(id));
             auto it = decision.presentations.find(id);
@@ -247,7 +333,27 @@ protected:
                 ASSERT_EQ(slot->state(), State::showing);
                 ASSERT_EQ(slot->currentPresentation(), it->second);
                 ASSERT_EQ(slot->steadyWindow().presentationAlpha(), 1.0);
+                // The look reached the window.
+                const auto& look = settings->configuration();
+                const RgbaColor tint = slot->steadyWindow().paintState().tintColor;
+                ASSERT_EQ(tint, (RgbaColor{look.overlayColor.red, look.overlayColor.green,
+                                           look.overlayColor.blue, look.tintIntensity}));
             }
+        }
+        if (!coordinator->isTrackingSystemState()) {
+            return; // display changes are not watched while dimming is off
+        }
+        // Every display with a presentation has its slot; none is left for a display gone.
+        for (const auto& [id, presentation] : decision.presentations) {
+            ASSERT_EQ(coordinator->manager().slots().count(id), 1u) << "display " << id;
+        }
+        for (const auto& [id, slot] : coordinator->manager().slots()) {
+            const auto screens = screenGeometries(desktop.screens(), desktop);
+            ASSERT_TRUE(std::any_of(screens.begin(), screens.end(),
+                                    [&](const ScreenGeometry& g) {
+                                        return g.id == id && g.frame == slot->screen().frame;
+                                    }))
+                << "slot of a display that is gone or moved: " << id;
         }
     }
 

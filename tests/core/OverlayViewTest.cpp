@@ -43,11 +43,14 @@ TEST_F(OverlayViewTest, NewViewStacksItsLayersAtRestWithoutMask) {
 }
 
 TEST_F(OverlayViewTest, TintAlphaIsClampedIntensity) {
-    // The configuration clamps too; the view's own clamp is checked through setGlassEffect-free
-    // paths by driving the extremes.
-    window->apply(look(0, 1.0, 0, EffectMode::fullscreen), false);
+    // The configuration's constructor clamps as well; out-of-range fields reach the window only
+    // when set afterwards, which is what the window's own clamp is for.
+    auto c = look(0, 0.5, 0, EffectMode::fullscreen);
+    c.tintIntensity = 1.3;
+    window->apply(c, false);
     EXPECT_EQ(window->paintState().tintColor, (RgbaColor{0.2, 0.4, 0.6, 1.0}));
-    window->apply(look(0, 0.0, 0, EffectMode::fullscreen), false);
+    c.tintIntensity = -0.2;
+    window->apply(c, false);
     EXPECT_EQ(window->paintState().tintColor.alpha, 0.0);
 }
 
@@ -131,6 +134,15 @@ TEST_F(OverlayViewTest, AuraHaloSurroundsTheFocusedWindow) {
     // Rebuilt, not stacked, on the next move.
     window->updatePlacement(42, WindowOrderingMode::below, Rect{310, 200, 400, 300});
     EXPECT_EQ(view().auraMaskLayer()->sublayers.size(), 1u);
+}
+
+TEST_F(OverlayViewTest, AuraHaloFollowsTheWindowAtTheSmallestIntensityToo) {
+    window->apply(look(0.5, 0.5, 0, EffectMode::aura, 0.5, 0.0), false);
+    window->updatePlacement(42, WindowOrderingMode::below, Rect{300, 200, 400, 300});
+    ASSERT_EQ(view().installedMask(), OverlayView::InstalledMask::aura);
+    window->updatePlacement(42, WindowOrderingMode::below, Rect{100, 100, 200, 200});
+    // The smallest halo: 15 points around the window.
+    EXPECT_EQ(view().auraMaskLayer()->sublayers.at(0).pathRect, (Rect{85, 85, 230, 230}));
 }
 
 TEST_F(OverlayViewTest, AuraBlurIsClippedAtTheDisplayEdge) {

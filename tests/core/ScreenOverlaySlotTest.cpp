@@ -1,4 +1,5 @@
 #include "core/overlay/ScreenOverlaySlot.h"
+#include "core/animation/AnimationConstants.h"
 #include "core/overlay/OverlayManager.h"
 #include "fakes/FakeOverlayWindowFactory.h"
 #include "fakes/VirtualMainQueue.h"
@@ -106,6 +107,40 @@ TEST_F(ScreenOverlaySlotTest, OtherApplicationCrossFadesToAFreshWindow) {
     EXPECT_EQ(slot->overlayCount(), 1);
     EXPECT_EQ(factory.visibleWindows().size(), 1u);
     EXPECT_EQ(slot->currentPresentation(), focused(2, 22));
+}
+
+TEST_F(ScreenOverlaySlotTest, CrossFadeCurvesAreEaseOutInAndEaseInOut) {
+    using Curves = AnimationConstants::TimingFunction;
+    crossfadeAtoB();
+    OverlayWindow* incoming = slot->incomingWindow();
+    OverlayWindow* outgoing = slot->outgoingWindow();
+    for (double t : {0.1, 0.15, 0.25}) {
+        advance(t - queue.now().count() + 2.0);
+        EXPECT_NEAR(incoming->presentationAlpha(), Curves::easeOut().valueAt(t), 1e-9) << t;
+        EXPECT_NEAR(outgoing->presentationAlpha(), 1.0 - Curves::easeIn().valueAt(t), 1e-9) << t;
+    }
+}
+
+TEST_F(ScreenOverlaySlotTest, HurriedCrossFadeContinuesFromThePresentAlphas) {
+    using Curves = AnimationConstants::TimingFunction;
+    crossfadeAtoB();
+    advance(0.3);
+    OverlayWindow* incoming = slot->incomingWindow();
+    OverlayWindow* outgoing = slot->outgoingWindow();
+    const double in0 = incoming->presentationAlpha();
+    const double out0 = outgoing->presentationAlpha();
+    ASSERT_GT(in0, 0.1);
+    ASSERT_LT(out0, 0.9);
+    slot->setPresentation(focused(3, 33));
+    EXPECT_NEAR(incoming->presentationAlpha(), in0, 1e-9) << "no jump back to 0";
+    EXPECT_NEAR(outgoing->presentationAlpha(), out0, 1e-9) << "no jump back to 1";
+    queue.runUntilIdle(); // the replaced fades' completions, stale
+    advance(0.09);
+    ASSERT_EQ(slot->state(), State::crossfadingWithPending);
+    const double half = 0.09 / ScreenOverlaySlot::kHurriedCrossfadeSeconds;
+    EXPECT_NEAR(incoming->presentationAlpha(), in0 + (1.0 - in0) * Curves::easeOut().valueAt(half),
+                1e-9);
+    EXPECT_NEAR(outgoing->presentationAlpha(), out0 * (1.0 - Curves::easeIn().valueAt(half)), 1e-9);
 }
 
 TEST_F(ScreenOverlaySlotTest, DimAllAndFocusedWindowAreDifferentFamilies) {
@@ -242,6 +277,19 @@ TEST_F(ScreenOverlaySlotTest, WindowLeftOnAnotherWorkspaceIsOrderedOutBeforeItRe
     EXPECT_TRUE(slot->isOnActiveSpace());
 }
 
+TEST_F(ScreenOverlaySlotTest, FadingWindowLeftOnAnotherWorkspaceIsOrderedOutBeforeItIsShown) {
+    slot->setPresentation(focused(1, 11));
+    advance(2.0);
+    slot->clear(1.0);
+    advance(0.5);
+    factory.setCurrentSpace(1);
+    const auto outs = portOf(slot->steadyWindow()).orderOutCount();
+    slot->setPresentation(focused(2, 22));
+    EXPECT_EQ(portOf(slot->steadyWindow()).orderOutCount(), outs + 1);
+    EXPECT_TRUE(slot->isOnActiveSpace());
+    EXPECT_EQ(slot->steadyWindow().presentationAlpha(), 0.0) << "fades in again from 0";
+}
+
 struct OverlayManagerTest : ::testing::Test {
     VirtualMainQueue queue;
     FakeOverlayWindowFactory factory;
@@ -313,6 +361,17 @@ TEST_F(OverlayManagerTest, SpaceChangeDropsSlotsWhoseWindowsAreElsewhere) {
     EXPECT_EQ(manager.slots().size(), 1u);
     EXPECT_EQ(manager.slots().count(3), 1u);
     EXPECT_TRUE(factory.visibleWindows().empty());
+}
+
+TEST_F(OverlayManagerTest, CrossFadeWithItsIncomingWindowOnTheActiveSpaceStays) {
+    manager.apply(decision({{1, focused(1, 11)}}), screens);
+    queue.advance(Seconds{2.0});
+    factory.setCurrentSpace(1);
+    // The incoming window is ordered in on the new workspace, the outgoing one is elsewhere.
+    manager.apply(decision({{1, focused(2, 21)}}), screens);
+    ASSERT_EQ(manager.slots().at(1)->state(), State::crossfading);
+    manager.discardInactiveSpaceSlots();
+    EXPECT_EQ(manager.slots().count(1), 1u);
 }
 
 TEST_F(OverlayManagerTest, UpdateReachesSlotsAndNewSlotsTakeTheStoredLook) {

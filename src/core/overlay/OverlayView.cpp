@@ -70,7 +70,9 @@ void OverlayView::setGlassFrame(std::optional<Rect> windowRect, bool /*animated*
         borderShadowPath_ = Rect{0.0, 0.0, glassBorderFrame_.width, glassBorderFrame_.height};
         host_->markChanged();
     }
-    if (currentAuraIntensity_ > 0.0) {
+    // In aura mode the halo follows the focused window at every intensity, the smallest too;
+    // otherwise a zero intensity would leave the halo where the first window was.
+    if (currentAuraIntensity_ > 0.0 || currentEffectMode_ == EffectMode::aura) {
         updateAuraMask();
     }
 }

@@ -47,6 +47,8 @@ public:
     double alphaValue() const;
     void setAlphaValue(double alpha);
     double presentationAlpha() const;
+    // The alpha and its running fade, if any.
+    const Layer& alphaLayer() const { return alphaLayer_; }
 
     const Rect& frame() const { return frame_; }
     // From global bottom-left coordinates to the window's own.
