@@ -100,12 +100,12 @@ public:
     }
 
     void setNeedsDisplay() override {
-        if (frameScheduled_) {
+        // An unmapped window is drawn when it is mapped; until then no frame runs for it.
+        if (!mapped_) {
+            dirty_ = true;
             return;
         }
-        frameScheduled_ = true;
-        // The destructor cancels the task, so it never runs for a window that is gone.
-        frameTask_ = factory_.queue_.post([this] { frame(); });
+        scheduleFrame();
     }
 
     // The compositor came or went: show what should show, or hide everything.
@@ -128,28 +128,52 @@ private:
 
     void applyPlacement() {
         xcb_connection_t* c = factory_.connection_;
-        if (!painted_) {
-            draw(source_.paintState());
-        }
         if (placement_) {
-            if (auto frame = factory_.frameOf(static_cast<xcb_window_t>(placement_->relativeTo))) {
+            const auto frame = factory_.frameOf(static_cast<xcb_window_t>(placement_->relativeTo));
+            // A window never stacked yet would appear on top of everything, over the focused
+            // window too: it waits for a window the desktop knows (the next scene brings one).
+            const bool known = frame && *frame != window_;
+            if (!known && !stacked_) {
+                return;
+            }
+            if (known) {
                 const std::uint32_t values[] = {*frame,
                                                 placement_->mode == WindowOrderingMode::below
                                                     ? std::uint32_t{XCB_STACK_MODE_BELOW}
                                                     : std::uint32_t{XCB_STACK_MODE_ABOVE}};
                 xcb_configure_window(
                     c, window_, XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
+                stacked_ = true;
             }
         }
         if (!mapped_) {
+            if (!painted_ || dirty_) {
+                draw(source_.paintState());
+            }
             xcb_map_window(c, window_);
             mapped_ = true;
+            if (source_.isAnimating()) {
+                scheduleFrame();
+            }
         }
         xcb_flush(c);
     }
 
+    void scheduleFrame() {
+        if (frameScheduled_) {
+            return;
+        }
+        frameScheduled_ = true;
+        // The destructor cancels the task, so it never runs for a window that is gone.
+        frameTask_ = factory_.queue_.post([this] { frame(); });
+    }
+
     void frame() {
         frameScheduled_ = false;
+        if (!mapped_) {
+            dirty_ = true;
+            return;
+        }
         draw(source_.paintState());
         if (source_.isAnimating()) {
             frameScheduled_ = true;
@@ -174,6 +198,7 @@ private:
             ++factory_.repaints_;
         }
         painted_ = true;
+        dirty_ = false;
         xcb_flush(c);
     }
 
@@ -246,6 +271,9 @@ private:
     bool wanted_ = false;
     bool mapped_ = false;
     bool painted_ = false;
+    bool dirty_ = false;
+    // Placed relative to another window at least once (an unmapped window keeps its place).
+    bool stacked_ = false;
     bool blurHinted_ = false;
     bool frameScheduled_ = false;
     TaskHandle frameTask_;
@@ -402,13 +430,25 @@ void X11OverlayWindowFactory::drainSoon() {
 void X11OverlayWindowFactory::processEvents() {
     while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
         const std::uint8_t type = event->response_type & 0x7f;
-        if (hasXfixes_ && type == xfixesEventBase_ + XCB_XFIXES_SELECTION_NOTIFY) {
+        if (type == 0) {
+            // Errors (a window that vanished before we restacked against it) are dropped.
+            ++errors_;
+        } else if (hasXfixes_ && type == xfixesEventBase_ + XCB_XFIXES_SELECTION_NOTIFY) {
             const auto* e = reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(event);
             setCompositor(e->subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER &&
                           e->owner != XCB_WINDOW_NONE);
         }
-        // Errors (a window that vanished before we restacked against it) are dropped.
         std::free(event);
+    }
+    // A closed connection stays readable: without this the main loop would spin on it.
+    if (xcb_connection_has_error(connection_) != 0 && !connectionLostReported_) {
+        connectionLostReported_ = true;
+        if (connectionLost_) {
+            connectionLost_();
+        } else {
+            std::fprintf(stderr, "tavrilux: lost the overlays' connection to the X server\n");
+            std::exit(1);
+        }
     }
 }
 

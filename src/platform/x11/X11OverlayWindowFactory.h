@@ -54,6 +54,12 @@ public:
         lifecycle_ = std::move(handler);
     }
 
+    // Called once when the connection breaks; without a handler the process says so on
+    // standard error and exits with status 1.
+    void setConnectionLostHandler(std::function<void()> handler) {
+        connectionLost_ = std::move(handler);
+    }
+
     int fileDescriptor() const;
     void processEvents();
     bool hasCompositor() const { return hasCompositor_; }
@@ -61,6 +67,8 @@ public:
     // Number of content repaints and alpha updates so far (for measurements).
     std::uint64_t repaintCount() const { return repaints_; }
     std::uint64_t alphaUpdateCount() const { return alphaUpdates_; }
+    // X errors received (and dropped) so far.
+    std::uint64_t errorCount() const { return errors_; }
 
 private:
     friend class X11OverlayWindow;
@@ -103,6 +111,9 @@ private:
     std::set<X11OverlayWindow*> windows_;
     std::uint64_t repaints_ = 0;
     std::uint64_t alphaUpdates_ = 0;
+    std::uint64_t errors_ = 0;
+    bool connectionLostReported_ = false;
+    std::function<void()> connectionLost_;
     bool drainScheduled_ = false;
     std::function<void(xcb_window_t, bool)> lifecycle_;
     std::shared_ptr<X11OverlayWindowFactory*> self_;

@@ -1,0 +1,240 @@
+#include "TestDesktopFixture.h"
+#include "core/animation/AnimationConstants.h"
+#include "core/overlay/OverlayWindow.h"
+#include "fakes/VirtualMainQueue.h"
+#include "platform/x11/X11OverlayWindowFactory.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+namespace tavrilux::x11 {
+namespace {
+
+using testdesktop::DesktopControl;
+
+// Overlay windows of the X11 factory on a test desktop (openbox and picom), driven on virtual
+// time so that every frame the windows draw is a task the test can see.
+class X11OverlayWindowTest : public testdesktop::TestDesktopFixture {
+protected:
+    void SetUp() override {
+        TestDesktopFixture::SetUp();
+        std::string error;
+        factory = X11OverlayWindowFactory::connect(
+            queue, [](const OverlayPaintState&, std::uint32_t*, int, int) {},
+            desktop->display().c_str(), &error);
+        ASSERT_TRUE(factory) << error;
+        factory->setWindowLifecycleHandler([this](xcb_window_t window, bool alive) {
+            if (alive) {
+                made.push_back(window);
+            }
+        });
+        // picom may still be starting.
+        ASSERT_TRUE(DesktopControl::waitUntil([this] {
+            factory->processEvents();
+            return factory->hasCompositor();
+        }));
+    }
+    void TearDown() override {
+        windows.clear();
+        factory.reset();
+        TestDesktopFixture::TearDown();
+    }
+
+    xcb_connection_t* c() const { return control->connection(); }
+
+    // A new overlay covering the left monitor; returns it and its X window.
+    std::pair<OverlayWindow*, xcb_window_t> makeOverlay() {
+        windows.push_back(OverlayWindow::make(Rect{0, 0, testdesktop::TestDesktop::kMonitorWidth,
+                                                   testdesktop::TestDesktop::kMonitorHeight},
+                                              queue, *factory));
+        return {windows.back().get(), made.back()};
+    }
+
+    // Everything the factory sent has reached the server; its answers are read.
+    void sync() {
+        xcb_connection_t* own = factory->connection();
+        std::free(xcb_get_input_focus_reply(own, xcb_get_input_focus(own), nullptr));
+        factory->processEvents();
+    }
+
+    xcb_window_t topLevelOf(xcb_window_t window) {
+        for (;;) {
+            auto* r = xcb_query_tree_reply(c(), xcb_query_tree(c(), window), nullptr);
+            if (r == nullptr) {
+                return XCB_WINDOW_NONE;
+            }
+            const xcb_window_t parent = r->parent;
+            std::free(r);
+            if (parent == control->root() || parent == XCB_WINDOW_NONE) {
+                return window;
+            }
+            window = parent;
+        }
+    }
+
+    // The root's children, bottom to top.
+    std::vector<xcb_window_t> stacking() {
+        auto* r = xcb_query_tree_reply(c(), xcb_query_tree(c(), control->root()), nullptr);
+        std::vector<xcb_window_t> children;
+        if (r != nullptr) {
+            const xcb_window_t* list = xcb_query_tree_children(r);
+            children.assign(list, list + xcb_query_tree_children_length(r));
+            std::free(r);
+        }
+        return children;
+    }
+
+    // Position of `window` among the root's children, bottom to top; -1 when not there.
+    int levelOf(xcb_window_t window) {
+        const auto list = stacking();
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            if (list[i] == window) {
+                return static_cast<int>(i);
+            }
+        }
+        return -1;
+    }
+
+    bool isViewable(xcb_window_t window) {
+        auto* r =
+            xcb_get_window_attributes_reply(c(), xcb_get_window_attributes(c(), window), nullptr);
+        const bool viewable = r != nullptr && r->map_state == XCB_MAP_STATE_VIEWABLE;
+        std::free(r);
+        return viewable;
+    }
+
+    std::uint32_t opacityOf(xcb_window_t window) {
+        const xcb_atom_t opacity = control->atom("_NET_WM_WINDOW_OPACITY");
+        auto* r = xcb_get_property_reply(
+            c(), xcb_get_property(c(), 0, window, opacity, XCB_ATOM_CARDINAL, 0, 1), nullptr);
+        std::uint32_t value = 0;
+        if (r != nullptr && xcb_get_property_value_length(r) == 4) {
+            value = *static_cast<const std::uint32_t*>(xcb_get_property_value(r));
+        }
+        std::free(r);
+        return value;
+    }
+
+    fakes::VirtualMainQueue queue;
+    std::unique_ptr<X11OverlayWindowFactory> factory;
+    std::vector<std::shared_ptr<OverlayWindow>> windows;
+    std::vector<xcb_window_t> made;
+};
+
+TEST_F(X11OverlayWindowTest, LiesDirectlyBelowTheFocusedFrameOrAboveTheGivenWindow) {
+    const auto a = startManagedClient({"--geometry", "300x200+100+100"}).windows.at(0);
+    const auto b = startManagedClient({"--geometry", "300x200+500+100"}).windows.at(0);
+    auto [overlay, id] = makeOverlay();
+    sync();
+    EXPECT_FALSE(isViewable(id)) << "not ordered in at creation";
+
+    overlay->order(WindowOrderingMode::below, a);
+    sync();
+    EXPECT_TRUE(isViewable(id));
+    EXPECT_EQ(levelOf(id) + 1, levelOf(topLevelOf(a)));
+
+    overlay->order(WindowOrderingMode::above, b);
+    sync();
+    EXPECT_EQ(levelOf(id), levelOf(topLevelOf(b)) + 1);
+
+    overlay->orderOut();
+    sync();
+    EXPECT_FALSE(isViewable(id));
+}
+
+TEST_F(X11OverlayWindowTest, WindowsThatVanishOrNeverExistedLeaveNoOverlayOnTop) {
+    const auto a = startManagedClient({"--geometry", "300x200+100+100"});
+    const auto b = startManagedClient({"--geometry", "300x200+500+100"}).windows.at(0);
+    const xcb_window_t gone = a.windows.at(0);
+    desktop->stopClient(a);
+    ASSERT_TRUE(DesktopControl::waitUntil([&] { return topLevelOf(gone) == XCB_WINDOW_NONE; }));
+
+    auto [overlay, id] = makeOverlay();
+    // A fresh overlay would otherwise be mapped on top of every window, the focused one too.
+    for (WindowNumber unknown : {WindowNumber{gone}, WindowNumber{0}, WindowNumber{0x7ffffff}}) {
+        overlay->order(WindowOrderingMode::below, unknown);
+        sync();
+        EXPECT_FALSE(isViewable(id)) << unknown;
+    }
+    EXPECT_TRUE(overlay->isVisible()) << "still wanted: the next placement shows it";
+
+    overlay->order(WindowOrderingMode::below, b);
+    sync();
+    EXPECT_TRUE(isViewable(id));
+    const int below = levelOf(id);
+    EXPECT_EQ(below + 1, levelOf(topLevelOf(b)));
+
+    // Once placed, an unknown window leaves it where it is; errors are dropped, nothing aborts.
+    overlay->order(WindowOrderingMode::above, WindowNumber{control->root()});
+    overlay->order(WindowOrderingMode::below, gone);
+    overlay->order(WindowOrderingMode::below, WindowNumber{id});
+    sync();
+    EXPECT_TRUE(isViewable(id));
+    EXPECT_EQ(levelOf(id) + 1, levelOf(topLevelOf(b)));
+    EXPECT_GT(factory->errorCount(), 0u);
+}
+
+TEST_F(X11OverlayWindowTest, FramesRunOnlyWhileAMappedWindowAnimates) {
+    const auto a = startManagedClient({"--geometry", "300x200+100+100"}).windows.at(0);
+    auto [overlay, id] = makeOverlay();
+    const auto& easeOut = AnimationConstants::TimingFunction::easeOut();
+    overlay->setAlphaValue(0.0);
+    queue.runUntilIdle();
+
+    // Ordered out: a fade changes nothing on the server.
+    const auto before = factory->alphaUpdateCount();
+    overlay->animateAlpha(0.5, Seconds{0.5}, easeOut, nullptr);
+    queue.advance(Seconds{0.25});
+    EXPECT_EQ(factory->alphaUpdateCount(), before);
+
+    // Mapped mid-fade: drawn at once at the present alpha, then a frame at a time.
+    overlay->order(WindowOrderingMode::below, a);
+    sync();
+    EXPECT_EQ(factory->alphaUpdateCount(), before + 1);
+    EXPECT_EQ(opacityOf(id), static_cast<std::uint32_t>(
+                                 std::llround(overlay->presentationAlpha() * 4294967295.0)));
+    queue.advance(Seconds{0.25});
+    EXPECT_GT(factory->alphaUpdateCount(), before + 10);
+    sync();
+    EXPECT_EQ(opacityOf(id), 2147483648u) << "the fade's end value";
+
+    // At rest nothing is scheduled: no frame timer runs.
+    queue.advance(Seconds{0.1});
+    EXPECT_FALSE(queue.hasPending());
+
+    // A change at rest draws once, and a hidden window draws nothing.
+    const auto rest = factory->alphaUpdateCount();
+    overlay->setAlphaValue(0.8);
+    queue.advance(Seconds{0.1});
+    EXPECT_EQ(factory->alphaUpdateCount(), rest + 1);
+    EXPECT_FALSE(queue.hasPending());
+    overlay->orderOut();
+    overlay->animateAlpha(0.0, Seconds{0.3}, easeOut, nullptr);
+    queue.advance(Seconds{0.5});
+    EXPECT_EQ(factory->alphaUpdateCount(), rest + 1);
+    EXPECT_FALSE(queue.hasPending());
+}
+
+TEST_F(X11OverlayWindowTest, LostConnectionIsReportedOnce) {
+    int lost = 0;
+    factory->setConnectionLostHandler([&] { ++lost; });
+    auto [overlay, id] = makeOverlay();
+    (void)id;
+    desktop->killServer();
+    ASSERT_TRUE(DesktopControl::waitUntil([&] {
+        overlay->order(WindowOrderingMode::below, 1);
+        factory->processEvents();
+        return lost > 0;
+    }));
+    factory->processEvents();
+    overlay->orderOut();
+    factory->processEvents();
+    EXPECT_EQ(lost, 1);
+}
+
+} // namespace
+} // namespace tavrilux::x11
