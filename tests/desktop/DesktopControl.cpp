@@ -65,9 +65,7 @@ bool DesktopControl::isManaged(xcb_window_t window) {
     if (std::find(list.begin(), list.end(), window) == list.end()) {
         return false;
     }
-    Reply<xcb_get_window_attributes_reply_t> attributes(xcb_get_window_attributes_reply(
-        connection_, xcb_get_window_attributes(connection_, window), nullptr));
-    return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+    return isViewable(window);
 }
 
 bool DesktopControl::waitForManaged(const std::vector<xcb_window_t>& windows,
@@ -133,7 +131,7 @@ void DesktopControl::destroy(xcb_window_t window) {
     xcb_flush(connection_);
 }
 
-std::optional<DesktopControl::Geometry> DesktopControl::frameGeometry(xcb_window_t window) {
+std::optional<xcb_window_t> DesktopControl::topLevelOf(xcb_window_t window) {
     xcb_window_t current = window;
     for (int depth = 0; depth < 16; ++depth) {
         Reply<xcb_query_tree_reply_t> tree(
@@ -142,12 +140,36 @@ std::optional<DesktopControl::Geometry> DesktopControl::frameGeometry(xcb_window
             return std::nullopt;
         }
         if (tree->parent == root_ || tree->parent == XCB_WINDOW_NONE) {
-            break;
+            return current;
         }
         current = tree->parent;
     }
+    return std::nullopt;
+}
+
+std::vector<xcb_window_t> DesktopControl::rootChildren() {
+    Reply<xcb_query_tree_reply_t> tree(
+        xcb_query_tree_reply(connection_, xcb_query_tree(connection_, root_), nullptr));
+    if (!tree) {
+        return {};
+    }
+    const xcb_window_t* children = xcb_query_tree_children(tree.get());
+    return {children, children + xcb_query_tree_children_length(tree.get())};
+}
+
+bool DesktopControl::isViewable(xcb_window_t window) {
+    Reply<xcb_get_window_attributes_reply_t> attributes(xcb_get_window_attributes_reply(
+        connection_, xcb_get_window_attributes(connection_, window), nullptr));
+    return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+}
+
+std::optional<DesktopControl::Geometry> DesktopControl::frameGeometry(xcb_window_t window) {
+    const auto frame = topLevelOf(window);
+    if (!frame) {
+        return std::nullopt;
+    }
     Reply<xcb_get_geometry_reply_t> g(
-        xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, current), nullptr));
+        xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, *frame), nullptr));
     if (!g) {
         return std::nullopt;
     }

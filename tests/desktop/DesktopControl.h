@@ -48,6 +48,11 @@ public:
 
     // The window manager's frame around `window` (its top-level ancestor), root coordinates.
     std::optional<Geometry> frameGeometry(xcb_window_t window);
+    // The child of the root that holds `window` (itself when it is one); none once it is gone.
+    std::optional<xcb_window_t> topLevelOf(xcb_window_t window);
+    // Every child of the root, mapped or not, bottom to top.
+    std::vector<xcb_window_t> rootChildren();
+    bool isViewable(xcb_window_t window);
 
     // Polls `condition` every 5 ms up to `timeout`.
     static bool waitUntil(const std::function<bool()>& condition,

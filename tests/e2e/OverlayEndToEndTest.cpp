@@ -53,24 +53,10 @@ protected:
         return wmClass(w).rfind(std::string("tavrilux-overlay") + '\0', 0) == 0;
     }
 
-    bool isViewable(xcb_window_t w) {
-        auto* r = xcb_get_window_attributes_reply(c(), xcb_get_window_attributes(c(), w), nullptr);
-        const bool viewable = r != nullptr && r->map_state == XCB_MAP_STATE_VIEWABLE;
-        std::free(r);
-        return viewable;
-    }
+    bool isViewable(xcb_window_t w) { return control->isViewable(w); }
 
     // The root's children, bottom to top.
-    std::vector<xcb_window_t> stacking() {
-        auto* r = xcb_query_tree_reply(c(), xcb_query_tree(c(), control->root()), nullptr);
-        std::vector<xcb_window_t> children;
-        if (r != nullptr) {
-            const xcb_window_t* list = xcb_query_tree_children(r);
-            children.assign(list, list + xcb_query_tree_children_length(r));
-            std::free(r);
-        }
-        return children;
-    }
+    std::vector<xcb_window_t> stacking() { return control->rootChildren(); }
 
     int rootX(xcb_window_t w) {
         auto* r = xcb_get_geometry_reply(c(), xcb_get_geometry(c(), w), nullptr);
@@ -108,21 +94,7 @@ protected:
     }
 
     bool isFrameOf(xcb_window_t frame, xcb_window_t client) {
-        for (xcb_window_t w = client;;) {
-            if (w == frame) {
-                return true;
-            }
-            auto* r = xcb_query_tree_reply(c(), xcb_query_tree(c(), w), nullptr);
-            if (r == nullptr) {
-                return false;
-            }
-            const xcb_window_t parent = r->parent;
-            std::free(r);
-            if (parent == control->root() || parent == XCB_WINDOW_NONE) {
-                return false;
-            }
-            w = parent;
-        }
+        return control->topLevelOf(client) == frame;
     }
 
     Pixel pixelAt(int x, int y) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -62,50 +63,17 @@ protected:
     }
 
     xcb_window_t topLevelOf(xcb_window_t window) {
-        for (;;) {
-            auto* r = xcb_query_tree_reply(c(), xcb_query_tree(c(), window), nullptr);
-            if (r == nullptr) {
-                return XCB_WINDOW_NONE;
-            }
-            const xcb_window_t parent = r->parent;
-            std::free(r);
-            if (parent == control->root() || parent == XCB_WINDOW_NONE) {
-                return window;
-            }
-            window = parent;
-        }
-    }
-
-    // The root's children, bottom to top.
-    std::vector<xcb_window_t> stacking() {
-        auto* r = xcb_query_tree_reply(c(), xcb_query_tree(c(), control->root()), nullptr);
-        std::vector<xcb_window_t> children;
-        if (r != nullptr) {
-            const xcb_window_t* list = xcb_query_tree_children(r);
-            children.assign(list, list + xcb_query_tree_children_length(r));
-            std::free(r);
-        }
-        return children;
+        return control->topLevelOf(window).value_or(XCB_WINDOW_NONE);
     }
 
     // Position of `window` among the root's children, bottom to top; -1 when not there.
     int levelOf(xcb_window_t window) {
-        const auto list = stacking();
-        for (std::size_t i = 0; i < list.size(); ++i) {
-            if (list[i] == window) {
-                return static_cast<int>(i);
-            }
-        }
-        return -1;
+        const auto list = control->rootChildren();
+        const auto it = std::find(list.begin(), list.end(), window);
+        return it == list.end() ? -1 : static_cast<int>(it - list.begin());
     }
 
-    bool isViewable(xcb_window_t window) {
-        auto* r =
-            xcb_get_window_attributes_reply(c(), xcb_get_window_attributes(c(), window), nullptr);
-        const bool viewable = r != nullptr && r->map_state == XCB_MAP_STATE_VIEWABLE;
-        std::free(r);
-        return viewable;
-    }
+    bool isViewable(xcb_window_t window) { return control->isViewable(window); }
 
     std::uint32_t opacityOf(xcb_window_t window) {
         const xcb_atom_t opacity = control->atom("_NET_WM_WINDOW_OPACITY");
