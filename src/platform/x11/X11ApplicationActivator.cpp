@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace tavrilux::x11 {
 
@@ -19,28 +20,38 @@ X11ApplicationActivator::X11ApplicationActivator(xcb_connection_t* connection, x
     }
 }
 
-void X11ApplicationActivator::activate(const RunningApplication& application, bool /*allWindows*/) {
+void X11ApplicationActivator::activate(const RunningApplication& application, bool allWindows) {
     auto snapshot = windowServer_.captureSnapshot();
     if (!snapshot || activeWindow_ == 0) {
         return;
     }
+    // Front to back; the application's windows only.
+    std::vector<xcb_window_t> windows;
     for (const auto& entry : snapshot->windowInfo) {
         if (entry.ownerPID == application.processIdentifier && entry.layer == 0 && entry.number) {
-            xcb_client_message_event_t event{};
-            event.response_type = XCB_CLIENT_MESSAGE;
-            event.format = 32;
-            event.window = static_cast<xcb_window_t>(*entry.number);
-            event.type = activeWindow_;
-            event.data.data32[0] = 2; // from a pager: the request is the user's
-            event.data.data32[1] = XCB_CURRENT_TIME;
-            xcb_send_event(connection_, 0, root_,
-                           XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT |
-                               XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                           reinterpret_cast<const char*>(&event));
-            xcb_flush(connection_);
-            return;
+            windows.push_back(static_cast<xcb_window_t>(*entry.number));
         }
     }
+    if (windows.empty()) {
+        return;
+    }
+    if (!allWindows) {
+        windows.resize(1);
+    }
+    // Back to front, so that the front window is raised last and keeps the focus.
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+        xcb_client_message_event_t event{};
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 32;
+        event.window = *it;
+        event.type = activeWindow_;
+        event.data.data32[0] = 2; // from a pager: the request is the user's
+        event.data.data32[1] = XCB_CURRENT_TIME;
+        xcb_send_event(connection_, 0, root_,
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&event));
+    }
+    xcb_flush(connection_);
 }
 
 } // namespace tavrilux::x11
