@@ -258,6 +258,9 @@ TEST(CrashRecordTest, RejectsMalformedAndTruncatedRecords) {
         "tavrilux-crash-record 1\nsignal 6\ntime 5\nend\n",
         "tavrilux-crash-record 1\nsignal 6\ntime 5\nversion dev\nframe nothex\nend\n",
         "tavrilux-crash-record 1\nsignal 6\ntime 5\nversion dev\nend\nsignal 7\n",
+        "tavrilux-crash-record 1\nsignal 6\ntime -5\nversion dev\nend\n",
+        "tavrilux-crash-record 1\nsignal 6\ntime 9223372037\nversion dev\nend\n",
+        "tavrilux-crash-record 1\nsignal 6\ntime 9223372036854775807\nversion dev\nend\n",
         good + std::string(CrashRecord::kMaxBytes, 'x'),
     };
     for (const auto& text : bad) {
@@ -268,6 +271,14 @@ TEST(CrashRecordTest, RejectsMalformedAndTruncatedRecords) {
         manyFrames += "frame 0x1\n";
     }
     EXPECT_FALSE(CrashRecord::parse(manyFrames + "end\n").has_value());
+}
+
+TEST(CrashRecordTest, TheLatestTimeTheClockHoldsIsStillAccepted) {
+    auto record = CrashRecord::parse(
+        "tavrilux-crash-record 1\nsignal 6\ntime 9223372036\nversion dev\nend\n");
+    ASSERT_TRUE(record.has_value());
+    EXPECT_EQ(CrashReportingAPIClient::formatOccurredAt(record->payload().timeStampEnd),
+              "2262-04-11T23:47:16Z");
 }
 
 TEST(CrashRecordTest, SymbolsThatAreNotUtf8StillGiveJson) {
