@@ -94,12 +94,28 @@ TEST_F(CrashReportingManagerTest, SwitchedOffSendsNothingButHasReadTheIdentifier
 }
 
 TEST_F(CrashReportingManagerTest, SettingIsAskedOncePerDeliveryBeforeTheFirstUpload) {
-    auto manager = make();
-    manager.didReceive({payloadAt(1, {"{}", "{}"})});
-    enabled = true;
+    int asked = 0;
+    CrashReportingManager manager({client, identifier,
+                                   [&] {
+                                       ++asked;
+                                       return enabled;
+                                   },
+                                   dispatcher, "1.0", [] { return "Linux"; }});
+    client->holdCompletions = true;
+    manager.didReceive({payloadAt(1, {R"({"n":1})", R"({"n":2})", R"({"n":3})"})});
+    EXPECT_EQ(asked, 0) << "asked on the main thread, not at delivery";
     dispatcher.runPending();
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(client->submitted().size(), 1u) << "one upload at a time";
+
     enabled = false; // switched off while the delivery uploads: it goes on
-    EXPECT_EQ(client->submitted().size(), 2u);
+    EXPECT_TRUE(client->completeNext());
+    EXPECT_TRUE(client->completeNext());
+    EXPECT_TRUE(client->completeNext());
+    EXPECT_FALSE(client->completeNext());
+    EXPECT_EQ(client->submitted().size(), 3u);
+    EXPECT_EQ(client->submitted()[2].diagnostic, R"({"n":3})");
+    EXPECT_EQ(asked, 1);
 }
 
 TEST_F(CrashReportingManagerTest, OneFailedUploadCostsOnlyItsCrashAndDevBuildsSayDev) {
