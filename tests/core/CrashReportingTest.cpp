@@ -159,9 +159,15 @@ TEST(CrashReportingAPIClientTest, BuildsTheRequestAndBody) {
     EXPECT_TRUE(body["diagnostic"].is_object()) << "embedded as a value, not a string";
     EXPECT_EQ(body["diagnostic"]["signal"], 11);
 
-    auto invalid = CrashReportingAPIClient::makeRequest("https://h", sampleCrash("{oops"), 1ms);
-    ASSERT_TRUE(std::holds_alternative<CrashSubmitError>(invalid));
-    EXPECT_EQ(std::get<CrashSubmitError>(invalid).kind, CrashSubmitError::Kind::invalidDiagnostic);
+    for (const char* notADocument : {"{oops", "", "42", R"("text")", "null"}) {
+        auto invalid =
+            CrashReportingAPIClient::makeRequest("https://h", sampleCrash(notADocument), 1ms);
+        ASSERT_TRUE(std::holds_alternative<CrashSubmitError>(invalid)) << notADocument;
+        EXPECT_EQ(std::get<CrashSubmitError>(invalid).kind,
+                  CrashSubmitError::Kind::invalidDiagnostic);
+    }
+    EXPECT_TRUE(std::holds_alternative<HttpRequest>(
+        CrashReportingAPIClient::makeRequest("https://h", sampleCrash("[1, 2]"), 1ms)));
 }
 
 TEST(CrashReportingAPIClientTest, FormatsTimesAsUtcSecondsWithZ) {
