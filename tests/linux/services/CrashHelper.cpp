@@ -11,6 +11,7 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <sched.h>
+#include <sys/mman.h>
 #include <thread>
 
 // Set by the loader-lock library once it sits inside its constructor.
@@ -24,8 +25,10 @@ extern "C" {
         std::abort();
     }
     if (std::strcmp(mode, "fault") == 0) {
-        int* volatile nowhere = nullptr;
-        *nowhere = 1; // a real fault: the instruction runs again after the handler
+        // A real fault (the instruction runs again after the handler), on a page that exists but
+        // may not be touched, so that no sanitizer steps in first.
+        void* page = ::mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        *static_cast<volatile int*>(page) = 1;
     }
     std::raise(SIGSEGV);
     std::puts("still alive after SIGSEGV");
