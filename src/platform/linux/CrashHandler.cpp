@@ -178,15 +178,24 @@ void writeRecord(int signal, const siginfo_t* info) {
     ::close(fd);
 }
 
-void dieOf(int signal) {
-    struct sigaction fallback {};
-    fallback.sa_handler = SIG_DFL;
-    ::sigemptyset(&fallback.sa_mask);
-    ::sigaction(signal, &fallback, nullptr);
+void setHandler(int signal, void (*handler)(int)) {
+    struct sigaction action {};
+    action.sa_handler = handler;
+    action.sa_flags = SA_ONSTACK;
+    ::sigemptyset(&action.sa_mask);
+    ::sigaction(signal, &action, nullptr);
+}
+
+void unblock(int signal) {
     sigset_t only;
     ::sigemptyset(&only);
     ::sigaddset(&only, signal);
     ::pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
+}
+
+void dieOf(int signal) {
+    setHandler(signal, SIG_DFL);
+    unblock(signal);
     ::raise(signal);
     ::_exit(128 + signal); // only if the signal could not end the process
 }
@@ -199,15 +208,8 @@ void onRecordTimeout(int) {
 // The watchdog of a record being written: SIGALRM, handled, and deliverable to this thread.
 void armRecordTimeout(int signal) {
     gCrashSignal = signal;
-    struct sigaction timeout {};
-    timeout.sa_handler = onRecordTimeout;
-    timeout.sa_flags = SA_ONSTACK;
-    ::sigemptyset(&timeout.sa_mask);
-    ::sigaction(SIGALRM, &timeout, nullptr);
-    sigset_t alarmOnly;
-    ::sigemptyset(&alarmOnly);
-    ::sigaddset(&alarmOnly, SIGALRM);
-    ::pthread_sigmask(SIG_UNBLOCK, &alarmOnly, nullptr);
+    setHandler(SIGALRM, onRecordTimeout);
+    unblock(SIGALRM);
     ::alarm(gRecordTimeLimit);
 }
 
@@ -228,10 +230,7 @@ void onFatalSignal(int signal, siginfo_t* info, void*) {
         }
     }
     // Let the signal end the process as it would have without us.
-    struct sigaction fallback {};
-    fallback.sa_handler = SIG_DFL;
-    ::sigemptyset(&fallback.sa_mask);
-    ::sigaction(signal, &fallback, nullptr);
+    setHandler(signal, SIG_DFL);
     errno = savedErrno;
     ::raise(signal); // delivered when the handler returns; a faulting instruction faults again
 }
