@@ -147,6 +147,41 @@ TEST_F(DimmingResourceMonitorTest, MonitorGoneBetweenFiringAndItsTaskWritesNothi
     EXPECT_TRUE(lines.empty());
 }
 
+TEST_F(DimmingResourceMonitorTest, StopEndsTheLinesAndStartRunsThemAgain) {
+    auto monitor = make();
+    int samples = 0;
+    monitor->start(2.0s, [&] {
+        ++samples;
+        return OverlayCounts{};
+    });
+    queue.advance(2.0s);
+    ASSERT_EQ(lines.size(), 1u);
+    monitor->stop();
+    EXPECT_FALSE(monitor->isRunning());
+    queue.advance(10.0s);
+    EXPECT_EQ(lines.size(), 1u);
+    EXPECT_FALSE(queue.hasPending()) << "no timer is left behind";
+
+    monitor->start(1.0s, [&] { return OverlayCounts{1, 0}; });
+    queue.advance(1.0s);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[1].find(" overlays=1 "), std::string::npos);
+    EXPECT_EQ(samples, 1);
+}
+
+TEST_F(DimmingResourceMonitorTest, StopBetweenFiringAndItsTaskWritesNothing) {
+    auto monitor = make();
+    int samples = 0;
+    monitor->start(2.0s, [&] {
+        ++samples;
+        return OverlayCounts{};
+    });
+    queue.postAfter(2.0s, [&] { monitor->stop(); });
+    queue.advance(2.0s);
+    EXPECT_EQ(samples, 0);
+    EXPECT_TRUE(lines.empty());
+}
+
 TEST_F(DimmingResourceMonitorTest, ZeroIntervalDoesNotSpin) {
     auto monitor = make();
     monitor->start(0s, [] { return OverlayCounts{}; });
