@@ -37,7 +37,7 @@ LocalizationManager& LocalizationManager::shared() {
     auto& slot = sharedSlot();
     if (!slot) {
         slot = std::make_unique<LocalizationManager>(
-            DefaultsRegistry::shared().suiteOrStandard(kDomain), ResourceBundle::shared(), [] {
+            SettingsStore::openDefaults(DefaultsRegistry::shared()), ResourceBundle::shared(), [] {
                 return LanguageChoice::preferredLanguagesFromEnvironment(
                     [](const char* name) -> const char* { return std::getenv(name); });
             });

@@ -25,8 +25,6 @@ class LocalizationManager final {
 public:
     using PreferredLanguages = std::function<std::vector<std::string>()>;
 
-    static constexpr const char* kDomain = "com.mirtal.tavrilux";
-    static constexpr const char* kOverrideKey = "app.languageOverride";
     static constexpr const char* kTableFile = "Localizable.strings";
     static constexpr const char* kFallbackLanguage = "en";
 
