@@ -26,22 +26,33 @@
 #include <atomic>
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <string>
 
 using namespace tavrilux;
 
 namespace {
 
-std::atomic<QCoreApplication*> runningApplication{nullptr};
+// The loop to quit, while it runs. The signal thread reads it under the lock, so the
+// application object cannot go away while a quit is being posted to it.
+std::mutex runningMutex;
+QCoreApplication* runningApplication = nullptr;
 std::atomic<bool> terminationRequested{false};
 std::atomic<bool> connectionLost{false};
 
 constexpr Seconds kDiagnosticsInterval{2.0};
 
 void quitLoop() {
-    if (QCoreApplication* app = runningApplication.load()) {
-        QMetaObject::invokeMethod(app, &QCoreApplication::quit, Qt::QueuedConnection);
+    std::lock_guard lock(runningMutex);
+    if (runningApplication) {
+        QMetaObject::invokeMethod(runningApplication, &QCoreApplication::quit,
+                                  Qt::QueuedConnection);
     }
+}
+
+void setRunningApplication(QCoreApplication* app) {
+    std::lock_guard lock(runningMutex);
+    runningApplication = app;
 }
 
 } // namespace
@@ -120,11 +131,11 @@ int main(int argc, char** argv) {
                       return OverlayCounts{};
                   });
 
-    runningApplication = &app;
+    setRunningApplication(&app);
     if (!terminationRequested && !connectionLost) {
         app.exec();
     }
-    runningApplication = nullptr;
+    setRunningApplication(nullptr);
 
     monitor.stop();
     coordinator->tearDown();
