@@ -76,6 +76,15 @@ TEST_F(LocalizationManagerTest, OverrideNamingAMissingLanguageUsesTheBundlesOwnC
     EXPECT_EQ(manager->localizedString("settings"), "Settings");
 }
 
+TEST_F(LocalizationManagerTest, FileNamedLikeALanguageFolderIsNoLanguage) {
+    bundle->addFile("it.lproj", "\"settings\" = \"Impostazioni\";");
+    preferences = {"en"};
+    auto manager = make();
+    manager->setLanguageOverride("it");
+    EXPECT_EQ(manager->resolvedLanguage(), "en");
+    EXPECT_EQ(manager->localizedString("settings"), "Settings");
+}
+
 TEST_F(LocalizationManagerTest, OverrideCannotReachOutsideTheBundle) {
     bundle->addFile("secret/Localizable.strings", "\"settings\" = \"leaked\";");
     bundle->addTable("x/../fr", "");

@@ -78,7 +78,6 @@ private:
     Published<std::optional<std::string>> override_;
     std::vector<std::string> localizations_;
     mutable std::map<std::string, StringTable, std::less<>> tables_;
-    mutable std::map<std::string, bool, std::less<>> ships_;
     StringTable empty_;
 };
 
