@@ -64,7 +64,8 @@ bool JsonFileStorage::setAside() {
 
 bool JsonFileStorage::store(const std::string& text) {
     std::string temp = file_.string() + ".tmp-XXXXXX";
-    const int fd = mkstemp(temp.data());
+    // Close-on-exec: a process started meanwhile on another thread must not inherit it.
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
         lastError_ = std::strerror(errno);
         return false;
@@ -85,9 +86,12 @@ bool JsonFileStorage::store(const std::string& text) {
         data += written;
         left -= static_cast<std::size_t>(written);
     }
-    // mkstemp makes the file 0600, which is what settings want.
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
-        lastError_ = std::strerror(errno);
+    // mkostemp makes the file 0600, which is what settings want. The descriptor is closed
+    // whether or not the sync worked.
+    const int synced = ::fsync(fd) == 0 ? 0 : errno;
+    const int closed = ::close(fd) == 0 ? 0 : errno;
+    if (synced != 0 || closed != 0) {
+        lastError_ = std::strerror(synced != 0 ? synced : closed);
         ::unlink(temp.c_str());
         return false;
     }
