@@ -1,11 +1,11 @@
 #include "LoopbackHttpsServer.h"
-#include "TempFolder.h"
 #include "core/services/CrashRecord.h"
 #include "core/services/CrashReportingAPIClient.h"
 #include "core/services/CrashReportingManager.h"
 #include "core/services/HardwareDeviceIdentifierProvider.h"
 #include "fakes/FakeMainThreadDispatcher.h"
 #include "fakes/FakePlatformIdentifiers.h"
+#include "fakes/TempDir.h"
 #include "platform/linux/CrashDiagnosticsStore.h"
 #include "platform/linux/CurlHttpTransport.h"
 #include "platform/linux/LinuxFileSystem.h"
@@ -13,35 +13,58 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <cerrno>
+#include <condition_variable>
 #include <csignal>
 #include <future>
+#include <mutex>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 
 namespace tavrilux {
 namespace {
 
 using namespace std::chrono_literals;
+using fakes::TempDir;
 using testing::LoopbackHttpsServer;
 using testing::ReceivedRequest;
-using testing::TempFolder;
 using testing::TestCertificates;
 
-// Runs the helper with its state home in `stateHome`; returns its wait status.
-int crashChild(const std::filesystem::path& stateHome, const char* mode) {
+// Runs the helper with its state home in `stateHome`; returns its wait status. A helper that
+// hangs is killed (SIGKILL) after a minute.
+int crashChild(const std::filesystem::path& stateHome, const char* mode,
+               std::string argument = {}) {
     std::string helper = TAVRILUX_CRASH_HELPER;
     std::string modeArg = mode;
     std::string stateVar = "XDG_STATE_HOME=" + stateHome.string();
-    std::string asanVar = "ASAN_OPTIONS=handle_segv=0:handle_abort=0";
-    char* argv[] = {helper.data(), modeArg.data(), nullptr};
+    std::string asanVar = "ASAN_OPTIONS=handle_segv=0:handle_abort=0:detect_leaks=0";
+    char* argv[] = {helper.data(), modeArg.data(), argument.empty() ? nullptr : argument.data(),
+                    nullptr};
     char* envp[] = {stateVar.data(), asanVar.data(), nullptr};
     pid_t pid = -1;
     if (::posix_spawn(&pid, helper.c_str(), nullptr, nullptr, argv, envp) != 0) {
         return -1;
     }
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false;
+    std::thread watchdog([&] {
+        std::unique_lock lock(mutex);
+        if (!ended.wait_for(lock, 60s, [&] { return done; })) {
+            ::kill(pid, SIGKILL);
+        }
+    });
     int status = 0;
-    ::waitpid(pid, &status, 0);
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    {
+        std::lock_guard lock(mutex);
+        done = true;
+    }
+    ended.notify_all();
+    watchdog.join();
     return status;
 }
 
@@ -63,7 +86,7 @@ public:
 };
 
 TEST(CrashHandlerTest, FatalSignalLeavesOnePrivateRecordAndStillKillsTheProcess) {
-    TempFolder state;
+    TempDir state;
     const int status = crashChild(state.path(), "segv");
     ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status;
     EXPECT_EQ(WTERMSIG(status), SIGSEGV);
@@ -98,7 +121,7 @@ TEST(CrashHandlerTest, FatalSignalLeavesOnePrivateRecordAndStillKillsTheProcess)
 TEST(CrashHandlerTest, AbortAndCrashesOfOtherThreadsAreRecordedToo) {
     const std::pair<const char*, int> cases[] = {{"abort", SIGABRT}, {"thread", SIGSEGV}};
     for (const auto& [mode, signal] : cases) {
-        TempFolder state;
+        TempDir state;
         const int status = crashChild(state.path(), mode);
         ASSERT_TRUE(WIFSIGNALED(status)) << mode;
         EXPECT_EQ(WTERMSIG(status), signal) << mode;
@@ -112,13 +135,51 @@ TEST(CrashHandlerTest, AbortAndCrashesOfOtherThreadsAreRecordedToo) {
     }
 }
 
+TEST(CrashHandlerTest, RealFaultsAndMainThreadStackOverflowsAreRecordedAndStillKill) {
+    const std::pair<const char*, int> cases[] = {{"fault", SIGSEGV}, {"overflow", SIGSEGV}};
+    for (const auto& [mode, signal] : cases) {
+        TempDir state;
+        const int status = crashChild(state.path(), mode);
+        ASSERT_TRUE(WIFSIGNALED(status)) << mode << " status " << status;
+        EXPECT_EQ(WTERMSIG(status), signal) << mode;
+        RecordingSubscriber subscriber;
+        linux_platform::CrashDiagnosticsStore store(state / "tavrilux/diagnostics");
+        ASSERT_EQ(store.deliverPending(subscriber), 1u) << mode;
+        const auto diagnostic = nlohmann::json::parse(
+            subscriber.deliveries.at(0).at(0).crashDiagnostics.at(0).jsonRepresentation);
+        EXPECT_EQ(diagnostic["signal"], signal) << mode;
+        EXPECT_FALSE(diagnostic["callStack"].empty()) << mode;
+        if (std::string(mode) == "fault") {
+            EXPECT_NE(diagnostic["faultAddress"], "0x0") << "the address that faulted";
+        }
+    }
+}
+
+// Another thread holds the loader's lock for good, so the call stack's symbols cannot be named:
+// the handler gives up after its time limit and the process dies of its own signal, leaving an
+// unfinished record that the next launch throws away.
+TEST(CrashHandlerTest, AHandlerThatCannotFinishStillDiesOfTheCrashSignal) {
+    TempDir state;
+    const auto started = std::chrono::steady_clock::now();
+    const int status = crashChild(state.path(), "stuck", TAVRILUX_LOADER_LOCK_HOLDER);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status;
+    EXPECT_EQ(WTERMSIG(status), SIGSEGV) << "not the watchdog's SIGALRM, nor our SIGKILL";
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 30s);
+
+    linux_platform::CrashDiagnosticsStore store(state / "tavrilux/diagnostics");
+    RecordingSubscriber subscriber;
+    EXPECT_EQ(store.deliverPending(subscriber), 0u);
+    EXPECT_TRUE(subscriber.deliveries.empty());
+    EXPECT_TRUE(filesIn(store.folder()).empty());
+}
+
 // The next launch: the pending record goes to the crash reporter, which uploads it only when the
 // user allows it; either way the record is gone afterwards.
 class CrashNextLaunchTest : public ::testing::TestWithParam<bool> {};
 
 TEST_P(CrashNextLaunchTest, DeliversTheRecordAndUploadsOnlyWhenAllowed) {
     const bool allowed = GetParam();
-    TempFolder state;
+    TempDir state;
     ASSERT_TRUE(WIFSIGNALED(crashChild(state.path(), "segv")));
 
     TestCertificates certificates(state.path());

@@ -1,8 +1,8 @@
 #include "LoopbackHttpsServer.h"
-#include "TempFolder.h"
 #include "core/services/CrashReportingAPIClient.h"
 #include "core/services/CrashReportingManager.h"
 #include "fakes/FakeMainThreadDispatcher.h"
+#include "fakes/TempDir.h"
 #include "platform/linux/CurlHttpTransport.h"
 
 #include <gtest/gtest.h>
@@ -14,11 +14,11 @@ namespace tavrilux {
 namespace {
 
 using namespace std::chrono_literals;
+using fakes::TempDir;
 using linux_platform::CurlHttpTransport;
 using testing::CannedAnswer;
 using testing::LoopbackHttpsServer;
 using testing::ReceivedRequest;
-using testing::TempFolder;
 using testing::TestCertificates;
 
 CrashSubmission crashWith(std::string diagnostic) {
@@ -52,7 +52,7 @@ protected:
                                        timeout);
     }
 
-    TempFolder folder;
+    TempDir folder;
     TestCertificates certificates{folder.path()};
 };
 
@@ -139,7 +139,7 @@ TEST_F(HttpsCrashUploadTest, RefusedAndSilentServersAreTransportFailures) {
 
 TEST_F(HttpsCrashUploadTest, ServerWithoutATrustedCertificateGetsNothing) {
     auto server = serve({200, R"({"success": true})"});
-    TempFolder otherFolder;
+    TempDir otherFolder;
     TestCertificates stranger(otherFolder.path());
     CrashReportingAPIClient client(server->url(CrashReportingAPIClient::kPath),
                                    std::make_shared<CurlHttpTransport>(stranger.caFile()));
@@ -153,6 +153,20 @@ TEST_F(HttpsCrashUploadTest, ServerWithoutATrustedCertificateGetsNothing) {
                                         std::make_shared<CurlHttpTransport>());
     EXPECT_TRUE(submit(systemTrust, crashWith("{}")).has_value());
     EXPECT_TRUE(server->requests().empty());
+}
+
+TEST_F(HttpsCrashUploadTest, CertificateForAnotherHostGetsNothing) {
+    TempDir otherFolder;
+    TestCertificates elsewhere(otherFolder.path(), "DNS:crash.elsewhere.invalid");
+    LoopbackHttpsServer server(elsewhere, [](const ReceivedRequest&) {
+        return CannedAnswer{200, R"({"success": true})"};
+    });
+    CrashReportingAPIClient client(server.url(CrashReportingAPIClient::kPath),
+                                   std::make_shared<CurlHttpTransport>(elsewhere.caFile()));
+    auto error = submit(client, crashWith("{}"));
+    ASSERT_TRUE(error.has_value()) << "a trusted authority does not make any host name right";
+    EXPECT_EQ(error->kind, CrashSubmitError::Kind::transport);
+    EXPECT_TRUE(server.requests().empty());
 }
 
 TEST_F(HttpsCrashUploadTest, TransportRefusesPlainHttp) {

@@ -1,7 +1,7 @@
-#include "TempFolder.h"
 #include "core/services/LoginItem.h"
 #include "core/services/XdgAutostartLoginService.h"
 #include "fakes/FakeSystemOpener.h"
+#include "fakes/TempDir.h"
 #include "platform/linux/DmiPlatformIdentifiers.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/OperatingSystem.h"
@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
@@ -19,8 +20,8 @@
 namespace tavrilux {
 namespace {
 
+using fakes::TempDir;
 using linux_platform::LinuxFileSystem;
-using testing::TempFolder;
 
 std::string slurp(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -36,7 +37,7 @@ protected:
         return LoginItem({bundle, autostart, files, home.path(), configHome / "autostart", opener});
     }
 
-    TempFolder home;
+    TempDir home;
     std::filesystem::path configHome = home / ".config";
     LinuxFileSystem files;
     fakes::FakeSystemOpener opener;
@@ -96,7 +97,7 @@ TEST_F(LinuxLoginItemTest, PackagedBuildWritesOnlyTheAutostartEntry) {
 }
 
 TEST(XdgOpenerTest, HandsTheFolderOverVerbatimWithoutAShell) {
-    TempFolder folder;
+    TempDir folder;
     const auto script = folder / "fake-xdg-open";
     const auto output = folder / "argument";
     std::ofstream(script) << "#!/bin/sh\nprintf '%s' \"$1\" > '" << output.string() << "'\n";
@@ -114,8 +115,49 @@ TEST(XdgOpenerTest, HandsTheFolderOverVerbatimWithoutAShell) {
     EXPECT_EQ(linux_platform::XdgOpener::spawn((folder / "missing").string(), "/"), -1);
 }
 
+// The program runs with SIGTERM and SIGINT blocked on every thread (they are taken by sigwait),
+// and may ignore others; a file manager started from it must not inherit either, or it could not
+// be ended at logout.
+TEST(XdgOpenerTest, TheOpenedProgramStartsWithDefaultSignals) {
+    TempDir folder;
+    const auto script = folder / "fake-xdg-open";
+    const auto output = folder / "signals";
+    std::ofstream(script) << "#!/bin/sh\nexec grep -E '^Sig(Blk|Ign)' /proc/self/status > '"
+                          << output.string() << "'\n";
+    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+
+    sigset_t termination;
+    sigemptyset(&termination);
+    sigaddset(&termination, SIGTERM);
+    sigaddset(&termination, SIGINT);
+    sigset_t previousMask;
+    ASSERT_EQ(pthread_sigmask(SIG_BLOCK, &termination, &previousMask), 0);
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    struct sigaction previousHup {};
+    ASSERT_EQ(sigaction(SIGHUP, &ignore, &previousHup), 0);
+    const int pid = linux_platform::XdgOpener::spawn(script.string(), folder.path().string());
+    pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
+    sigaction(SIGHUP, &previousHup, nullptr);
+
+    ASSERT_GT(pid, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    // The standard signals (1 to 31); the C library reserves the first real-time ones.
+    auto standard = [](const std::string& report, const std::string& field) {
+        const auto at = report.find(field + ":\t");
+        return at == std::string::npos
+                   ? ~0ULL
+                   : std::stoull(report.substr(at + field.size() + 2, 16), nullptr, 16) &
+                         0x7FFFFFFFULL;
+    };
+    const std::string report = slurp(output);
+    EXPECT_EQ(standard(report, "SigBlk"), 0u) << report;
+    EXPECT_EQ(standard(report, "SigIgn"), 0u) << report;
+}
+
 TEST(DmiPlatformIdentifiersTest, ReadsRealValuesAndIgnoresPlaceholders) {
-    TempFolder folder;
+    TempDir folder;
     linux_platform::DmiPlatformIdentifiers dmi(folder.path());
     EXPECT_FALSE(dmi.stringProperty("IOPlatformUUID").has_value()) << "unreadable is missing";
     std::ofstream(folder / "product_uuid") << "4c4c4544-0042-3510-8052-b4c04f4e4d32\n";
@@ -132,7 +174,7 @@ TEST(DmiPlatformIdentifiersTest, ReadsRealValuesAndIgnoresPlaceholders) {
 }
 
 TEST(ProcessBundleTest, InstalledPrefixWithResourcesIsPackaged) {
-    TempFolder prefix;
+    TempDir prefix;
     std::filesystem::create_directories(prefix / "bin");
     const auto exe = prefix / "bin/tavrilux";
     auto dev = linux_platform::ProcessBundle::forExecutable(exe, "1.2.3");
