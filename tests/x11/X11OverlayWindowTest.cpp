@@ -187,22 +187,5 @@ TEST_F(X11OverlayWindowTest, FramesRunOnlyWhileAMappedWindowAnimates) {
     EXPECT_FALSE(queue.hasPending());
 }
 
-TEST_F(X11OverlayWindowTest, LostConnectionIsReportedOnce) {
-    int lost = 0;
-    factory->setConnectionLostHandler([&] { ++lost; });
-    auto [overlay, id] = makeOverlay();
-    (void)id;
-    desktop->killServer();
-    ASSERT_TRUE(DesktopControl::waitUntil([&] {
-        overlay->order(WindowOrderingMode::below, 1);
-        factory->processEvents();
-        return lost > 0;
-    }));
-    factory->processEvents();
-    overlay->orderOut();
-    factory->processEvents();
-    EXPECT_EQ(lost, 1);
-}
-
 } // namespace
 } // namespace tavrilux::x11

@@ -440,16 +440,6 @@ void X11OverlayWindowFactory::processEvents() {
         }
         std::free(event);
     }
-    // A closed connection stays readable: without this the main loop would spin on it.
-    if (xcb_connection_has_error(connection_) != 0 && !connectionLostReported_) {
-        connectionLostReported_ = true;
-        if (connectionLost_) {
-            connectionLost_();
-        } else {
-            std::fprintf(stderr, "tavrilux: lost the overlays' connection to the X server\n");
-            std::exit(1);
-        }
-    }
 }
 
 std::optional<std::uint32_t> X11OverlayWindowFactory::currentDesktop() {

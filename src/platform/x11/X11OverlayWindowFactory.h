@@ -54,12 +54,6 @@ public:
         lifecycle_ = std::move(handler);
     }
 
-    // Called once when the connection breaks; without a handler the process says so on
-    // standard error and exits with status 1.
-    void setConnectionLostHandler(std::function<void()> handler) {
-        connectionLost_ = std::move(handler);
-    }
-
     int fileDescriptor() const;
     void processEvents();
     bool hasCompositor() const { return hasCompositor_; }
@@ -112,8 +106,6 @@ private:
     std::uint64_t repaints_ = 0;
     std::uint64_t alphaUpdates_ = 0;
     std::uint64_t errors_ = 0;
-    bool connectionLostReported_ = false;
-    std::function<void()> connectionLost_;
     bool drainScheduled_ = false;
     std::function<void(xcb_window_t, bool)> lifecycle_;
     std::shared_ptr<X11OverlayWindowFactory*> self_;
