@@ -109,6 +109,26 @@ TEST_F(ScreenOverlaySlotTest, OtherApplicationCrossFadesToAFreshWindow) {
     EXPECT_EQ(slot->currentPresentation(), focused(2, 22));
 }
 
+TEST_F(ScreenOverlaySlotTest, SameApplicationDuringACrossFadeMovesTheIncomingWindowOnly) {
+    crossfadeAtoB();
+    advance(0.3);
+    OverlayWindow* incoming = slot->incomingWindow();
+    const double alpha = incoming->presentationAlpha();
+    slot->setPresentation(focused(2, 24, Rect{10, 10, 300, 300}));
+    EXPECT_EQ(slot->state(), State::crossfading);
+    EXPECT_EQ(slot->incomingWindow(), incoming);
+    EXPECT_EQ(portOf(incoming).placement(), (OrderCall{WindowOrderingMode::below, 24}));
+    EXPECT_EQ(incoming->contentView().lastWindowRect(), (Rect{10, 10, 300, 300}));
+    EXPECT_EQ(incoming->presentationAlpha(), alpha);
+    EXPECT_EQ(factory.createdCount(), 2u);
+    // The fades keep their course: the cross-fade still ends at 1 s.
+    advance(0.69);
+    EXPECT_EQ(slot->state(), State::crossfading);
+    advance(0.02);
+    EXPECT_EQ(slot->state(), State::showing);
+    EXPECT_EQ(slot->currentPresentation(), focused(2, 24, Rect{10, 10, 300, 300}));
+}
+
 TEST_F(ScreenOverlaySlotTest, CrossFadeCurvesAreEaseOutInAndEaseInOut) {
     using Curves = AnimationConstants::TimingFunction;
     crossfadeAtoB();
