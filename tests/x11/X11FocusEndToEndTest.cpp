@@ -201,7 +201,8 @@ TEST_F(X11FocusEndToEndTest, SpaceAndScreenChangesAreNotified) {
     const std::string command = "DISPLAY=" + desktop->display() +
                                 " sh -c 'xrandr --delmonitor tavrilux-right && xrandr --noprimary "
                                 "&& xrandr --output screen --primary'";
-    // (Monitor edits alone send no RandR event; the output change after it does.)
+    // (The server announces the monitor edit with a ConfigureNotify of the root, the output
+    // change with a RandR event.)
     ASSERT_EQ(std::system(command.c_str()), 0);
     ASSERT_TRUE(queue.runUntil([&] { return screenChanges > 0; }, Seconds{5.0}));
     EXPECT_EQ(x11->screens().size(), 1u);

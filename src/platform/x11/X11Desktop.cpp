@@ -258,7 +258,14 @@ void X11Desktop::handleEvent(const xcb_generic_event_t& event) {
     }
     if (randrEventBase_ != 0 && (type == randrEventBase_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
                                  type == randrEventBase_ + XCB_RANDR_NOTIFY)) {
-        monitorsDirty_ = true;
+        // Of the output properties only the EDID names a display; others (a backlight level)
+        // change often and leave the displays as they are.
+        if (type == randrEventBase_ + XCB_RANDR_NOTIFY) {
+            const auto& e = reinterpret_cast<const xcb_randr_notify_event_t&>(event);
+            if (e.subCode == XCB_RANDR_NOTIFY_OUTPUT_PROPERTY && e.u.op.atom != a.edid) {
+                return;
+            }
+        }
         screensChanged_ = true;
         return;
     }
@@ -296,15 +303,18 @@ void X11Desktop::handleEvent(const xcb_generic_event_t& event) {
     }
     case XCB_CONFIGURE_NOTIFY: {
         const auto& e = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
-        if (e.event == root_ && e.window != root_) {
+        if (e.window == root_) {
+            rootWidth_ = e.width;
+            rootHeight_ = e.height;
+            // The server announces added or removed RandR monitors only this way (no RandR
+            // event), and a resized root means the displays changed too.
+            screensChanged_ = true;
+        } else if (e.event == root_) {
             // A top-level frame moved, resized or restacked: client positions follow it.
             allGeometryDirty_ = true;
             listDirty_ = listDirty_ || fallbackList_;
         } else if (auto it = clients_.find(e.window); it != clients_.end()) {
             it->second.geometryDirty = true;
-        } else if (e.window == root_) {
-            rootWidth_ = e.width;
-            rootHeight_ = e.height;
         }
         return;
     }
@@ -457,6 +467,12 @@ void X11Desktop::refreshList() {
         fallbackList_ = false;
         list = propertyValues(stacking.get(), XCB_ATOM_WINDOW);
     } else {
+        if (!fallbackList_) {
+            // Whether a window carries WM_STATE is read only for the fallback list.
+            for (auto& [window, client] : clients_) {
+                client.propertiesDirty = true;
+            }
+        }
         fallbackList_ = true;
         if (!treeCookie) {
             treeCookie = xcb_query_tree(connection_, root_);
@@ -713,7 +729,6 @@ std::optional<WindowSnapshot> X11Desktop::captureSnapshot() {
 // ---- screens --------------------------------------------------------------------------------
 
 void X11Desktop::refreshMonitors() {
-    monitorsDirty_ = false;
     monitors_.clear();
     if (hasMonitors_) {
         Reply<xcb_randr_get_monitors_reply_t> reply(xcb_randr_get_monitors_reply(
@@ -846,6 +861,11 @@ void X11Desktop::rebuildApplications() const {
             continue;
         }
         const Client& c = it->second;
+        // Without the stacking list the root's children include unmanaged windows (menus,
+        // tooltips, override-redirect windows); only managed ones make an application.
+        if (fallbackList_ && !c.hasWmState) {
+            continue;
+        }
         const bool regular = c.isNormalOrDialog && !c.skipTaskbar && !c.isDesktop;
         auto [entry, inserted] = applications_.try_emplace(*c.pid);
         RunningApplication& app = entry->second;

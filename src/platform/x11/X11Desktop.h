@@ -141,7 +141,6 @@ private:
 
     // Screens.
     std::vector<Monitor> monitors_;
-    bool monitorsDirty_ = true;
 
     // Applications, rebuilt lazily after the cache changed.
     mutable bool applicationsDirty_ = true;
