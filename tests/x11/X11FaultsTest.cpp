@@ -156,6 +156,20 @@ TEST_F(X11BareServerTest, WithoutAStackingListTheRootsChildrenWithWmStateAreList
     EXPECT_FALSE(x11->runningApplication(unmanaged.pid).has_value());
 }
 
+TEST_F(X11BareServerTest, AWindowsBorderIsPartOfItsBounds) {
+    // Window managers without frames draw their border as the window's own.
+    const auto client = desktop->startClient({"--wm-state", "--geometry", "300x200+40+50"});
+    xcb_connection_t* c = control->connection();
+    const std::uint32_t border[] = {3};
+    xcb_configure_window(c, client.windows[0], XCB_CONFIG_WINDOW_BORDER_WIDTH, border);
+    xcb_flush(c);
+    ASSERT_TRUE(control->waitUntil([&] {
+        const auto snapshot = x11->captureSnapshot();
+        return snapshot && snapshot->windowInfo.size() == 1 &&
+               snapshot->windowInfo[0].bounds == (WindowBounds{40, 50, 306, 206});
+    }));
+}
+
 TEST_F(X11BareServerTest, WhenTheStackingListGoesAwayTheManagedWindowsAreStillListed) {
     const auto managed = desktop->startClient({"--wm-state", "--geometry", "300x300+10+10"});
     const auto unmanaged = desktop->startClient({"--geometry", "300x300+20+20"});

@@ -85,6 +85,9 @@ struct X11Desktop::Client {
     bool viewable = false;
     std::int16_t rootX = 0, rootY = 0;
     std::uint16_t width = 0, height = 0;
+    // Drawn around the window by the server; window managers without frames give their
+    // clients one.
+    std::uint16_t border = 0;
     std::string instance, windowClass, gtkApplicationId;
 };
 
@@ -659,6 +662,7 @@ void X11Desktop::refreshClients() {
         client.viewable = attributes->map_state == XCB_MAP_STATE_VIEWABLE;
         client.width = geometry->width;
         client.height = geometry->height;
+        client.border = geometry->border_width;
         client.rootX = position->dst_x;
         client.rootY = position->dst_y;
     }
@@ -716,11 +720,13 @@ std::optional<WindowSnapshot> X11Desktop::captureSnapshot() {
         info.number = static_cast<WindowNumber>(window);
         info.ownerPID = c.pid;
         info.layer = c.layer;
-        info.bounds =
-            WindowBounds{static_cast<double>(c.rootX) - c.left - originX,
-                         static_cast<double>(c.rootY) - c.top - originY,
-                         static_cast<double>(c.width) + (c.width > 0 ? c.left + c.right : 0),
-                         static_cast<double>(c.height) + (c.height > 0 ? c.top + c.bottom : 0)};
+        // The outer rectangle: the window, its border, and the frame's decorations around it.
+        const double border = c.border;
+        info.bounds = WindowBounds{
+            static_cast<double>(c.rootX) - border - c.left - originX,
+            static_cast<double>(c.rootY) - border - c.top - originY,
+            static_cast<double>(c.width) + 2 * border + (c.width > 0 ? c.left + c.right : 0),
+            static_cast<double>(c.height) + 2 * border + (c.height > 0 ? c.top + c.bottom : 0)};
         snapshot.windowInfo.push_back(info);
     }
     return snapshot;
