@@ -156,6 +156,34 @@ TEST_F(X11BareServerTest, WithoutAStackingListTheRootsChildrenWithWmStateAreList
     EXPECT_FALSE(x11->runningApplication(unmanaged.pid).has_value());
 }
 
+TEST_F(X11BareServerTest, EveryErrorOfAListedWindowThatIsGoneIsTakenOnce) {
+    const auto client = desktop->startClient({"--wm-state", "--geometry", "300x200+40+50"});
+    // A window that existed: the list names it after it is gone.
+    xcb_connection_t* c = control->connection();
+    const xcb_window_t gone = xcb_generate_id(c);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, gone, control->root(), 0, 0, 10, 10, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_destroy_window(c, gone);
+    const xcb_window_t listed[] = {client.windows[0], gone};
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, control->root(),
+                        control->atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW, 32, 2, listed);
+    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+
+    x11->invalidateCache();
+    const auto before = x11->errorCount();
+    const auto snapshot = x11->captureSnapshot();
+    ASSERT_TRUE(snapshot.has_value());
+    ASSERT_EQ(snapshot->windowInfo.size(), 1u);
+    EXPECT_EQ(snapshot->windowInfo[0].number, client.windows[0]);
+    // Each of its replies failed (three geometry reads, seven properties): every error is
+    // taken and released, none left behind.
+    EXPECT_GE(x11->errorCount() - before, 10u);
+    // Then it is forgotten: no request for it again.
+    const auto after = x11->errorCount();
+    x11->captureSnapshot();
+    EXPECT_EQ(x11->errorCount(), after);
+}
+
 TEST_F(X11BareServerTest, AWindowsBorderIsPartOfItsBounds) {
     // Window managers without frames draw their border as the window's own.
     const auto client = desktop->startClient({"--wm-state", "--geometry", "300x200+40+50"});

@@ -560,21 +560,22 @@ void X11Desktop::refreshClients() {
     std::vector<xcb_window_t> vanished;
     for (const auto& p : pending) {
         bool gone = false;
-        const auto take = [&](auto reply, xcb_generic_error_t* error) {
-            if (error != nullptr) {
+        xcb_generic_error_t* error = nullptr;
+        // Takes the error by reference: its value is read only once the reply call, an argument
+        // evaluated in no fixed order with the others, has stored it.
+        const auto take = [&](auto reply, xcb_generic_error_t*& failure) {
+            if (failure != nullptr) {
                 gone = true;
                 ++errors_;
-                std::free(error);
+                std::free(failure);
+                failure = nullptr;
             }
             return reply;
         };
-        xcb_generic_error_t* error = nullptr;
         Reply<xcb_get_window_attributes_reply_t> attributes(
             take(xcb_get_window_attributes_reply(connection_, p.attributes, &error), error));
-        error = nullptr;
         Reply<xcb_get_geometry_reply_t> geometry(
             take(xcb_get_geometry_reply(connection_, p.geometry, &error), error));
-        error = nullptr;
         Reply<xcb_translate_coordinates_reply_t> position(
             take(xcb_translate_coordinates_reply(connection_, p.position, &error), error));
         Client& client = clients_[p.window];
@@ -586,7 +587,6 @@ void X11Desktop::refreshClients() {
                 if (i == 7 && !fallbackList_) {
                     break;
                 }
-                error = nullptr;
                 props[i].reset(
                     take(xcb_get_property_reply(connection_, cookies[i], &error), error));
             }
