@@ -112,6 +112,28 @@ TEST_F(X11FocusEndToEndTest, ActivatingTheOtherApplicationDeliversANewSceneAtOnc
     EXPECT_EQ(x11->frontmostApplication()->bundleIdentifier, "Back");
 }
 
+TEST_F(X11FocusEndToEndTest, ANewlyStartedApplicationIsNamedInItsActivation) {
+    std::vector<std::optional<RunningApplication>> activations;
+    auto subscription = x11->onApplicationActivated(
+        [&](const std::optional<RunningApplication>& app) { activations.push_back(app); });
+    // No refresh runs here: only the notification road reads the desktop.
+    const auto fresh =
+        startManagedClient({"--class", "fresh,Fresh", "--geometry", "400x300+100+100"});
+    control->activate(fresh.windows[0]);
+    ASSERT_TRUE(queue.runUntil(
+        [&] {
+            return !activations.empty() && activations.back() &&
+                   activations.back()->processIdentifier == fresh.pid;
+        },
+        Seconds{5.0}));
+    EXPECT_EQ(activations.back()->bundleIdentifier, "Fresh");
+    EXPECT_EQ(activations.back()->activationPolicy, ActivationPolicy::regular);
+    // Every activation named its application.
+    for (const auto& app : activations) {
+        EXPECT_TRUE(app.has_value());
+    }
+}
+
 TEST_F(X11FocusEndToEndTest, MovingAWindowByOnePixelDeliversANewSceneWithinOnePoll) {
     const auto app = startManagedClient({"--geometry", "400x300+300+200"});
     startTracker();

@@ -381,6 +381,12 @@ void X11Desktop::deliverPending() {
         const auto before = activeOwner_;
         refreshActiveOwner();
         if (activeOwner_ && activeOwner_ != before) {
+            // A window mapped a moment ago is active before any refresh has read it: read the
+            // list and the windows now, or the application could not be named.
+            if (listDirty_) {
+                refreshList();
+            }
+            refreshClients();
             activated_.send(runningApplication(*activeOwner_));
         }
     }
