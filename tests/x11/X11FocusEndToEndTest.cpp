@@ -134,6 +134,21 @@ TEST_F(X11FocusEndToEndTest, ANewlyStartedApplicationIsNamedInItsActivation) {
     }
 }
 
+TEST_F(X11FocusEndToEndTest, TheFrontmostApplicationIsKnownFromTheStart) {
+    const auto app = startManagedClient({"--class", "first,First", "--geometry", "400x300+9+9"});
+    control->activate(app.windows[0]);
+    ASSERT_TRUE(control->waitUntil([&] { return control->activeWindow() == app.windows[0]; }));
+    // A new connection, asked before anything else.
+    auto fresh = X11Desktop::connect(
+        queue, desktop->display().c_str(), nullptr,
+        std::make_shared<linux_platform::DesktopEntryIndex>(std::vector<std::filesystem::path>{}));
+    ASSERT_TRUE(fresh);
+    const auto front = fresh->frontmostApplication();
+    ASSERT_TRUE(front.has_value());
+    EXPECT_EQ(front->processIdentifier, app.pid);
+    EXPECT_EQ(front->bundleIdentifier, "First");
+}
+
 TEST_F(X11FocusEndToEndTest, MovingAWindowByOnePixelDeliversANewSceneWithinOnePoll) {
     const auto app = startManagedClient({"--geometry", "400x300+300+200"});
     startTracker();

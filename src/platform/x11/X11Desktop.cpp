@@ -144,6 +144,10 @@ X11Desktop::X11Desktop(MainQueue& queue, xcb_connection_t* connection, int scree
                 XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE | XCB_RANDR_NOTIFY_MASK_OUTPUT_PROPERTY);
     }
     refreshMonitors();
+    // The windows first: whoever asks for the frontmost application before the first refresh
+    // (the settings do, at start) gets it named.
+    refreshList();
+    refreshClients();
     refreshActiveOwner();
     // Events that came in while we waited for the answers above.
     drainEvents();
