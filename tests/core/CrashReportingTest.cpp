@@ -94,12 +94,28 @@ TEST_F(CrashReportingManagerTest, SwitchedOffSendsNothingButHasReadTheIdentifier
 }
 
 TEST_F(CrashReportingManagerTest, SettingIsAskedOncePerDeliveryBeforeTheFirstUpload) {
-    auto manager = make();
-    manager.didReceive({payloadAt(1, {"{}", "{}"})});
-    enabled = true;
+    int asked = 0;
+    CrashReportingManager manager({client, identifier,
+                                   [&] {
+                                       ++asked;
+                                       return enabled;
+                                   },
+                                   dispatcher, "1.0", [] { return "Linux"; }});
+    client->holdCompletions = true;
+    manager.didReceive({payloadAt(1, {R"({"n":1})", R"({"n":2})", R"({"n":3})"})});
+    EXPECT_EQ(asked, 0) << "asked on the main thread, not at delivery";
     dispatcher.runPending();
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(client->submitted().size(), 1u) << "one upload at a time";
+
     enabled = false; // switched off while the delivery uploads: it goes on
-    EXPECT_EQ(client->submitted().size(), 2u);
+    EXPECT_TRUE(client->completeNext());
+    EXPECT_TRUE(client->completeNext());
+    EXPECT_TRUE(client->completeNext());
+    EXPECT_FALSE(client->completeNext());
+    EXPECT_EQ(client->submitted().size(), 3u);
+    EXPECT_EQ(client->submitted()[2].diagnostic, R"({"n":3})");
+    EXPECT_EQ(asked, 1);
 }
 
 TEST_F(CrashReportingManagerTest, OneFailedUploadCostsOnlyItsCrashAndDevBuildsSayDev) {
@@ -143,9 +159,15 @@ TEST(CrashReportingAPIClientTest, BuildsTheRequestAndBody) {
     EXPECT_TRUE(body["diagnostic"].is_object()) << "embedded as a value, not a string";
     EXPECT_EQ(body["diagnostic"]["signal"], 11);
 
-    auto invalid = CrashReportingAPIClient::makeRequest("https://h", sampleCrash("{oops"), 1ms);
-    ASSERT_TRUE(std::holds_alternative<CrashSubmitError>(invalid));
-    EXPECT_EQ(std::get<CrashSubmitError>(invalid).kind, CrashSubmitError::Kind::invalidDiagnostic);
+    for (const char* notADocument : {"{oops", "", "42", R"("text")", "null"}) {
+        auto invalid =
+            CrashReportingAPIClient::makeRequest("https://h", sampleCrash(notADocument), 1ms);
+        ASSERT_TRUE(std::holds_alternative<CrashSubmitError>(invalid)) << notADocument;
+        EXPECT_EQ(std::get<CrashSubmitError>(invalid).kind,
+                  CrashSubmitError::Kind::invalidDiagnostic);
+    }
+    EXPECT_TRUE(std::holds_alternative<HttpRequest>(
+        CrashReportingAPIClient::makeRequest("https://h", sampleCrash("[1, 2]"), 1ms)));
 }
 
 TEST(CrashReportingAPIClientTest, FormatsTimesAsUtcSecondsWithZ) {
@@ -258,6 +280,9 @@ TEST(CrashRecordTest, RejectsMalformedAndTruncatedRecords) {
         "tavrilux-crash-record 1\nsignal 6\ntime 5\nend\n",
         "tavrilux-crash-record 1\nsignal 6\ntime 5\nversion dev\nframe nothex\nend\n",
         "tavrilux-crash-record 1\nsignal 6\ntime 5\nversion dev\nend\nsignal 7\n",
+        "tavrilux-crash-record 1\nsignal 6\ntime -5\nversion dev\nend\n",
+        "tavrilux-crash-record 1\nsignal 6\ntime 9223372037\nversion dev\nend\n",
+        "tavrilux-crash-record 1\nsignal 6\ntime 9223372036854775807\nversion dev\nend\n",
         good + std::string(CrashRecord::kMaxBytes, 'x'),
     };
     for (const auto& text : bad) {
@@ -268,6 +293,14 @@ TEST(CrashRecordTest, RejectsMalformedAndTruncatedRecords) {
         manyFrames += "frame 0x1\n";
     }
     EXPECT_FALSE(CrashRecord::parse(manyFrames + "end\n").has_value());
+}
+
+TEST(CrashRecordTest, TheLatestTimeTheClockHoldsIsStillAccepted) {
+    auto record = CrashRecord::parse(
+        "tavrilux-crash-record 1\nsignal 6\ntime 9223372036\nversion dev\nend\n");
+    ASSERT_TRUE(record.has_value());
+    EXPECT_EQ(CrashReportingAPIClient::formatOccurredAt(record->payload().timeStampEnd),
+              "2262-04-11T23:47:16Z");
 }
 
 TEST(CrashRecordTest, SymbolsThatAreNotUtf8StillGiveJson) {

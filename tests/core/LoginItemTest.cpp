@@ -214,6 +214,27 @@ TEST(XdgAutostartEntryTest, ExecQuotingSurvivesAwkwardPaths) {
     EXPECT_FALSE(XdgAutostartLoginService::entryText("/a\xff").ok());
 }
 
+// Desktop entry readers undo the string escapes (\s \n \t \r \\) before the quoting, and strict
+// ones refuse any other backslash sequence in a string value.
+TEST(XdgAutostartEntryTest, ExecValueHoldsOnlyValidStringEscapes) {
+    auto text = XdgAutostartLoginService::entryText("/home/me/$x/`y`/\"q\"/b\\s/100%/tavrilux");
+    ASSERT_TRUE(text.ok());
+    const auto& entry = text.value();
+    const auto start = entry.find("\nExec=");
+    ASSERT_NE(start, std::string::npos);
+    const auto end = entry.find('\n', start + 1);
+    const std::string value = entry.substr(start + 6, end - start - 6);
+    EXPECT_EQ(value, R"("/home/me/\\$x/\\`y\\`/\\"q\\"/b\\\\s/100%%/tavrilux")");
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] == '\\') {
+            ASSERT_LT(i + 1, value.size());
+            EXPECT_NE(std::string("sntr\\").find(value[i + 1]), std::string::npos)
+                << "invalid escape at " << i << " in " << value;
+            ++i;
+        }
+    }
+}
+
 TEST(XdgAutostartEntryTest, InactiveOrForeignEntriesDoNotCount) {
     const std::string exe = "/usr/bin/tavrilux";
     const std::string base = "[Desktop Entry]\nType=Application\nExec=/usr/bin/tavrilux --x\n";

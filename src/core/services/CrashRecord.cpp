@@ -113,7 +113,7 @@ std::optional<CrashRecord> CrashRecord::parse(std::string_view text) {
             record.faultAddress = *v;
         } else if (key == "time") {
             auto v = number<std::int64_t>(value);
-            if (!v) {
+            if (!v || *v < 0 || *v > kMaxTime) {
                 return std::nullopt;
             }
             record.time = *v;

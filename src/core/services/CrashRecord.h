@@ -2,6 +2,7 @@
 
 #include "core/services/DiagnosticPayload.h"
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -28,6 +29,11 @@ struct CrashRecord final {
     static constexpr std::string_view kHeader = "tavrilux-crash-record 1";
     static constexpr std::size_t kMaxBytes = 256 * 1024;
     static constexpr std::size_t kMaxFrames = 128;
+    // The latest time the system clock can hold (in 2262); later ones would overflow it.
+    static constexpr std::int64_t kMaxTime =
+        std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::time_point::max())
+            .time_since_epoch()
+            .count();
 
     struct Frame {
         std::uint64_t address = 0;

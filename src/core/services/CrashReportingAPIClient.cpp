@@ -53,7 +53,8 @@ std::variant<HttpRequest, CrashSubmitError>
 CrashReportingAPIClient::makeRequest(const std::string& url, const CrashSubmission& crash,
                                      std::chrono::milliseconds timeout) {
     auto diagnostic = json::parse(crash.diagnostic, nullptr, /*allow_exceptions=*/false);
-    if (diagnostic.is_discarded()) {
+    // A diagnostic is a JSON document: an object or an array, never a bare value.
+    if (!diagnostic.is_object() && !diagnostic.is_array()) {
         return CrashSubmitError{CrashSubmitError::Kind::invalidDiagnostic,
                                 "the crash diagnostic is not JSON", std::nullopt};
     }

@@ -109,7 +109,9 @@ Result<std::string> XdgAutostartLoginService::entryText(const std::string& execu
         case U'"':
         case U'`':
         case U'$':
-            quoted += '\\';
+            // The quoting's backslash is itself escaped for the string value: a lone "\$" is
+            // not a valid string escape, and strict readers reject the entry.
+            quoted += "\\\\";
             quoted += static_cast<char>(cp);
             break;
         case U'\\':

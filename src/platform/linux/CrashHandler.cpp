@@ -3,6 +3,7 @@
 #include "core/services/CrashRecord.h"
 #include "platform/linux/PrivateFolder.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -13,6 +14,7 @@
 #include <execinfo.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <pthread.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -30,6 +32,8 @@ char gVersion[128];
 std::array<struct sigaction, kFatalSignals.size()> gPrevious{};
 bool gInstalled = false;
 std::atomic<pid_t> gHandlingThread{0};
+unsigned gRecordTimeLimit = 10;
+volatile std::sig_atomic_t gCrashSignal = 0;
 alignas(16) char gAltStack[64 * 1024];
 
 // Async-signal-safe output into a fixed buffer, flushed with write(2).
@@ -174,6 +178,41 @@ void writeRecord(int signal, const siginfo_t* info) {
     ::close(fd);
 }
 
+void setHandler(int signal, void (*handler)(int)) {
+    struct sigaction action {};
+    action.sa_handler = handler;
+    action.sa_flags = SA_ONSTACK;
+    ::sigemptyset(&action.sa_mask);
+    ::sigaction(signal, &action, nullptr);
+}
+
+void unblock(int signal) {
+    sigset_t only;
+    ::sigemptyset(&only);
+    ::sigaddset(&only, signal);
+    ::pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
+}
+
+void dieOf(int signal) {
+    setHandler(signal, SIG_DFL);
+    unblock(signal);
+    ::raise(signal);
+    ::_exit(128 + signal); // only if the signal could not end the process
+}
+
+// Writing the record took too long: end the process with the crash's own signal, not SIGALRM.
+void onRecordTimeout(int) {
+    dieOf(gCrashSignal);
+}
+
+// The watchdog of a record being written: SIGALRM, handled, and deliverable to this thread.
+void armRecordTimeout(int signal) {
+    gCrashSignal = signal;
+    setHandler(SIGALRM, onRecordTimeout);
+    unblock(SIGALRM);
+    ::alarm(gRecordTimeLimit);
+}
+
 void onFatalSignal(int signal, siginfo_t* info, void*) {
     const int savedErrno = errno;
     const auto self = static_cast<pid_t>(::syscall(SYS_gettid));
@@ -181,7 +220,7 @@ void onFatalSignal(int signal, siginfo_t* info, void*) {
     if (gHandlingThread.compare_exchange_strong(idle, self)) {
         // Symbol lookup takes the loader's lock; if the crash happened under it, give up after a
         // while instead of hanging. The record is then incomplete and discarded on next launch.
-        ::alarm(10);
+        armRecordTimeout(signal);
         writeRecord(signal, info);
         ::alarm(0);
     } else if (idle != self) {
@@ -191,10 +230,7 @@ void onFatalSignal(int signal, siginfo_t* info, void*) {
         }
     }
     // Let the signal end the process as it would have without us.
-    struct sigaction fallback {};
-    fallback.sa_handler = SIG_DFL;
-    ::sigemptyset(&fallback.sa_mask);
-    ::sigaction(signal, &fallback, nullptr);
+    setHandler(signal, SIG_DFL);
     errno = savedErrno;
     ::raise(signal); // delivered when the handler returns; a faulting instruction faults again
 }
@@ -217,7 +253,8 @@ void copyBounded(char* out, std::size_t size, const std::string& text, bool prin
 } // namespace
 
 std::optional<ServiceFailure> CrashHandler::install(const std::filesystem::path& folder,
-                                                    const std::string& programVersion) {
+                                                    const std::string& programVersion,
+                                                    std::chrono::seconds recordTimeLimit) {
     if (folder.string().size() >= sizeof gFolder - 1) {
         return ServiceFailure{"the diagnostics folder's path is too long"};
     }
@@ -229,6 +266,8 @@ std::optional<ServiceFailure> CrashHandler::install(const std::filesystem::path&
     }
     copyBounded(gFolder, sizeof gFolder, folder.string(), false);
     copyBounded(gVersion, sizeof gVersion, programVersion.empty() ? "dev" : programVersion, true);
+    gRecordTimeLimit = static_cast<unsigned>(std::clamp<std::chrono::seconds::rep>(
+        recordTimeLimit.count(), 1, kRecordTimeLimit.count() * 6));
 
     // The first backtrace() loads the unwinder, which allocates: do it now, not in the handler.
     void* warmUp[4];

@@ -20,6 +20,8 @@ void QtUpdateCheckPresenter::present(const UpdateCheckOutcome& outcome) {
                                                          : QMessageBox::Information,
         QString::fromStdString(message.title), QString::fromStdString(message.text));
     box->setAttribute(Qt::WA_DeleteOnClose);
+    // Versions and error texts come from the network: never let them be read as markup.
+    box->setTextFormat(Qt::PlainText);
     box->addButton(QMessageBox::Ok);
     if (!message.downloadUrl.empty()) {
         auto* download = box->addButton(QStringLiteral("Download"), QMessageBox::AcceptRole);

@@ -14,7 +14,7 @@ namespace {
 
 using testing::TempFolder;
 
-std::string record(int signal, long time) {
+std::string record(int signal, long long time) {
     return "tavrilux-crash-record 1\nsignal " + std::to_string(signal) + "\ncode 0\ntime " +
            std::to_string(time) + "\npid 1\nversion 1.0\nframe 0x10 main\nend\n";
 }
@@ -54,6 +54,7 @@ TEST_F(CrashDiagnosticsStoreTest, BadRecordsAreRemovedWithoutStoppingTheGoodOnes
                                      "ELF binary junk");
     write(folder / "empty.record", "");
     write(folder / "huge.record", record(11, 25) + std::string(300 * 1024, '#'));
+    write(folder / "far-future.record", record(11, 99999999999999));
     const auto outside = root / "outside.record";
     write(outside, record(4, 5));
     std::filesystem::create_symlink(outside, folder / "link.record");

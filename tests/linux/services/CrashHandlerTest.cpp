@@ -13,11 +13,15 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <cerrno>
+#include <condition_variable>
 #include <csignal>
 #include <future>
+#include <mutex>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 
 namespace tavrilux {
 namespace {
@@ -28,20 +32,39 @@ using testing::ReceivedRequest;
 using testing::TempFolder;
 using testing::TestCertificates;
 
-// Runs the helper with its state home in `stateHome`; returns its wait status.
-int crashChild(const std::filesystem::path& stateHome, const char* mode) {
+// Runs the helper with its state home in `stateHome`; returns its wait status. A helper that
+// hangs is killed (SIGKILL) after a minute.
+int crashChild(const std::filesystem::path& stateHome, const char* mode,
+               std::string argument = {}) {
     std::string helper = TAVRILUX_CRASH_HELPER;
     std::string modeArg = mode;
     std::string stateVar = "XDG_STATE_HOME=" + stateHome.string();
-    std::string asanVar = "ASAN_OPTIONS=handle_segv=0:handle_abort=0";
-    char* argv[] = {helper.data(), modeArg.data(), nullptr};
+    std::string asanVar = "ASAN_OPTIONS=handle_segv=0:handle_abort=0:detect_leaks=0";
+    char* argv[] = {helper.data(), modeArg.data(), argument.empty() ? nullptr : argument.data(),
+                    nullptr};
     char* envp[] = {stateVar.data(), asanVar.data(), nullptr};
     pid_t pid = -1;
     if (::posix_spawn(&pid, helper.c_str(), nullptr, nullptr, argv, envp) != 0) {
         return -1;
     }
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false;
+    std::thread watchdog([&] {
+        std::unique_lock lock(mutex);
+        if (!ended.wait_for(lock, 60s, [&] { return done; })) {
+            ::kill(pid, SIGKILL);
+        }
+    });
     int status = 0;
-    ::waitpid(pid, &status, 0);
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    {
+        std::lock_guard lock(mutex);
+        done = true;
+    }
+    ended.notify_all();
+    watchdog.join();
     return status;
 }
 
@@ -110,6 +133,44 @@ TEST(CrashHandlerTest, AbortAndCrashesOfOtherThreadsAreRecordedToo) {
             subscriber.deliveries[0].at(0).crashDiagnostics.at(0).jsonRepresentation);
         EXPECT_EQ(diagnostic["signal"], signal) << mode;
     }
+}
+
+TEST(CrashHandlerTest, RealFaultsAndMainThreadStackOverflowsAreRecordedAndStillKill) {
+    const std::pair<const char*, int> cases[] = {{"fault", SIGSEGV}, {"overflow", SIGSEGV}};
+    for (const auto& [mode, signal] : cases) {
+        TempFolder state;
+        const int status = crashChild(state.path(), mode);
+        ASSERT_TRUE(WIFSIGNALED(status)) << mode << " status " << status;
+        EXPECT_EQ(WTERMSIG(status), signal) << mode;
+        RecordingSubscriber subscriber;
+        linux_platform::CrashDiagnosticsStore store(state / "tavrilux/diagnostics");
+        ASSERT_EQ(store.deliverPending(subscriber), 1u) << mode;
+        const auto diagnostic = nlohmann::json::parse(
+            subscriber.deliveries.at(0).at(0).crashDiagnostics.at(0).jsonRepresentation);
+        EXPECT_EQ(diagnostic["signal"], signal) << mode;
+        EXPECT_FALSE(diagnostic["callStack"].empty()) << mode;
+        if (std::string(mode) == "fault") {
+            EXPECT_NE(diagnostic["faultAddress"], "0x0") << "the address that faulted";
+        }
+    }
+}
+
+// Another thread holds the loader's lock for good, so the call stack's symbols cannot be named:
+// the handler gives up after its time limit and the process dies of its own signal, leaving an
+// unfinished record that the next launch throws away.
+TEST(CrashHandlerTest, AHandlerThatCannotFinishStillDiesOfTheCrashSignal) {
+    TempFolder state;
+    const auto started = std::chrono::steady_clock::now();
+    const int status = crashChild(state.path(), "stuck", TAVRILUX_LOADER_LOCK_HOLDER);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status;
+    EXPECT_EQ(WTERMSIG(status), SIGSEGV) << "not the watchdog's SIGALRM, nor our SIGKILL";
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 30s);
+
+    linux_platform::CrashDiagnosticsStore store(state / "tavrilux/diagnostics");
+    RecordingSubscriber subscriber;
+    EXPECT_EQ(store.deliverPending(subscriber), 0u);
+    EXPECT_TRUE(subscriber.deliveries.empty());
+    EXPECT_TRUE(filesIn(store.folder()).empty());
 }
 
 // The next launch: the pending record goes to the crash reporter, which uploads it only when the

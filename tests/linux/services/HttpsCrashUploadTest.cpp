@@ -155,6 +155,20 @@ TEST_F(HttpsCrashUploadTest, ServerWithoutATrustedCertificateGetsNothing) {
     EXPECT_TRUE(server->requests().empty());
 }
 
+TEST_F(HttpsCrashUploadTest, CertificateForAnotherHostGetsNothing) {
+    TempFolder otherFolder;
+    TestCertificates elsewhere(otherFolder.path(), "DNS:crash.elsewhere.invalid");
+    LoopbackHttpsServer server(elsewhere, [](const ReceivedRequest&) {
+        return CannedAnswer{200, R"({"success": true})"};
+    });
+    CrashReportingAPIClient client(server.url(CrashReportingAPIClient::kPath),
+                                   std::make_shared<CurlHttpTransport>(elsewhere.caFile()));
+    auto error = submit(client, crashWith("{}"));
+    ASSERT_TRUE(error.has_value()) << "a trusted authority does not make any host name right";
+    EXPECT_EQ(error->kind, CrashSubmitError::Kind::transport);
+    EXPECT_TRUE(server.requests().empty());
+}
+
 TEST_F(HttpsCrashUploadTest, TransportRefusesPlainHttp) {
     auto server = serve({200, R"({"success": true})"});
     CurlHttpTransport transport(certificates.caFile());

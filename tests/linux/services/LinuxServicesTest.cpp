@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
@@ -112,6 +113,47 @@ TEST(XdgOpenerTest, HandsTheFolderOverVerbatimWithoutAShell) {
     EXPECT_FALSE(std::filesystem::exists("pwned"));
     EXPECT_FALSE(std::filesystem::exists(folder / "pwned2"));
     EXPECT_EQ(linux_platform::XdgOpener::spawn((folder / "missing").string(), "/"), -1);
+}
+
+// The program runs with SIGTERM and SIGINT blocked on every thread (they are taken by sigwait),
+// and may ignore others; a file manager started from it must not inherit either, or it could not
+// be ended at logout.
+TEST(XdgOpenerTest, TheOpenedProgramStartsWithDefaultSignals) {
+    TempFolder folder;
+    const auto script = folder / "fake-xdg-open";
+    const auto output = folder / "signals";
+    std::ofstream(script) << "#!/bin/sh\nexec grep -E '^Sig(Blk|Ign)' /proc/self/status > '"
+                          << output.string() << "'\n";
+    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+
+    sigset_t termination;
+    sigemptyset(&termination);
+    sigaddset(&termination, SIGTERM);
+    sigaddset(&termination, SIGINT);
+    sigset_t previousMask;
+    ASSERT_EQ(pthread_sigmask(SIG_BLOCK, &termination, &previousMask), 0);
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    struct sigaction previousHup {};
+    ASSERT_EQ(sigaction(SIGHUP, &ignore, &previousHup), 0);
+    const int pid = linux_platform::XdgOpener::spawn(script.string(), folder.path().string());
+    pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
+    sigaction(SIGHUP, &previousHup, nullptr);
+
+    ASSERT_GT(pid, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    // The standard signals (1 to 31); the C library reserves the first real-time ones.
+    auto standard = [](const std::string& report, const std::string& field) {
+        const auto at = report.find(field + ":\t");
+        return at == std::string::npos
+                   ? ~0ULL
+                   : std::stoull(report.substr(at + field.size() + 2, 16), nullptr, 16) &
+                         0x7FFFFFFFULL;
+    };
+    const std::string report = slurp(output);
+    EXPECT_EQ(standard(report, "SigBlk"), 0u) << report;
+    EXPECT_EQ(standard(report, "SigIgn"), 0u) << report;
 }
 
 TEST(DmiPlatformIdentifiersTest, ReadsRealValuesAndIgnoresPlaceholders) {

@@ -4,8 +4,10 @@
 #include <openssl/ssl.h>
 
 #include <arpa/inet.h>
+#include <csignal>
 #include <netinet/in.h>
 #include <poll.h>
+#include <pthread.h>
 #include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -125,6 +127,12 @@ void LoopbackHttpsServer::acceptLoop() {
 }
 
 void LoopbackHttpsServer::serve(int fd) {
+    // A client that hangs up (e.g. after refusing the certificate) must not kill the test with
+    // SIGPIPE: writes on this thread fail with EPIPE instead.
+    sigset_t pipe;
+    ::sigemptyset(&pipe);
+    ::sigaddset(&pipe, SIGPIPE);
+    ::pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
     timeval limit{5, 0};
     ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
     ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);

@@ -25,7 +25,7 @@ void addExtension(X509* cert, X509* issuer, int nid, const char* value) {
 }
 
 X509* makeCertificate(EVP_PKEY* key, const char* commonName, long serial, X509* issuer,
-                      EVP_PKEY* issuerKey) {
+                      EVP_PKEY* issuerKey, const char* names) {
     X509* cert = X509_new();
     X509_set_version(cert, 2);
     ASN1_INTEGER_set(X509_get_serialNumber(cert), serial);
@@ -42,7 +42,7 @@ X509* makeCertificate(EVP_PKEY* key, const char* commonName, long serial, X509* 
         addExtension(cert, signer, NID_basic_constraints, "critical,CA:FALSE");
         addExtension(cert, signer, NID_key_usage, "critical,digitalSignature");
         addExtension(cert, signer, NID_ext_key_usage, "serverAuth");
-        addExtension(cert, signer, NID_subject_alt_name, "IP:127.0.0.1,DNS:localhost");
+        addExtension(cert, signer, NID_subject_alt_name, names);
         addExtension(cert, signer, NID_authority_key_identifier, "keyid:always");
     } else {
         addExtension(cert, signer, NID_basic_constraints, "critical,CA:TRUE");
@@ -57,15 +57,16 @@ X509* makeCertificate(EVP_PKEY* key, const char* commonName, long serial, X509* 
 
 } // namespace
 
-TestCertificates::TestCertificates(const std::filesystem::path& folder) {
+TestCertificates::TestCertificates(const std::filesystem::path& folder, const char* serverNames) {
     static long serial = 1000;
     caKey_ = EVP_EC_gen("P-256");
     serverKey_ = EVP_EC_gen("P-256");
     if (!caKey_ || !serverKey_) {
         throw std::runtime_error("cannot make keys");
     }
-    caCert_ = makeCertificate(caKey_, "Tavrilux Test Authority", ++serial, nullptr, nullptr);
-    serverCert_ = makeCertificate(serverKey_, "localhost", ++serial, caCert_, caKey_);
+    caCert_ =
+        makeCertificate(caKey_, "Tavrilux Test Authority", ++serial, nullptr, nullptr, nullptr);
+    serverCert_ = makeCertificate(serverKey_, "localhost", ++serial, caCert_, caKey_, serverNames);
     caFile_ = folder / ("authority-" + std::to_string(serial) + ".pem");
     FILE* out = std::fopen(caFile_.c_str(), "w");
     if (!out) {

@@ -8,11 +8,15 @@ typedef struct evp_pkey_st EVP_PKEY;
 
 namespace tavrilux::testing {
 
-// A throw-away certificate authority and a server certificate it signed for 127.0.0.1 and
-// localhost, made at run time. The authority's certificate is written to caFile() for clients.
+// A throw-away certificate authority and a server certificate it signed for the given names
+// (127.0.0.1 and localhost unless told otherwise), made at run time. The authority's certificate
+// is written to caFile() for clients.
 class TestCertificates final {
 public:
-    explicit TestCertificates(const std::filesystem::path& folder);
+    static constexpr const char* kLoopbackNames = "IP:127.0.0.1,DNS:localhost";
+
+    explicit TestCertificates(const std::filesystem::path& folder,
+                              const char* serverNames = kLoopbackNames);
     ~TestCertificates();
     TestCertificates(const TestCertificates&) = delete;
     TestCertificates& operator=(const TestCertificates&) = delete;

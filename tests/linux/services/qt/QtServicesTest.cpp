@@ -66,6 +66,18 @@ TEST(QtUpdateCheckPresenterTest, ShowsOneWindowWithTheOutcome) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return presenter.window() == nullptr; }, 5000));
 }
 
+TEST(QtUpdateCheckPresenterTest, FeedTextIsShownAsWrittenNeverAsMarkup) {
+    app();
+    qt::QtUpdateCheckPresenter presenter;
+    presenter.present(
+        {UpdateCheckOutcome::Kind::updateFound, "<a href=\"file:///etc/passwd\">2.0</a>", {}, {}});
+    ASSERT_NE(presenter.window(), nullptr);
+    EXPECT_EQ(presenter.window()->textFormat(), Qt::PlainText);
+    EXPECT_EQ(presenter.window()->text(),
+              "Tavrilux <a href=\"file:///etc/passwd\">2.0</a> is available.");
+    presenter.window()->close();
+}
+
 TEST(UpdateCheckMessageTest, OffersOnlyHttpsDownloads) {
     auto found = UpdateCheckMessage::forOutcome(
         {UpdateCheckOutcome::Kind::updateFound, "2", "http://plain.example/x", {}});
