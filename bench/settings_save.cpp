@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -53,7 +54,34 @@ void BM_SettingsSave(benchmark::State& state) {
 void BM_SettingsSaveWhenIdle(benchmark::State& state) {
     runSaves(state, true);
 }
+// From one save until the file holds it: the coalescing delay plus the write itself, the most a
+// save can be late on disk when nothing else is waiting to be written.
+void BM_SettingsSaveUntilStored(benchmark::State& state) {
+    std::string folder = (std::filesystem::temp_directory_path() / "tavrilux-bench-XXXXXX");
+    if (!mkdtemp(folder.data())) {
+        state.SkipWithError("mkdtemp failed");
+        return;
+    }
+    {
+        DefaultsRegistry registry(linux_platform::JsonFileStorage::factoryIn(folder));
+        auto defaults = SettingsStore::openDefaults(registry);
+        SettingsStore store(defaults);
+        auto configuration = *presetConfiguration(FocusMode::flow);
+        int step = 0;
+        for (auto _ : state) {
+            const auto before = defaults->storeCount();
+            configuration.blurIntensity = (step++ % 100) / 100.0;
+            store.save(configuration);
+            while (defaults->storeCount() == before) {
+                std::this_thread::yield();
+            }
+        }
+    }
+    std::filesystem::remove_all(folder);
+}
+
 BENCHMARK(BM_SettingsSave);
+BENCHMARK(BM_SettingsSaveUntilStored)->Iterations(20)->Unit(benchmark::kMillisecond)->UseRealTime();
 // Each iteration waits for a real file write, so keep the count small.
 BENCHMARK(BM_SettingsSaveWhenIdle)->Iterations(1000);
 

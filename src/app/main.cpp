@@ -1,9 +1,14 @@
-// The composition root: the dimming engine on the X display, until SIGINT or SIGTERM.
+// The composition root: the dimming engine on the X display, until SIGINT or SIGTERM, or until
+// the X server goes away (then the exit status is 1).
 #include "core/defaults/DefaultsRegistry.h"
+#include "core/diagnostics/DimmingResourceMonitor.h"
 #include "core/overlay/OverlayCoordinator.h"
+#include "core/resources/ResourceBundle.h"
 #include "core/settings/DimmingSettings.h"
 #include "core/settings/SettingsStore.h"
 #include "platform/linux/JsonFileStorage.h"
+#include "platform/linux/LinuxResourceUsageProbe.h"
+#include "platform/linux/ResourceBundleLocator.h"
 #include "platform/linux/TerminationSignals.h"
 #include "platform/linux/XdgPaths.h"
 #include "platform/qt/QtMainQueue.h"
@@ -21,14 +26,34 @@
 #include <atomic>
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <string>
 
 using namespace tavrilux;
 
 namespace {
 
-std::atomic<QCoreApplication*> runningApplication{nullptr};
+// The loop to quit, while it runs. The signal thread reads it under the lock, so the
+// application object cannot go away while a quit is being posted to it.
+std::mutex runningMutex;
+QCoreApplication* runningApplication = nullptr;
 std::atomic<bool> terminationRequested{false};
+std::atomic<bool> connectionLost{false};
+
+constexpr Seconds kDiagnosticsInterval{2.0};
+
+void quitLoop() {
+    std::lock_guard lock(runningMutex);
+    if (runningApplication) {
+        QMetaObject::invokeMethod(runningApplication, &QCoreApplication::quit,
+                                  Qt::QueuedConnection);
+    }
+}
+
+void setRunningApplication(QCoreApplication* app) {
+    std::lock_guard lock(runningMutex);
+    runningApplication = app;
+}
 
 } // namespace
 
@@ -36,14 +61,14 @@ int main(int argc, char** argv) {
     // First, before any thread exists: the signals then reach only the waiting thread.
     linux_platform::TerminationSignals termination([](int) {
         terminationRequested = true;
-        if (QCoreApplication* app = runningApplication.load()) {
-            QMetaObject::invokeMethod(app, &QCoreApplication::quit, Qt::QueuedConnection);
-        }
+        quitLoop();
     });
 
     QCoreApplication app(argc, argv);
     DefaultsRegistry::installShared(std::make_unique<DefaultsRegistry>(
         linux_platform::JsonFileStorage::factoryIn(linux_platform::XdgPaths::tavriluxConfigDir())));
+    // Before anything looks up a text or the icon.
+    ResourceBundle::installShared(linux_platform::ResourceBundleLocator::openForThisProcess());
 
     qt::QtMainQueue queue;
     std::string error;
@@ -62,18 +87,29 @@ int main(int argc, char** argv) {
     overlays->setWindowLifecycleHandler([&desktop](xcb_window_t window, bool alive) {
         desktop->ignoreStructureEvents(window, alive);
     });
-    desktop->setConnectionLostHandler([] {
-        std::fprintf(stderr, "tavrilux: the connection to the X server was lost\n");
-        if (QCoreApplication* a = runningApplication.load()) {
-            QMetaObject::invokeMethod(a, &QCoreApplication::quit, Qt::QueuedConnection);
+
+    // Either connection breaking means the server is gone: said once, then out with status 1.
+    const auto loseConnection = [] {
+        if (!connectionLost.exchange(true)) {
+            std::fprintf(stderr, "tavrilux: the connection to the X server was lost\n");
+        }
+        quitLoop();
+    };
+    desktop->setConnectionLostHandler(loseConnection);
+    // A closed socket stays readable: its notifier is switched off once the connection broke.
+    QSocketNotifier desktopEvents(desktop->fileDescriptor(), QSocketNotifier::Read);
+    QObject::connect(&desktopEvents, &QSocketNotifier::activated, [&] {
+        desktop->processEvents();
+        desktopEvents.setEnabled(desktop->isConnected());
+    });
+    QSocketNotifier overlayEvents(overlays->fileDescriptor(), QSocketNotifier::Read);
+    QObject::connect(&overlayEvents, &QSocketNotifier::activated, [&] {
+        overlays->processEvents();
+        if (xcb_connection_has_error(overlays->connection()) != 0) {
+            overlayEvents.setEnabled(false);
+            loseConnection();
         }
     });
-    QSocketNotifier desktopEvents(desktop->fileDescriptor(), QSocketNotifier::Read);
-    QObject::connect(&desktopEvents, &QSocketNotifier::activated,
-                     [&] { desktop->processEvents(); });
-    QSocketNotifier overlayEvents(overlays->fileDescriptor(), QSocketNotifier::Read);
-    QObject::connect(&overlayEvents, &QSocketNotifier::activated,
-                     [&] { overlays->processEvents(); });
     x11::X11ApplicationActivator activator(desktop->connection(), desktop->root(), *desktop);
 
     auto store =
@@ -85,15 +121,26 @@ int main(int argc, char** argv) {
                                     *overlays, static_cast<ProcessID>(getpid())});
     coordinator->start();
 
-    runningApplication = &app;
-    if (!terminationRequested) {
+    linux_platform::LinuxResourceUsageProbe probe;
+    DimmingResourceMonitor monitor(queue, probe);
+    monitor.start(kDiagnosticsInterval,
+                  [weak = std::weak_ptr<OverlayCoordinator>(coordinator)]() -> OverlayCounts {
+                      if (auto alive = weak.lock()) {
+                          return OverlayCounts{alive->overlayCount(), 0};
+                      }
+                      return OverlayCounts{};
+                  });
+
+    setRunningApplication(&app);
+    if (!terminationRequested && !connectionLost) {
         app.exec();
     }
-    runningApplication = nullptr;
+    setRunningApplication(nullptr);
 
+    monitor.stop();
     coordinator->tearDown();
     coordinator.reset();
     settings.reset();
     DefaultsRegistry::shared().flushAll();
-    return 0;
+    return connectionLost ? 1 : 0;
 }

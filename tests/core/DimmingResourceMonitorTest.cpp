@@ -45,9 +45,18 @@ protected:
             queue, probe, [this](std::string_view line) { lines.emplace_back(line); });
     }
 
+    // A sample of no overlays that counts its calls in `samples`.
+    DiagnosticsSample countingSample() {
+        return [this] {
+            ++samples;
+            return OverlayCounts{};
+        };
+    }
+
     fakes::VirtualMainQueue queue;
     fakes::FakeResourceUsageProbe probe;
     std::vector<std::string> lines;
+    int samples = 0;
 };
 
 TEST_F(DimmingResourceMonitorTest, FirstLineComesOneIntervalAfterStartThenEveryInterval) {
@@ -120,11 +129,7 @@ TEST_F(DimmingResourceMonitorTest, StartingAgainLeavesOneTimerAtTheNewInterval) 
 
 TEST_F(DimmingResourceMonitorTest, FiringsAfterTheMonitorIsGoneDoNothing) {
     auto monitor = make();
-    int samples = 0;
-    monitor->start(2.0s, [&] {
-        ++samples;
-        return OverlayCounts{};
-    });
+    monitor->start(2.0s, countingSample());
     queue.advance(2.0s);
     monitor.reset();
     queue.advance(10.0s);
@@ -133,18 +138,34 @@ TEST_F(DimmingResourceMonitorTest, FiringsAfterTheMonitorIsGoneDoNothing) {
     EXPECT_FALSE(queue.hasPending());
 }
 
-TEST_F(DimmingResourceMonitorTest, MonitorGoneBetweenFiringAndItsTaskWritesNothing) {
+TEST_F(DimmingResourceMonitorTest, GoneOrStoppedBetweenFiringAndItsTaskWritesNothing) {
+    for (const bool stop : {false, true}) {
+        auto monitor = make();
+        monitor->start(2.0s, countingSample());
+        // Run only the timer: the line's task is posted for "now" and still waits.
+        queue.postAfter(2.0s, [&] { stop ? monitor->stop() : monitor.reset(); });
+        queue.advance(2.0s);
+        EXPECT_EQ(samples, 0) << "stopped: " << stop;
+        EXPECT_TRUE(lines.empty()) << "stopped: " << stop;
+    }
+}
+
+TEST_F(DimmingResourceMonitorTest, StopEndsTheLinesAndStartRunsThemAgain) {
     auto monitor = make();
-    int samples = 0;
-    monitor->start(2.0s, [&] {
-        ++samples;
-        return OverlayCounts{};
-    });
-    // Run only the timer: the line's task is posted for "now" and still waits.
-    queue.postAfter(2.0s, [&] { monitor.reset(); });
+    monitor->start(2.0s, countingSample());
     queue.advance(2.0s);
-    EXPECT_EQ(samples, 0);
-    EXPECT_TRUE(lines.empty());
+    ASSERT_EQ(lines.size(), 1u);
+    monitor->stop();
+    EXPECT_FALSE(monitor->isRunning());
+    queue.advance(10.0s);
+    EXPECT_EQ(lines.size(), 1u);
+    EXPECT_FALSE(queue.hasPending()) << "no timer is left behind";
+
+    monitor->start(1.0s, [&] { return OverlayCounts{1, 0}; });
+    queue.advance(1.0s);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[1].find(" overlays=1 "), std::string::npos);
+    EXPECT_EQ(samples, 1);
 }
 
 TEST_F(DimmingResourceMonitorTest, ZeroIntervalDoesNotSpin) {

@@ -1,4 +1,5 @@
 #include "core/localization/LocalizationManager.h"
+#include "core/settings/SettingsKeys.h"
 
 #include "fakes/FakeResourceBundle.h"
 
@@ -75,6 +76,15 @@ TEST_F(LocalizationManagerTest, OverrideNamingAMissingLanguageUsesTheBundlesOwnC
     EXPECT_EQ(manager->localizedString("settings"), "Settings");
 }
 
+TEST_F(LocalizationManagerTest, FileNamedLikeALanguageFolderIsNoLanguage) {
+    bundle->addFile("it.lproj", "\"settings\" = \"Impostazioni\";");
+    preferences = {"en"};
+    auto manager = make();
+    manager->setLanguageOverride("it");
+    EXPECT_EQ(manager->resolvedLanguage(), "en");
+    EXPECT_EQ(manager->localizedString("settings"), "Settings");
+}
+
 TEST_F(LocalizationManagerTest, OverrideCannotReachOutsideTheBundle) {
     bundle->addFile("secret/Localizable.strings", "\"settings\" = \"leaked\";");
     bundle->addTable("x/../fr", "");
@@ -115,31 +125,31 @@ TEST_F(LocalizationManagerTest, MalformedTableShowsKeysAndIsReportedOnce) {
 }
 
 TEST_F(LocalizationManagerTest, StoredOverrideIsReadAtStartAndWrittenBackAsText) {
-    defaults->setDouble(LocalizationManager::kOverrideKey, 7);
+    defaults->setDouble(SettingsKeys::languageOverride, 7);
     auto manager = make();
     EXPECT_EQ(manager->languageOverride(), std::optional<std::string>("7"));
-    auto stored = defaults->object(LocalizationManager::kOverrideKey);
+    auto stored = defaults->object(SettingsKeys::languageOverride);
     ASSERT_TRUE(stored);
     EXPECT_TRUE(stored->is_string());
     EXPECT_EQ(*stored, "7");
 }
 
 TEST_F(LocalizationManagerTest, AssigningTheSameValueWritesNothingButNotifies) {
-    defaults->setString(LocalizationManager::kOverrideKey, "fr");
+    defaults->setString(SettingsKeys::languageOverride, "fr");
     auto manager = make();
     // Changed behind the manager's back: a write would overwrite it.
-    defaults->setString(LocalizationManager::kOverrideKey, "marker");
+    defaults->setString(SettingsKeys::languageOverride, "marker");
     std::vector<std::pair<std::optional<std::string>, std::optional<std::string>>> seen;
     auto token = manager->observeLanguageOverride([&](const std::optional<std::string>& next) {
         seen.emplace_back(next, manager->languageOverride());
     });
 
     manager->setLanguageOverride("fr");
-    EXPECT_EQ(defaults->stringValue(LocalizationManager::kOverrideKey), "marker");
+    EXPECT_EQ(defaults->stringValue(SettingsKeys::languageOverride), "marker");
     ASSERT_EQ(seen.size(), 1u);
 
     manager->setLanguageOverride("de");
-    EXPECT_EQ(defaults->stringValue(LocalizationManager::kOverrideKey), "de");
+    EXPECT_EQ(defaults->stringValue(SettingsKeys::languageOverride), "de");
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[1].first, std::optional<std::string>("de"));
     EXPECT_EQ(seen[1].second, std::optional<std::string>("fr"))
@@ -147,20 +157,20 @@ TEST_F(LocalizationManagerTest, AssigningTheSameValueWritesNothingButNotifies) {
 }
 
 TEST_F(LocalizationManagerTest, NoOverrideRemovesTheKeyAndTwoAbsentValuesWriteNothing) {
-    defaults->setString(LocalizationManager::kOverrideKey, "de");
+    defaults->setString(SettingsKeys::languageOverride, "de");
     auto manager = make();
     manager->setLanguageOverride(std::nullopt);
-    EXPECT_FALSE(defaults->hasValue(LocalizationManager::kOverrideKey));
+    EXPECT_FALSE(defaults->hasValue(SettingsKeys::languageOverride));
 
-    defaults->setString(LocalizationManager::kOverrideKey, "marker");
+    defaults->setString(SettingsKeys::languageOverride, "marker");
     manager->setLanguageOverride(std::nullopt);
-    EXPECT_EQ(defaults->stringValue(LocalizationManager::kOverrideKey), "marker");
+    EXPECT_EQ(defaults->stringValue(SettingsKeys::languageOverride), "marker");
 }
 
 TEST_F(LocalizationManagerTest, EmptyDomainLeavesNoOverrideAndWritesNothing) {
     auto manager = make();
     EXPECT_EQ(manager->languageOverride(), std::nullopt);
-    EXPECT_FALSE(defaults->hasValue(LocalizationManager::kOverrideKey));
+    EXPECT_FALSE(defaults->hasValue(SettingsKeys::languageOverride));
 }
 
 TEST_F(LocalizationManagerTest, LookupGoesThroughTheSharedInstance) {

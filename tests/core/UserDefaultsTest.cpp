@@ -118,6 +118,35 @@ TEST(UserDefaultsTest, UnreadableTextIsSetAsideBeforeAnythingIsStored) {
     }
 }
 
+TEST(UserDefaultsTest, TextThatCannotBeSetAsideIsNeverOverwritten) {
+    auto state = std::make_shared<FakeDomainStorage::State>();
+    state->text = "{\"dimming.isEnabled\": tru";
+    state->failSetAside = true;
+    testing::internal::CaptureStderr();
+    {
+        UserDefaults u(std::make_unique<FakeDomainStorage>(state));
+        u.setBool("dimming.isEnabled", false);
+        u.remove("dimming.isEnabled");
+        u.setDouble("dimming.blurIntensity", 0.4);
+        u.flush();
+        EXPECT_EQ(u.doubleValue("dimming.blurIntensity"), 0.4) << "the run goes on in memory";
+    }
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_NE(errors.find("cannot be set aside (refused by the test)"), std::string::npos)
+        << errors;
+    std::lock_guard lock(state->mutex);
+    EXPECT_EQ(state->calls, (std::vector<std::string>{"load", "setAside"}));
+    EXPECT_EQ(state->text, "{\"dimming.isEnabled\": tru");
+}
+
+TEST(UserDefaultsTest, WriteIsStoredWithoutAnyFlush) {
+    Domain d;
+    d.defaults->setString("app.languageOverride", "fr");
+    // Not a timing check: a lost wake-up would leave the write unstored for good.
+    ASSERT_TRUE(d.state->waitForStore(0, std::chrono::seconds(10)));
+    EXPECT_EQ(d.storedJson()["app.languageOverride"], "fr");
+}
+
 TEST(UserDefaultsTest, RemoveDeletesTheKeyAndRemovingAnAbsentKeyStoresNothing) {
     Domain d(R"({"app.languageOverride": "de"})");
     auto& u = *d.defaults;

@@ -55,7 +55,13 @@ EngineProcess::~EngineProcess() {
 }
 
 bool EngineProcess::isRunning() const {
-    return pid_ > 0 && ::waitpid(pid_, nullptr, WNOHANG) == 0;
+    if (pid_ <= 0) {
+        return false;
+    }
+    // Looks without reaping, so that terminate() and waitForExit() still get the status.
+    siginfo_t info{};
+    return ::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == 0;
 }
 
 int EngineProcess::terminate() {
@@ -63,18 +69,29 @@ int EngineProcess::terminate() {
         return -1;
     }
     ::kill(pid_, SIGTERM);
-    for (int i = 0; i < 500; ++i) {
+    if (auto status = waitForExit(std::chrono::seconds(5))) {
+        return *status;
+    }
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+    return -1;
+}
+
+std::optional<int> EngineProcess::waitForExit(std::chrono::milliseconds timeout) {
+    if (pid_ <= 0) {
+        return std::nullopt;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    do {
         int status = 0;
         if (::waitpid(pid_, &status, WNOHANG) == pid_) {
             pid_ = -1;
             return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ::kill(pid_, SIGKILL);
-    ::waitpid(pid_, nullptr, 0);
-    pid_ = -1;
-    return -1;
+    } while (std::chrono::steady_clock::now() < deadline);
+    return std::nullopt;
 }
 
 std::string EngineProcess::standardError() const {

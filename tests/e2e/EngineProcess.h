@@ -2,7 +2,9 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace tavrilux::e2e {
@@ -27,6 +29,9 @@ public:
     bool isRunning() const;
     // SIGTERM, then waits; returns the exit status (-1 when it had to be killed).
     int terminate();
+    // Waits for the engine to end by itself: its exit status, -1 when a signal ended it, nothing
+    // when it still runs after `timeout`.
+    std::optional<int> waitForExit(std::chrono::milliseconds timeout);
     // What the engine wrote on standard error so far.
     std::string standardError() const;
 

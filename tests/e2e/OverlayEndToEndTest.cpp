@@ -7,9 +7,13 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <memory>
+#include <regex>
+#include <sstream>
+#include <string>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace tavrilux::e2e {
 namespace {
@@ -339,6 +343,63 @@ TEST_F(OverlayEndToEndTest, WorkspaceSwitchLeavesNoOverlayBehindAndReturnsWithTh
     EXPECT_EQ(overlaysOn(0), 1);
     EXPECT_EQ(engine->terminate(), 0);
     EXPECT_EQ(overlayWindowCount(), 0);
+}
+
+// The "[DimmingPerf]" lines the engine has written so far.
+std::vector<std::string> diagnosticsLines(const std::string& standardError) {
+    std::vector<std::string> lines;
+    std::istringstream in(standardError);
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("[DimmingPerf] ", 0) == 0) {
+            lines.push_back(line);
+        }
+    }
+    return lines;
+}
+
+TEST_F(OverlayEndToEndTest, DiagnosticsLineCountsTheOverlaysEveryTwoSeconds) {
+    const App a = startApp("alpha", "ff8800", "400x300+100+100");
+    control->activate(a.window());
+    const auto started = std::chrono::steady_clock::now();
+    auto engine = startEngine();
+    ASSERT_TRUE(DesktopControl::waitUntil([&] { return overlayDirectlyBelow(a.window()); }, 10s))
+        << engine->standardError();
+    ASSERT_TRUE(DesktopControl::waitUntil(
+        [&] { return diagnosticsLines(engine->standardError()).size() >= 2; }, 8s))
+        << engine->standardError();
+    const auto elapsed = std::chrono::steady_clock::now() - started;
+    EXPECT_GE(elapsed, 4s) << "the first line comes one 2 s interval after the start";
+
+    // One window held per monitor: the left one shown below the focused application, the right
+    // one (no focused window there, so cleared) hidden; no cross-fade runs.
+    const std::regex format(R"re(\[DimmingPerf\] cpu=\d+\.\d% gpu=(n/a|\d+\.\d%) )re"
+                            R"re(liveBackdropLayers=(\d+) overlays=(\d+) )re"
+                            R"re(activeTransitionOverlays=0)re");
+    const std::string last = diagnosticsLines(engine->standardError()).back();
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(last, match, format)) << last;
+    EXPECT_EQ(match[3], "2") << last;
+    EXPECT_EQ(match[2], "2") << "live layers = overlays + transition overlays: " << last;
+    EXPECT_EQ(overlayWindowCount(), 2);
+    EXPECT_EQ(overlaysOn(0), 1);
+    EXPECT_EQ(overlaysOn(TestDesktop::kMonitorWidth), 0);
+    EXPECT_EQ(engine->terminate(), 0);
+}
+
+TEST_F(OverlayEndToEndTest, LostXServerEndsTheEngineWithAFailureStatus) {
+    const App a = startApp("alpha", "ff8800", "400x300+100+100");
+    control->activate(a.window());
+    auto engine = startEngine();
+    ASSERT_TRUE(DesktopControl::waitUntil([&] { return overlayDirectlyBelow(a.window()); }, 10s))
+        << engine->standardError();
+    desktop->killServer();
+    const auto status = engine->waitForExit(10s);
+    ASSERT_TRUE(status) << "still running without its X server";
+    EXPECT_EQ(*status, 1);
+    const std::string err = engine->standardError();
+    const std::string said = "the connection to the X server was lost";
+    EXPECT_NE(err.find(said), std::string::npos) << err;
+    EXPECT_EQ(err.find(said), err.rfind(said)) << "said once: " << err;
 }
 
 // Without a window manager and compositor of its own: the test runs picom itself.

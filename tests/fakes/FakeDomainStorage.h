@@ -2,6 +2,8 @@
 
 #include "core/defaults/DomainStorage.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -20,10 +22,19 @@ public:
         std::optional<std::string> asideText; // what setAside() moved away
         std::vector<std::string> calls;       // "load", "setAside", "store" in call order
         bool failStores = false;
+        bool failSetAside = false;
+        int storeCount = 0; // successful stores
+        mutable std::condition_variable storeDone;
 
         std::optional<std::string> stored() const {
             std::lock_guard lock(mutex);
             return text;
+        }
+        // Waits for a successful store beyond the first `count`, at most `timeout`; false when
+        // none came.
+        bool waitForStore(int count, std::chrono::milliseconds timeout) const {
+            std::unique_lock lock(mutex);
+            return storeDone.wait_for(lock, timeout, [&] { return storeCount > count; });
         }
     };
 
@@ -34,18 +45,26 @@ public:
         state_->calls.push_back("load");
         return state_->text;
     }
-    void setAside() override {
+    bool setAside() override {
         std::lock_guard lock(state_->mutex);
         state_->calls.push_back("setAside");
-        state_->asideText = std::exchange(state_->text, std::nullopt);
-    }
-    bool store(const std::string& text) override {
-        std::lock_guard lock(state_->mutex);
-        state_->calls.push_back("store");
-        if (state_->failStores) {
+        if (state_->failSetAside) {
             return false;
         }
-        state_->text = text;
+        state_->asideText = std::exchange(state_->text, std::nullopt);
+        return true;
+    }
+    bool store(const std::string& text) override {
+        {
+            std::lock_guard lock(state_->mutex);
+            state_->calls.push_back("store");
+            if (state_->failStores) {
+                return false;
+            }
+            state_->text = text;
+            ++state_->storeCount;
+        }
+        state_->storeDone.notify_all();
         return true;
     }
     std::string lastError() const override { return "refused by the test"; }

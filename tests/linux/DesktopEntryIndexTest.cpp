@@ -1,10 +1,10 @@
 #include "platform/linux/DesktopEntryIndex.h"
 
+#include "fakes/TempDir.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 namespace tavrilux::linux_platform {
 namespace {
@@ -14,29 +14,24 @@ namespace fs = std::filesystem;
 class DesktopEntryIndexTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/tavrilux-entries-XXXXXX";
-        root = ::mkdtemp(pattern);
         fs::create_directories(root / "home" / "applications");
         fs::create_directories(root / "system" / "applications" / "org");
-        fs::create_directories(root / "system" / "icons" / "hicolor" / "48x48" / "apps");
-        std::ofstream(root / "system" / "icons" / "hicolor" / "48x48" / "apps" / "editor.png")
-            << "png";
+        fakes::writeFile(root / "system" / "icons" / "hicolor" / "48x48" / "apps" / "editor.png",
+                         "png");
     }
-    void TearDown() override { fs::remove_all(root); }
 
-    void write(const fs::path& file, const std::string& text) { std::ofstream(file) << text; }
-
-    fs::path root;
+    fakes::TempDir folder;
+    const fs::path root = folder.path();
 };
 
 TEST_F(DesktopEntryIndexTest, MatchesByStartupClassThenByIdIgnoringCase) {
-    write(root / "system" / "applications" / "org.example.Editor.desktop",
-          "[Desktop Entry]\nType=Application\nName=Editor\nIcon=editor\n"
-          "StartupWMClass=EdiTor-Main\n[Desktop Action new]\nName=Not this one\n");
-    write(root / "system" / "applications" / "viewer.desktop",
-          "[Desktop Entry]\nType=Application\nName=Viewer\nNoDisplay=true\n");
-    write(root / "system" / "applications" / "org" / "tool.desktop",
-          "[Desktop Entry]\nType=Application\nName=Tool\n");
+    fakes::writeFile(root / "system" / "applications" / "org.example.Editor.desktop",
+                     "[Desktop Entry]\nType=Application\nName=Editor\nIcon=editor\n"
+                     "StartupWMClass=EdiTor-Main\n[Desktop Action new]\nName=Not this one\n");
+    fakes::writeFile(root / "system" / "applications" / "viewer.desktop",
+                     "[Desktop Entry]\nType=Application\nName=Viewer\nNoDisplay=true\n");
+    fakes::writeFile(root / "system" / "applications" / "org" / "tool.desktop",
+                     "[Desktop Entry]\nType=Application\nName=Tool\n");
     DesktopEntryIndex index({root / "home", root / "system"});
 
     const auto* editor = index.find("editor-main", "EdiTor-Main");
@@ -55,14 +50,14 @@ TEST_F(DesktopEntryIndexTest, MatchesByStartupClassThenByIdIgnoringCase) {
 }
 
 TEST_F(DesktopEntryIndexTest, EarlierDirectoriesHideLaterOnesAndDeletedEntriesAreSkipped) {
-    write(root / "home" / "applications" / "viewer.desktop",
-          "[Desktop Entry]\nType=Application\nName=My Viewer\n");
-    write(root / "system" / "applications" / "viewer.desktop",
-          "[Desktop Entry]\nType=Application\nName=Viewer\n");
-    write(root / "home" / "applications" / "gone.desktop",
-          "[Desktop Entry]\nType=Application\nName=Gone\nHidden=true\n");
-    write(root / "system" / "applications" / "link.desktop",
-          "[Desktop Entry]\nType=Link\nName=Link\n");
+    fakes::writeFile(root / "home" / "applications" / "viewer.desktop",
+                     "[Desktop Entry]\nType=Application\nName=My Viewer\n");
+    fakes::writeFile(root / "system" / "applications" / "viewer.desktop",
+                     "[Desktop Entry]\nType=Application\nName=Viewer\n");
+    fakes::writeFile(root / "home" / "applications" / "gone.desktop",
+                     "[Desktop Entry]\nType=Application\nName=Gone\nHidden=true\n");
+    fakes::writeFile(root / "system" / "applications" / "link.desktop",
+                     "[Desktop Entry]\nType=Link\nName=Link\n");
     DesktopEntryIndex index({root / "home", root / "system"});
     ASSERT_NE(index.find("viewer", "Viewer"), nullptr);
     EXPECT_EQ(index.find("viewer", "Viewer")->name, "My Viewer");

@@ -1,12 +1,13 @@
 #include "platform/linux/LinuxResourceUsageProbe.h"
 
+#include "fakes/TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <ctime>
-#include <fstream>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -16,28 +17,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class TempFolder final {
-public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "tavrilux-probe-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TempFolder() {
-        std::error_code error;
-        fs::remove_all(path_, error);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
-void writeFile(const fs::path& path, const std::string& text) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
+using fakes::TempDir;
+using fakes::writeFile;
 
 double threadCpuSeconds() {
     timespec now{};
@@ -98,7 +79,7 @@ TEST(LinuxResourceUsageProbeTest, MissingTaskFolderIsAFailedMeasurement) {
 }
 
 TEST(LinuxResourceUsageProbeTest, GpuFromTheFirstCardThatReportsABusyPercentage) {
-    TempFolder sys;
+    TempDir sys;
     const auto drm = sys.path() / "drm";
     fs::create_directories(drm / "card0" / "device");                      // driver offers nothing
     writeFile(drm / "card0-DP-1" / "device" / "gpu_busy_percent", "99\n"); // a connector
@@ -112,7 +93,7 @@ TEST(LinuxResourceUsageProbeTest, GpuFromTheFirstCardThatReportsABusyPercentage)
 }
 
 TEST(LinuxResourceUsageProbeTest, NoDriverWithABusyPercentageGivesNothing) {
-    TempFolder sys;
+    TempDir sys;
     fs::create_directories(sys.path() / "drm" / "card0" / "device");
     fs::create_directories(sys.path() / "drm" / "renderD128");
     LinuxResourceUsageProbe probe("/proc/self/task", sys.path() / "drm");

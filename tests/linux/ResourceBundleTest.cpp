@@ -1,12 +1,11 @@
 #include "core/localization/LocalizationManager.h"
 #include "core/resources/AppIcons.h"
+#include "fakes/TempDir.h"
 #include "platform/linux/DirectoryResourceBundle.h"
 #include "platform/linux/ResourceBundleLocator.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <string>
 
@@ -15,31 +14,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class TempFolder final {
-public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "tavrilux-bundle-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TempFolder() {
-        std::error_code error;
-        fs::remove_all(path_, error);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
-void writeFile(const fs::path& path, const std::string& text) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
+using fakes::TempDir;
+using fakes::writeFile;
 
 TEST(DirectoryResourceBundleTest, ListsLanguageFoldersAndReadsFilesInside) {
-    TempFolder folder;
+    TempDir folder;
     const auto root = folder.path() / "Tavrilux_Tavrilux.bundle";
     writeFile(root / "fr.lproj" / "Localizable.strings", "\"quit\" = \"Quitter\";");
     fs::create_directories(root / "en.lproj");
@@ -67,7 +46,7 @@ TEST(DirectoryResourceBundleTest, MissingFolderIsAnEmptyBundle) {
 }
 
 TEST(ResourceBundleLocatorTest, PrefersTheBuildTreeThenTheInstalledPrefix) {
-    TempFolder folder;
+    TempDir folder;
     const auto prefix = folder.path() / "usr";
     const auto executable = prefix / "bin" / "tavrilux";
     fs::create_directories(executable.parent_path());

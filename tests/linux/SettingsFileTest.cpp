@@ -1,15 +1,14 @@
-#include "TempDir.h"
 #include "core/defaults/DefaultsRegistry.h"
 #include "core/settings/FocusPresets.h"
 #include "core/settings/SettingsKeys.h"
 #include "core/settings/SettingsStore.h"
+#include "fakes/TempDir.h"
+#include "platform/linux/FileText.h"
 #include "platform/linux/JsonFileStorage.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <limits>
-#include <sstream>
 
 namespace tavrilux {
 namespace {
@@ -23,20 +22,14 @@ const DimmingConfiguration kLook(false, 0.2, 0.3, OverlayColor{0.1, 0.2, 0.3}, 0
 
 class SettingsFileTest : public testing::Test {
 protected:
-    testing_support::TempDir dir;
+    fakes::TempDir dir;
 
     fs::path file() const { return dir.path() / "com.mirtal.tavrilux.json"; }
     std::unique_ptr<DefaultsRegistry> openRegistry() const {
         return std::make_unique<DefaultsRegistry>(JsonFileStorage::factoryIn(dir.path()));
     }
-    static void write(const fs::path& path, const std::string& text) {
-        std::ofstream(path, std::ios::binary) << text;
-    }
     static std::string read(const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
+        return linux_platform::readFileText(path).value_or("");
     }
     json fileJson() const { return json::parse(read(file())); }
 };
@@ -60,7 +53,7 @@ TEST_F(SettingsFileTest, SavedSettingsSurviveAReopen) {
 TEST_F(SettingsFileTest, CorruptFileIsMovedAsideBeforeAnythingIsWritten) {
     const std::string notJson = R"({"dimming.isEnabled": false, "dimming.tint)";
     const std::string notObject = R"(["dimming.isEnabled", false])";
-    write(file(), notJson);
+    fakes::writeFile(file(), notJson);
     {
         auto registry = openRegistry();
         SettingsStore store(SettingsStore::openDefaults(*registry));
@@ -72,7 +65,7 @@ TEST_F(SettingsFileTest, CorruptFileIsMovedAsideBeforeAnythingIsWritten) {
     EXPECT_EQ(fileJson().size(), 11u);
 
     // A second bad file never replaces the first kept copy.
-    write(file(), notObject);
+    fakes::writeFile(file(), notObject);
     {
         auto registry = openRegistry();
         SettingsStore store(SettingsStore::openDefaults(*registry));
@@ -82,9 +75,32 @@ TEST_F(SettingsFileTest, CorruptFileIsMovedAsideBeforeAnythingIsWritten) {
     EXPECT_EQ(read(dir.path() / "com.mirtal.tavrilux.json.corrupt.1"), notObject);
 }
 
+TEST_F(SettingsFileTest, CorruptFileThatCannotBeSetAsideIsNeverOverwritten) {
+    // Every name for a kept copy is taken by an earlier one.
+    for (int n = 0; n < JsonFileStorage::kMaxAsideCopies; ++n) {
+        fakes::writeFile(n == 0 ? dir / "com.mirtal.tavrilux.json.corrupt"
+                                : dir / ("com.mirtal.tavrilux.json.corrupt." + std::to_string(n)),
+                         "copy " + std::to_string(n));
+    }
+    const std::string notJson = R"({"dimming.isEnabled": false, "dimming.tint)";
+    fakes::writeFile(file(), notJson);
+    testing::internal::CaptureStderr();
+    {
+        auto registry = openRegistry();
+        SettingsStore store(SettingsStore::openDefaults(*registry));
+        store.save(kLook);
+        EXPECT_EQ(store.loadConfiguration(), kLook) << "the run goes on in memory";
+    }
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_NE(errors.find("cannot be set aside"), std::string::npos) << errors;
+    EXPECT_EQ(read(file()), notJson);
+    EXPECT_EQ(read(dir / "com.mirtal.tavrilux.json.corrupt"), "copy 0");
+    EXPECT_EQ(read(dir / "com.mirtal.tavrilux.json.corrupt.999"), "copy 999");
+}
+
 TEST_F(SettingsFileTest, DirectoryInPlaceOfTheFileIsKeptAsideNotReadAsEmpty) {
     fs::create_directory(file());
-    write(file() / "keep.txt", "mine");
+    fakes::writeFile(file() / "keep.txt", "mine");
     {
         auto registry = openRegistry();
         SettingsStore store(SettingsStore::openDefaults(*registry));
@@ -96,7 +112,7 @@ TEST_F(SettingsFileTest, DirectoryInPlaceOfTheFileIsKeptAsideNotReadAsEmpty) {
 }
 
 TEST_F(SettingsFileTest, MistypedMemberReadsAbsentAndStaysUntilSaved) {
-    write(file(), R"({"dimming.isEnabled": true, "dimming.blurIntensity": "0.8",
+    fakes::writeFile(file(), R"({"dimming.isEnabled": true, "dimming.blurIntensity": "0.8",
                       "another.app.key": {"x": [1, null]}})");
     auto registry = openRegistry();
     SettingsStore store(SettingsStore::openDefaults(*registry));
@@ -193,7 +209,7 @@ TEST_F(SettingsFileTest, UnwritableFolderFallsBackToTheStandardDomain) {
     // A file where the folder belongs: the suite cannot be opened, nor can the standard domain,
     // which then lives in memory.
     const fs::path blocked = dir.path() / "blocked";
-    write(blocked, "");
+    fakes::writeFile(blocked, "");
     DefaultsRegistry registry(JsonFileStorage::factoryIn(blocked / "tavrilux"));
     auto defaults = SettingsStore::openDefaults(registry);
     ASSERT_NE(defaults, nullptr);

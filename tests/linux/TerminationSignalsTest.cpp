@@ -1,6 +1,6 @@
 #include "platform/linux/TerminationSignals.h"
-#include "TempDir.h"
 #include "core/settings/FocusPresets.h"
+#include "fakes/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -106,7 +106,7 @@ ProbeResult runProbe(const std::filesystem::path& configHome, int signal) {
 class ExitFlushTest : public testing::TestWithParam<int> {};
 
 TEST_P(ExitFlushTest, SettingsSavedJustBeforeATerminationSignalReachTheFile) {
-    testing_support::TempDir home;
+    fakes::TempDir home;
     const auto result = runProbe(home.path(), GetParam());
     ASSERT_TRUE(WIFEXITED(result.status))
         << "the signal ended the process: "

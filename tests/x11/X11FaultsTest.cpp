@@ -1,11 +1,10 @@
 #include "X11FocusFixture.h"
+#include "fakes/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <stdlib.h>
 
 namespace tavrilux::x11 {
 namespace {
@@ -79,11 +78,11 @@ TEST_F(X11FaultsTest, NonApplicationWindowsAreNotRegularApplications) {
 }
 
 TEST_F(X11FaultsTest, ApplicationKeysComeFromGtkIdsThenDesktopEntriesThenWmClass) {
-    char pattern[] = "/tmp/tavrilux-x11-entries-XXXXXX";
-    const std::filesystem::path data = ::mkdtemp(pattern);
-    std::filesystem::create_directories(data / "applications");
-    std::ofstream(data / "applications" / "org.example.Editor.desktop")
-        << "[Desktop Entry]\nType=Application\nName=Example Editor\nStartupWMClass=Editor\n";
+    const fakes::TempDir folder;
+    const std::filesystem::path data = folder.path();
+    fakes::writeFile(
+        data / "applications" / "org.example.Editor.desktop",
+        "[Desktop Entry]\nType=Application\nName=Example Editor\nStartupWMClass=Editor\n");
     x11 = X11Desktop::connect(queue, desktop->display().c_str(), nullptr,
                               std::make_shared<linux_platform::DesktopEntryIndex>(
                                   std::vector<std::filesystem::path>{data}));
@@ -95,7 +94,6 @@ TEST_F(X11FaultsTest, ApplicationKeysComeFromGtkIdsThenDesktopEntriesThenWmClass
     EXPECT_EQ(x11->runningApplication(editor.pid)->localizedName, "Example Editor");
     EXPECT_EQ(x11->runningApplication(plain.pid)->bundleIdentifier, "Plain");
     EXPECT_EQ(x11->runningApplication(both.pid)->bundleIdentifier, "org.gtk.Both");
-    std::filesystem::remove_all(data);
 }
 
 TEST_F(X11FaultsTest, IgnoredOwnWindowsCostNoRoundTrips) {

@@ -11,7 +11,8 @@ namespace tavrilux {
 // - load() returns the stored text, or nothing when the domain has never been written.
 // - setAside() moves the stored text out of the way under a new name (never over an older one)
 //   so that a later store() cannot destroy what the user had; it is called when the text is
-//   unreadable.
+//   unreadable. It returns false when the text stays where it is, with the reason in
+//   lastError(); store() is then never called.
 // - store() replaces the stored text as a whole: a reader sees the old text or the new one,
 //   never a part. It returns false on failure, with the reason in lastError().
 // - load() and setAside() are called before any store(); store() may be called from a worker
@@ -24,7 +25,7 @@ public:
     DomainStorage& operator=(const DomainStorage&) = delete;
 
     virtual std::optional<std::string> load() = 0;
-    virtual void setAside() = 0;
+    virtual bool setAside() = 0;
     virtual bool store(const std::string& text) = 0;
     virtual std::string lastError() const = 0;
     // Where the domain lives, for messages.
@@ -35,7 +36,7 @@ public:
 class MemoryDomainStorage final : public DomainStorage {
 public:
     std::optional<std::string> load() override { return std::nullopt; }
-    void setAside() override {}
+    bool setAside() override { return true; }
     bool store(const std::string&) override { return true; }
     std::string lastError() const override { return {}; }
     std::string location() const override { return "memory"; }

@@ -53,10 +53,17 @@ UserDefaults::UserDefaults(std::unique_ptr<DomainStorage> storage,
         auto parsed = json::parse(*text, nullptr, /*allow_exceptions=*/false);
         if (parsed.is_object()) {
             values_ = std::move(parsed);
-        } else {
+        } else if (storage_->setAside()) {
             std::fprintf(stderr, "tavrilux: %s is not a JSON object; kept aside, starting empty\n",
                          storage_->location().c_str());
-            storage_->setAside();
+        } else {
+            // Writing now would destroy what could not be read: this run keeps its settings in
+            // memory only.
+            unwritable_ = true;
+            std::fprintf(stderr,
+                         "tavrilux: %s is not a JSON object and cannot be set aside (%s); "
+                         "settings are not saved in this run\n",
+                         storage_->location().c_str(), storage_->lastError().c_str());
         }
     }
 }
@@ -191,6 +198,10 @@ void UserDefaults::put(std::string_view key, nlohmann::json value) {
 }
 
 void UserDefaults::ensureWriter() {
+    if (unwritable_) {
+        storedVersion_ = version_; // nothing goes out, and nobody waits for it
+        return;
+    }
     if (!writer_.joinable()) {
         writer_ = std::thread([this] { writerLoop(); });
     }

@@ -29,7 +29,8 @@ namespace tavrilux {
 // Writes update memory at once and are written out coalesced, at most `coalesce` later; flush()
 // waits until everything written so far is stored. A failed store is reported once on standard
 // error and retried with the next write. Unreadable stored text is set aside before anything is
-// written. Safe to call from any thread.
+// written; when it cannot be set aside, nothing is ever written (the domain then lives in memory
+// for this run). Safe to call from any thread.
 class UserDefaults final {
 public:
     explicit UserDefaults(std::unique_ptr<DomainStorage> storage,
@@ -78,6 +79,7 @@ private:
     bool flushRequested_ = false;
     bool stopping_ = false;
     bool failureReported_ = false;
+    bool unwritable_ = false; // the stored text could not be set aside
     std::thread writer_;
 };
 

@@ -27,6 +27,12 @@ void DimmingResourceMonitor::start(Seconds interval, DiagnosticsSample sample) {
     schedule(queue_.now() + interval_);
 }
 
+void DimmingResourceMonitor::stop() {
+    timer_.cancel();
+    timer_.reset();
+    sample_ = nullptr;
+}
+
 void DimmingResourceMonitor::schedule(Seconds due) {
     std::weak_ptr<DimmingResourceMonitor*> weak = self_;
     timer_ = queue_.postAfter(due - queue_.now(), [weak, due] {

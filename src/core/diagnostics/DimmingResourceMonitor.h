@@ -20,8 +20,8 @@ struct OverlayCounts final {
 using DiagnosticsSample = std::function<OverlayCounts()>;
 
 // Writes the "[DimmingPerf]" line at a fixed interval with the process's CPU use, the GPU's busy
-// percentage and the overlay counts. Runs for the life of the application once started; a
-// firing after the monitor is gone does nothing. Main thread only.
+// percentage and the overlay counts. Runs until stop(), which the application calls as it shuts
+// down; a firing after the monitor is gone does nothing. Main thread only.
 class DimmingResourceMonitor final {
 public:
     DimmingResourceMonitor(MainQueue& queue, ResourceUsageProbe& probe,
@@ -34,6 +34,9 @@ public:
     // or less counts as 0.1 ms), the first time one interval after the call. Each firing hands a
     // task to the queue that takes the sample and writes the line.
     void start(Seconds interval, DiagnosticsSample sample);
+    // Cancels the timer and drops the sample: no line is written afterwards, not even one whose
+    // task is already waiting in the queue. start() may run it again.
+    void stop();
     bool isRunning() const { return timer_.isValid() && !timer_.isCancelled(); }
 
 private:

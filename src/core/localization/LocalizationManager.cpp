@@ -37,7 +37,7 @@ LocalizationManager& LocalizationManager::shared() {
     auto& slot = sharedSlot();
     if (!slot) {
         slot = std::make_unique<LocalizationManager>(
-            DefaultsRegistry::shared().suiteOrStandard(kDomain), ResourceBundle::shared(), [] {
+            SettingsStore::openDefaults(DefaultsRegistry::shared()), ResourceBundle::shared(), [] {
                 return LanguageChoice::preferredLanguagesFromEnvironment(
                     [](const char* name) -> const char* { return std::getenv(name); });
             });
@@ -84,13 +84,9 @@ std::string LocalizationManager::chosenLanguage() const {
 }
 
 bool LocalizationManager::ships(const std::string& code) const {
-    // The bundle does not change while we run, so each folder is looked for once.
-    if (auto it = ships_.find(code); it != ships_.end()) {
-        return it->second;
-    }
-    const bool found = isPlainCode(code) && resources_->exists(code + ".lproj");
-    ships_.emplace(code, found);
-    return found;
+    // Only a folder opens as a language; a plain file of that name is no table.
+    return isPlainCode(code) &&
+           std::find(localizations_.begin(), localizations_.end(), code) != localizations_.end();
 }
 
 std::string LocalizationManager::resolvedLanguage() const {

@@ -25,8 +25,6 @@ class LocalizationManager final {
 public:
     using PreferredLanguages = std::function<std::vector<std::string>()>;
 
-    static constexpr const char* kDomain = "com.mirtal.tavrilux";
-    static constexpr const char* kOverrideKey = "app.languageOverride";
     static constexpr const char* kTableFile = "Localizable.strings";
     static constexpr const char* kFallbackLanguage = "en";
 
@@ -80,7 +78,6 @@ private:
     Published<std::optional<std::string>> override_;
     std::vector<std::string> localizations_;
     mutable std::map<std::string, StringTable, std::less<>> tables_;
-    mutable std::map<std::string, bool, std::less<>> ships_;
     StringTable empty_;
 };
 

@@ -6,13 +6,16 @@
 
 namespace tavrilux::linux_platform {
 
-std::optional<std::string> readFileText(const std::filesystem::path& path) {
+std::optional<std::string> readFileText(const std::filesystem::path& path, int* error) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
+        if (error) {
+            *error = errno;
+        }
         return std::nullopt;
     }
     std::string text;
-    char buffer[8192];
+    char buffer[16384];
     while (true) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n > 0) {
@@ -20,6 +23,10 @@ std::optional<std::string> readFileText(const std::filesystem::path& path) {
         } else if (n == 0) {
             break;
         } else if (errno != EINTR) {
+            // E.g. a folder in place of the file.
+            if (error) {
+                *error = errno;
+            }
             ::close(fd);
             return std::nullopt;
         }

@@ -1,6 +1,9 @@
 #include "platform/linux/JsonFileStorage.h"
 
+#include "platform/linux/FileText.h"
+
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,53 +15,57 @@ namespace fs = std::filesystem;
 JsonFileStorage::JsonFileStorage(fs::path file) : file_(std::move(file)) {}
 
 std::optional<std::string> JsonFileStorage::load() {
-    const int fd = ::open(file_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT) {
-            return std::nullopt; // never written
-        }
-        // Present but unreadable: report it as unreadable text so that it is kept aside rather
-        // than replaced by the next save.
-        lastError_ = std::strerror(errno);
-        return std::string();
+    int error = 0;
+    if (auto text = readFileText(file_, &error)) {
+        return text;
     }
-    std::string text;
-    char buffer[16384];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n > 0) {
-            text.append(buffer, static_cast<std::size_t>(n));
-        } else if (n == 0) {
-            break;
-        } else if (errno != EINTR) {
-            // E.g. a directory in place of the file.
-            lastError_ = std::strerror(errno);
-            text.clear();
-            break;
-        }
+    if (error == ENOENT) {
+        return std::nullopt; // never written
     }
-    ::close(fd);
-    return text;
+    // Present but unreadable (no permission, a folder in its place): report it as unreadable
+    // text so that it is kept aside rather than replaced by the next save.
+    lastError_ = std::strerror(error);
+    return std::string();
 }
 
-void JsonFileStorage::setAside() {
-    // Never overwrite an earlier corrupt copy: the first free name wins.
-    fs::path target = file_;
-    target += ".corrupt";
-    for (int n = 1; fs::exists(target) && n < 1000; ++n) {
-        target = file_;
-        target += ".corrupt." + std::to_string(n);
+bool JsonFileStorage::setAside() {
+    // The first free name wins; an earlier kept copy is never replaced.
+    for (int n = 0; n < kMaxAsideCopies; ++n) {
+        fs::path target = file_;
+        target += n == 0 ? std::string(".corrupt") : ".corrupt." + std::to_string(n);
+        if (::renameat2(AT_FDCWD, file_.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+            return true;
+        }
+        int error = errno;
+        if (error == EINVAL) {
+            // A file system without the no-replace flag: look first, then move.
+            std::error_code unknown;
+            if (fs::exists(fs::symlink_status(target, unknown))) {
+                continue;
+            }
+            if (::rename(file_.c_str(), target.c_str()) == 0) {
+                return true;
+            }
+            error = errno;
+        }
+        if (error == EEXIST) {
+            continue;
+        }
+        std::error_code ignored;
+        if (error == ENOENT && !fs::exists(fs::symlink_status(file_, ignored))) {
+            return true; // gone already: nothing left to protect
+        }
+        lastError_ = std::strerror(error);
+        return false;
     }
-    std::error_code error;
-    fs::rename(file_, target, error);
-    if (error) {
-        lastError_ = error.message();
-    }
+    lastError_ = "every name for a kept copy is taken";
+    return false;
 }
 
 bool JsonFileStorage::store(const std::string& text) {
     std::string temp = file_.string() + ".tmp-XXXXXX";
-    const int fd = mkstemp(temp.data());
+    // Close-on-exec: a process started meanwhile on another thread must not inherit it.
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
         lastError_ = std::strerror(errno);
         return false;
@@ -79,9 +86,12 @@ bool JsonFileStorage::store(const std::string& text) {
         data += written;
         left -= static_cast<std::size_t>(written);
     }
-    // mkstemp makes the file 0600, which is what settings want.
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
-        lastError_ = std::strerror(errno);
+    // mkostemp makes the file 0600, which is what settings want. The descriptor is closed
+    // whether or not the sync worked.
+    const int synced = ::fsync(fd) == 0 ? 0 : errno;
+    const int closed = ::close(fd) == 0 ? 0 : errno;
+    if (synced != 0 || closed != 0) {
+        lastError_ = std::strerror(synced != 0 ? synced : closed);
         ::unlink(temp.c_str());
         return false;
     }

@@ -10,12 +10,15 @@ namespace tavrilux::linux_platform {
 
 // A defaults domain kept as one JSON file. Writes go to a temporary file in the same folder,
 // are flushed to disk and renamed over the old file, so a crash never leaves a partial file.
+// An unreadable file is renamed to <file>.corrupt, or .corrupt.1 and so on when that is taken.
 class JsonFileStorage final : public DomainStorage {
 public:
+    static constexpr int kMaxAsideCopies = 1000;
+
     explicit JsonFileStorage(std::filesystem::path file);
 
     std::optional<std::string> load() override;
-    void setAside() override;
+    bool setAside() override;
     bool store(const std::string& text) override;
     std::string lastError() const override { return lastError_; }
     std::string location() const override { return file_.string(); }

@@ -1,26 +1,22 @@
 #include "platform/linux/CrashDiagnosticsStore.h"
-#include "TempFolder.h"
+#include "fakes/TempDir.h"
 #include "platform/linux/PrivateFolder.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace tavrilux {
 namespace {
 
-using testing::TempFolder;
+using fakes::TempDir;
+using fakes::writeFile;
 
 std::string record(int signal, long long time) {
     return "tavrilux-crash-record 1\nsignal " + std::to_string(signal) + "\ncode 0\ntime " +
            std::to_string(time) + "\npid 1\nversion 1.0\nframe 0x10 main\nend\n";
-}
-
-void write(const std::filesystem::path& file, const std::string& content) {
-    std::ofstream(file, std::ios::binary) << content;
 }
 
 class RecordingSubscriber final : public DiagnosticSubscriber {
@@ -41,22 +37,22 @@ protected:
                                                       std::filesystem::directory_iterator()));
     }
 
-    TempFolder root;
+    TempDir root;
     std::filesystem::path folder = root / "state/tavrilux/diagnostics";
     RecordingSubscriber subscriber;
 };
 
 TEST_F(CrashDiagnosticsStoreTest, BadRecordsAreRemovedWithoutStoppingTheGoodOnes) {
-    write(folder / "crash-30-1.record", record(11, 30));
-    write(folder / "crash-10-2.record", record(6, 10));
-    write(folder / "truncated.record", record(11, 20).substr(0, 40));
-    write(folder / "garbage.record", "\x7f"
-                                     "ELF binary junk");
-    write(folder / "empty.record", "");
-    write(folder / "huge.record", record(11, 25) + std::string(300 * 1024, '#'));
-    write(folder / "far-future.record", record(11, 99999999999999));
+    writeFile(folder / "crash-30-1.record", record(11, 30));
+    writeFile(folder / "crash-10-2.record", record(6, 10));
+    writeFile(folder / "truncated.record", record(11, 20).substr(0, 40));
+    writeFile(folder / "garbage.record", "\x7f"
+                                         "ELF binary junk");
+    writeFile(folder / "empty.record", "");
+    writeFile(folder / "huge.record", record(11, 25) + std::string(300 * 1024, '#'));
+    writeFile(folder / "far-future.record", record(11, 99999999999999));
     const auto outside = root / "outside.record";
-    write(outside, record(4, 5));
+    writeFile(outside, record(4, 5));
     std::filesystem::create_symlink(outside, folder / "link.record");
 
     linux_platform::CrashDiagnosticsStore store(folder);
@@ -84,7 +80,7 @@ TEST_F(CrashDiagnosticsStoreTest, NothingPendingDeliversNothing) {
 }
 
 TEST_F(CrashDiagnosticsStoreTest, AFolderOthersCanWriteOrOwnIsNotRead) {
-    write(folder / "crash-1-1.record", record(11, 1));
+    writeFile(folder / "crash-1-1.record", record(11, 1));
     ASSERT_EQ(::chmod(folder.c_str(), 0777), 0);
     linux_platform::CrashDiagnosticsStore store(folder);
     EXPECT_EQ(store.deliverPending(subscriber), 0u);
@@ -106,7 +102,7 @@ TEST_F(CrashDiagnosticsStoreTest, RecordFilesOfAnotherOwnerAreNotRead) {
         GTEST_SKIP() << "needs root to give a file away";
     }
     const auto foreign = folder / "crash-2-2.record";
-    write(foreign, record(11, 2));
+    writeFile(foreign, record(11, 2));
     ASSERT_EQ(::chown(foreign.c_str(), 54321, 54321), 0);
     linux_platform::CrashDiagnosticsStore store(folder);
     EXPECT_EQ(store.deliverPending(subscriber), 0u);
@@ -115,7 +111,7 @@ TEST_F(CrashDiagnosticsStoreTest, RecordFilesOfAnotherOwnerAreNotRead) {
 }
 
 TEST(PrivateFolderTest, TightensModeAndRefusesLinks) {
-    TempFolder root;
+    TempDir root;
     const auto folder = root / "diagnostics";
     std::filesystem::create_directory(folder);
     ASSERT_EQ(::chmod(folder.c_str(), 0755), 0);

@@ -1,11 +1,11 @@
 #include "LoopbackHttpsServer.h"
-#include "TempFolder.h"
 #include "core/services/CrashRecord.h"
 #include "core/services/CrashReportingAPIClient.h"
 #include "core/services/CrashReportingManager.h"
 #include "core/services/HardwareDeviceIdentifierProvider.h"
 #include "fakes/FakeMainThreadDispatcher.h"
 #include "fakes/FakePlatformIdentifiers.h"
+#include "fakes/TempDir.h"
 #include "platform/linux/CrashDiagnosticsStore.h"
 #include "platform/linux/CurlHttpTransport.h"
 #include "platform/linux/LinuxFileSystem.h"
@@ -27,9 +27,9 @@ namespace tavrilux {
 namespace {
 
 using namespace std::chrono_literals;
+using fakes::TempDir;
 using testing::LoopbackHttpsServer;
 using testing::ReceivedRequest;
-using testing::TempFolder;
 using testing::TestCertificates;
 
 // Runs the helper with its state home in `stateHome`; returns its wait status. A helper that
@@ -86,7 +86,7 @@ public:
 };
 
 TEST(CrashHandlerTest, FatalSignalLeavesOnePrivateRecordAndStillKillsTheProcess) {
-    TempFolder state;
+    TempDir state;
     const int status = crashChild(state.path(), "segv");
     ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status;
     EXPECT_EQ(WTERMSIG(status), SIGSEGV);
@@ -121,7 +121,7 @@ TEST(CrashHandlerTest, FatalSignalLeavesOnePrivateRecordAndStillKillsTheProcess)
 TEST(CrashHandlerTest, AbortAndCrashesOfOtherThreadsAreRecordedToo) {
     const std::pair<const char*, int> cases[] = {{"abort", SIGABRT}, {"thread", SIGSEGV}};
     for (const auto& [mode, signal] : cases) {
-        TempFolder state;
+        TempDir state;
         const int status = crashChild(state.path(), mode);
         ASSERT_TRUE(WIFSIGNALED(status)) << mode;
         EXPECT_EQ(WTERMSIG(status), signal) << mode;
@@ -138,7 +138,7 @@ TEST(CrashHandlerTest, AbortAndCrashesOfOtherThreadsAreRecordedToo) {
 TEST(CrashHandlerTest, RealFaultsAndMainThreadStackOverflowsAreRecordedAndStillKill) {
     const std::pair<const char*, int> cases[] = {{"fault", SIGSEGV}, {"overflow", SIGSEGV}};
     for (const auto& [mode, signal] : cases) {
-        TempFolder state;
+        TempDir state;
         const int status = crashChild(state.path(), mode);
         ASSERT_TRUE(WIFSIGNALED(status)) << mode << " status " << status;
         EXPECT_EQ(WTERMSIG(status), signal) << mode;
@@ -159,7 +159,7 @@ TEST(CrashHandlerTest, RealFaultsAndMainThreadStackOverflowsAreRecordedAndStillK
 // the handler gives up after its time limit and the process dies of its own signal, leaving an
 // unfinished record that the next launch throws away.
 TEST(CrashHandlerTest, AHandlerThatCannotFinishStillDiesOfTheCrashSignal) {
-    TempFolder state;
+    TempDir state;
     const auto started = std::chrono::steady_clock::now();
     const int status = crashChild(state.path(), "stuck", TAVRILUX_LOADER_LOCK_HOLDER);
     ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status;
@@ -179,7 +179,7 @@ class CrashNextLaunchTest : public ::testing::TestWithParam<bool> {};
 
 TEST_P(CrashNextLaunchTest, DeliversTheRecordAndUploadsOnlyWhenAllowed) {
     const bool allowed = GetParam();
-    TempFolder state;
+    TempDir state;
     ASSERT_TRUE(WIFSIGNALED(crashChild(state.path(), "segv")));
 
     TestCertificates certificates(state.path());

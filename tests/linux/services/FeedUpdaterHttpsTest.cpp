@@ -1,9 +1,9 @@
 #include "LoopbackHttpsServer.h"
-#include "TempFolder.h"
 #include "core/services/FeedUpdater.h"
 #include "core/services/UpdaterManager.h"
 #include "fakes/FakeMainThreadDispatcher.h"
 #include "fakes/FakeUpdateCheckPresenter.h"
+#include "fakes/TempDir.h"
 #include "fakes/VirtualMainQueue.h"
 #include "platform/linux/CurlHttpTransport.h"
 
@@ -15,10 +15,10 @@ namespace tavrilux {
 namespace {
 
 using namespace std::chrono_literals;
+using fakes::TempDir;
 using testing::CannedAnswer;
 using testing::LoopbackHttpsServer;
 using testing::ReceivedRequest;
-using testing::TempFolder;
 using testing::TestCertificates;
 
 // The update service of an installed build at version 1.4.0, checking a feed on loopback.
@@ -63,7 +63,7 @@ protected:
         return presenter->shown.empty() ? UpdateCheckOutcome{} : presenter->shown.back();
     }
 
-    TempFolder folder;
+    TempDir folder;
     TestCertificates certificates{folder.path()};
     std::mutex feedMutex;
     CannedAnswer feed;

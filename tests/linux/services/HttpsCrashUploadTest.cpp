@@ -1,8 +1,8 @@
 #include "LoopbackHttpsServer.h"
-#include "TempFolder.h"
 #include "core/services/CrashReportingAPIClient.h"
 #include "core/services/CrashReportingManager.h"
 #include "fakes/FakeMainThreadDispatcher.h"
+#include "fakes/TempDir.h"
 #include "platform/linux/CurlHttpTransport.h"
 
 #include <gtest/gtest.h>
@@ -14,11 +14,11 @@ namespace tavrilux {
 namespace {
 
 using namespace std::chrono_literals;
+using fakes::TempDir;
 using linux_platform::CurlHttpTransport;
 using testing::CannedAnswer;
 using testing::LoopbackHttpsServer;
 using testing::ReceivedRequest;
-using testing::TempFolder;
 using testing::TestCertificates;
 
 CrashSubmission crashWith(std::string diagnostic) {
@@ -52,7 +52,7 @@ protected:
                                        timeout);
     }
 
-    TempFolder folder;
+    TempDir folder;
     TestCertificates certificates{folder.path()};
 };
 
@@ -139,7 +139,7 @@ TEST_F(HttpsCrashUploadTest, RefusedAndSilentServersAreTransportFailures) {
 
 TEST_F(HttpsCrashUploadTest, ServerWithoutATrustedCertificateGetsNothing) {
     auto server = serve({200, R"({"success": true})"});
-    TempFolder otherFolder;
+    TempDir otherFolder;
     TestCertificates stranger(otherFolder.path());
     CrashReportingAPIClient client(server->url(CrashReportingAPIClient::kPath),
                                    std::make_shared<CurlHttpTransport>(stranger.caFile()));
@@ -156,7 +156,7 @@ TEST_F(HttpsCrashUploadTest, ServerWithoutATrustedCertificateGetsNothing) {
 }
 
 TEST_F(HttpsCrashUploadTest, CertificateForAnotherHostGetsNothing) {
-    TempFolder otherFolder;
+    TempDir otherFolder;
     TestCertificates elsewhere(otherFolder.path(), "DNS:crash.elsewhere.invalid");
     LoopbackHttpsServer server(elsewhere, [](const ReceivedRequest&) {
         return CannedAnswer{200, R"({"success": true})"};

@@ -1,7 +1,7 @@
-#include "TempFolder.h"
 #include "core/services/LoginItem.h"
 #include "core/services/XdgAutostartLoginService.h"
 #include "fakes/FakeSystemOpener.h"
+#include "fakes/TempDir.h"
 #include "platform/linux/DmiPlatformIdentifiers.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/OperatingSystem.h"
@@ -20,8 +20,8 @@
 namespace tavrilux {
 namespace {
 
+using fakes::TempDir;
 using linux_platform::LinuxFileSystem;
-using testing::TempFolder;
 
 std::string slurp(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -37,7 +37,7 @@ protected:
         return LoginItem({bundle, autostart, files, home.path(), configHome / "autostart", opener});
     }
 
-    TempFolder home;
+    TempDir home;
     std::filesystem::path configHome = home / ".config";
     LinuxFileSystem files;
     fakes::FakeSystemOpener opener;
@@ -97,7 +97,7 @@ TEST_F(LinuxLoginItemTest, PackagedBuildWritesOnlyTheAutostartEntry) {
 }
 
 TEST(XdgOpenerTest, HandsTheFolderOverVerbatimWithoutAShell) {
-    TempFolder folder;
+    TempDir folder;
     const auto script = folder / "fake-xdg-open";
     const auto output = folder / "argument";
     std::ofstream(script) << "#!/bin/sh\nprintf '%s' \"$1\" > '" << output.string() << "'\n";
@@ -119,7 +119,7 @@ TEST(XdgOpenerTest, HandsTheFolderOverVerbatimWithoutAShell) {
 // and may ignore others; a file manager started from it must not inherit either, or it could not
 // be ended at logout.
 TEST(XdgOpenerTest, TheOpenedProgramStartsWithDefaultSignals) {
-    TempFolder folder;
+    TempDir folder;
     const auto script = folder / "fake-xdg-open";
     const auto output = folder / "signals";
     std::ofstream(script) << "#!/bin/sh\nexec grep -E '^Sig(Blk|Ign)' /proc/self/status > '"
@@ -157,7 +157,7 @@ TEST(XdgOpenerTest, TheOpenedProgramStartsWithDefaultSignals) {
 }
 
 TEST(DmiPlatformIdentifiersTest, ReadsRealValuesAndIgnoresPlaceholders) {
-    TempFolder folder;
+    TempDir folder;
     linux_platform::DmiPlatformIdentifiers dmi(folder.path());
     EXPECT_FALSE(dmi.stringProperty("IOPlatformUUID").has_value()) << "unreadable is missing";
     std::ofstream(folder / "product_uuid") << "4c4c4544-0042-3510-8052-b4c04f4e4d32\n";
@@ -174,7 +174,7 @@ TEST(DmiPlatformIdentifiersTest, ReadsRealValuesAndIgnoresPlaceholders) {
 }
 
 TEST(ProcessBundleTest, InstalledPrefixWithResourcesIsPackaged) {
-    TempFolder prefix;
+    TempDir prefix;
     std::filesystem::create_directories(prefix / "bin");
     const auto exe = prefix / "bin/tavrilux";
     auto dev = linux_platform::ProcessBundle::forExecutable(exe, "1.2.3");
