@@ -66,13 +66,14 @@ TEST_F(DesktopEntryIndexTest, EarlierDirectoriesHideLaterOnesAndDeletedEntriesAr
 }
 
 TEST_F(DesktopEntryIndexTest, AUserEntryThatIsDeletedOrNoApplicationHidesTheSystemOne) {
-    write(root / "home" / "applications" / "viewer.desktop",
-          "[Desktop Entry]\nType=Application\nName=Viewer\nHidden=true\n");
-    write(root / "system" / "applications" / "viewer.desktop",
-          "[Desktop Entry]\nType=Application\nName=Viewer\n");
-    write(root / "home" / "applications" / "tool.desktop", "[Desktop Entry]\nType=Link\n");
-    write(root / "system" / "applications" / "tool.desktop",
-          "[Desktop Entry]\nType=Application\nName=Tool\n");
+    fakes::writeFile(root / "home" / "applications" / "viewer.desktop",
+                     "[Desktop Entry]\nType=Application\nName=Viewer\nHidden=true\n");
+    fakes::writeFile(root / "system" / "applications" / "viewer.desktop",
+                     "[Desktop Entry]\nType=Application\nName=Viewer\n");
+    fakes::writeFile(root / "home" / "applications" / "tool.desktop",
+                     "[Desktop Entry]\nType=Link\n");
+    fakes::writeFile(root / "system" / "applications" / "tool.desktop",
+                     "[Desktop Entry]\nType=Application\nName=Tool\n");
     DesktopEntryIndex index({root / "home", root / "system"});
     EXPECT_EQ(index.find("viewer", "Viewer"), nullptr);
     EXPECT_EQ(index.find("tool", "Tool"), nullptr);
@@ -80,9 +81,8 @@ TEST_F(DesktopEntryIndexTest, AUserEntryThatIsDeletedOrNoApplicationHidesTheSyst
 
 TEST_F(DesktopEntryIndexTest, LinkedEntriesAreNamedByTheirOwnPath) {
     // As Flatpak exports them: the listed file is a link into the package's tree.
-    fs::create_directories(root / "package" / "export");
-    write(root / "package" / "export" / "org.example.Flat.desktop",
-          "[Desktop Entry]\nType=Application\nName=Flat\n");
+    fakes::writeFile(root / "package" / "export" / "org.example.Flat.desktop",
+                     "[Desktop Entry]\nType=Application\nName=Flat\n");
     fs::create_symlink(root / "package" / "export" / "org.example.Flat.desktop",
                        root / "system" / "applications" / "org.example.Flat.desktop");
     DesktopEntryIndex index({root / "system"});
