@@ -65,6 +65,33 @@ TEST_F(DesktopEntryIndexTest, EarlierDirectoriesHideLaterOnesAndDeletedEntriesAr
     EXPECT_EQ(index.find("link", "Link"), nullptr);
 }
 
+TEST_F(DesktopEntryIndexTest, AUserEntryThatIsDeletedOrNoApplicationHidesTheSystemOne) {
+    fakes::writeFile(root / "home" / "applications" / "viewer.desktop",
+                     "[Desktop Entry]\nType=Application\nName=Viewer\nHidden=true\n");
+    fakes::writeFile(root / "system" / "applications" / "viewer.desktop",
+                     "[Desktop Entry]\nType=Application\nName=Viewer\n");
+    fakes::writeFile(root / "home" / "applications" / "tool.desktop",
+                     "[Desktop Entry]\nType=Link\n");
+    fakes::writeFile(root / "system" / "applications" / "tool.desktop",
+                     "[Desktop Entry]\nType=Application\nName=Tool\n");
+    DesktopEntryIndex index({root / "home", root / "system"});
+    EXPECT_EQ(index.find("viewer", "Viewer"), nullptr);
+    EXPECT_EQ(index.find("tool", "Tool"), nullptr);
+}
+
+TEST_F(DesktopEntryIndexTest, LinkedEntriesAreNamedByTheirOwnPath) {
+    // As Flatpak exports them: the listed file is a link into the package's tree.
+    fakes::writeFile(root / "package" / "export" / "org.example.Flat.desktop",
+                     "[Desktop Entry]\nType=Application\nName=Flat\n");
+    fs::create_symlink(root / "package" / "export" / "org.example.Flat.desktop",
+                       root / "system" / "applications" / "org.example.Flat.desktop");
+    DesktopEntryIndex index({root / "system"});
+    const auto* flat = index.find("flat", "org.example.Flat");
+    ASSERT_NE(flat, nullptr);
+    EXPECT_EQ(flat->id, "org.example.Flat");
+    EXPECT_EQ(flat->name, "Flat");
+}
+
 TEST_F(DesktopEntryIndexTest, MissingDirectoriesGiveAnEmptyIndex) {
     DesktopEntryIndex index({root / "nowhere"});
     EXPECT_EQ(index.find("a", "b"), nullptr);

@@ -22,6 +22,10 @@ TEST(NameBasedUuidTest, StableUpperCaseVersionFiveUuids) {
         << uuid;
     EXPECT_EQ(uuid, nameBasedUuid("output:DP-1"));
     EXPECT_NE(uuid, nameBasedUuid("output:DP-2"));
+    // Display exclusions are stored under these keys: the value must never change. Checked
+    // against an independent RFC 4122 implementation (uuid5 in namespace
+    // 6f1c5e2a-934b-4d0e-8a61-2fd37c45b019).
+    EXPECT_EQ(uuid, "6A5CAEF5-4BE8-5348-B143-5E7DB25C820C");
 }
 
 } // namespace

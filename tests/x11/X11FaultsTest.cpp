@@ -149,25 +149,119 @@ TEST_F(X11BareServerTest, WithoutAStackingListTheRootsChildrenWithWmStateAreList
     EXPECT_EQ(snapshot->windowInfo[1].number, first.windows[0]);
     EXPECT_EQ(snapshot->windowInfo[1].bounds, (WindowBounds{10, 10, 300, 300}));
     EXPECT_EQ(snapshot->windowInfo[1].ownerPID, first.pid);
-    (void)unmanaged;
+    // Its windows are no managed ones: the process is no application.
+    EXPECT_EQ(x11->runningApplication(first.pid)->activationPolicy, ActivationPolicy::regular);
+    EXPECT_FALSE(x11->runningApplication(unmanaged.pid).has_value());
 }
 
-TEST_F(X11FaultsTest, WhenTheServerGoesAwayTheProcessSaysSoAndExits) {
-    EXPECT_EXIT(
-        {
-            std::string error;
-            linux_platform::PollMainQueue loop;
-            auto own = X11Desktop::connect(loop, desktop->display().c_str(), &error);
-            if (!own) {
-                std::exit(3);
-            }
-            auto watching =
-                loop.watchReadable(own->fileDescriptor(), [&] { own->processEvents(); });
-            desktop->killServer();
-            loop.runFor(Seconds{10.0});
-            std::exit(0); // still running: the test fails
-        },
-        ::testing::ExitedWithCode(1), "Lost the connection to the X server");
+TEST_F(X11BareServerTest, EveryErrorOfAListedWindowThatIsGoneIsTakenOnce) {
+    const auto client = desktop->startClient({"--wm-state", "--geometry", "300x200+40+50"});
+    // A window that existed: the list names it after it is gone.
+    xcb_connection_t* c = control->connection();
+    const xcb_window_t gone = xcb_generate_id(c);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, gone, control->root(), 0, 0, 10, 10, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_destroy_window(c, gone);
+    const xcb_window_t listed[] = {client.windows[0], gone};
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, control->root(),
+                        control->atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW, 32, 2, listed);
+    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+
+    x11->invalidateCache();
+    const auto before = x11->errorCount();
+    const auto snapshot = x11->captureSnapshot();
+    ASSERT_TRUE(snapshot.has_value());
+    ASSERT_EQ(snapshot->windowInfo.size(), 1u);
+    EXPECT_EQ(snapshot->windowInfo[0].number, client.windows[0]);
+    // Each of its replies failed (three geometry reads, seven properties): every error is
+    // taken and released, none left behind.
+    EXPECT_GE(x11->errorCount() - before, 10u);
+    // Then it is forgotten: no request for it again.
+    const auto after = x11->errorCount();
+    x11->captureSnapshot();
+    EXPECT_EQ(x11->errorCount(), after);
+}
+
+TEST_F(X11BareServerTest, AWindowsBorderIsPartOfItsBounds) {
+    // Window managers without frames draw their border as the window's own.
+    const auto client = desktop->startClient({"--wm-state", "--geometry", "300x200+40+50"});
+    xcb_connection_t* c = control->connection();
+    const std::uint32_t border[] = {3};
+    xcb_configure_window(c, client.windows[0], XCB_CONFIG_WINDOW_BORDER_WIDTH, border);
+    xcb_flush(c);
+    ASSERT_TRUE(control->waitUntil([&] {
+        const auto snapshot = x11->captureSnapshot();
+        return snapshot && snapshot->windowInfo.size() == 1 &&
+               snapshot->windowInfo[0].bounds == (WindowBounds{40, 50, 306, 206});
+    }));
+}
+
+TEST_F(X11BareServerTest, WhenTheStackingListGoesAwayTheManagedWindowsAreStillListed) {
+    const auto managed = desktop->startClient({"--wm-state", "--geometry", "300x300+10+10"});
+    const auto unmanaged = desktop->startClient({"--geometry", "300x300+20+20"});
+    // A window manager's list naming both, read first.
+    xcb_connection_t* c = control->connection();
+    const xcb_window_t both[] = {managed.windows[0], unmanaged.windows[0]};
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, control->root(),
+                        control->atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW, 32, 2, both);
+    xcb_flush(c);
+    ASSERT_TRUE(control->waitUntil([&] {
+        const auto snapshot = x11->captureSnapshot();
+        return snapshot && snapshot->windowInfo.size() == 2;
+    }));
+    EXPECT_TRUE(x11->usesStackingList());
+
+    // The window manager left: the root's children that carry WM_STATE remain.
+    control->deleteRootProperty("_NET_CLIENT_LIST_STACKING");
+    std::optional<WindowSnapshot> last;
+    ASSERT_TRUE(control->waitUntil([&] {
+        last = x11->captureSnapshot();
+        return last && !x11->usesStackingList() && last->windowInfo.size() == 1 &&
+               last->windowInfo[0].number == managed.windows[0];
+    })) << x11->usesStackingList()
+        << " " << last->windowInfo.size();
+}
+
+TEST_F(X11FaultsTest, MalformedPropertiesDegradeToTheirDefaults) {
+    const auto app = startManagedClient({"--class", "app,App", "--geometry", "300x300+10+10"});
+    const xcb_window_t window = app.windows[0];
+    xcb_connection_t* c = control->connection();
+    const auto set = [&](const char* name, xcb_atom_t type, std::uint8_t format,
+                         std::uint32_t length, const void* data) {
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, control->atom(name), type, format,
+                            length, data);
+    };
+    x11->captureSnapshot();
+    // A type list of the wrong type, frame extents short of four, a WM_CLASS without its
+    // separator, a desktop number that is text.
+    const std::uint32_t dock = control->atom("_NET_WM_WINDOW_TYPE_DOCK");
+    set("_NET_WM_WINDOW_TYPE", XCB_ATOM_CARDINAL, 32, 1, &dock);
+    const std::uint32_t extents[] = {5000, 5000};
+    set("_NET_FRAME_EXTENTS", XCB_ATOM_CARDINAL, 32, 2, extents);
+    set("WM_CLASS", XCB_ATOM_STRING, 8, 5, "plain");
+    set("_NET_WM_DESKTOP", XCB_ATOM_STRING, 8, 3, "two");
+    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+
+    std::optional<WindowInfo> entry;
+    ASSERT_TRUE(control->waitUntil([&] {
+        const auto snapshot = x11->captureSnapshot();
+        const auto entries = snapshot ? entriesOf(*snapshot, {window}) : std::vector<WindowInfo>{};
+        if (entries.size() == 1 && x11->runningApplication(app.pid) &&
+            x11->runningApplication(app.pid)->bundleIdentifier == std::nullopt) {
+            entry = entries[0];
+            return true;
+        }
+        return false;
+    }));
+    // Still an ordinary window of a regular application, its bounds the client's own.
+    EXPECT_EQ(entry->layer, 0);
+    EXPECT_EQ(entry->ownerPID, app.pid);
+    EXPECT_EQ(x11->runningApplication(app.pid)->activationPolicy, ActivationPolicy::regular);
+    EXPECT_EQ(x11->runningApplication(app.pid)->localizedName, "plain");
+    ASSERT_TRUE(entry->bounds.has_value());
+    EXPECT_EQ(entry->bounds->width, 300);
+    EXPECT_EQ(entry->bounds->height, 300);
+    EXPECT_TRUE(x11->isConnected());
 }
 
 } // namespace

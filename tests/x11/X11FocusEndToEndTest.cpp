@@ -112,6 +112,43 @@ TEST_F(X11FocusEndToEndTest, ActivatingTheOtherApplicationDeliversANewSceneAtOnc
     EXPECT_EQ(x11->frontmostApplication()->bundleIdentifier, "Back");
 }
 
+TEST_F(X11FocusEndToEndTest, ANewlyStartedApplicationIsNamedInItsActivation) {
+    std::vector<std::optional<RunningApplication>> activations;
+    auto subscription = x11->onApplicationActivated(
+        [&](const std::optional<RunningApplication>& app) { activations.push_back(app); });
+    // No refresh runs here: only the notification road reads the desktop.
+    const auto fresh =
+        startManagedClient({"--class", "fresh,Fresh", "--geometry", "400x300+100+100"});
+    control->activate(fresh.windows[0]);
+    ASSERT_TRUE(queue.runUntil(
+        [&] {
+            return !activations.empty() && activations.back() &&
+                   activations.back()->processIdentifier == fresh.pid;
+        },
+        Seconds{5.0}));
+    EXPECT_EQ(activations.back()->bundleIdentifier, "Fresh");
+    EXPECT_EQ(activations.back()->activationPolicy, ActivationPolicy::regular);
+    // Every activation named its application.
+    for (const auto& app : activations) {
+        EXPECT_TRUE(app.has_value());
+    }
+}
+
+TEST_F(X11FocusEndToEndTest, TheFrontmostApplicationIsKnownFromTheStart) {
+    const auto app = startManagedClient({"--class", "first,First", "--geometry", "400x300+9+9"});
+    control->activate(app.windows[0]);
+    ASSERT_TRUE(control->waitUntil([&] { return control->activeWindow() == app.windows[0]; }));
+    // A new connection, asked before anything else.
+    auto fresh = X11Desktop::connect(
+        queue, desktop->display().c_str(), nullptr,
+        std::make_shared<linux_platform::DesktopEntryIndex>(std::vector<std::filesystem::path>{}));
+    ASSERT_TRUE(fresh);
+    const auto front = fresh->frontmostApplication();
+    ASSERT_TRUE(front.has_value());
+    EXPECT_EQ(front->processIdentifier, app.pid);
+    EXPECT_EQ(front->bundleIdentifier, "First");
+}
+
 TEST_F(X11FocusEndToEndTest, MovingAWindowByOnePixelDeliversANewSceneWithinOnePoll) {
     const auto app = startManagedClient({"--geometry", "400x300+300+200"});
     startTracker();
@@ -201,7 +238,8 @@ TEST_F(X11FocusEndToEndTest, SpaceAndScreenChangesAreNotified) {
     const std::string command = "DISPLAY=" + desktop->display() +
                                 " sh -c 'xrandr --delmonitor tavrilux-right && xrandr --noprimary "
                                 "&& xrandr --output screen --primary'";
-    // (Monitor edits alone send no RandR event; the output change after it does.)
+    // (The server announces the monitor edit with a ConfigureNotify of the root, the output
+    // change with a RandR event.)
     ASSERT_EQ(std::system(command.c_str()), 0);
     ASSERT_TRUE(queue.runUntil([&] { return screenChanges > 0; }, Seconds{5.0}));
     EXPECT_EQ(x11->screens().size(), 1u);

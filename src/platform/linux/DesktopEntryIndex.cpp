@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <system_error>
 
@@ -125,6 +126,7 @@ DesktopEntryIndex::DesktopEntryIndex(std::vector<fs::path> dataDirs)
 void DesktopEntryIndex::load() const {
     loaded_ = true;
     std::error_code ec;
+    std::set<std::string> seenIds;
     for (const auto& dir : dataDirs_) {
         const fs::path root = dir / "applications";
         if (!fs::is_directory(root, ec)) {
@@ -135,11 +137,16 @@ void DesktopEntryIndex::load() const {
             if (!it->is_regular_file(ec) || it->path().extension() != ".desktop") {
                 continue;
             }
-            std::string id = fs::relative(it->path(), root, ec).string();
-            id.resize(id.size() - std::string(".desktop").size());
+            // The id is the path as listed: entries are often links into a package's own tree
+            // (Flatpak exports), and resolving them would name the target instead.
+            std::string id = it->path().lexically_relative(root).replace_extension().string();
+            if (id.empty()) {
+                continue;
+            }
             std::replace(id.begin(), id.end(), '/', '-');
-            // An earlier directory's entry of the same id hides the later one.
-            if (byLowerId_.contains(lower(id))) {
+            // An earlier directory's entry of the same id hides the later one, also when it is
+            // deleted (Hidden) or no application: that is how a user takes a system entry away.
+            if (!seenIds.insert(lower(id)).second) {
                 continue;
             }
             const auto parsed = parse(it->path());

@@ -85,6 +85,9 @@ struct X11Desktop::Client {
     bool viewable = false;
     std::int16_t rootX = 0, rootY = 0;
     std::uint16_t width = 0, height = 0;
+    // Drawn around the window by the server; window managers without frames give their
+    // clients one.
+    std::uint16_t border = 0;
     std::string instance, windowClass, gtkApplicationId;
 };
 
@@ -141,6 +144,10 @@ X11Desktop::X11Desktop(MainQueue& queue, xcb_connection_t* connection, int scree
                 XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE | XCB_RANDR_NOTIFY_MASK_OUTPUT_PROPERTY);
     }
     refreshMonitors();
+    // The windows first: whoever asks for the frontmost application before the first refresh
+    // (the settings do, at start) gets it named.
+    refreshList();
+    refreshClients();
     refreshActiveOwner();
     // Events that came in while we waited for the answers above.
     drainEvents();
@@ -258,7 +265,14 @@ void X11Desktop::handleEvent(const xcb_generic_event_t& event) {
     }
     if (randrEventBase_ != 0 && (type == randrEventBase_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
                                  type == randrEventBase_ + XCB_RANDR_NOTIFY)) {
-        monitorsDirty_ = true;
+        // Of the output properties only the EDID names a display; others (a backlight level)
+        // change often and leave the displays as they are.
+        if (type == randrEventBase_ + XCB_RANDR_NOTIFY) {
+            const auto& e = reinterpret_cast<const xcb_randr_notify_event_t&>(event);
+            if (e.subCode == XCB_RANDR_NOTIFY_OUTPUT_PROPERTY && e.u.op.atom != a.edid) {
+                return;
+            }
+        }
         screensChanged_ = true;
         return;
     }
@@ -296,15 +310,18 @@ void X11Desktop::handleEvent(const xcb_generic_event_t& event) {
     }
     case XCB_CONFIGURE_NOTIFY: {
         const auto& e = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
-        if (e.event == root_ && e.window != root_) {
+        if (e.window == root_) {
+            rootWidth_ = e.width;
+            rootHeight_ = e.height;
+            // The server announces added or removed RandR monitors only this way (no RandR
+            // event), and a resized root means the displays changed too.
+            screensChanged_ = true;
+        } else if (e.event == root_) {
             // A top-level frame moved, resized or restacked: client positions follow it.
             allGeometryDirty_ = true;
             listDirty_ = listDirty_ || fallbackList_;
         } else if (auto it = clients_.find(e.window); it != clients_.end()) {
             it->second.geometryDirty = true;
-        } else if (e.window == root_) {
-            rootWidth_ = e.width;
-            rootHeight_ = e.height;
         }
         return;
     }
@@ -368,6 +385,12 @@ void X11Desktop::deliverPending() {
         const auto before = activeOwner_;
         refreshActiveOwner();
         if (activeOwner_ && activeOwner_ != before) {
+            // A window mapped a moment ago is active before any refresh has read it: read the
+            // list and the windows now, or the application could not be named.
+            if (listDirty_) {
+                refreshList();
+            }
+            refreshClients();
             activated_.send(runningApplication(*activeOwner_));
         }
     }
@@ -457,6 +480,12 @@ void X11Desktop::refreshList() {
         fallbackList_ = false;
         list = propertyValues(stacking.get(), XCB_ATOM_WINDOW);
     } else {
+        if (!fallbackList_) {
+            // Whether a window carries WM_STATE is read only for the fallback list.
+            for (auto& [window, client] : clients_) {
+                client.propertiesDirty = true;
+            }
+        }
         fallbackList_ = true;
         if (!treeCookie) {
             treeCookie = xcb_query_tree(connection_, root_);
@@ -541,21 +570,22 @@ void X11Desktop::refreshClients() {
     std::vector<xcb_window_t> vanished;
     for (const auto& p : pending) {
         bool gone = false;
-        const auto take = [&](auto reply, xcb_generic_error_t* error) {
-            if (error != nullptr) {
+        xcb_generic_error_t* error = nullptr;
+        // Takes the error by reference: its value is read only once the reply call, an argument
+        // evaluated in no fixed order with the others, has stored it.
+        const auto take = [&](auto reply, xcb_generic_error_t*& failure) {
+            if (failure != nullptr) {
                 gone = true;
                 ++errors_;
-                std::free(error);
+                std::free(failure);
+                failure = nullptr;
             }
             return reply;
         };
-        xcb_generic_error_t* error = nullptr;
         Reply<xcb_get_window_attributes_reply_t> attributes(
             take(xcb_get_window_attributes_reply(connection_, p.attributes, &error), error));
-        error = nullptr;
         Reply<xcb_get_geometry_reply_t> geometry(
             take(xcb_get_geometry_reply(connection_, p.geometry, &error), error));
-        error = nullptr;
         Reply<xcb_translate_coordinates_reply_t> position(
             take(xcb_translate_coordinates_reply(connection_, p.position, &error), error));
         Client& client = clients_[p.window];
@@ -567,7 +597,6 @@ void X11Desktop::refreshClients() {
                 if (i == 7 && !fallbackList_) {
                     break;
                 }
-                error = nullptr;
                 props[i].reset(
                     take(xcb_get_property_reply(connection_, cookies[i], &error), error));
             }
@@ -643,6 +672,7 @@ void X11Desktop::refreshClients() {
         client.viewable = attributes->map_state == XCB_MAP_STATE_VIEWABLE;
         client.width = geometry->width;
         client.height = geometry->height;
+        client.border = geometry->border_width;
         client.rootX = position->dst_x;
         client.rootY = position->dst_y;
     }
@@ -700,11 +730,13 @@ std::optional<WindowSnapshot> X11Desktop::captureSnapshot() {
         info.number = static_cast<WindowNumber>(window);
         info.ownerPID = c.pid;
         info.layer = c.layer;
-        info.bounds =
-            WindowBounds{static_cast<double>(c.rootX) - c.left - originX,
-                         static_cast<double>(c.rootY) - c.top - originY,
-                         static_cast<double>(c.width) + (c.width > 0 ? c.left + c.right : 0),
-                         static_cast<double>(c.height) + (c.height > 0 ? c.top + c.bottom : 0)};
+        // The outer rectangle: the window, its border, and the frame's decorations around it.
+        const double border = c.border;
+        info.bounds = WindowBounds{
+            static_cast<double>(c.rootX) - border - c.left - originX,
+            static_cast<double>(c.rootY) - border - c.top - originY,
+            static_cast<double>(c.width) + 2 * border + (c.width > 0 ? c.left + c.right : 0),
+            static_cast<double>(c.height) + 2 * border + (c.height > 0 ? c.top + c.bottom : 0)};
         snapshot.windowInfo.push_back(info);
     }
     return snapshot;
@@ -713,7 +745,6 @@ std::optional<WindowSnapshot> X11Desktop::captureSnapshot() {
 // ---- screens --------------------------------------------------------------------------------
 
 void X11Desktop::refreshMonitors() {
-    monitorsDirty_ = false;
     monitors_.clear();
     if (hasMonitors_) {
         Reply<xcb_randr_get_monitors_reply_t> reply(xcb_randr_get_monitors_reply(
@@ -846,6 +877,11 @@ void X11Desktop::rebuildApplications() const {
             continue;
         }
         const Client& c = it->second;
+        // Without the stacking list the root's children include unmanaged windows (menus,
+        // tooltips, override-redirect windows); only managed ones make an application.
+        if (fallbackList_ && !c.hasWmState) {
+            continue;
+        }
         const bool regular = c.isNormalOrDialog && !c.skipTaskbar && !c.isDesktop;
         auto [entry, inserted] = applications_.try_emplace(*c.pid);
         RunningApplication& app = entry->second;

@@ -31,12 +31,14 @@ namespace tavrilux::x11 {
 //   then kept current by PropertyNotify/ConfigureNotify events, so a refresh of an unchanged
 //   desktop waits for no reply at all; a changed one waits at most twice (the list, then all
 //   property requests of all changed windows sent before any reply is read).
-// - Screens: RandR 1.5 monitors, primary first, re-read on RandR notifications.
+// - Screens: RandR 1.5 monitors, primary first, re-read on RandR notifications (output
+//   properties: the EDID only) and on a ConfigureNotify of the root, by which the server
+//   announces monitors added or removed.
 // - Applications: a process is regular when it owns a managed normal or dialog window that does
 //   not skip the task bar; its key is _GTK_APPLICATION_ID, else the desktop entry matching
 //   WM_CLASS, else the WM_CLASS class.
 // - Workspace: activation = the owner of _NET_ACTIVE_WINDOW changed; Space = _NET_CURRENT_DESKTOP
-//   changed; screen parameters = a RandR notification. The show-desktop mode is reported as the
+//   changed; screen parameters = the screens were re-read. The show-desktop mode is reported as the
 //   overview entry, owned by the window manager as process 0.
 //
 // Events are read when the main loop sees fileDescriptor() readable and calls processEvents();
@@ -141,7 +143,6 @@ private:
 
     // Screens.
     std::vector<Monitor> monitors_;
-    bool monitorsDirty_ = true;
 
     // Applications, rebuilt lazily after the cache changed.
     mutable bool applicationsDirty_ = true;
