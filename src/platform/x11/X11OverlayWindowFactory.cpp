@@ -383,7 +383,12 @@ X11OverlayWindowFactory::~X11OverlayWindowFactory() {
     if (colormap_ != 0) {
         xcb_free_colormap(connection_, colormap_);
     }
-    xcb_flush(connection_);
+    // One round trip: when we return, the server has destroyed every overlay, so nothing of ours
+    // is left on screen once the process has exited.
+    if (xcb_connection_has_error(connection_) == 0) {
+        std::free(
+            xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+    }
     xcb_disconnect(connection_);
 }
 
