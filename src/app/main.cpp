@@ -1,5 +1,6 @@
 // The composition root: the dimming engine on the X display, until SIGINT or SIGTERM, or until
 // the X server goes away (then the exit status is 1).
+#include "app/CrashReporting.h"
 #include "core/defaults/DefaultsRegistry.h"
 #include "core/diagnostics/DimmingResourceMonitor.h"
 #include "core/overlay/OverlayCoordinator.h"
@@ -58,7 +59,9 @@ void setRunningApplication(QCoreApplication* app) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // First, before any thread exists: the signals then reach only the waiting thread.
+    // Starts no thread, so it may come first: a crash anywhere after this is recorded.
+    CrashReporting::installHandler();
+    // Before any thread exists: the signals then reach only the waiting thread.
     linux_platform::TerminationSignals termination([](int) {
         terminationRequested = true;
         quitLoop();
@@ -112,8 +115,8 @@ int main(int argc, char** argv) {
     });
     x11::X11ApplicationActivator activator(desktop->connection(), desktop->root(), *desktop);
 
-    auto store =
-        std::make_shared<SettingsStore>(SettingsStore::openDefaults(DefaultsRegistry::shared()));
+    auto defaults = SettingsStore::openDefaults(DefaultsRegistry::shared());
+    auto store = std::make_shared<SettingsStore>(defaults);
     auto settings = DimmingSettings::create(store, *desktop, queue);
     auto coordinator = OverlayCoordinator::create(
         settings,
@@ -131,12 +134,16 @@ int main(int argc, char** argv) {
                       return OverlayCounts{};
                   });
 
+    // Uploads what earlier runs recorded, once the loop runs.
+    auto crashReporting = std::make_unique<CrashReporting>(settings, defaults);
+
     setRunningApplication(&app);
     if (!terminationRequested && !connectionLost) {
         app.exec();
     }
     setRunningApplication(nullptr);
 
+    crashReporting.reset();
     monitor.stop();
     coordinator->tearDown();
     coordinator.reset();

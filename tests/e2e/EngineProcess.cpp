@@ -11,7 +11,8 @@
 
 namespace tavrilux::e2e {
 
-EngineProcess::EngineProcess(const std::string& display, const EngineLook& look) {
+EngineProcess::EngineProcess(const std::string& display, const EngineLook& look)
+    : display_(display), look_(look) {
     char pattern[] = "/tmp/tavrilux-e2e-XXXXXX";
     if (::mkdtemp(pattern) == nullptr) {
         throw std::runtime_error("no temporary folder");
@@ -19,24 +20,37 @@ EngineProcess::EngineProcess(const std::string& display, const EngineLook& look)
     home_ = pattern;
     std::filesystem::create_directories(home_ / "config/tavrilux");
     std::filesystem::create_directories(home_ / "state");
+    launch({});
+}
+
+void EngineProcess::restart(const std::string& extraSettings) {
+    if (pid_ > 0) {
+        throw std::logic_error("the engine still runs");
+    }
+    launch(extraSettings);
+}
+
+void EngineProcess::launch(const std::string& extraSettings) {
     std::ofstream(home_ / "config/tavrilux/com.mirtal.tavrilux.json")
         << "{\"dimming.isEnabled\": true, \"dimming.blurIntensity\": 0, "
            "\"dimming.tintIntensity\": "
-        << look.tint
+        << look_.tint
         << ", \"dimming.overlayColor.red\": 0, \"dimming.overlayColor.green\": 0, "
            "\"dimming.overlayColor.blue\": 0, \"dimming.grainIntensity\": 0, "
            "\"dimming.effectMode\": \"fullscreen\", \"dimming.ambientFadeStart\": 0.5, "
            "\"dimming.appearanceDuration\": "
-        << look.appearanceDuration
+        << look_.appearanceDuration
         << ", \"dimming.auraIntensity\": 0.35, \"dimming.activeMode\": \"custom\", "
-           "\"app.multiScreenFocusMode\": \"perScreen\"}\n";
+           "\"app.multiScreenFocusMode\": \"perScreen\""
+        << (extraSettings.empty() ? "" : ", ") << extraSettings << "}\n";
+    endingSignal_ = 0;
     const std::string err = (home_ / "stderr.txt").string();
     pid_ = ::fork();
     if (pid_ == 0) {
-        ::setenv("DISPLAY", display.c_str(), 1);
+        ::setenv("DISPLAY", display_.c_str(), 1);
         ::setenv("XDG_CONFIG_HOME", (home_ / "config").c_str(), 1);
         ::setenv("XDG_STATE_HOME", (home_ / "state").c_str(), 1);
-        const int fd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int fd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
         if (fd >= 0) {
             ::dup2(fd, 2);
         }
@@ -87,6 +101,7 @@ std::optional<int> EngineProcess::waitForExit(std::chrono::milliseconds timeout)
         int status = 0;
         if (::waitpid(pid_, &status, WNOHANG) == pid_) {
             pid_ = -1;
+            endingSignal_ = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
             return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

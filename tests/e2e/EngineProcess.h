@@ -32,12 +32,26 @@ public:
     // Waits for the engine to end by itself: its exit status, -1 when a signal ended it, nothing
     // when it still runs after `timeout`.
     std::optional<int> waitForExit(std::chrono::milliseconds timeout);
+    // The signal that ended the last run, 0 when it exited by itself (or still runs).
+    int endingSignal() const { return endingSignal_; }
     // What the engine wrote on standard error so far.
     std::string standardError() const;
 
+    // Starts the engine again, once the last run has ended, in the same folders; its settings
+    // file is written anew from the look plus `extraSettings` (JSON members, e.g.
+    // "\"app.crashReportingEnabled\": false").
+    void restart(const std::string& extraSettings = {});
+    // The engine's $XDG_STATE_HOME.
+    std::filesystem::path stateHome() const { return home_ / "state"; }
+
 private:
+    void launch(const std::string& extraSettings);
+
+    std::string display_;
+    EngineLook look_;
     std::filesystem::path home_;
     pid_t pid_ = -1;
+    int endingSignal_ = 0;
 };
 
 } // namespace tavrilux::e2e

@@ -28,10 +28,16 @@ CrashReportingAPIClient::CrashReportingAPIClient(std::string url,
                                                  std::shared_ptr<HttpTransport> transport,
                                                  std::chrono::milliseconds timeout)
     : url_(std::move(url)), transport_(std::move(transport)), timeout_(timeout),
+      cancelled_(std::make_shared<std::atomic<bool>>(false)),
       worker_(std::make_unique<SerialWorker>()) {}
 
 CrashReportingAPIClient::~CrashReportingAPIClient() {
-    worker_.reset();
+    shutDown();
+}
+
+void CrashReportingAPIClient::shutDown() {
+    cancelled_->store(true);
+    worker_->stop();
 }
 
 std::string CrashReportingAPIClient::endpointForHost(const std::string& host) {
@@ -121,7 +127,9 @@ std::optional<CrashSubmitError> CrashReportingAPIClient::submitNow(const CrashSu
     if (auto* error = std::get_if<CrashSubmitError>(&built)) {
         return *error;
     }
-    auto response = transport_->send(std::get<HttpRequest>(built));
+    auto& request = std::get<HttpRequest>(built);
+    request.cancelled = cancelled_;
+    auto response = transport_->send(request);
     if (!response.ok()) {
         return CrashSubmitError{CrashSubmitError::Kind::transport, response.failure().description,
                                 std::nullopt};

@@ -4,6 +4,7 @@
 #include "core/services/HttpTransport.h"
 #include "core/services/SerialWorker.h"
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -29,6 +30,11 @@ public:
 
     void submitCrash(CrashSubmission crash, Completion completion) override;
 
+    // For quitting: the upload in flight is abandoned (it ends promptly, its completion getting a
+    // transport error), those not started and any later ones are dropped without completion.
+    // Returns once the worker has finished. The destructor does the same.
+    void shutDown();
+
     const std::string& url() const { return url_; }
 
     // The request for one crash, or why it cannot be built.
@@ -46,6 +52,7 @@ private:
     std::string url_;
     std::shared_ptr<HttpTransport> transport_;
     std::chrono::milliseconds timeout_;
+    std::shared_ptr<std::atomic<bool>> cancelled_;
     std::unique_ptr<SerialWorker> worker_;
 };
 

@@ -14,12 +14,15 @@ double epochSeconds(std::chrono::system_clock::time_point time) {
 
 FeedUpdater::FeedUpdater(Environment environment, UpdaterDelegate& delegate)
     : env_(std::move(environment)), delegate_(delegate),
-      self_(std::make_shared<FeedUpdater*>(this)), worker_(std::make_unique<SerialWorker>()) {}
+      self_(std::make_shared<FeedUpdater*>(this)),
+      cancelled_(std::make_shared<std::atomic<bool>>(false)),
+      worker_(std::make_unique<SerialWorker>()) {}
 
 FeedUpdater::~FeedUpdater() {
     scheduled_.cancel();
     self_.reset();
-    worker_.reset(); // waits for a running fetch, whose outcome then finds no updater
+    cancelled_->store(true);
+    worker_.reset(); // ends a running fetch, whose outcome then finds no updater
 }
 
 Subscription FeedUpdater::observeCanCheckForUpdates(std::function<void(bool)> handler) {
@@ -88,6 +91,7 @@ void FeedUpdater::startCheck(bool userInitiated) {
     request.url = env_.feedUrl;
     request.headers = {{"Accept", "application/json"}};
     request.timeout = env_.requestTimeout;
+    request.cancelled = cancelled_;
     std::weak_ptr<FeedUpdater*> weak = self_;
     auto transport = env_.transport;
     MainThreadDispatcher* dispatcher = &env_.dispatcher;

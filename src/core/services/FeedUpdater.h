@@ -9,6 +9,7 @@
 #include "core/services/UpdateCheckPresenter.h"
 #include "core/services/UpdaterController.h"
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -68,6 +69,8 @@ private:
     TaskHandle scheduled_;
     // Outcomes dispatched from the worker find the updater through this token, or find it gone.
     std::shared_ptr<FeedUpdater*> self_;
+    // Set when the updater goes away, so a fetch in flight does not hold up quitting.
+    std::shared_ptr<std::atomic<bool>> cancelled_;
     std::unique_ptr<SerialWorker> worker_;
 };
 

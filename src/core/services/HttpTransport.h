@@ -2,7 +2,9 @@
 
 #include "core/services/ServiceFailure.h"
 
+#include <atomic>
 #include <chrono>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,6 +17,8 @@ struct HttpRequest final {
     std::vector<std::pair<std::string, std::string>> headers;
     std::string body;
     std::chrono::milliseconds timeout{60'000};
+    // Set from any thread to abandon the request, e.g. when its owner shuts down; may be null.
+    std::shared_ptr<const std::atomic<bool>> cancelled;
 };
 
 struct HttpResponse final {
@@ -28,6 +32,8 @@ struct HttpResponse final {
 // - send() blocks until the whole answer has arrived, the time-out has passed or the transfer
 //   failed; any failure to obtain an answer (refused connection, unverifiable certificate,
 //   time-out, a URL that is not https) is a ServiceFailure. Any HTTP status is an answer.
+// - A request whose `cancelled` flag is set fails promptly (within about a second), whether it
+//   is connecting, sending or waiting for the answer; one cancelled before send() is not sent.
 // - Only https URLs are sent, and only to a server whose certificate verifies.
 // - Thread-safe; meant to be called from worker threads, never the main thread.
 class HttpTransport {

@@ -7,6 +7,10 @@ SerialWorker::SerialWorker() : state_(std::make_shared<State>()) {
 }
 
 SerialWorker::~SerialWorker() {
+    stop();
+}
+
+void SerialWorker::stop() {
     std::deque<std::function<void()>> dropped;
     {
         std::lock_guard lock(state_->mutex);
@@ -14,8 +18,11 @@ SerialWorker::~SerialWorker() {
         dropped.swap(state_->jobs);
     }
     state_->wake.notify_all();
+    if (!thread_.joinable()) {
+        return;
+    }
     if (thread_.get_id() == std::this_thread::get_id()) {
-        thread_.detach(); // destroyed by one of its own jobs: the thread holds the state
+        thread_.detach(); // stopped by one of its own jobs: the thread holds the state
     } else {
         thread_.join();
     }

@@ -10,8 +10,9 @@
 namespace tavrilux {
 
 // One thread that runs posted jobs one at a time, in the order they were posted. Jobs may post
-// further jobs. Destroying the worker lets the running job finish and drops those not started;
-// when the last owner lets go from inside a job, the thread ends by itself after that job.
+// further jobs. Stopping (or destroying) the worker lets the running job finish and drops those
+// not started; later posts are dropped too. When the worker is stopped from inside one of its
+// jobs, the thread ends by itself after that job.
 class SerialWorker final {
 public:
     SerialWorker();
@@ -20,6 +21,8 @@ public:
     SerialWorker& operator=(const SerialWorker&) = delete;
 
     void post(std::function<void()> job);
+    // Waits for the running job, if any; idempotent. Not while another thread destroys the worker.
+    void stop();
 
 private:
     struct State {

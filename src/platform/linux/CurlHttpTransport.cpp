@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 
@@ -25,6 +26,12 @@ std::size_t collect(char* data, std::size_t size, std::size_t count, void* conte
     return bytes;
 }
 
+// Called by curl at least once a second during a transfer; non-zero ends it.
+int checkCancelled(void* context, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    const auto* cancelled = static_cast<const std::atomic<bool>*>(context);
+    return cancelled->load() ? 1 : 0;
+}
+
 struct CurlDeleter {
     void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
 };
@@ -43,6 +50,9 @@ CurlHttpTransport::CurlHttpTransport(std::optional<std::filesystem::path> certif
 Result<HttpResponse> CurlHttpTransport::send(const HttpRequest& request) {
     if (request.url.rfind("https://", 0) != 0) {
         return ServiceFailure{"refusing a URL that is not https: " + request.url};
+    }
+    if (request.cancelled && request.cancelled->load()) {
+        return ServiceFailure{"the request was cancelled"};
     }
     std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
     if (!curl) {
@@ -83,6 +93,11 @@ Result<HttpResponse> CurlHttpTransport::send(const HttpRequest& request) {
     curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers.get());
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, collect);
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &answer);
+    if (request.cancelled) {
+        curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, checkCancelled);
+        curl_easy_setopt(handle, CURLOPT_XFERINFODATA, request.cancelled.get());
+        curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+    }
     if (request.method == "POST") {
         curl_easy_setopt(handle, CURLOPT_POST, 1L);
         curl_easy_setopt(handle, CURLOPT_POSTFIELDS, request.body.data());
@@ -96,6 +111,9 @@ Result<HttpResponse> CurlHttpTransport::send(const HttpRequest& request) {
     if (answer.tooLarge) {
         return ServiceFailure{"the answer is larger than " + std::to_string(kMaxAnswerBytes) +
                               " bytes"};
+    }
+    if (code == CURLE_ABORTED_BY_CALLBACK) {
+        return ServiceFailure{"the request was cancelled"};
     }
     if (code != CURLE_OK) {
         return ServiceFailure{std::string("HTTP transfer failed: ") + curl_easy_strerror(code)};

@@ -33,15 +33,16 @@ protected:
         startManager(server->url("/linux/feed.json"));
     }
 
-    void startManager(const std::string& feedUrl) {
+    void startManager(const std::string& feedUrl,
+                      std::chrono::milliseconds requestTimeout = 10000ms) {
         manager = std::make_unique<UpdaterManager>(
-            BuildFlavor::packaged, [this, feedUrl](UpdaterDelegate& delegate) {
+            BuildFlavor::packaged, [this, feedUrl, requestTimeout](UpdaterDelegate& delegate) {
                 return std::make_unique<FeedUpdater>(
                     FeedUpdater::Environment{
                         feedUrl, "1.4.0",
                         std::make_shared<linux_platform::CurlHttpTransport>(certificates.caFile()),
                         queue, dispatcher, defaults,
-                        [] { return std::chrono::system_clock::now(); }, presenter, 10000ms},
+                        [] { return std::chrono::system_clock::now(); }, presenter, requestTimeout},
                     delegate);
             });
     }
@@ -128,6 +129,24 @@ TEST_F(FeedUpdaterHttpsTest, ScheduledCheckRunsQuietlyAfterLaunch) {
     ASSERT_EQ(dispatcher.waitAndRun(20s), 1u);
     EXPECT_EQ(manager->updateAvailability.get(), UpdateAvailability::available("1.5"));
     EXPECT_TRUE(presenter->shown.empty());
+}
+
+TEST_F(FeedUpdaterHttpsTest, QuittingDuringACheckDoesNotWaitForTheServer) {
+    {
+        std::lock_guard lock(feedMutex);
+        feed.neverAnswer = true;
+    }
+    // Longer than the server keeps any connection: only cancelling can end the fetch while the
+    // server still holds it.
+    manager.reset();
+    startManager(server->url("/linux/feed.json"), 2 * LoopbackHttpsServer::kLifetime);
+    manager->checkForUpdates();
+    ASSERT_EQ(server->waitForRequests(1, 20s).size(), 1u);
+
+    manager.reset();
+    EXPECT_EQ(server->silentConnectionsHeld(), 1) << "the fetch was ended, not answered";
+    EXPECT_EQ(dispatcher.waitAndRun(0ms), 1u) << "the ended fetch reported back";
+    EXPECT_TRUE(presenter->shown.empty()) << "to an updater that is gone";
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <atomic>
 #include <future>
 
 namespace tavrilux {
@@ -29,6 +30,11 @@ CrashSubmission crashWith(std::string diagnostic) {
             std::chrono::system_clock::time_point(1714566600s),
             std::move(diagnostic)};
 }
+
+class FixedDeviceID final : public DeviceIdentifierProviding {
+public:
+    std::string deviceID() const override { return "FIXED-ID"; }
+};
 
 std::optional<CrashSubmitError> submit(CrashReportingAPIClient& client, CrashSubmission crash) {
     std::promise<std::optional<CrashSubmitError>> done;
@@ -137,6 +143,62 @@ TEST_F(HttpsCrashUploadTest, RefusedAndSilentServersAreTransportFailures) {
     EXPECT_EQ(server->requests().size(), 1u);
 }
 
+// Longer than the server keeps any connection: only cancelling can end an upload while the server
+// still holds it.
+constexpr auto kLongerThanTheServer = 2 * LoopbackHttpsServer::kLifetime;
+
+TEST_F(HttpsCrashUploadTest, DestroyingTheClientEndsTheUploadInFlight) {
+    CannedAnswer silence;
+    silence.neverAnswer = true;
+    auto server = serve(silence);
+    auto client = std::make_unique<CrashReportingAPIClient>(
+        server->url(CrashReportingAPIClient::kPath),
+        std::make_shared<CurlHttpTransport>(certificates.caFile()), kLongerThanTheServer);
+    std::promise<std::optional<CrashSubmitError>> first;
+    auto firstOutcome = first.get_future();
+    std::atomic<int> laterCompletions{0};
+    client->submitCrash(crashWith("{}"), [&first](std::optional<CrashSubmitError> error) {
+        first.set_value(error);
+    });
+    client->submitCrash(crashWith("{}"),
+                        [&](std::optional<CrashSubmitError>) { ++laterCompletions; });
+    ASSERT_EQ(server->waitForRequests(1, 20s).size(), 1u);
+
+    client.reset();
+    EXPECT_EQ(server->silentConnectionsHeld(), 1) << "the upload was ended, not answered";
+    ASSERT_EQ(firstOutcome.wait_for(0s), std::future_status::ready);
+    const auto error = firstOutcome.get();
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->kind, CrashSubmitError::Kind::transport);
+    EXPECT_EQ(laterCompletions.load(), 0) << "the queued upload is dropped";
+    EXPECT_EQ(server->requests().size(), 1u);
+}
+
+TEST_F(HttpsCrashUploadTest, ShutDownStopsADeliveryThatStillOwnsTheClient) {
+    CannedAnswer silence;
+    silence.neverAnswer = true;
+    auto server = serve(silence);
+    auto client = std::make_shared<CrashReportingAPIClient>(
+        server->url(CrashReportingAPIClient::kPath),
+        std::make_shared<CurlHttpTransport>(certificates.caFile()), kLongerThanTheServer);
+    fakes::FakeMainThreadDispatcher dispatcher;
+    CrashReportingManager manager({client, std::make_shared<FixedDeviceID>(), [] { return true; },
+                                   dispatcher, "3.1", [] { return "Linux test"; }});
+    DiagnosticPayload payload;
+    payload.crashDiagnostics = {{R"({"which": "first"})"}, {R"({"which": "second"})"}};
+    manager.didReceive({payload});
+    ASSERT_EQ(dispatcher.runPending(), 1u);
+    ASSERT_EQ(server->waitForRequests(1, 20s).size(), 1u);
+
+    client->shutDown();
+    EXPECT_EQ(server->silentConnectionsHeld(), 1) << "the upload was ended, not answered";
+    bool called = false;
+    client->submitCrash(crashWith("{}"), [&](std::optional<CrashSubmitError>) { called = true; });
+    client.reset();
+    EXPECT_FALSE(called);
+    EXPECT_EQ(server->requests().size(), 1u) << "the second crash was not sent";
+}
+
 TEST_F(HttpsCrashUploadTest, ServerWithoutATrustedCertificateGetsNothing) {
     auto server = serve({200, R"({"success": true})"});
     TempDir otherFolder;
@@ -184,12 +246,8 @@ TEST_F(HttpsCrashUploadTest, ManagerSendsTwoCrashesInOrderWithTheSameTime) {
         server->url(CrashReportingAPIClient::kPath),
         std::make_shared<CurlHttpTransport>(certificates.caFile()));
 
-    class Fixed final : public DeviceIdentifierProviding {
-    public:
-        std::string deviceID() const override { return "FIXED-ID"; }
-    };
     fakes::FakeMainThreadDispatcher dispatcher;
-    CrashReportingManager manager({client, std::make_shared<Fixed>(), [] { return true; },
+    CrashReportingManager manager({client, std::make_shared<FixedDeviceID>(), [] { return true; },
                                    dispatcher, "3.1", [] { return "Linux test"; }});
     DiagnosticPayload payload;
     payload.timeStampEnd = std::chrono::system_clock::time_point(1700000000s);

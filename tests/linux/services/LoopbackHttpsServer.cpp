@@ -16,8 +16,6 @@ namespace tavrilux::testing {
 
 namespace {
 
-constexpr auto kLifetime = std::chrono::seconds(60);
-
 std::string lower(std::string text) {
     for (char& c : text) {
         if (c >= 'A' && c <= 'Z') {
@@ -89,6 +87,11 @@ std::string LoopbackHttpsServer::url(const std::string& path) const {
 std::vector<ReceivedRequest> LoopbackHttpsServer::requests() const {
     std::lock_guard lock(mutex_);
     return requests_;
+}
+
+int LoopbackHttpsServer::silentConnectionsHeld() const {
+    std::lock_guard lock(mutex_);
+    return silentHeld_;
 }
 
 std::vector<ReceivedRequest>
@@ -194,7 +197,9 @@ void LoopbackHttpsServer::serve(int fd) {
         requests_.push_back(request);
         arrived_.notify_all();
         if (answer.neverAnswer) {
+            ++silentHeld_;
             stopped_.wait_for(lock, kLifetime, [&] { return stopping_.load(); });
+            --silentHeld_;
         }
     }
     if (!answer.neverAnswer) {

@@ -35,6 +35,8 @@ struct CannedAnswer {
 // gets the handler's answer. The server stops when destroyed, and in any case after a minute.
 class LoopbackHttpsServer final {
 public:
+    // How long the server runs, and so holds a silent connection, at most.
+    static constexpr std::chrono::seconds kLifetime{60};
     using Handler = std::function<CannedAnswer(const ReceivedRequest&)>;
 
     LoopbackHttpsServer(const TestCertificates& certificates, Handler handler);
@@ -48,6 +50,8 @@ public:
     // Waits until `count` requests have arrived, or the limit passes; returns what arrived.
     std::vector<ReceivedRequest> waitForRequests(std::size_t count,
                                                  std::chrono::milliseconds limit) const;
+    // Connections that got a request and are still being kept waiting for an answer.
+    int silentConnectionsHeld() const;
     // TLS handshakes that failed (e.g. the client did not trust the certificate).
     int failedHandshakes() const { return failedHandshakes_.load(); }
 
@@ -68,6 +72,7 @@ private:
     std::condition_variable stopped_;
     mutable std::condition_variable arrived_;
     std::vector<ReceivedRequest> requests_;
+    int silentHeld_ = 0;
     std::vector<std::thread> connections_;
     std::thread acceptor_;
 };

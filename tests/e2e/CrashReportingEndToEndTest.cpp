@@ -1,0 +1,83 @@
+#include "EngineProcess.h"
+#include "TestDesktopFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace tavrilux::e2e {
+namespace {
+
+using testdesktop::DesktopControl;
+using namespace std::chrono_literals;
+
+class CrashReportingEndToEndTest : public testdesktop::TestDesktopFixture {
+protected:
+    static std::size_t diagnosticsLineCount(const std::string& text) {
+        std::size_t count = 0;
+        for (auto at = text.find("[DimmingPerf]"); at != std::string::npos;
+             at = text.find("[DimmingPerf]", at + 1)) {
+            ++count;
+        }
+        return count;
+    }
+
+    // Waits for one more diagnostics line than `seen`: the engine's loop is running.
+    static bool waitForAnotherDiagnosticsLine(const EngineProcess& engine, std::size_t seen) {
+        return DesktopControl::waitUntil(
+            [&] { return diagnosticsLineCount(engine.standardError()) > seen; }, 10s);
+    }
+
+    static std::vector<std::filesystem::path> filesIn(const std::filesystem::path& folder) {
+        std::vector<std::filesystem::path> files;
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+            files.push_back(entry.path());
+        }
+        return files;
+    }
+};
+
+TEST_F(CrashReportingEndToEndTest, CrashIsRecordedAndDeliveredAtTheNextLaunch) {
+    EngineProcess engine(desktop->display(), EngineLook{});
+    ASSERT_TRUE(waitForAnotherDiagnosticsLine(engine, 0)) << engine.standardError();
+    const pid_t crashedPid = engine.pid();
+
+    ::kill(engine.pid(), SIGSEGV);
+    ASSERT_EQ(engine.waitForExit(20s), -1) << engine.standardError();
+    EXPECT_EQ(engine.endingSignal(), SIGSEGV) << "the handler lets the signal end the process";
+
+    const auto folder = engine.stateHome() / "tavrilux/diagnostics";
+    struct stat info {};
+    ASSERT_EQ(::stat(folder.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    const auto records = filesIn(folder);
+    ASSERT_EQ(records.size(), 1u);
+    ASSERT_TRUE(std::filesystem::is_regular_file(records[0]));
+    std::ostringstream text;
+    text << std::ifstream(records[0]).rdbuf();
+    const std::string record = text.str();
+    EXPECT_EQ(record.rfind("tavrilux-crash-record 1\nsignal 11\n", 0), 0u) << record;
+    EXPECT_NE(record.find("\npid " + std::to_string(crashedPid) + "\n"), std::string::npos)
+        << record;
+    EXPECT_TRUE(record.ends_with("\nend\n")) << "the record is complete: " << record;
+
+    // With uploads switched off nothing leaves the machine, yet the record is consumed.
+    engine.restart("\"app.crashReportingEnabled\": false");
+    const std::size_t linesBefore = diagnosticsLineCount(engine.standardError());
+    ASSERT_TRUE(waitForAnotherDiagnosticsLine(engine, linesBefore)) << engine.standardError();
+    EXPECT_TRUE(filesIn(folder).empty());
+    ASSERT_TRUE(waitForAnotherDiagnosticsLine(engine, linesBefore + 1)) << engine.standardError();
+    EXPECT_TRUE(engine.isRunning());
+    EXPECT_EQ(engine.terminate(), 0) << engine.standardError();
+    EXPECT_TRUE(filesIn(folder).empty()) << "a clean exit records nothing";
+}
+
+} // namespace
+} // namespace tavrilux::e2e
