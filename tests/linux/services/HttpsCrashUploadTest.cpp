@@ -51,6 +51,18 @@ protected:
         return std::make_unique<LoopbackHttpsServer>(
             certificates, [answer](const ReceivedRequest&) { return answer; });
     }
+    // A server that reads each request and never answers.
+    std::unique_ptr<LoopbackHttpsServer> serveSilently() {
+        CannedAnswer silence;
+        silence.neverAnswer = true;
+        return serve(silence);
+    }
+    std::shared_ptr<CrashReportingAPIClient> sharedClientFor(const LoopbackHttpsServer& server,
+                                                             std::chrono::milliseconds timeout) {
+        return std::make_shared<CrashReportingAPIClient>(
+            server.url(CrashReportingAPIClient::kPath),
+            std::make_shared<CurlHttpTransport>(certificates.caFile()), timeout);
+    }
     CrashReportingAPIClient clientFor(const LoopbackHttpsServer& server,
                                       std::chrono::milliseconds timeout = 10s) {
         return CrashReportingAPIClient(server.url(CrashReportingAPIClient::kPath),
@@ -131,9 +143,7 @@ TEST_F(HttpsCrashUploadTest, RefusedAndSilentServersAreTransportFailures) {
     ASSERT_TRUE(error.has_value());
     EXPECT_EQ(error->kind, CrashSubmitError::Kind::transport);
 
-    CannedAnswer silence;
-    silence.neverAnswer = true;
-    auto server = serve(silence);
+    auto server = serveSilently();
     auto client = clientFor(*server, 1s);
     const auto started = std::chrono::steady_clock::now();
     auto timedOut = submit(client, crashWith("{}"));
@@ -148,12 +158,8 @@ TEST_F(HttpsCrashUploadTest, RefusedAndSilentServersAreTransportFailures) {
 constexpr auto kLongerThanTheServer = 2 * LoopbackHttpsServer::kLifetime;
 
 TEST_F(HttpsCrashUploadTest, DestroyingTheClientEndsTheUploadInFlight) {
-    CannedAnswer silence;
-    silence.neverAnswer = true;
-    auto server = serve(silence);
-    auto client = std::make_unique<CrashReportingAPIClient>(
-        server->url(CrashReportingAPIClient::kPath),
-        std::make_shared<CurlHttpTransport>(certificates.caFile()), kLongerThanTheServer);
+    auto server = serveSilently();
+    auto client = sharedClientFor(*server, kLongerThanTheServer);
     std::promise<std::optional<CrashSubmitError>> first;
     auto firstOutcome = first.get_future();
     std::atomic<int> laterCompletions{0};
@@ -175,12 +181,8 @@ TEST_F(HttpsCrashUploadTest, DestroyingTheClientEndsTheUploadInFlight) {
 }
 
 TEST_F(HttpsCrashUploadTest, ShutDownStopsADeliveryThatStillOwnsTheClient) {
-    CannedAnswer silence;
-    silence.neverAnswer = true;
-    auto server = serve(silence);
-    auto client = std::make_shared<CrashReportingAPIClient>(
-        server->url(CrashReportingAPIClient::kPath),
-        std::make_shared<CurlHttpTransport>(certificates.caFile()), kLongerThanTheServer);
+    auto server = serveSilently();
+    auto client = sharedClientFor(*server, kLongerThanTheServer);
     fakes::FakeMainThreadDispatcher dispatcher;
     CrashReportingManager manager({client, std::make_shared<FixedDeviceID>(), [] { return true; },
                                    dispatcher, "3.1", [] { return "Linux test"; }});
