@@ -152,14 +152,14 @@ TEST_F(LayerTest, FillModesDecideWhatShowsBeforeTheBeginTime) {
 }
 
 TEST_F(LayerTest, ColoursBlendComponentWise) {
-    layer.setValue("backgroundColor", RgbaColor::clear());
+    layer.setValue("backgroundColor", Rgba::clear());
     BasicAnimation a;
     a.keyPath = "backgroundColor";
-    a.toValue = RgbaColor{1.0, 0.5, 0.0, 0.8};
+    a.toValue = Rgba{1.0, 0.5, 0.0, 0.8};
     a.duration = Seconds{1.0};
     layer.addAnimation(a, "dimColor");
     queue.advance(Seconds{0.5});
-    const RgbaColor c = layer.presentationColor("backgroundColor");
+    const Rgba c = layer.presentationColor("backgroundColor");
     EXPECT_NEAR(c.red, 0.5, 1e-9);
     EXPECT_NEAR(c.green, 0.25, 1e-9);
     EXPECT_NEAR(c.alpha, 0.4, 1e-9);

@@ -335,9 +335,9 @@ protected:
                 ASSERT_EQ(slot->steadyWindow().presentationAlpha(), 1.0);
                 // The look reached the window.
                 const auto& look = settings->configuration();
-                const RgbaColor tint = slot->steadyWindow().paintState().tintColor;
-                ASSERT_EQ(tint, (RgbaColor{look.overlayColor.red, look.overlayColor.green,
-                                           look.overlayColor.blue, look.tintIntensity}));
+                const Rgba tint = slot->steadyWindow().paintState().tintColor;
+                ASSERT_EQ(tint, (Rgba{look.overlayColor.red, look.overlayColor.green,
+                                      look.overlayColor.blue, look.tintIntensity}));
             }
         }
         if (!coordinator->isTrackingSystemState()) {

@@ -31,7 +31,7 @@ struct OverlayViewTest : ::testing::Test {
 TEST_F(OverlayViewTest, NewViewStacksItsLayersAtRestWithoutMask) {
     const auto state = window->paintState();
     EXPECT_EQ(state.bounds, (Rect{0, 0, 1000, 800}));
-    EXPECT_EQ(state.tintColor, RgbaColor::clear());
+    EXPECT_EQ(state.tintColor, Rgba::clear());
     EXPECT_EQ(state.borderOpacity, 0.0);
     EXPECT_EQ(state.grainOpacity, 0.0);
     EXPECT_FALSE(state.blurVisible);
@@ -48,7 +48,7 @@ TEST_F(OverlayViewTest, TintAlphaIsClampedIntensity) {
     auto c = look(0, 0.5, 0, EffectMode::fullscreen);
     c.tintIntensity = 1.3;
     window->apply(c, false);
-    EXPECT_EQ(window->paintState().tintColor, (RgbaColor{0.2, 0.4, 0.6, 1.0}));
+    EXPECT_EQ(window->paintState().tintColor, (Rgba{0.2, 0.4, 0.6, 1.0}));
     c.tintIntensity = -0.2;
     window->apply(c, false);
     EXPECT_EQ(window->paintState().tintColor.alpha, 0.0);

@@ -21,7 +21,7 @@ struct Argb {
 
 class OverlayRendererTest : public ::testing::Test {
 protected:
-    OverlayPaintState tinted(RgbaColor tint) const {
+    OverlayPaintState tinted(Rgba tint) const {
         OverlayPaintState state;
         state.windowAlpha = 1.0;
         state.bounds = Rect{0, 0, kWidth, kHeight};
@@ -43,7 +43,7 @@ protected:
 };
 
 TEST_F(OverlayRendererTest, TintIsPremultipliedOverTheWholeWindow) {
-    render(tinted(RgbaColor{1.0, 0.0, 0.0, 0.5}));
+    render(tinted(Rgba{1.0, 0.0, 0.0, 0.5}));
     for (const auto& [x, y] : {std::pair{0, 0}, {kWidth - 1, kHeight - 1}, {100, 50}}) {
         const Argb p = at(x, y);
         EXPECT_NEAR(p.a, 128, 1);
@@ -54,7 +54,7 @@ TEST_F(OverlayRendererTest, TintIsPremultipliedOverTheWholeWindow) {
 }
 
 TEST_F(OverlayRendererTest, AmbientGradientIsOpaqueAtTheBottomAndClearAtTheTop) {
-    auto state = tinted(RgbaColor{0, 0, 0, 0.8});
+    auto state = tinted(Rgba{0, 0, 0, 0.8});
     GradientLayer gradient;
     gradient.frame = state.bounds;
     gradient.startPoint = {0.5, 0.0};
@@ -70,7 +70,7 @@ TEST_F(OverlayRendererTest, AmbientGradientIsOpaqueAtTheBottomAndClearAtTheTop) 
 }
 
 TEST_F(OverlayRendererTest, AuraMaskKeepsTheHaloAndClearsFarAway) {
-    auto state = tinted(RgbaColor{0, 0, 0, 1.0});
+    auto state = tinted(Rgba{0, 0, 0, 1.0});
     ShapeMaskLayer aura;
     aura.frame = state.bounds;
     ShapeLayer halo;
@@ -89,7 +89,7 @@ TEST_F(OverlayRendererTest, AuraMaskKeepsTheHaloAndClearsFarAway) {
 }
 
 TEST_F(OverlayRendererTest, FrostedFillStandsInForTheBlurWithTheIntensityAsAlpha) {
-    auto state = tinted(RgbaColor::clear());
+    auto state = tinted(Rgba::clear());
     state.blurVisible = true;
     state.fallbackAlpha = 0.5;
     state.blurFrame = Rect{0, 0, 100, kHeight};

@@ -16,10 +16,10 @@ AnimatableValue interpolate(const AnimatableValue& from, const AnimatableValue& 
             return lerp(*a, *b, progress);
         }
     }
-    if (const auto* a = std::get_if<RgbaColor>(&from)) {
-        if (const auto* b = std::get_if<RgbaColor>(&to)) {
-            return RgbaColor{lerp(a->red, b->red, progress), lerp(a->green, b->green, progress),
-                             lerp(a->blue, b->blue, progress), lerp(a->alpha, b->alpha, progress)};
+    if (const auto* a = std::get_if<Rgba>(&from)) {
+        if (const auto* b = std::get_if<Rgba>(&to)) {
+            return Rgba{lerp(a->red, b->red, progress), lerp(a->green, b->green, progress),
+                        lerp(a->blue, b->blue, progress), lerp(a->alpha, b->alpha, progress)};
         }
     }
     return to;

@@ -34,10 +34,10 @@ double Layer::doubleValue(const std::string& keyPath, double fallback) const {
     return d ? *d : fallback;
 }
 
-RgbaColor Layer::colorValue(const std::string& keyPath) const {
+Rgba Layer::colorValue(const std::string& keyPath) const {
     auto v = value(keyPath);
-    const RgbaColor* c = v ? std::get_if<RgbaColor>(&*v) : nullptr;
-    return c ? *c : RgbaColor::clear();
+    const Rgba* c = v ? std::get_if<Rgba>(&*v) : nullptr;
+    return c ? *c : Rgba::clear();
 }
 
 std::optional<AnimatableValue> Layer::presentationValue(const std::string& keyPath) const {
@@ -74,10 +74,10 @@ double Layer::presentationDouble(const std::string& keyPath, double fallback) co
     return d ? *d : fallback;
 }
 
-RgbaColor Layer::presentationColor(const std::string& keyPath) const {
+Rgba Layer::presentationColor(const std::string& keyPath) const {
     auto v = presentationValue(keyPath);
-    const RgbaColor* c = v ? std::get_if<RgbaColor>(&*v) : nullptr;
-    return c ? *c : RgbaColor::clear();
+    const Rgba* c = v ? std::get_if<Rgba>(&*v) : nullptr;
+    return c ? *c : Rgba::clear();
 }
 
 void Layer::addAnimation(BasicAnimation animation, const std::string& key) {

@@ -33,11 +33,11 @@ public:
     // The model value; none when the property was never set.
     std::optional<AnimatableValue> value(const std::string& keyPath) const;
     double doubleValue(const std::string& keyPath, double fallback = 0.0) const;
-    RgbaColor colorValue(const std::string& keyPath) const;
+    Rgba colorValue(const std::string& keyPath) const;
 
     std::optional<AnimatableValue> presentationValue(const std::string& keyPath) const;
     double presentationDouble(const std::string& keyPath, double fallback = 0.0) const;
-    RgbaColor presentationColor(const std::string& keyPath) const;
+    Rgba presentationColor(const std::string& keyPath) const;
 
     void addAnimation(BasicAnimation animation, const std::string& key);
     void removeAnimation(const std::string& key);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/animation/RgbaColor.h"
 #include "core/geometry/Rect.h"
+#include "core/theme/Rgba.h"
 
 #include <optional>
 #include <vector>
@@ -21,7 +21,7 @@ struct GradientLayer final {
     UnitPoint startPoint;
     UnitPoint endPoint{0.0, 1.0};
     std::vector<double> locations;
-    std::vector<RgbaColor> colors;
+    std::vector<Rgba> colors;
     friend bool operator==(const GradientLayer&, const GradientLayer&) = default;
 };
 
@@ -30,8 +30,8 @@ struct ShapeLayer final {
     Rect frame;
     Rect pathRect;
     double cornerRadius = 0.0;
-    RgbaColor fillColor = RgbaColor::white();
-    RgbaColor backgroundColor = RgbaColor::clear();
+    Rgba fillColor = Rgba::white();
+    Rgba backgroundColor = Rgba::clear();
     friend bool operator==(const ShapeLayer&, const ShapeLayer&) = default;
 };
 

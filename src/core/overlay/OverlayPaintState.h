@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/animation/RgbaColor.h"
 #include "core/geometry/Rect.h"
 #include "core/overlay/MaskLayers.h"
+#include "core/theme/Rgba.h"
 
 #include <variant>
 
@@ -30,7 +30,7 @@ struct OverlayPaintState final {
 
     double grainOpacity = 0.0;
     double borderOpacity = 0.0;
-    RgbaColor tintColor;
+    Rgba tintColor = Rgba::clear();
     Mask mask;
 
     // The content only, without the window alpha: what needs a repaint when it changes.

@@ -31,8 +31,8 @@ OverlayView::OverlayView(std::shared_ptr<AnimationHost> host, double width, doub
     setup();
 }
 
-std::vector<RgbaColor> OverlayView::ambientColors() {
-    return {RgbaColor::white(), RgbaColor::white(), RgbaColor::clear()};
+std::vector<Rgba> OverlayView::ambientColors() {
+    return {Rgba::white(), Rgba::white(), Rgba::clear()};
 }
 
 void OverlayView::setup() {
@@ -42,7 +42,7 @@ void OverlayView::setup() {
     backdropBlur_.setFrame(bounds_);
     grainView_.layer().setValue(kOpacity, 0.0);
     grainFrame_ = bounds_;
-    dimLayer_.setValue(kBackgroundColor, RgbaColor::clear());
+    dimLayer_.setValue(kBackgroundColor, Rgba::clear());
     ambientMaskLayer_.frame = bounds_;
     ambientMaskLayer_.startPoint = {0.5, 0.0};
     ambientMaskLayer_.endPoint = {0.5, 1.0};
@@ -164,8 +164,8 @@ void OverlayView::updateAuraMask() {
     shape.frame = bounds_;
     shape.pathRect = halo;
     shape.cornerRadius = radius;
-    shape.fillColor = RgbaColor::white();
-    shape.backgroundColor = RgbaColor::clear();
+    shape.fillColor = Rgba::white();
+    shape.backgroundColor = Rgba::clear();
     auraMaskLayer_->sublayers.push_back(shape);
 
     const double blurRadius = size * 0.3;

@@ -26,7 +26,7 @@ public:
     static constexpr const char* kOpacity = "opacity";
     static constexpr const char* kBackgroundColor = "backgroundColor";
     static constexpr double kBorderWidth = 1.4;
-    static constexpr RgbaColor kBorderColor{1.0, 1.0, 1.0, 0.55};
+    static constexpr Rgba kBorderColor{1.0, 1.0, 1.0, 0.55};
     static constexpr double kShadowOpacity = 0.22;
     static constexpr double kShadowRadius = 10.0;
 
@@ -65,7 +65,7 @@ public:
     OverlayPaintState paintState(double windowAlpha) const;
     bool hasAnimations() const;
 
-    static std::vector<RgbaColor> ambientColors();
+    static std::vector<Rgba> ambientColors();
 
 private:
     void setup();

@@ -27,10 +27,10 @@ std::shared_ptr<OverlayWindow> OverlayWindow::make(const Rect& screenFrame, Main
 
 void OverlayWindow::apply(const DimmingConfiguration& configuration, bool animated) {
     const auto& c = configuration.overlayColor;
-    const RgbaColor target{c.red, c.green, c.blue, clampToRange(configuration.tintIntensity, 0, 1)};
+    const Rgba target{c.red, c.green, c.blue, clampToRange(configuration.tintIntensity, 0, 1)};
     Layer& dim = view_->dimLayer();
     const auto from = dim.presentationValue(OverlayView::kBackgroundColor)
-                          .value_or(AnimatableValue{RgbaColor::clear()});
+                          .value_or(AnimatableValue{Rgba::clear()});
     dim.removeAnimation("dimColor");
     if (animated) {
         BasicAnimation a;

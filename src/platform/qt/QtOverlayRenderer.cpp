@@ -20,7 +20,7 @@ constexpr double kFrostGreen = 0.94;
 constexpr double kFrostBlue = 0.96;
 constexpr double kFrostAlpha = 0.6;
 
-QColor toQColor(const RgbaColor& c, double extraAlpha = 1.0) {
+QColor toQColor(const Rgba& c, double extraAlpha = 1.0) {
     return QColor::fromRgbF(static_cast<float>(std::clamp(c.red, 0.0, 1.0)),
                             static_cast<float>(std::clamp(c.green, 0.0, 1.0)),
                             static_cast<float>(std::clamp(c.blue, 0.0, 1.0)),
@@ -135,9 +135,9 @@ void renderOverlay(const OverlayPaintState& state, std::uint32_t* pixels, int wi
     const QRectF bounds(0, 0, width, height);
 
     if (state.blurVisible && !state.usesBackdrop && state.fallbackAlpha > 0.0) {
-        p.fillRect(flipped(state.blurFrame, viewHeight),
-                   toQColor(RgbaColor{kFrostRed, kFrostGreen, kFrostBlue, kFrostAlpha},
-                            state.fallbackAlpha));
+        p.fillRect(
+            flipped(state.blurFrame, viewHeight),
+            toQColor(Rgba{kFrostRed, kFrostGreen, kFrostBlue, kFrostAlpha}, state.fallbackAlpha));
     }
     if (state.grainOpacity > 0.0) {
         p.save();
@@ -151,12 +151,12 @@ void renderOverlay(const OverlayPaintState& state, std::uint32_t* pixels, int wi
         p.setBrush(Qt::NoBrush);
         // The glow: white shadow of radius 10 around the border line.
         for (int i = 1; i <= 4; ++i) {
-            QPen glow(toQColor(RgbaColor::white(0.22 / (i * 1.5)), state.borderOpacity));
+            QPen glow(toQColor(Rgba::white(0.22 / (i * 1.5)), state.borderOpacity));
             glow.setWidthF(1.4 + i * 5.0);
             p.setPen(glow);
             p.drawRect(bounds.adjusted(0.7, 0.7, -0.7, -0.7));
         }
-        QPen line(toQColor(RgbaColor::white(0.55), state.borderOpacity));
+        QPen line(toQColor(Rgba::white(0.55), state.borderOpacity));
         line.setWidthF(1.4);
         p.setPen(line);
         p.drawRect(bounds.adjusted(0.7, 0.7, -0.7, -0.7));

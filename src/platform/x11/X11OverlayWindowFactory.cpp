@@ -32,7 +32,7 @@ std::uint8_t channel(double value, double alpha) {
     return static_cast<std::uint8_t>(std::lround(v * 255.0));
 }
 
-std::uint32_t premultiplied(const RgbaColor& c) {
+std::uint32_t premultiplied(const Rgba& c) {
     const auto a = static_cast<std::uint32_t>(std::lround(std::clamp(c.alpha, 0.0, 1.0) * 255.0));
     return (a << 24) | (std::uint32_t{channel(c.red, c.alpha)} << 16) |
            (std::uint32_t{channel(c.green, c.alpha)} << 8) | channel(c.blue, c.alpha);
