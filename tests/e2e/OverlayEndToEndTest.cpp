@@ -22,65 +22,90 @@ using testdesktop::DesktopControl;
 using testdesktop::TestDesktop;
 using namespace std::chrono_literals;
 
+constexpr int kRight = TestDesktop::kMonitorWidth; // left edge of the right monitor
+
 struct Pixel {
     int r = 0, g = 0, b = 0;
+    Pixel halved() const { return Pixel{r / 2, g / 2, b / 2}; }
 };
 
-// One application's window on the test desktop.
-struct App {
-    TestDesktop::Client client;
-    xcb_window_t window() const { return client.windows.at(0); }
-};
+bool soon(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 5s) {
+    return DesktopControl::waitUntil(condition, timeout);
+}
+
+// The highest value `count` gives while `window` elapses.
+template <typename F> int mostOver(std::chrono::milliseconds window, F&& count) {
+    int most = 0;
+    for (const auto start = std::chrono::steady_clock::now();
+         std::chrono::steady_clock::now() - start < window;) {
+        most = std::max(most, count());
+        std::this_thread::sleep_for(20ms);
+    }
+    return most;
+}
 
 class OverlayEndToEndTest : public testdesktop::TestDesktopFixture {
 protected:
-    xcb_connection_t* c() const { return control->connection(); }
-
-    App startApp(const std::string& name, const std::string& color, const std::string& geometry) {
-        return App{startManagedClient(
-            {"--class", name + "," + name, "--color", color, "--geometry", geometry})};
+    void TearDown() override {
+        engine.reset();
+        TestDesktopFixture::TearDown();
     }
 
-    std::string wmClass(xcb_window_t w) {
-        auto* r = xcb_get_property_reply(
-            c(), xcb_get_property(c(), 0, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 64), nullptr);
-        std::string result;
-        if (r != nullptr) {
-            result.assign(static_cast<const char*>(xcb_get_property_value(r)),
-                          static_cast<std::size_t>(xcb_get_property_value_length(r)));
-            std::free(r);
+    xcb_connection_t* c() const { return control->connection(); }
+
+    // One application's window on the test desktop.
+    xcb_window_t startApp(const std::string& name, const std::string& color,
+                          const std::string& geometry) {
+        clients.push_back(startManagedClient(
+            {"--class", name + "," + name, "--color", color, "--geometry", geometry}));
+        return clients.back().windows.at(0);
+    }
+
+    // Starts the engine and waits (up to 10 s) until `ready` holds.
+    bool startEngineUntil(const std::function<bool()>& ready, const EngineLook& look = {}) {
+        engine = std::make_unique<EngineProcess>(desktop->display(), look);
+        const bool ok = soon(ready, 10s);
+        if (!ok) {
+            ADD_FAILURE() << engine->standardError();
         }
-        return result;
+        return ok;
+    }
+    bool startEngineBelow(xcb_window_t app, const EngineLook& look = {}) {
+        return startEngineUntil([&] { return overlayDirectlyBelow(app); }, look);
+    }
+
+    // The engine quits cleanly when terminated and leaves no overlay behind.
+    void expectCleanExit() {
+        EXPECT_TRUE(engine->isRunning());
+        EXPECT_EQ(engine->terminate(), 0) << engine->standardError();
+        EXPECT_EQ(overlayWindowCount(), 0);
     }
 
     bool isOverlay(xcb_window_t w) {
-        return wmClass(w).rfind(std::string("tavrilux-overlay") + '\0', 0) == 0;
-    }
-
-    bool isViewable(xcb_window_t w) { return control->isViewable(w); }
-
-    // The root's children, bottom to top.
-    std::vector<xcb_window_t> stacking() { return control->rootChildren(); }
-
-    int rootX(xcb_window_t w) {
-        auto* r = xcb_get_geometry_reply(c(), xcb_get_geometry(c(), w), nullptr);
-        const int x = r != nullptr ? r->x : -1;
-        std::free(r);
-        return x;
+        auto* r = xcb_get_property_reply(
+            c(), xcb_get_property(c(), 0, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 64), nullptr);
+        std::string wmClass;
+        if (r != nullptr) {
+            wmClass.assign(static_cast<const char*>(xcb_get_property_value(r)),
+                           static_cast<std::size_t>(xcb_get_property_value_length(r)));
+            std::free(r);
+        }
+        return wmClass.rfind(std::string("tavrilux-overlay") + '\0', 0) == 0;
     }
 
     // Mapped overlays whose left edge lies on the monitor starting at `monitorX`.
     int overlaysOn(int monitorX) {
         int count = 0;
-        for (xcb_window_t w : stacking()) {
-            count += isOverlay(w) && isViewable(w) && rootX(w) == monitorX;
+        for (xcb_window_t w : control->rootChildren()) {
+            count += isOverlay(w) && control->isViewable(w) &&
+                     control->frameGeometry(w).value_or(DesktopControl::Geometry{-1}).x == monitorX;
         }
         return count;
     }
 
     int overlayWindowCount() {
         int count = 0;
-        for (xcb_window_t w : stacking()) {
+        for (xcb_window_t w : control->rootChildren()) {
             count += isOverlay(w);
         }
         return count;
@@ -88,17 +113,13 @@ protected:
 
     // A mapped overlay lies directly below the frame of `client`.
     bool overlayDirectlyBelow(xcb_window_t client) {
-        const auto list = stacking();
+        const auto list = control->rootChildren();
         for (std::size_t i = 1; i < list.size(); ++i) {
-            if (isFrameOf(list[i], client)) {
-                return isOverlay(list[i - 1]) && isViewable(list[i - 1]);
+            if (control->topLevelOf(client) == list[i]) {
+                return isOverlay(list[i - 1]) && control->isViewable(list[i - 1]);
             }
         }
         return false;
-    }
-
-    bool isFrameOf(xcb_window_t frame, xcb_window_t client) {
-        return control->topLevelOf(client) == frame;
     }
 
     Pixel pixelAt(int x, int y) {
@@ -116,35 +137,25 @@ protected:
         return p;
     }
 
-    // The centre of a client window, in root coordinates.
-    std::pair<int, int> centreOf(xcb_window_t client) {
+    // The pixel at the centre of a client window.
+    Pixel centrePixel(xcb_window_t client) {
         auto* r = xcb_translate_coordinates_reply(
             c(), xcb_translate_coordinates(c(), client, control->root(), 0, 0), nullptr);
         auto* g = xcb_get_geometry_reply(c(), xcb_get_geometry(c(), client), nullptr);
-        std::pair<int, int> centre{-1, -1};
+        Pixel p;
         if (r != nullptr && g != nullptr) {
-            centre = {r->dst_x + g->width / 2, r->dst_y + g->height / 2};
+            p = pixelAt(r->dst_x + g->width / 2, r->dst_y + g->height / 2);
         }
         std::free(r);
         std::free(g);
-        return centre;
+        return p;
     }
 
-    Pixel centrePixel(xcb_window_t client) {
-        const auto [x, y] = centreOf(client);
-        return pixelAt(x, y);
-    }
-
-    void expectNear(const Pixel& actual, const Pixel& expected, int tolerance, const char* what) {
+    static void expectNear(const Pixel& actual, const Pixel& expected, int tolerance,
+                           const char* what) {
         EXPECT_NEAR(actual.r, expected.r, tolerance) << what;
         EXPECT_NEAR(actual.g, expected.g, tolerance) << what;
         EXPECT_NEAR(actual.b, expected.b, tolerance) << what;
-    }
-
-    static Pixel halved(const Pixel& p) { return Pixel{p.r / 2, p.g / 2, p.b / 2}; }
-
-    std::unique_ptr<EngineProcess> startEngine(const EngineLook& look = {}) {
-        return std::make_unique<EngineProcess>(desktop->display(), look);
     }
 
     // Runs xrandr on the test desktop.
@@ -153,168 +164,133 @@ protected:
             "DISPLAY=" + desktop->display() + " xrandr " + arguments + " >/dev/null 2>&1";
         return std::system(command.c_str());
     }
+
+    std::vector<TestDesktop::Client> clients;
+    std::unique_ptr<EngineProcess> engine;
 };
 
+// The clients paint their own colours.
+const Pixel kAlpha{0xff, 0x88, 0x00};
+const Pixel kBeta{0x33, 0x66, 0xcc};
+const Pixel kGamma{0x33, 0xcc, 0x66};
+
 TEST_F(OverlayEndToEndTest, FocusedApplicationStaysBrightAndEverythingElseIsDimmed) {
-    const App a = startApp("alpha", "ff8800", "400x300+100+100");
-    const App b = startApp("beta", "3366cc", "400x300+700+300");
-    const App right = startApp("gamma", "33cc66", "400x300+1500+200");
-    control->activate(right.window());
-    control->activate(a.window());
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return control->activeWindow() == a.window(); }));
-    // The clients paint their own colours; the desktop's is read once the compositor drew it.
-    const Pixel aBefore{0xff, 0x88, 0x00};
-    const Pixel bBefore{0x33, 0x66, 0xcc};
-    const Pixel rightBefore{0x33, 0xcc, 0x66};
+    const auto a = startApp("alpha", "ff8800", "400x300+100+100");
+    const auto b = startApp("beta", "3366cc", "400x300+700+300");
+    const auto right = startApp("gamma", "33cc66", "400x300+1500+200");
+    control->activate(right);
+    control->activate(a);
+    ASSERT_TRUE(soon([&] { return control->activeWindow() == a; }));
+    // The desktop's colour is read once the compositor drew it (black until its first frame).
     Pixel desktopBefore;
-    ASSERT_TRUE(DesktopControl::waitUntil([&] {
+    ASSERT_TRUE(soon([&] {
         const Pixel now = pixelAt(640, 750);
-        // Black until the compositor's first frame.
         const bool settled = now.r == desktopBefore.r && now.g == desktopBefore.g &&
                              now.b == desktopBefore.b && now.r + now.g + now.b > 0 &&
-                             centrePixel(a.window()).r == 0xff;
+                             centrePixel(a).r == 0xff;
         desktopBefore = now;
         std::this_thread::sleep_for(50ms);
         return settled;
     }));
 
-    auto engine = startEngine();
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return overlayDirectlyBelow(a.window()); }, 10s))
-        << engine->standardError();
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return overlayDirectlyBelow(right.window()); }));
+    ASSERT_TRUE(startEngineBelow(a));
+    ASSERT_TRUE(soon([&] { return overlayDirectlyBelow(right); }));
     std::this_thread::sleep_for(800ms); // the fade-in and a compositor frame
     EXPECT_EQ(overlaysOn(0), 1);
-    EXPECT_EQ(overlaysOn(TestDesktop::kMonitorWidth), 1);
+    EXPECT_EQ(overlaysOn(kRight), 1);
 
-    expectNear(centrePixel(a.window()), aBefore, 1, "the focused window is untouched");
-    expectNear(centrePixel(b.window()), halved(bBefore), 2, "another window is dimmed");
-    expectNear(pixelAt(640, 750), halved(desktopBefore), 2, "the desktop is dimmed");
-    expectNear(centrePixel(right.window()), rightBefore, 1,
-               "the second monitor's focused window is bright");
+    expectNear(centrePixel(a), kAlpha, 1, "the focused window is untouched");
+    expectNear(centrePixel(b), kBeta.halved(), 2, "another window is dimmed");
+    expectNear(pixelAt(640, 750), desktopBefore.halved(), 2, "the desktop is dimmed");
+    expectNear(centrePixel(right), kGamma, 1, "the second monitor's focused window is bright");
     EXPECT_TRUE(engine->isRunning());
 }
 
 TEST_F(OverlayEndToEndTest, ActivationCrossFadesToTheNewApplication) {
-    const App a = startApp("alpha", "ff8800", "400x300+100+100");
-    const App b = startApp("beta", "3366cc", "400x300+700+300");
-    control->activate(a.window());
-    const Pixel aBright{0xff, 0x88, 0x00};
-    const Pixel bBright{0x33, 0x66, 0xcc};
-    auto engine = startEngine(EngineLook{0.5, 1.0});
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return overlayDirectlyBelow(a.window()); }, 10s))
-        << engine->standardError();
+    const auto a = startApp("alpha", "ff8800", "400x300+100+100");
+    const auto b = startApp("beta", "3366cc", "400x300+700+300");
+    control->activate(a);
+    ASSERT_TRUE(startEngineBelow(a, EngineLook{0.5, 1.0}));
     std::this_thread::sleep_for(1500ms);
 
-    control->activate(b.window());
-    int most = 0;
-    const auto start = std::chrono::steady_clock::now();
-    while (std::chrono::steady_clock::now() - start < 700ms) {
-        most = std::max(most, overlaysOn(0));
-        std::this_thread::sleep_for(20ms);
-    }
-    EXPECT_EQ(most, 2) << "two overlays during the cross-fade";
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return overlaysOn(0) == 1; }, 3s));
-    EXPECT_TRUE(overlayDirectlyBelow(b.window()));
+    control->activate(b);
+    EXPECT_EQ(mostOver(700ms, [&] { return overlaysOn(0); }), 2)
+        << "two overlays during the cross-fade";
+    ASSERT_TRUE(soon([&] { return overlaysOn(0) == 1; }, 3s));
+    EXPECT_TRUE(overlayDirectlyBelow(b));
     std::this_thread::sleep_for(300ms);
-    expectNear(centrePixel(b.window()), bBright, 1, "the new application is bright");
-    expectNear(centrePixel(a.window()), halved(aBright), 2, "the former one is dimmed");
+    expectNear(centrePixel(b), kBeta, 1, "the new application is bright");
+    expectNear(centrePixel(a), kAlpha.halved(), 2, "the former one is dimmed");
 }
 
 TEST_F(OverlayEndToEndTest, TerminationRemovesEveryOverlay) {
-    const App a = startApp("alpha", "ff8800", "400x300+100+100");
-    const App right = startApp("gamma", "33cc66", "400x300+1500+200");
-    control->activate(a.window());
-    auto engine = startEngine();
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return overlaysOn(0) == 1; }, 10s))
-        << engine->standardError();
-    ASSERT_TRUE(
-        DesktopControl::waitUntil([&] { return overlaysOn(TestDesktop::kMonitorWidth) == 1; }));
-    EXPECT_EQ(engine->terminate(), 0);
-    EXPECT_EQ(overlayWindowCount(), 0);
+    control->activate(startApp("alpha", "ff8800", "400x300+100+100"));
+    startApp("gamma", "33cc66", "400x300+1500+200");
+    ASSERT_TRUE(startEngineUntil([&] { return overlaysOn(0) == 1 && overlaysOn(kRight) == 1; }));
+    expectCleanExit();
 }
 
 TEST_F(OverlayEndToEndTest, AnchorWindowDestroyedUnderTheOverlay) {
-    const App a = startApp("alpha", "ff8800", "400x300+100+100");
-    const App b = startApp("beta", "3366cc", "400x300+700+300");
-    control->activate(b.window());
-    control->activate(a.window());
-    auto engine = startEngine();
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return overlayDirectlyBelow(a.window()); }, 10s))
-        << engine->standardError();
-    desktop->stopClient(a.client);
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return overlayDirectlyBelow(b.window()); }, 5s));
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return overlaysOn(0) == 1; }, 3s));
-    EXPECT_TRUE(engine->isRunning());
-    EXPECT_EQ(engine->terminate(), 0);
-    EXPECT_EQ(overlayWindowCount(), 0);
+    const auto a = startApp("alpha", "ff8800", "400x300+100+100");
+    const auto b = startApp("beta", "3366cc", "400x300+700+300");
+    control->activate(b);
+    control->activate(a);
+    ASSERT_TRUE(startEngineBelow(a));
+    desktop->stopClient(clients[0]);
+    ASSERT_TRUE(soon([&] { return overlayDirectlyBelow(b); }));
+    ASSERT_TRUE(soon([&] { return overlaysOn(0) == 1; }, 3s));
+    expectCleanExit();
 }
 
 TEST_F(OverlayEndToEndTest, MonitorRemovedDuringAFade) {
-    const App a = startApp("alpha", "ff8800", "400x300+100+100");
-    const App right = startApp("gamma", "33cc66", "400x300+1500+200");
-    const App other = startApp("delta", "cc3366", "400x300+1700+300");
-    control->activate(right.window());
-    control->activate(a.window());
-    auto engine = startEngine(EngineLook{0.5, 2.0});
-    ASSERT_TRUE(
-        DesktopControl::waitUntil([&] { return overlaysOn(TestDesktop::kMonitorWidth) == 1; }, 10s))
-        << engine->standardError();
+    const auto a = startApp("alpha", "ff8800", "400x300+100+100");
+    const auto right = startApp("gamma", "33cc66", "400x300+1500+200");
+    const auto other = startApp("delta", "cc3366", "400x300+1700+300");
+    control->activate(right);
+    control->activate(a);
+    ASSERT_TRUE(startEngineUntil([&] { return overlaysOn(kRight) == 1; }, EngineLook{0.5, 2.0}));
     std::this_thread::sleep_for(2500ms);
-    control->activate(other.window()); // a cross-fade on the right monitor
-    ASSERT_TRUE(
-        DesktopControl::waitUntil([&] { return overlaysOn(TestDesktop::kMonitorWidth) == 2; }));
+    control->activate(other); // a cross-fade on the right monitor
+    ASSERT_TRUE(soon([&] { return overlaysOn(kRight) == 2; }));
     // Monitor edits alone send no RandR event; the output change after it does.
     ASSERT_EQ(xrandr("--delmonitor tavrilux-right"), 0);
     ASSERT_EQ(xrandr("--noprimary"), 0);
     ASSERT_EQ(xrandr("--output screen --primary"), 0);
     // The monitor's slot is torn down at once: no overlay is left on its area.
-    EXPECT_TRUE(
-        DesktopControl::waitUntil([&] { return overlaysOn(TestDesktop::kMonitorWidth) == 0; }, 3s));
+    EXPECT_TRUE(soon([&] { return overlaysOn(kRight) == 0; }, 3s));
     std::this_thread::sleep_for(2500ms);
-    EXPECT_EQ(overlaysOn(TestDesktop::kMonitorWidth), 0);
-    EXPECT_TRUE(engine->isRunning());
-    EXPECT_EQ(engine->terminate(), 0);
-    EXPECT_EQ(overlayWindowCount(), 0);
+    EXPECT_EQ(overlaysOn(kRight), 0);
+    expectCleanExit();
 }
 
 TEST_F(OverlayEndToEndTest, FloodOfFocusChangesNeverStacksOverlays) {
-    std::vector<App> apps;
-    apps.push_back(startApp("alpha", "ff8800", "300x200+50+50"));
-    apps.push_back(startApp("beta", "3366cc", "300x200+400+100"));
-    apps.push_back(startApp("gamma", "33cc66", "300x200+750+150"));
-    control->activate(apps[0].window());
-    auto engine = startEngine(EngineLook{0.5, 1.0});
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return overlaysOn(0) == 1; }, 10s))
-        << engine->standardError();
+    const xcb_window_t apps[] = {startApp("alpha", "ff8800", "300x200+50+50"),
+                                 startApp("beta", "3366cc", "300x200+400+100"),
+                                 startApp("gamma", "33cc66", "300x200+750+150")};
+    control->activate(apps[0]);
+    ASSERT_TRUE(startEngineUntil([&] { return overlaysOn(0) == 1; }, EngineLook{0.5, 1.0}));
     int most = 0;
     for (int i = 1; i <= 40; ++i) {
-        control->activate(apps[static_cast<std::size_t>(i % 3)].window());
+        control->activate(apps[i % 3]);
         std::this_thread::sleep_for(15ms);
         most = std::max(most, overlaysOn(0));
     }
     EXPECT_LE(most, 2) << "at most two overlays per monitor";
-    const xcb_window_t last = apps[40 % 3].window();
-    ASSERT_TRUE(DesktopControl::waitUntil(
-        [&] { return overlaysOn(0) == 1 && overlayDirectlyBelow(last); }, 5s));
-    EXPECT_TRUE(engine->isRunning());
-    EXPECT_EQ(engine->terminate(), 0);
-    EXPECT_EQ(overlayWindowCount(), 0);
+    ASSERT_TRUE(soon([&] { return overlaysOn(0) == 1 && overlayDirectlyBelow(apps[40 % 3]); }));
+    expectCleanExit();
 }
 
 TEST_F(OverlayEndToEndTest, WorkspaceSwitchLeavesNoOverlayBehindAndReturnsWithTheWindow) {
-    const App a = startApp("alpha", "ff8800", "400x300+100+100");
-    control->activate(a.window());
-    auto engine = startEngine();
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return overlayDirectlyBelow(a.window()); }, 10s))
-        << engine->standardError();
+    const auto a = startApp("alpha", "ff8800", "400x300+100+100");
+    control->activate(a);
+    ASSERT_TRUE(startEngineBelow(a));
     // The second desktop is empty: nothing is dimmed there.
     control->switchDesktop(1);
-    EXPECT_TRUE(DesktopControl::waitUntil([&] { return overlaysOn(0) == 0; }, 3s));
+    EXPECT_TRUE(soon([&] { return overlaysOn(0) == 0; }, 3s));
     control->switchDesktop(0);
-    EXPECT_TRUE(DesktopControl::waitUntil([&] { return overlayDirectlyBelow(a.window()); }, 3s));
+    EXPECT_TRUE(soon([&] { return overlayDirectlyBelow(a); }, 3s));
     EXPECT_EQ(overlaysOn(0), 1);
-    EXPECT_EQ(engine->terminate(), 0);
-    EXPECT_EQ(overlayWindowCount(), 0);
+    expectCleanExit();
 }
 
 // The "[DimmingPerf]" lines the engine has written so far.
@@ -330,17 +306,14 @@ std::vector<std::string> diagnosticsLines(const std::string& standardError) {
 }
 
 TEST_F(OverlayEndToEndTest, DiagnosticsLineCountsTheOverlaysEveryTwoSeconds) {
-    const App a = startApp("alpha", "ff8800", "400x300+100+100");
-    control->activate(a.window());
+    const auto a = startApp("alpha", "ff8800", "400x300+100+100");
+    control->activate(a);
     const auto started = std::chrono::steady_clock::now();
-    auto engine = startEngine();
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return overlayDirectlyBelow(a.window()); }, 10s))
+    ASSERT_TRUE(startEngineBelow(a));
+    ASSERT_TRUE(soon([&] { return diagnosticsLines(engine->standardError()).size() >= 2; }, 8s))
         << engine->standardError();
-    ASSERT_TRUE(DesktopControl::waitUntil(
-        [&] { return diagnosticsLines(engine->standardError()).size() >= 2; }, 8s))
-        << engine->standardError();
-    const auto elapsed = std::chrono::steady_clock::now() - started;
-    EXPECT_GE(elapsed, 4s) << "the first line comes one 2 s interval after the start";
+    EXPECT_GE(std::chrono::steady_clock::now() - started, 4s)
+        << "the first line comes one 2 s interval after the start";
 
     // One window held per monitor: the left one shown below the focused application, the right
     // one (no focused window there, so cleared) hidden; no cross-fade runs.
@@ -354,16 +327,14 @@ TEST_F(OverlayEndToEndTest, DiagnosticsLineCountsTheOverlaysEveryTwoSeconds) {
     EXPECT_EQ(match[2], "2") << "live layers = overlays + transition overlays: " << last;
     EXPECT_EQ(overlayWindowCount(), 2);
     EXPECT_EQ(overlaysOn(0), 1);
-    EXPECT_EQ(overlaysOn(TestDesktop::kMonitorWidth), 0);
+    EXPECT_EQ(overlaysOn(kRight), 0);
     EXPECT_EQ(engine->terminate(), 0);
 }
 
 TEST_F(OverlayEndToEndTest, LostXServerEndsTheEngineWithAFailureStatus) {
-    const App a = startApp("alpha", "ff8800", "400x300+100+100");
-    control->activate(a.window());
-    auto engine = startEngine();
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return overlayDirectlyBelow(a.window()); }, 10s))
-        << engine->standardError();
+    const auto a = startApp("alpha", "ff8800", "400x300+100+100");
+    control->activate(a);
+    ASSERT_TRUE(startEngineBelow(a));
     desktop->killServer();
     const auto status = engine->waitForExit(10s);
     ASSERT_TRUE(status) << "still running without its X server";
@@ -377,15 +348,11 @@ TEST_F(OverlayEndToEndTest, LostXServerEndsTheEngineWithAFailureStatus) {
 // Without a window manager and compositor of its own: the test runs picom itself.
 class OverlayCompositorTest : public OverlayEndToEndTest {
 protected:
-    testdesktop::TestDesktop::Options desktopOptions() const override {
-        testdesktop::TestDesktop::Options options;
-        options.bare = true;
-        return options;
-    }
+    TestDesktop::Options desktopOptions() const override { return {true}; }
 
-    pid_t startCompositor() {
-        const pid_t pid = ::fork();
-        if (pid == 0) {
+    void startCompositor() {
+        compositor = ::fork();
+        if (compositor == 0) {
             ::setenv("DISPLAY", desktop->display().c_str(), 1);
             const int null = ::open("/dev/null", O_WRONLY);
             ::dup2(null, 1);
@@ -394,46 +361,39 @@ protected:
                      static_cast<char*>(nullptr));
             ::_exit(127);
         }
-        return pid;
     }
-
-    static void stopCompositor(pid_t pid) {
-        ::kill(pid, SIGTERM);
-        ::waitpid(pid, nullptr, 0);
-    }
-
-    void TearDown() override {
-        if (compositor_ > 0) {
-            stopCompositor(compositor_);
+    void stopCompositor() {
+        if (compositor > 0) {
+            ::kill(compositor, SIGTERM);
+            ::waitpid(compositor, nullptr, 0);
         }
+        compositor = -1;
+    }
+    void TearDown() override {
+        stopCompositor();
         OverlayEndToEndTest::TearDown();
     }
 
-    pid_t compositor_ = -1;
+    pid_t compositor = -1;
 };
 
 TEST_F(OverlayCompositorTest, NoOverlayWithoutCompositorUntilOneRunsAgain) {
-    const App a = App{desktop->startClient({"--class", "alpha,alpha", "--color", "ff8800",
-                                            "--geometry", "400x300+100+100", "--wm-state"})};
-    auto engine = startEngine();
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return overlayWindowCount() >= 1; }, 10s))
-        << engine->standardError();
+    clients.push_back(desktop->startClient({"--class", "alpha,alpha", "--color", "ff8800",
+                                            "--geometry", "400x300+100+100", "--wm-state"}));
+    ASSERT_TRUE(startEngineUntil([&] { return overlayWindowCount() >= 1; }));
     std::this_thread::sleep_for(1s);
     EXPECT_EQ(overlaysOn(0), 0) << "a translucent window would black out the desktop";
-    EXPECT_NE(engine->standardError().find("no compositing manager"), std::string::npos);
 
-    compositor_ = startCompositor();
-    EXPECT_TRUE(DesktopControl::waitUntil([&] { return overlaysOn(0) == 1; }, 5s));
-    stopCompositor(compositor_);
-    compositor_ = -1;
-    EXPECT_TRUE(DesktopControl::waitUntil([&] { return overlaysOn(0) == 0; }, 5s));
-    compositor_ = startCompositor();
-    EXPECT_TRUE(DesktopControl::waitUntil([&] { return overlaysOn(0) == 1; }, 5s));
-    EXPECT_TRUE(engine->isRunning());
-    EXPECT_EQ(engine->terminate(), 0);
-    EXPECT_EQ(overlayWindowCount(), 0);
+    startCompositor();
+    EXPECT_TRUE(soon([&] { return overlaysOn(0) == 1; }));
+    stopCompositor();
+    EXPECT_TRUE(soon([&] { return overlaysOn(0) == 0; }));
+    startCompositor();
+    EXPECT_TRUE(soon([&] { return overlaysOn(0) == 1; }));
+    expectCleanExit();
     // Said once, not on every change.
     const std::string err = engine->standardError();
+    EXPECT_NE(err.find("no compositing manager"), std::string::npos) << err;
     EXPECT_EQ(err.find("no compositing manager"), err.rfind("no compositing manager"));
 }
 

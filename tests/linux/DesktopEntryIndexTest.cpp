@@ -20,18 +20,21 @@ protected:
                          "png");
     }
 
+    // Writes a desktop entry into the user's ("home") or the system's applications.
+    void entry(const char* where, const std::string& file, const std::string& keys) {
+        fakes::writeFile(root / where / "applications" / file, "[Desktop Entry]\n" + keys);
+    }
+
     fakes::TempDir folder;
     const fs::path root = folder.path();
 };
 
 TEST_F(DesktopEntryIndexTest, MatchesByStartupClassThenByIdIgnoringCase) {
-    fakes::writeFile(root / "system" / "applications" / "org.example.Editor.desktop",
-                     "[Desktop Entry]\nType=Application\nName=Editor\nIcon=editor\n"
-                     "StartupWMClass=EdiTor-Main\n[Desktop Action new]\nName=Not this one\n");
-    fakes::writeFile(root / "system" / "applications" / "viewer.desktop",
-                     "[Desktop Entry]\nType=Application\nName=Viewer\nNoDisplay=true\n");
-    fakes::writeFile(root / "system" / "applications" / "org" / "tool.desktop",
-                     "[Desktop Entry]\nType=Application\nName=Tool\n");
+    entry("system", "org.example.Editor.desktop",
+          "Type=Application\nName=Editor\nIcon=editor\n"
+          "StartupWMClass=EdiTor-Main\n[Desktop Action new]\nName=Not this one\n");
+    entry("system", "viewer.desktop", "Type=Application\nName=Viewer\nNoDisplay=true\n");
+    entry("system", "org/tool.desktop", "Type=Application\nName=Tool\n");
     DesktopEntryIndex index({root / "home", root / "system"});
 
     const auto* editor = index.find("editor-main", "EdiTor-Main");
@@ -50,33 +53,21 @@ TEST_F(DesktopEntryIndexTest, MatchesByStartupClassThenByIdIgnoringCase) {
 }
 
 TEST_F(DesktopEntryIndexTest, EarlierDirectoriesHideLaterOnesAndDeletedEntriesAreSkipped) {
-    fakes::writeFile(root / "home" / "applications" / "viewer.desktop",
-                     "[Desktop Entry]\nType=Application\nName=My Viewer\n");
-    fakes::writeFile(root / "system" / "applications" / "viewer.desktop",
-                     "[Desktop Entry]\nType=Application\nName=Viewer\n");
-    fakes::writeFile(root / "home" / "applications" / "gone.desktop",
-                     "[Desktop Entry]\nType=Application\nName=Gone\nHidden=true\n");
-    fakes::writeFile(root / "system" / "applications" / "link.desktop",
-                     "[Desktop Entry]\nType=Link\nName=Link\n");
+    entry("home", "viewer.desktop", "Type=Application\nName=My Viewer\n");
+    entry("system", "viewer.desktop", "Type=Application\nName=Viewer\n");
+    entry("home", "gone.desktop", "Type=Application\nName=Gone\nHidden=true\n");
+    entry("system", "link.desktop", "Type=Link\nName=Link\n");
+    // A user entry that is deleted or no application hides the system's one.
+    entry("home", "hidden.desktop", "Type=Application\nName=Hidden\nHidden=true\n");
+    entry("system", "hidden.desktop", "Type=Application\nName=Hidden\n");
+    entry("home", "tool.desktop", "Type=Link\n");
+    entry("system", "tool.desktop", "Type=Application\nName=Tool\n");
     DesktopEntryIndex index({root / "home", root / "system"});
     ASSERT_NE(index.find("viewer", "Viewer"), nullptr);
     EXPECT_EQ(index.find("viewer", "Viewer")->name, "My Viewer");
-    EXPECT_EQ(index.find("gone", "Gone"), nullptr);
-    EXPECT_EQ(index.find("link", "Link"), nullptr);
-}
-
-TEST_F(DesktopEntryIndexTest, AUserEntryThatIsDeletedOrNoApplicationHidesTheSystemOne) {
-    fakes::writeFile(root / "home" / "applications" / "viewer.desktop",
-                     "[Desktop Entry]\nType=Application\nName=Viewer\nHidden=true\n");
-    fakes::writeFile(root / "system" / "applications" / "viewer.desktop",
-                     "[Desktop Entry]\nType=Application\nName=Viewer\n");
-    fakes::writeFile(root / "home" / "applications" / "tool.desktop",
-                     "[Desktop Entry]\nType=Link\n");
-    fakes::writeFile(root / "system" / "applications" / "tool.desktop",
-                     "[Desktop Entry]\nType=Application\nName=Tool\n");
-    DesktopEntryIndex index({root / "home", root / "system"});
-    EXPECT_EQ(index.find("viewer", "Viewer"), nullptr);
-    EXPECT_EQ(index.find("tool", "Tool"), nullptr);
+    for (const char* skipped : {"Gone", "Link", "Hidden", "Tool"}) {
+        EXPECT_EQ(index.find("x", skipped), nullptr) << skipped;
+    }
 }
 
 TEST_F(DesktopEntryIndexTest, LinkedEntriesAreNamedByTheirOwnPath) {

@@ -28,6 +28,12 @@ protected:
     std::unique_ptr<DefaultsRegistry> openRegistry() const {
         return std::make_unique<DefaultsRegistry>(JsonFileStorage::factoryIn(dir.path()));
     }
+    // The settings file opened as the application opens it; flushed when it goes.
+    struct Opened {
+        std::unique_ptr<DefaultsRegistry> registry;
+        SettingsStore store{SettingsStore::openDefaults(*registry)};
+    };
+    Opened open() const { return Opened{openRegistry()}; }
     static std::string read(const fs::path& path) {
         return linux_platform::readFileText(path).value_or("");
     }
@@ -36,14 +42,12 @@ protected:
 
 TEST_F(SettingsFileTest, SavedSettingsSurviveAReopen) {
     {
-        auto registry = openRegistry();
-        SettingsStore store(SettingsStore::openDefaults(*registry));
+        auto [registry, store] = open();
         store.save(kLook);
         store.saveMode(FocusMode::flow);
         store.saveExcludedDisplayUUIDs({"B", "A"});
     } // the registry flushes on destruction
-    auto registry = openRegistry();
-    SettingsStore store(SettingsStore::openDefaults(*registry));
+    auto [registry, store] = open();
     EXPECT_EQ(store.loadConfiguration(), kLook);
     EXPECT_EQ(store.loadMode(), FocusMode::flow);
     EXPECT_EQ(store.loadExcludedDisplayUUIDs(), (std::set<std::string>{"A", "B"}));
@@ -55,8 +59,7 @@ TEST_F(SettingsFileTest, CorruptFileIsMovedAsideBeforeAnythingIsWritten) {
     const std::string notObject = R"(["dimming.isEnabled", false])";
     fakes::writeFile(file(), notJson);
     {
-        auto registry = openRegistry();
-        SettingsStore store(SettingsStore::openDefaults(*registry));
+        auto [registry, store] = open();
         EXPECT_TRUE(store.isFirstLaunch()) << "unreadable settings read as empty";
         EXPECT_FALSE(fs::exists(file())) << "moved aside at once, before any write";
         EXPECT_EQ(read(dir.path() / "com.mirtal.tavrilux.json.corrupt"), notJson);
@@ -67,8 +70,7 @@ TEST_F(SettingsFileTest, CorruptFileIsMovedAsideBeforeAnythingIsWritten) {
     // A second bad file never replaces the first kept copy.
     fakes::writeFile(file(), notObject);
     {
-        auto registry = openRegistry();
-        SettingsStore store(SettingsStore::openDefaults(*registry));
+        auto [registry, store] = open();
         EXPECT_TRUE(store.isFirstLaunch());
     }
     EXPECT_EQ(read(dir.path() / "com.mirtal.tavrilux.json.corrupt"), notJson);
@@ -86,8 +88,7 @@ TEST_F(SettingsFileTest, CorruptFileThatCannotBeSetAsideIsNeverOverwritten) {
     fakes::writeFile(file(), notJson);
     testing::internal::CaptureStderr();
     {
-        auto registry = openRegistry();
-        SettingsStore store(SettingsStore::openDefaults(*registry));
+        auto [registry, store] = open();
         store.save(kLook);
         EXPECT_EQ(store.loadConfiguration(), kLook) << "the run goes on in memory";
     }
@@ -102,8 +103,7 @@ TEST_F(SettingsFileTest, DirectoryInPlaceOfTheFileIsKeptAsideNotReadAsEmpty) {
     fs::create_directory(file());
     fakes::writeFile(file() / "keep.txt", "mine");
     {
-        auto registry = openRegistry();
-        SettingsStore store(SettingsStore::openDefaults(*registry));
+        auto [registry, store] = open();
         EXPECT_TRUE(store.isFirstLaunch());
         store.save(kLook);
     }
@@ -114,8 +114,7 @@ TEST_F(SettingsFileTest, DirectoryInPlaceOfTheFileIsKeptAsideNotReadAsEmpty) {
 TEST_F(SettingsFileTest, MistypedMemberReadsAbsentAndStaysUntilSaved) {
     fakes::writeFile(file(), R"({"dimming.isEnabled": true, "dimming.blurIntensity": "0.8",
                       "another.app.key": {"x": [1, null]}})");
-    auto registry = openRegistry();
-    SettingsStore store(SettingsStore::openDefaults(*registry));
+    auto [registry, store] = open();
     EXPECT_EQ(store.loadConfiguration().blurIntensity, 0.0);
 
     store.saveMode(FocusMode::evening);
@@ -131,8 +130,7 @@ TEST_F(SettingsFileTest, MistypedMemberReadsAbsentAndStaysUntilSaved) {
 }
 
 TEST_F(SettingsFileTest, FailedWriteIsReportedOnceAndRetriedAtTheNextSave) {
-    auto registry = openRegistry();
-    SettingsStore store(SettingsStore::openDefaults(*registry));
+    auto [registry, store] = open();
     // A folder where the file belongs: the rename over it fails, even for root.
     fs::create_directory(file());
 
@@ -160,15 +158,13 @@ TEST_F(SettingsFileTest, NotANumberReadsBackAsAbsentFromMemoryAndFile) {
     const DimmingConfiguration withNan(true, nan, 0.3, OverlayColor{0.1, nan, 0.3}, 0.4,
                                        EffectMode::aura, 0.6, 1.5, 0.7);
     {
-        auto registry = openRegistry();
-        SettingsStore store(SettingsStore::openDefaults(*registry));
+        auto [registry, store] = open();
         store.save(withNan);
         EXPECT_FALSE(store.defaults().hasValue(SettingsKeys::blurIntensity));
         EXPECT_EQ(store.loadConfiguration().blurIntensity, 0.0);
     }
     EXPECT_NO_THROW(fileJson()) << "the file stays valid JSON";
-    auto registry = openRegistry();
-    SettingsStore store(SettingsStore::openDefaults(*registry));
+    auto [registry, store] = open();
     const auto loaded = store.loadConfiguration();
     EXPECT_EQ(loaded.blurIntensity, 0.0);
     EXPECT_EQ(loaded.overlayColor, (OverlayColor{0.1, 0.0, 0.3}));

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 #include <unistd.h>
 
 namespace tavrilux::x11 {
@@ -54,20 +55,17 @@ TEST_F(X11FocusEndToEndTest, TwoApplicationsOnTwoMonitorsGiveOneTargetPerMonitor
     ASSERT_TRUE(waitForScene([&](const FocusScene& s) { return s.targets.size() == 2; }));
     const auto& scene = scenes.back();
 
-    const auto& l = scene.targets.at(left);
-    EXPECT_EQ(l.screenID, left);
-    EXPECT_EQ(l.ownerPID, editor.pid);
-    EXPECT_EQ(l.bundleIdentifier, "Editor");
-    EXPECT_EQ(l.topWindowNumber, editor.windows[0]);
-    EXPECT_EQ(l.anchorWindowNumber, editor.windows[0]);
-    EXPECT_EQ(l.windowFrame, expectedFrame(editor.windows[0]));
-
-    const auto& r = scene.targets.at(right);
-    EXPECT_EQ(r.ownerPID, viewer.pid);
-    EXPECT_EQ(r.bundleIdentifier, "Viewer");
-    EXPECT_EQ(r.topWindowNumber, viewer.windows[0]);
-    EXPECT_EQ(r.anchorWindowNumber, viewer.windows[0]);
-    EXPECT_EQ(r.windowFrame, expectedFrame(viewer.windows[0]));
+    for (const auto& [screen, app, key] :
+         {std::tuple{left, &editor, "Editor"}, std::tuple{right, &viewer, "Viewer"}}) {
+        SCOPED_TRACE(key);
+        const auto& t = scene.targets.at(screen);
+        EXPECT_EQ(t.screenID, screen);
+        EXPECT_EQ(t.ownerPID, app->pid);
+        EXPECT_EQ(t.bundleIdentifier, key);
+        EXPECT_EQ(t.topWindowNumber, app->windows[0]);
+        EXPECT_EQ(t.anchorWindowNumber, app->windows[0]);
+        EXPECT_EQ(t.windowFrame, expectedFrame(app->windows[0]));
+    }
     EXPECT_FALSE(scene.isMissionControlActive);
 
     // The screens: primary first, bottom-left frames, numbers and keys.

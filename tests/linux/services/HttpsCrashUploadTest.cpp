@@ -52,32 +52,30 @@ protected:
             certificates, [answer](const ReceivedRequest&) { return answer; });
     }
     // A server that reads each request and never answers.
-    std::unique_ptr<LoopbackHttpsServer> serveSilently() {
-        CannedAnswer silence;
-        silence.neverAnswer = true;
-        return serve(silence);
-    }
-    std::shared_ptr<CrashReportingAPIClient> sharedClientFor(const LoopbackHttpsServer& server,
-                                                             std::chrono::milliseconds timeout) {
+    std::unique_ptr<LoopbackHttpsServer> serveSilently() { return serve({0, "", true}); }
+    std::shared_ptr<CrashReportingAPIClient> clientFor(const LoopbackHttpsServer& server,
+                                                       std::chrono::milliseconds timeout = 10s,
+                                                       const TestCertificates* trusted = nullptr) {
         return std::make_shared<CrashReportingAPIClient>(
             server.url(CrashReportingAPIClient::kPath),
-            std::make_shared<CurlHttpTransport>(certificates.caFile()), timeout);
+            std::make_shared<CurlHttpTransport>((trusted ? *trusted : certificates).caFile()),
+            timeout);
     }
-    CrashReportingAPIClient clientFor(const LoopbackHttpsServer& server,
-                                      std::chrono::milliseconds timeout = 10s) {
-        return CrashReportingAPIClient(server.url(CrashReportingAPIClient::kPath),
-                                       std::make_shared<CurlHttpTransport>(certificates.caFile()),
-                                       timeout);
+    CrashReportingManager managerFor(std::shared_ptr<CrashReportingAPIClient> client) {
+        return CrashReportingManager({std::move(client), std::make_shared<FixedDeviceID>(),
+                                      [] { return true; }, dispatcher, "3.1",
+                                      [] { return "Linux test"; }});
     }
 
     TempDir folder;
     TestCertificates certificates{folder.path()};
+    fakes::FakeMainThreadDispatcher dispatcher;
 };
 
 TEST_F(HttpsCrashUploadTest, SuccessSendsTheRequestExactly) {
     auto server = serve({200, R"({"success": true})"});
-    auto client = clientFor(*server);
-    EXPECT_FALSE(submit(client, crashWith(R"({"signal": 11, "callStack": []})")).has_value());
+    EXPECT_FALSE(
+        submit(*clientFor(*server), crashWith(R"({"signal": 11, "callStack": []})")).has_value());
 
     auto requests = server->requests();
     ASSERT_EQ(requests.size(), 1u);
@@ -86,9 +84,9 @@ TEST_F(HttpsCrashUploadTest, SuccessSendsTheRequestExactly) {
     EXPECT_EQ(request.path, "/api/v1/crash-reports");
     EXPECT_EQ(request.headers.at("accept"), "application/json");
     EXPECT_EQ(request.headers.at("content-type"), "application/json");
-    const auto body = nlohmann::json::parse(request.body);
-    EXPECT_EQ(body, (nlohmann::json{
-                        {"device_id", "DEVICE"},
+    EXPECT_EQ(
+        nlohmann::json::parse(request.body),
+        (nlohmann::json{{"device_id", "DEVICE"},
                         {"product_id", "tavrilux"},
                         {"app_version", "2.0.1"},
                         {"macos_version", "Debian 12, Linux 6.1"},
@@ -96,41 +94,34 @@ TEST_F(HttpsCrashUploadTest, SuccessSendsTheRequestExactly) {
                         {"diagnostic", {{"signal", 11}, {"callStack", nlohmann::json::array()}}}}));
 }
 
-TEST_F(HttpsCrashUploadTest, ServiceRefusalsBecomeServiceErrors) {
-    {
-        auto server = serve({200, R"({"success": false})"});
-        auto client = clientFor(*server);
-        auto error = submit(client, crashWith("{}"));
-        ASSERT_TRUE(error && error->serviceError);
-        EXPECT_EQ(error->serviceError->code, "INVALID_RESPONSE");
-        EXPECT_EQ(error->serviceError->message,
-                  "The crash reporting server returned an invalid response.");
-        EXPECT_FALSE(error->serviceError->field.has_value());
-    }
-    {
-        auto server = serve({422,
-                             R"({"success": false, "error": {"code": "VALIDATION_ERROR",
-                                 "message": "device_id is required", "field": "device_id"}})"});
-        auto client = clientFor(*server);
-        auto error = submit(client, crashWith("{}"));
-        ASSERT_TRUE(error && error->serviceError);
-        EXPECT_EQ(*error->serviceError,
-                  (ServiceAPIError{"VALIDATION_ERROR", "device_id is required", "device_id"}));
-    }
-}
-
-TEST_F(HttpsCrashUploadTest, StatusIsNotExaminedButTheBodyIs) {
-    {
-        auto server = serve({500, R"({"success": true})"});
-        auto client = clientFor(*server);
-        EXPECT_FALSE(submit(client, crashWith("{}")).has_value());
-    }
-    {
-        auto server = serve({200, "<html>gateway says hello</html>"});
-        auto client = clientFor(*server);
-        auto error = submit(client, crashWith("{}"));
-        ASSERT_TRUE(error.has_value());
-        EXPECT_EQ(error->kind, CrashSubmitError::Kind::decoding);
+// The status is not examined, the body is.
+TEST_F(HttpsCrashUploadTest, EveryAnswerIsJudgedByItsBody) {
+    using Kind = CrashSubmitError::Kind;
+    const struct {
+        CannedAnswer answer;
+        std::optional<Kind> kind;
+        std::optional<ServiceAPIError> serviceError;
+    } cases[] = {
+        {{500, R"({"success": true})"}, std::nullopt, std::nullopt},
+        {{200, "<html>gateway says hello</html>"}, Kind::decoding, std::nullopt},
+        {{200, R"({"success": false})"},
+         Kind::service,
+         ServiceAPIError{"INVALID_RESPONSE",
+                         "The crash reporting server returned an invalid response.", std::nullopt}},
+        {{422, R"({"success": false, "error": {"code": "VALIDATION_ERROR",
+                   "message": "device_id is required", "field": "device_id"}})"},
+         Kind::service,
+         ServiceAPIError{"VALIDATION_ERROR", "device_id is required", "device_id"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answer.body);
+        auto server = serve(c.answer);
+        const auto error = submit(*clientFor(*server), crashWith("{}"));
+        ASSERT_EQ(error.has_value(), c.kind.has_value());
+        if (error) {
+            EXPECT_EQ(error->kind, *c.kind);
+            EXPECT_EQ(error->serviceError, c.serviceError);
+        }
     }
 }
 
@@ -144,9 +135,8 @@ TEST_F(HttpsCrashUploadTest, RefusedAndSilentServersAreTransportFailures) {
     EXPECT_EQ(error->kind, CrashSubmitError::Kind::transport);
 
     auto server = serveSilently();
-    auto client = clientFor(*server, 1s);
     const auto started = std::chrono::steady_clock::now();
-    auto timedOut = submit(client, crashWith("{}"));
+    auto timedOut = submit(*clientFor(*server, 1s), crashWith("{}"));
     ASSERT_TRUE(timedOut.has_value());
     EXPECT_EQ(timedOut->kind, CrashSubmitError::Kind::transport);
     EXPECT_LT(std::chrono::steady_clock::now() - started, 10s) << "the injected time-out applies";
@@ -159,7 +149,7 @@ constexpr auto kLongerThanTheServer = 2 * LoopbackHttpsServer::kLifetime;
 
 TEST_F(HttpsCrashUploadTest, DestroyingTheClientEndsTheUploadInFlight) {
     auto server = serveSilently();
-    auto client = sharedClientFor(*server, kLongerThanTheServer);
+    auto client = clientFor(*server, kLongerThanTheServer);
     std::promise<std::optional<CrashSubmitError>> first;
     auto firstOutcome = first.get_future();
     std::atomic<int> laterCompletions{0};
@@ -182,10 +172,8 @@ TEST_F(HttpsCrashUploadTest, DestroyingTheClientEndsTheUploadInFlight) {
 
 TEST_F(HttpsCrashUploadTest, ShutDownStopsADeliveryThatStillOwnsTheClient) {
     auto server = serveSilently();
-    auto client = sharedClientFor(*server, kLongerThanTheServer);
-    fakes::FakeMainThreadDispatcher dispatcher;
-    CrashReportingManager manager({client, std::make_shared<FixedDeviceID>(), [] { return true; },
-                                   dispatcher, "3.1", [] { return "Linux test"; }});
+    auto client = clientFor(*server, kLongerThanTheServer);
+    auto manager = managerFor(client);
     DiagnosticPayload payload;
     payload.crashDiagnostics = {{R"({"which": "first"})"}, {R"({"which": "second"})"}};
     manager.didReceive({payload});
@@ -201,40 +189,31 @@ TEST_F(HttpsCrashUploadTest, ShutDownStopsADeliveryThatStillOwnsTheClient) {
     EXPECT_EQ(server->requests().size(), 1u) << "the second crash was not sent";
 }
 
-TEST_F(HttpsCrashUploadTest, ServerWithoutATrustedCertificateGetsNothing) {
+TEST_F(HttpsCrashUploadTest, UntrustedServersAndPlainHttpGetNothing) {
     auto server = serve({200, R"({"success": true})"});
     TempDir otherFolder;
     TestCertificates stranger(otherFolder.path());
-    CrashReportingAPIClient client(server->url(CrashReportingAPIClient::kPath),
-                                   std::make_shared<CurlHttpTransport>(stranger.caFile()));
-    auto error = submit(client, crashWith("{}"));
-    ASSERT_TRUE(error.has_value());
-    EXPECT_EQ(error->kind, CrashSubmitError::Kind::transport);
-    EXPECT_TRUE(server->requests().empty());
-
-    // The system's trust store does not know the test authority either.
-    CrashReportingAPIClient systemTrust(server->url(CrashReportingAPIClient::kPath),
-                                        std::make_shared<CurlHttpTransport>());
-    EXPECT_TRUE(submit(systemTrust, crashWith("{}")).has_value());
-    EXPECT_TRUE(server->requests().empty());
-}
-
-TEST_F(HttpsCrashUploadTest, CertificateForAnotherHostGetsNothing) {
-    TempDir otherFolder;
     TestCertificates elsewhere(otherFolder.path(), "DNS:crash.elsewhere.invalid");
-    LoopbackHttpsServer server(elsewhere, [](const ReceivedRequest&) {
+    LoopbackHttpsServer misnamed(elsewhere, [](const ReceivedRequest&) {
         return CannedAnswer{200, R"({"success": true})"};
     });
-    CrashReportingAPIClient client(server.url(CrashReportingAPIClient::kPath),
-                                   std::make_shared<CurlHttpTransport>(elsewhere.caFile()));
-    auto error = submit(client, crashWith("{}"));
-    ASSERT_TRUE(error.has_value()) << "a trusted authority does not make any host name right";
-    EXPECT_EQ(error->kind, CrashSubmitError::Kind::transport);
-    EXPECT_TRUE(server.requests().empty());
-}
+    const std::pair<const char*, std::shared_ptr<CrashReportingAPIClient>> cases[] = {
+        {"an authority the client does not trust", clientFor(*server, 10s, &stranger)},
+        // The system's trust store does not know the test authority either.
+        {"the system's trust store",
+         std::make_shared<CrashReportingAPIClient>(server->url(CrashReportingAPIClient::kPath),
+                                                   std::make_shared<CurlHttpTransport>())},
+        // A trusted authority does not make any host name right.
+        {"a certificate for another host", clientFor(misnamed, 10s, &elsewhere)},
+    };
+    for (const auto& [what, client] : cases) {
+        SCOPED_TRACE(what);
+        const auto error = submit(*client, crashWith("{}"));
+        ASSERT_TRUE(error.has_value());
+        EXPECT_EQ(error->kind, CrashSubmitError::Kind::transport);
+    }
+    EXPECT_TRUE(misnamed.requests().empty());
 
-TEST_F(HttpsCrashUploadTest, TransportRefusesPlainHttp) {
-    auto server = serve({200, R"({"success": true})"});
     CurlHttpTransport transport(certificates.caFile());
     HttpRequest request;
     request.url = "http://127.0.0.1:" + std::to_string(server->port()) + "/";
@@ -244,13 +223,7 @@ TEST_F(HttpsCrashUploadTest, TransportRefusesPlainHttp) {
 
 TEST_F(HttpsCrashUploadTest, ManagerSendsTwoCrashesInOrderWithTheSameTime) {
     auto server = serve({200, R"({"success": true})"});
-    auto client = std::make_shared<CrashReportingAPIClient>(
-        server->url(CrashReportingAPIClient::kPath),
-        std::make_shared<CurlHttpTransport>(certificates.caFile()));
-
-    fakes::FakeMainThreadDispatcher dispatcher;
-    CrashReportingManager manager({client, std::make_shared<FixedDeviceID>(), [] { return true; },
-                                   dispatcher, "3.1", [] { return "Linux test"; }});
+    auto manager = managerFor(clientFor(*server));
     DiagnosticPayload payload;
     payload.timeStampEnd = std::chrono::system_clock::time_point(1700000000s);
     payload.crashDiagnostics = {{R"({"which": "first"})"}, {R"({"which": "second"})"}};

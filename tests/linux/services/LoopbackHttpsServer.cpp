@@ -142,7 +142,6 @@ void LoopbackHttpsServer::serve(int fd) {
     SSL* ssl = SSL_new(context_);
     SSL_set_fd(ssl, fd);
     if (SSL_accept(ssl) != 1) {
-        ++failedHandshakes_;
         SSL_free(ssl);
         ::close(fd);
         return;

@@ -52,8 +52,6 @@ public:
                                                  std::chrono::milliseconds limit) const;
     // Connections that got a request and are still being kept waiting for an answer.
     int silentConnectionsHeld() const;
-    // TLS handshakes that failed (e.g. the client did not trust the certificate).
-    int failedHandshakes() const { return failedHandshakes_.load(); }
 
     // A port on 127.0.0.1 where nothing listens.
     static int unusedPort();
@@ -67,7 +65,6 @@ private:
     int listener_ = -1;
     int port_ = 0;
     std::atomic<bool> stopping_{false};
-    std::atomic<int> failedHandshakes_{0};
     mutable std::mutex mutex_;
     std::condition_variable stopped_;
     mutable std::condition_variable arrived_;
