@@ -96,29 +96,19 @@ TEST_F(LinuxLoginItemTest, PackagedBuildWritesOnlyTheAutostartEntry) {
     EXPECT_EQ(opener.opened[0], configHome / "autostart");
 }
 
-// A stand-in for xdg-open in `folder` that runs `command` on its argument, writing to `output`.
-std::string fakeOpener(const TempDir& folder, const std::string& command,
-                       const std::filesystem::path& output) {
-    const auto script = folder / "fake-xdg-open";
-    std::ofstream(script) << "#!/bin/sh\nexec " << command << " > '" << output.string() << "'\n";
-    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
-    return script.string();
-}
-
-// Waits for the opener; true when it ended well.
-bool exitedCleanly(int pid) {
-    int status = 0;
-    return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
-           WEXITSTATUS(status) == 0;
-}
-
 TEST(XdgOpenerTest, HandsTheFolderOverVerbatimWithoutAShell) {
     TempDir folder;
+    const auto script = folder / "fake-xdg-open";
     const auto output = folder / "argument";
-    const auto script = fakeOpener(folder, "printf '%s' \"$1\"", output);
+    std::ofstream(script) << "#!/bin/sh\nprintf '%s' \"$1\" > '" << output.string() << "'\n";
+    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
     const std::string awkward = (folder / "a b; touch pwned $(touch pwned2) `x`").string();
 
-    EXPECT_TRUE(exitedCleanly(linux_platform::XdgOpener::spawn(script, awkward)));
+    const int pid = linux_platform::XdgOpener::spawn(script.string(), awkward);
+    ASSERT_GT(pid, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_EQ(slurp(output), awkward);
     EXPECT_FALSE(std::filesystem::exists("pwned"));
     EXPECT_FALSE(std::filesystem::exists(folder / "pwned2"));
@@ -130,8 +120,11 @@ TEST(XdgOpenerTest, HandsTheFolderOverVerbatimWithoutAShell) {
 // be ended at logout.
 TEST(XdgOpenerTest, TheOpenedProgramStartsWithDefaultSignals) {
     TempDir folder;
+    const auto script = folder / "fake-xdg-open";
     const auto output = folder / "signals";
-    const auto script = fakeOpener(folder, "grep -E '^Sig(Blk|Ign)' /proc/self/status", output);
+    std::ofstream(script) << "#!/bin/sh\nexec grep -E '^Sig(Blk|Ign)' /proc/self/status > '"
+                          << output.string() << "'\n";
+    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
 
     sigset_t termination;
     sigemptyset(&termination);
@@ -143,10 +136,13 @@ TEST(XdgOpenerTest, TheOpenedProgramStartsWithDefaultSignals) {
     ignore.sa_handler = SIG_IGN;
     struct sigaction previousHup {};
     ASSERT_EQ(sigaction(SIGHUP, &ignore, &previousHup), 0);
-    const int pid = linux_platform::XdgOpener::spawn(script, folder.path().string());
+    const int pid = linux_platform::XdgOpener::spawn(script.string(), folder.path().string());
     pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
     sigaction(SIGHUP, &previousHup, nullptr);
-    ASSERT_TRUE(exitedCleanly(pid));
+
+    ASSERT_GT(pid, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     // The standard signals (1 to 31); the C library reserves the first real-time ones.
     auto standard = [](const std::string& report, const std::string& field) {
         const auto at = report.find(field + ":\t");
