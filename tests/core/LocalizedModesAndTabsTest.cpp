@@ -2,6 +2,7 @@
 #include "core/localization/ModeDisplay.h"
 #include "core/navigation/SettingsNavigation.h"
 #include "core/navigation/SettingsTab.h"
+#include "core/theme/TavriluxTheme.h"
 
 #include "fakes/FakeResourceBundle.h"
 
@@ -48,11 +49,10 @@ TEST_F(LocalizedModesAndTabsTest, ModeSymbolsAndAccents) {
     EXPECT_EQ(systemImage(FocusMode::flow), "sparkles");
     EXPECT_EQ(systemImage(FocusMode::evening), "moon.stars.fill");
     EXPECT_EQ(systemImage(FocusMode::custom), "slider.horizontal.3");
-    // Focus and custom share one blue; flow is green and evening orange.
-    EXPECT_EQ(accentColor(FocusMode::focus), (Rgba{0.1, 0.52, 1.0, 1.0}));
-    EXPECT_EQ(accentColor(FocusMode::flow), (Rgba{0.42, 0.78, 0.45, 1.0}));
-    EXPECT_EQ(accentColor(FocusMode::evening), (Rgba{1.0, 0.58, 0.2, 1.0}));
+    // Focus and custom share one blue; flow and evening have their own accents.
     EXPECT_EQ(accentColor(FocusMode::custom), accentColor(FocusMode::focus));
+    EXPECT_EQ(accentColor(FocusMode::flow), TavriluxTheme::flowAccent);
+    EXPECT_EQ(accentColor(FocusMode::evening), TavriluxTheme::eveningAccent);
 }
 
 TEST_F(LocalizedModesAndTabsTest, TabTitlesFollowTheLanguageAndFallBackToTheirKey) {
