@@ -9,72 +9,45 @@
 namespace tavrilux {
 namespace {
 
-DimmingConfiguration withBlur(double blur) {
-    return DimmingConfiguration(true, blur, 0.5, OverlayColor::black, 0.25, EffectMode::fullscreen,
-                                0.5, 1.0, 0.35);
+DimmingConfiguration make(double blur, double duration = 1.0,
+                          OverlayColor color = OverlayColor::black) {
+    return DimmingConfiguration(true, blur, 0.5, color, 0.25, EffectMode::fullscreen, 0.5,
+                                duration, 0.35);
 }
 
-DimmingConfiguration withDuration(double duration) {
-    return DimmingConfiguration(true, 0.0, 0.5, OverlayColor::black, 0.25, EffectMode::fullscreen,
-                                0.5, duration, 0.35);
-}
-
-TEST(DimmingConfigurationTest, ClampsIntensitiesToUnitRange) {
-    EXPECT_EQ(withBlur(-0.5).blurIntensity, 0.0);
-    EXPECT_EQ(withBlur(1.0000001).blurIntensity, 1.0);
-    EXPECT_EQ(withBlur(0.0).blurIntensity, 0.0);
-    EXPECT_EQ(withBlur(1.0).blurIntensity, 1.0);
-    EXPECT_EQ(withBlur(0.37).blurIntensity, 0.37);
-
+TEST(DimmingConfigurationTest, ClampsIntensitiesToUnitRangeAndDurationToItsOwn) {
+    const double inf = std::numeric_limits<double>::infinity();
+    for (auto [in, out] : {std::pair{-0.5, 0.0}, {1.0000001, 1.0}, {0.0, 0.0}, {1.0, 1.0},
+                           {0.37, 0.37}, {inf, 1.0}, {-inf, 0.0}}) {
+        EXPECT_EQ(make(in).blurIntensity, out) << in;
+    }
+    for (auto [in, out] : {std::pair{0.1, 0.25}, {0.25, 0.25}, {2.0, 2.0}, {5.0, 2.0}}) {
+        EXPECT_EQ(make(0, in).appearanceDuration, out) << in;
+    }
     const DimmingConfiguration all(false, 2, -1, OverlayColor::black, 9, EffectMode::aura, 0.8, 1.0,
                                    -3);
     EXPECT_EQ(all.tintIntensity, 0.0);
     EXPECT_EQ(all.grainIntensity, 1.0);
     EXPECT_EQ(all.ambientFadeStart, 0.8) << "only the overlay view limits the fade start to 0.5";
     EXPECT_EQ(all.auraIntensity, 0.0);
-    EXPECT_FALSE(all.isEnabled);
-    EXPECT_EQ(all.effectMode, EffectMode::aura);
-}
-
-TEST(DimmingConfigurationTest, ClampsAppearanceDurationToItsOwnRange) {
-    EXPECT_EQ(withDuration(0.1).appearanceDuration, 0.25);
-    EXPECT_EQ(withDuration(0.25).appearanceDuration, 0.25);
-    EXPECT_EQ(withDuration(2.0).appearanceDuration, 2.0);
-    EXPECT_EQ(withDuration(5).appearanceDuration, 2.0);
-    EXPECT_EQ(withDuration(0.0).appearanceDuration, 0.25);
-    EXPECT_EQ(DimmingConfiguration::appearanceDurationRange.lower, 0.25);
-    EXPECT_EQ(DimmingConfiguration::appearanceDurationRange.upper, 2.0);
 }
 
 TEST(DimmingConfigurationTest, NotANumberPassesThroughEveryClamp) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    EXPECT_TRUE(std::isnan(withBlur(nan).blurIntensity));
-    EXPECT_TRUE(std::isnan(withDuration(nan).appearanceDuration));
+    EXPECT_TRUE(std::isnan(make(nan).blurIntensity));
+    EXPECT_TRUE(std::isnan(make(0, nan).appearanceDuration));
     EXPECT_TRUE(std::isnan(DimmingConfiguration::clampIntensity(nan)));
     EXPECT_TRUE(std::isnan(overlayAlpha(nan)));
     EXPECT_EQ(overlayAlpha(1.5), 1.0);
     EXPECT_EQ(overlayAlpha(-0.1), 0.0);
-    const double inf = std::numeric_limits<double>::infinity();
-    EXPECT_EQ(withBlur(inf).blurIntensity, 1.0);
-    EXPECT_EQ(withBlur(-inf).blurIntensity, 0.0);
 }
 
-TEST(DimmingConfigurationTest, ColourIsNeverClampedAndComparesExactly) {
+TEST(DimmingConfigurationTest, ColourIsNeverClampedAndEqualityIsExactPerField) {
     const OverlayColor wild{1.7, -0.2, 3.0};
-    const DimmingConfiguration config(true, 0, 0.5, wild, 0.25, EffectMode::fullscreen, 0.5, 1.0,
-                                      0.35);
-    EXPECT_EQ(config.overlayColor, wild);
+    EXPECT_EQ(make(0, 1.0, wild).overlayColor, wild);
     EXPECT_NE((OverlayColor{0.5, 0.5, 0.5}), (OverlayColor{0.5, 0.5, std::nextafter(0.5, 1.0)}));
-}
-
-TEST(DimmingConfigurationTest, EqualityIsExactPerField) {
-    EXPECT_NE(withBlur(0.3), withBlur(std::nextafter(0.3, 1.0)));
-    EXPECT_EQ(withBlur(0.3), withBlur(0.3));
-    const DimmingConfiguration plusZero(true, 0.5, 0.5, OverlayColor{0.0, 0, 0}, 0.25,
-                                        EffectMode::fullscreen, 0.5, 1.0, 0.35);
-    const DimmingConfiguration minusZero(true, 0.5, 0.5, OverlayColor{-0.0, 0, 0}, 0.25,
-                                         EffectMode::fullscreen, 0.5, 1.0, 0.35);
-    EXPECT_EQ(plusZero, minusZero);
+    EXPECT_NE(make(0.3), make(std::nextafter(0.3, 1.0)));
+    EXPECT_EQ(make(0.5, 1.0, OverlayColor{0.0, 0, 0}), make(0.5, 1.0, OverlayColor{-0.0, 0, 0}));
 }
 
 TEST(EnumsTest, RawValuesRoundTripAndAreCaseSensitive) {

@@ -32,31 +32,24 @@ TEST(LanguageChoiceTest, LeavesOutPosixLocalesEmptyValuesAndRepeats) {
     EXPECT_EQ(fromEnvironment({}), Strings{});
 }
 
-TEST(LanguageChoiceTest, RegionalFrenchBeforeEnglishChoosesFrench) {
-    EXPECT_EQ(LanguageChoice::preferredLocalization({"de", "en", "fr"}, {"fr-FR", "en"}), "fr");
-}
+constexpr auto pick = &LanguageChoice::preferredLocalization;
 
-TEST(LanguageChoiceTest, EarlierPreferenceWinsOverLaterExactMatch) {
-    EXPECT_EQ(LanguageChoice::preferredLocalization({"en", "fr"}, {"ja", "fr-CA", "en"}), "fr");
-    EXPECT_EQ(LanguageChoice::preferredLocalization({"en", "fr"}, {"en-GB", "fr"}), "en");
-}
-
-TEST(LanguageChoiceTest, MatchesIgnoringCaseAndSeparatorAndKeepsShippedSpelling) {
-    EXPECT_EQ(LanguageChoice::preferredLocalization({"en", "pt_BR", "zh-Hant"}, {"pt-br"}),
-              "pt_BR");
-    EXPECT_EQ(LanguageChoice::preferredLocalization({"en", "zh-Hant"}, {"zh_Hant_TW"}), "zh-Hant");
-}
-
-TEST(LanguageChoiceTest, BareLanguageFindsARegionalVariant) {
-    EXPECT_EQ(LanguageChoice::preferredLocalization({"en", "pt-BR"}, {"pt"}), "pt-BR");
+TEST(LanguageChoiceTest, PicksTheShippedLanguageThatServesTheEarliestPreference) {
+    EXPECT_EQ(pick({"de", "en", "fr"}, {"fr-FR", "en"}), "fr");
+    EXPECT_EQ(pick({"en", "fr"}, {"ja", "fr-CA", "en"}), "fr");
+    EXPECT_EQ(pick({"en", "fr"}, {"en-GB", "fr"}), "en");
+    // Case and separator do not matter; the shipped spelling is kept.
+    EXPECT_EQ(pick({"en", "pt_BR", "zh-Hant"}, {"pt-br"}), "pt_BR");
+    EXPECT_EQ(pick({"en", "zh-Hant"}, {"zh_Hant_TW"}), "zh-Hant");
+    EXPECT_EQ(pick({"en", "pt-BR"}, {"pt"}), "pt-BR");
 }
 
 TEST(LanguageChoiceTest, NothingWhenNoShippedLanguageServes) {
-    EXPECT_EQ(LanguageChoice::preferredLocalization({"en", "fr"}, {"ja", "ko-KR"}), std::nullopt);
-    EXPECT_EQ(LanguageChoice::preferredLocalization({"en", "fr"}, {}), std::nullopt);
-    EXPECT_EQ(LanguageChoice::preferredLocalization({}, {"en"}), std::nullopt);
+    EXPECT_EQ(pick({"en", "fr"}, {"ja", "ko-KR"}), std::nullopt);
+    EXPECT_EQ(pick({"en", "fr"}, {}), std::nullopt);
+    EXPECT_EQ(pick({}, {"en"}), std::nullopt);
     // "e" is a prefix of "en" by characters but not a language.
-    EXPECT_EQ(LanguageChoice::preferredLocalization({"en"}, {"e"}), std::nullopt);
+    EXPECT_EQ(pick({"en"}, {"e"}), std::nullopt);
 }
 
 } // namespace

@@ -40,6 +40,8 @@ TEST_F(LocalizationManagerTest, RegionalFrenchThenEnglishUsesTheFrenchTable) {
     auto manager = make();
     EXPECT_EQ(manager->chosenLanguage(), "fr");
     EXPECT_EQ(manager->localizedString("settings"), "Réglages");
+    EXPECT_EQ(manager->languageOverride(), std::nullopt);
+    EXPECT_FALSE(defaults->hasValue(SettingsKeys::languageOverride)) << "starting writes nothing";
 }
 
 TEST_F(LocalizationManagerTest, EmptyChoiceFallsBackToEnglish) {
@@ -76,41 +78,31 @@ TEST_F(LocalizationManagerTest, OverrideNamingAMissingLanguageUsesTheBundlesOwnC
     EXPECT_EQ(manager->localizedString("settings"), "Settings");
 }
 
-TEST_F(LocalizationManagerTest, FileNamedLikeALanguageFolderIsNoLanguage) {
-    bundle->addFile("it.lproj", "\"settings\" = \"Impostazioni\";");
-    preferences = {"en"};
-    auto manager = make();
-    manager->setLanguageOverride("it");
-    EXPECT_EQ(manager->resolvedLanguage(), "en");
-    EXPECT_EQ(manager->localizedString("settings"), "Settings");
-}
-
-TEST_F(LocalizationManagerTest, OverrideCannotReachOutsideTheBundle) {
+TEST_F(LocalizationManagerTest, OverrideCannotReachOutsideTheBundleOrNameAFile) {
     bundle->addFile("secret/Localizable.strings", "\"settings\" = \"leaked\";");
     bundle->addTable("x/../fr", "");
+    bundle->addFile("it.lproj", "\"settings\" = \"Impostazioni\";"); // a file, not a folder
     preferences = {"en"};
     auto manager = make();
-    for (const char* code : {"../secret", "fr/..", "..", ".", "", "x/../fr"}) {
+    for (const char* code : {"../secret", "fr/..", "..", ".", "", "x/../fr", "it"}) {
         manager->setLanguageOverride(code);
         EXPECT_EQ(manager->localizedString("settings"), "Settings") << code;
     }
 }
 
-TEST_F(LocalizationManagerTest, FolderWithoutTableShowsKeys) {
+TEST_F(LocalizationManagerTest, FolderWithoutTableOrNoShippedLanguageShowsKeys) {
     bundle->addFolder("it.lproj");
     preferences = {"it"};
     auto manager = make();
     EXPECT_EQ(manager->resolvedLanguage(), "it");
     EXPECT_EQ(manager->localizedString("settings"), "settings");
     EXPECT_TRUE(reports.empty()) << "a missing table is no fault";
-}
 
-TEST_F(LocalizationManagerTest, NoShippedLanguageShowsKeys) {
     bundle = std::make_shared<FakeResourceBundle>();
     preferences = {"en"};
-    auto manager = make();
-    EXPECT_EQ(manager->resolvedLanguage(), "");
-    EXPECT_EQ(manager->localizedString("settings"), "settings");
+    auto bare = make();
+    EXPECT_EQ(bare->resolvedLanguage(), "");
+    EXPECT_EQ(bare->localizedString("settings"), "settings");
 }
 
 TEST_F(LocalizationManagerTest, MalformedTableShowsKeysAndIsReportedOnce) {
@@ -165,12 +157,6 @@ TEST_F(LocalizationManagerTest, NoOverrideRemovesTheKeyAndTwoAbsentValuesWriteNo
     defaults->setString(SettingsKeys::languageOverride, "marker");
     manager->setLanguageOverride(std::nullopt);
     EXPECT_EQ(defaults->stringValue(SettingsKeys::languageOverride), "marker");
-}
-
-TEST_F(LocalizationManagerTest, EmptyDomainLeavesNoOverrideAndWritesNothing) {
-    auto manager = make();
-    EXPECT_EQ(manager->languageOverride(), std::nullopt);
-    EXPECT_FALSE(defaults->hasValue(SettingsKeys::languageOverride));
 }
 
 TEST_F(LocalizationManagerTest, LookupGoesThroughTheSharedInstance) {

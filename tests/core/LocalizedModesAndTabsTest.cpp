@@ -2,11 +2,13 @@
 #include "core/localization/ModeDisplay.h"
 #include "core/navigation/SettingsNavigation.h"
 #include "core/navigation/SettingsTab.h"
+#include "core/theme/TavriluxTheme.h"
 
 #include "fakes/FakeResourceBundle.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,38 +49,30 @@ TEST_F(LocalizedModesAndTabsTest, ModeSymbolsAndAccents) {
     EXPECT_EQ(systemImage(FocusMode::flow), "sparkles");
     EXPECT_EQ(systemImage(FocusMode::evening), "moon.stars.fill");
     EXPECT_EQ(systemImage(FocusMode::custom), "slider.horizontal.3");
-    // Focus and custom share one blue; flow is green and evening orange.
-    EXPECT_EQ(accentColor(FocusMode::focus), (Rgba{0.1, 0.52, 1.0, 1.0}));
-    EXPECT_EQ(accentColor(FocusMode::flow), (Rgba{0.42, 0.78, 0.45, 1.0}));
-    EXPECT_EQ(accentColor(FocusMode::evening), (Rgba{1.0, 0.58, 0.2, 1.0}));
+    // Focus and custom share one blue; flow and evening have their own accents.
     EXPECT_EQ(accentColor(FocusMode::custom), accentColor(FocusMode::focus));
+    EXPECT_EQ(accentColor(FocusMode::flow), TavriluxTheme::flowAccent);
+    EXPECT_EQ(accentColor(FocusMode::evening), TavriluxTheme::eveningAccent);
 }
 
 TEST_F(LocalizedModesAndTabsTest, TabTitlesFollowTheLanguageAndFallBackToTheirKey) {
     EXPECT_EQ(title(SettingsTab::general), "Allgemein");
     EXPECT_EQ(title(SettingsTab::exclusions), "Ausnahmen");
     EXPECT_EQ(title(SettingsTab::about), "settings_tab_about");
-    for (auto tab : kAllSettingsTabs) {
-        EXPECT_EQ(titleKey(tab), "settings_tab_" + std::string(rawValue(tab)));
-    }
 }
 
-TEST(SettingsTabTest, RawValuesAreExact) {
-    EXPECT_EQ(enumFromRaw<SettingsTab>("exclusions"), SettingsTab::exclusions);
-    EXPECT_EQ(enumFromRaw<SettingsTab>("general"), SettingsTab::general);
-    EXPECT_EQ(enumFromRaw<SettingsTab>("about"), SettingsTab::about);
+TEST(SettingsTabTest, RawValuesAreExactAndTheSidebarListsThreeTabs) {
+    const std::array order{SettingsTab::general, SettingsTab::exclusions, SettingsTab::about};
+    EXPECT_EQ(visibleSettingsTabs(), order);
+    EXPECT_EQ(kAllSettingsTabs, order);
     for (const char* raw : {"Exclusions", " general", "", "about "}) {
         EXPECT_EQ(enumFromRaw<SettingsTab>(raw), std::nullopt) << '"' << raw << '"';
     }
-}
-
-TEST(SettingsTabTest, SidebarListsThreeTabsWithTheirSymbolsAndColours) {
-    const auto& visible = visibleSettingsTabs();
-    ASSERT_EQ(visible.size(), 3u);
-    EXPECT_EQ(visible, kAllSettingsTabs);
-    EXPECT_EQ(visible.front(), SettingsTab::general);
-    EXPECT_EQ(visible[1], SettingsTab::exclusions);
-    EXPECT_EQ(visible.back(), SettingsTab::about);
+    for (auto tab : order) {
+        EXPECT_EQ(enumFromRaw<SettingsTab>(rawValue(tab)), tab);
+        EXPECT_EQ(titleKey(tab), "settings_tab_" + std::string(rawValue(tab)));
+    }
+    EXPECT_EQ(rawValue(SettingsTab::exclusions), "exclusions");
     EXPECT_EQ(systemImage(SettingsTab::general), "gearshape.fill");
     EXPECT_EQ(systemImage(SettingsTab::exclusions), "hand.raised.fill");
     EXPECT_EQ(systemImage(SettingsTab::about), "info.circle.fill");

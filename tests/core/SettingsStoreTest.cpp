@@ -44,13 +44,12 @@ TEST(SettingsStoreTest, EmptyDomainIsAFirstLaunchWithTheFocusPreset) {
     EXPECT_EQ(s.store.loadMultiScreenFocusMode(), MultiScreenFocusMode::perScreen);
     EXPECT_TRUE(s.store.loadCrashReportingEnabled());
     EXPECT_EQ(s.store.loadLanguageOverride(), std::nullopt);
-}
 
-TEST(SettingsStoreTest, FirstLaunchConsultsNoOtherKey) {
-    StoreOver s(R"({"dimming.tintIntensity": 0.9, "dimming.effectMode": "aura",
-                    "dimming.activeMode": "evening"})");
-    EXPECT_EQ(s.store.loadConfiguration(), *presetConfiguration(FocusMode::focus));
-    EXPECT_EQ(s.store.loadMode(), FocusMode::evening) << "a valid stored mode always wins";
+    // Without the on/off key no other look key is consulted.
+    StoreOver first(R"({"dimming.tintIntensity": 0.9, "dimming.effectMode": "aura",
+                        "dimming.activeMode": "evening"})");
+    EXPECT_EQ(first.store.loadConfiguration(), *presetConfiguration(FocusMode::focus));
+    EXPECT_EQ(first.store.loadMode(), FocusMode::evening) << "a valid stored mode always wins";
 }
 
 TEST(SettingsStoreTest, AfterFirstLaunchMissingKeysTakeTheirOwnDefaults) {
@@ -158,7 +157,7 @@ TEST(SettingsStoreTest, ExclusionSetsCollapseDuplicatesAndRejectAnythingButStrin
     EXPECT_TRUE(s.store.isFirstLaunch()) << "exclusions do not end the first launch";
 }
 
-TEST(SettingsStoreTest, OnlyActiveScreenOnlyTextSelectsThatMode) {
+TEST(SettingsStoreTest, OnlyActiveScreenOnlyTextSelectsThatModeAndCrashReportingRoundTrips) {
     for (const char* stored : {R"("perScreen")", R"("")", R"("ActiveScreenOnly")", "1", "true"}) {
         StoreOver s(std::string(R"({"app.multiScreenFocusMode": )") + stored + "}");
         EXPECT_EQ(s.store.loadMultiScreenFocusMode(), MultiScreenFocusMode::perScreen) << stored;
@@ -167,13 +166,9 @@ TEST(SettingsStoreTest, OnlyActiveScreenOnlyTextSelectsThatMode) {
     s.store.saveMultiScreenFocusMode(MultiScreenFocusMode::activeScreenOnly);
     EXPECT_EQ(s.store.loadMultiScreenFocusMode(), MultiScreenFocusMode::activeScreenOnly);
     EXPECT_EQ(s.defaults->stringValue(SettingsKeys::multiScreenFocusMode), "activeScreenOnly");
-}
-
-TEST(SettingsStoreTest, CrashReportingRoundTrips) {
-    StoreOver s;
     s.store.saveCrashReportingEnabled(false);
     EXPECT_FALSE(s.store.loadCrashReportingEnabled());
-    EXPECT_TRUE(s.store.isFirstLaunch());
+    EXPECT_TRUE(s.store.isFirstLaunch()) << "neither key ends the first launch";
 }
 
 TEST(SettingsStoreTest, NoLanguageOverrideRemovesTheKey) {
