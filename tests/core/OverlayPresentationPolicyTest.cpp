@@ -30,30 +30,26 @@ decide(const std::optional<FocusScene>& scene, const DimmingConfiguration& confi
     return OverlayPresentationPolicy::decide(scene, configuration, apps, displays, mode, waiting);
 }
 
-TEST(OverlayPresentationPolicyTest, NoSceneClearsOverTheAppearanceDuration) {
-    EXPECT_EQ(decide(std::nullopt), (OverlayPresentationDecision{{}, 0.8}));
-}
-
-TEST(OverlayPresentationPolicyTest, MissionControlComesBeforeExclusions) {
-    auto scene = twoDisplays();
-    scene.isMissionControlActive = true;
-    EXPECT_EQ(decide(scene, config(), {"org.example.Editor"}),
-              (OverlayPresentationDecision{{}, 0.18}));
-}
-
-TEST(OverlayPresentationPolicyTest, OneExcludedApplicationInFrontClearsEveryDisplay) {
-    EXPECT_EQ(decide(twoDisplays(), config(), {"org.example.Browser"}),
-              (OverlayPresentationDecision{{}, 0.8}));
+TEST(OverlayPresentationPolicyTest, ClearingRulesAndTheirDurations) {
+    const OverlayPresentationDecision clear{{}, 0.8};
+    auto overview = twoDisplays();
+    overview.isMissionControlActive = true;
+    EXPECT_EQ(decide(overview, config(), {"org.example.Editor"}),
+              (OverlayPresentationDecision{{}, 0.18}))
+        << "Mission Control comes before the exclusions";
+    EXPECT_EQ(decide(std::nullopt), clear) << "no scene";
+    EXPECT_EQ(decide(twoDisplays(), config(), {"org.example.Browser"}), clear)
+        << "one excluded application in front clears every display";
+    EXPECT_EQ(decide(twoDisplays(), config(false)), clear) << "disabled";
+    EXPECT_EQ(decide(twoDisplays(), config(), {}, {}, MultiScreenFocusMode::perScreen, true), clear)
+        << "waiting for Mission Control";
+    for (auto mode : {MultiScreenFocusMode::perScreen, MultiScreenFocusMode::activeScreenOnly}) {
+        EXPECT_EQ(decide(FocusScene{}, config(), {}, {}, mode), clear) << "empty scene";
+    }
     // A target without a key never matches.
     auto scene = twoDisplays();
     scene.targets.at(2).bundleIdentifier.reset();
     EXPECT_EQ(decide(scene, config(), {""}).presentations.size(), 2u);
-}
-
-TEST(OverlayPresentationPolicyTest, DisabledOrWaitingForMissionControlClears) {
-    EXPECT_EQ(decide(twoDisplays(), config(false)), (OverlayPresentationDecision{{}, 0.8}));
-    EXPECT_EQ(decide(twoDisplays(), config(), {}, {}, MultiScreenFocusMode::perScreen, true),
-              (OverlayPresentationDecision{{}, 0.8}));
 }
 
 TEST(OverlayPresentationPolicyTest, PerScreenFocusesEveryEligibleDisplay) {
@@ -82,13 +78,10 @@ TEST(OverlayPresentationPolicyTest, ActiveScreenOnlyDimsTheOtherDisplaysAboveThe
                              MultiScreenFocusMode::activeScreenOnly);
     ASSERT_EQ(aura.presentations.size(), 1u);
     EXPECT_TRUE(aura.presentations.at(1).isFocusedWindow());
-}
-
-TEST(OverlayPresentationPolicyTest, ActiveScreenOnlyWithAnExcludedActiveDisplayStillDimsOthers) {
-    const auto decision =
-        decide(twoDisplays(), config(), {}, {1}, MultiScreenFocusMode::activeScreenOnly);
-    ASSERT_EQ(decision.presentations.size(), 1u);
-    EXPECT_EQ(decision.presentations.at(2), ScreenOverlayPresentation::dimAll(21));
+    // An excluded active display still dims the others.
+    const auto excluded = decide(scene, config(), {}, {1}, MultiScreenFocusMode::activeScreenOnly);
+    ASSERT_EQ(excluded.presentations.size(), 1u);
+    EXPECT_EQ(excluded.presentations.at(2), ScreenOverlayPresentation::dimAll(21));
 }
 
 TEST(OverlayPresentationPolicyTest, ActiveScreenOnlyWithoutAnActiveTargetBehavesPerScreen) {
@@ -99,13 +92,6 @@ TEST(OverlayPresentationPolicyTest, ActiveScreenOnlyWithoutAnActiveTargetBehaves
     scene.activeScreenID.reset();
     decision = decide(scene, config(), {}, {}, MultiScreenFocusMode::activeScreenOnly);
     EXPECT_TRUE(decision.presentations.at(2).isFocusedWindow());
-}
-
-TEST(OverlayPresentationPolicyTest, EmptySceneShowsNothingInEveryMode) {
-    for (auto mode : {MultiScreenFocusMode::perScreen, MultiScreenFocusMode::activeScreenOnly}) {
-        EXPECT_EQ(decide(FocusScene{}, config(), {}, {}, mode),
-                  (OverlayPresentationDecision{{}, 0.8}));
-    }
 }
 
 TEST(ScreenOverlayPresentationTest, FamiliesAndEquality) {

@@ -69,43 +69,43 @@ protected:
     }
 
     int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); }
+    std::size_t pickIndex(std::size_t n) {
+        return static_cast<std::size_t>(pick(static_cast<int>(n)));
+    }
+    ProcessID pickPid() { return pids[pickIndex(pids.size())]; }
     double uniform(double lo, double hi) {
         return std::uniform_real_distribution<double>(lo, hi)(random);
     }
 
     void openWindow() {
-        const ProcessID pid = pids[static_cast<std::size_t>(pick(4))];
-        const WindowNumber number = nextWindow++;
+        const ProcessID pid = pickPid(); // before the frame: arguments have no set order
+        windows.push_back(nextWindow++);
         desktop.addWindow(
-            number, pid,
+            windows.back(), pid,
             {uniform(-200, 1900), uniform(0, 700), uniform(50, 900), uniform(50, 700)});
-        windows.push_back(number);
     }
 
     void randomStep() {
-        switch (pick(16)) {
-        case 0:
-        case 1:
-        case 2:
-        case 3:
-            desktop.activate(pids[static_cast<std::size_t>(pick(4))]);
-            break;
+        const int action = pick(16);
+        if (action < 4) {
+            desktop.activate(pickPid());
+        }
+        switch (action) {
         case 4:
             // A flood of focus changes, faster than any cross-fade.
             for (int i = 0; i < 3; ++i) {
-                desktop.activate(pids[static_cast<std::size_t>(pick(4))]);
+                desktop.activate(pickPid());
                 desktop.queue.advance(Seconds{uniform(0.0, 0.05)});
             }
             break;
         case 5:
             if (!windows.empty()) {
-                desktop.raise(
-                    windows[static_cast<std::size_t>(pick(static_cast<int>(windows.size())))]);
+                desktop.raise(windows[pickIndex(windows.size())]);
             }
             break;
         case 6:
             if (windows.size() > 1) {
-                const auto i = static_cast<std::size_t>(pick(static_cast<int>(windows.size())));
+                const auto i = pickIndex(windows.size());
                 desktop.removeWindow(windows[i]);
                 windows.erase(windows.begin() + static_cast<std::ptrdiff_t>(i));
             }
@@ -164,21 +164,20 @@ protected:
             settings->setAppearanceDuration(uniform(0.25, 2.0));
             break;
         case 3:
-            settings->setEffectMode(kAllEffectModes[static_cast<std::size_t>(pick(3))]);
+            settings->setEffectMode(kAllEffectModes[pickIndex(kAllEffectModes.size())]);
             break;
         case 4:
             settings->setMultiScreenFocusMode(
-                kAllMultiScreenFocusModes[static_cast<std::size_t>(pick(2))]);
+                kAllMultiScreenFocusModes[pickIndex(kAllMultiScreenFocusModes.size())]);
             break;
         case 5:
-            settings->toggleExclusion("org.example.app" +
-                                      std::to_string(pids[static_cast<std::size_t>(pick(4))]));
+            settings->toggleExclusion("org.example.app" + std::to_string(pickPid()));
             break;
         case 6:
             settings->toggleDisplayExclusion(pick(2) == 0 ? "UUID-ONE" : "UUID-TWO");
             break;
         default:
-            settings->applyMode(kAllFocusModes[static_cast<std::size_t>(pick(4))]);
+            settings->applyMode(kAllFocusModes[pickIndex(kAllFocusModes.size())]);
             break;
         }
     }
@@ -207,12 +206,14 @@ protected:
     void checkInvariants() {
         using Curves = AnimationConstants::TimingFunction;
         std::set<const FakeOverlayWindowPort*> held;
+        int crossfadingSlots = 0;
         for (const auto& [id, slot] : coordinator->manager().slots()) {
             SCOPED_TRACE("display " + std::to_string(id));
             crossfades += slot->state() == State::crossfading;
             pendings += slot->state() == State::crossfadingWithPending;
             clears += slot->state() == State::idle && slot->steadyWindow().isVisible();
             const OverlayWindow& steady = slot->steadyWindow();
+            crossfadingSlots += slot->incomingWindow() != nullptr;
             const std::array<const OverlayWindow*, 3> ofSlot{&steady, slot->incomingWindow(),
                                                              slot->outgoingWindow()};
             for (const OverlayWindow* w : ofSlot) {
@@ -280,15 +281,7 @@ protected:
         // Every window on screen belongs to a slot: no stray overlay.
         ASSERT_EQ(held.size(), factory.visibleWindows().size());
         ASSERT_EQ(coordinator->overlayCount(),
-                  static_cast<int>(coordinator->manager().slots().size()) + crossfadingSlots());
-    }
-
-    int crossfadingSlots() const {
-        int n = 0;
-        for (const auto& [id, slot] : coordinator->manager().slots()) {
-            n += slot->incomingWindow() != nullptr;
-        }
-        return n;
+                  static_cast<int>(coordinator->manager().slots().size()) + crossfadingSlots);
     }
 
     // The scene the desktop shows now, built as the tracker builds it.
