@@ -11,14 +11,19 @@ namespace {
 
 DimmingConfiguration make(double blur, double duration = 1.0,
                           OverlayColor color = OverlayColor::black) {
-    return DimmingConfiguration(true, blur, 0.5, color, 0.25, EffectMode::fullscreen, 0.5,
-                                duration, 0.35);
+    return DimmingConfiguration(true, blur, 0.5, color, 0.25, EffectMode::fullscreen, 0.5, duration,
+                                0.35);
 }
 
 TEST(DimmingConfigurationTest, ClampsIntensitiesToUnitRangeAndDurationToItsOwn) {
     const double inf = std::numeric_limits<double>::infinity();
-    for (auto [in, out] : {std::pair{-0.5, 0.0}, {1.0000001, 1.0}, {0.0, 0.0}, {1.0, 1.0},
-                           {0.37, 0.37}, {inf, 1.0}, {-inf, 0.0}}) {
+    for (auto [in, out] : {std::pair{-0.5, 0.0},
+                           {1.0000001, 1.0},
+                           {0.0, 0.0},
+                           {1.0, 1.0},
+                           {0.37, 0.37},
+                           {inf, 1.0},
+                           {-inf, 0.0}}) {
         EXPECT_EQ(make(in).blurIntensity, out) << in;
     }
     for (auto [in, out] : {std::pair{0.1, 0.25}, {0.25, 0.25}, {2.0, 2.0}, {5.0, 2.0}}) {

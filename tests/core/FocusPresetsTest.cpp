@@ -13,8 +13,8 @@ OverlayColor over255(int r, int g, int b) {
 TEST(FocusPresetsTest, PresetsCarryTheirLooksAndCustomHasNone) {
     EXPECT_EQ(presetConfiguration(FocusMode::custom), std::nullopt);
     EXPECT_EQ(presetConfiguration(FocusMode::focus),
-              DimmingConfiguration(true, 0.1, 0.7, over255(23, 23, 23), 0.0,
-                                   EffectMode::fullscreen, 0.5, 0.4, 0.35));
+              DimmingConfiguration(true, 0.1, 0.7, over255(23, 23, 23), 0.0, EffectMode::fullscreen,
+                                   0.5, 0.4, 0.35));
     // The colour row shows the flow preset's colour as the selected swatch only if it is exact.
     EXPECT_EQ(presetConfiguration(FocusMode::flow),
               DimmingConfiguration(true, 0.18, 0.4, TavriluxTheme::glassColor("Blue", 400), 0.2,
