@@ -1,25 +1,12 @@
 #include "platform/linux/ProcessBundle.h"
 
+#include "core/resources/ResourceBundle.h"
+#include "platform/linux/ResourceBundleLocator.h"
 #include "platform/linux/ServiceEndpoints.h"
-
-#include <sys/stat.h>
 
 namespace tavrilux::linux_platform {
 
 namespace fs = std::filesystem;
-
-std::optional<fs::path> ProcessBundle::executablePath() {
-    std::error_code error;
-    auto path = fs::read_symlink("/proc/self/exe", error);
-    if (error || path.empty()) {
-        return std::nullopt;
-    }
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        return std::nullopt; // deleted or moved since it started
-    }
-    return path;
-}
 
 MainBundleInfo ProcessBundle::forExecutable(const std::optional<fs::path>& executable,
                                             const std::string& version) {
@@ -31,7 +18,8 @@ MainBundleInfo ProcessBundle::forExecutable(const std::optional<fs::path>& execu
     const fs::path bin = executable->parent_path();
     std::error_code error;
     if (bin.filename() == "bin" &&
-        fs::is_directory(bin.parent_path() / "share" / "tavrilux" / kResourceBundleName, error)) {
+        fs::is_directory(bin.parent_path() / "share" / "tavrilux" / ResourceBundle::kBundleName,
+                         error)) {
         info.flavor = BuildFlavor::packaged;
         info.shortVersion = version;
     }
@@ -39,7 +27,8 @@ MainBundleInfo ProcessBundle::forExecutable(const std::optional<fs::path>& execu
 }
 
 MainBundleInfo ProcessBundle::current() {
-    return forExecutable(executablePath(), ServiceEndpoints::programVersion());
+    return forExecutable(ResourceBundleLocator::executablePath(),
+                         ServiceEndpoints::programVersion());
 }
 
 } // namespace tavrilux::linux_platform

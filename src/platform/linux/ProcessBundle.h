@@ -11,15 +11,11 @@ namespace tavrilux::linux_platform {
 // and <prefix>/share/tavrilux holds the resource bundle, a development build otherwise.
 class ProcessBundle final {
 public:
-    static constexpr const char* kResourceBundleName = "Tavrilux_Tavrilux.bundle";
-
     static MainBundleInfo current();
     // The same rule for a given executable; `version` is the release version a packaged build
     // reports.
     static MainBundleInfo forExecutable(const std::optional<std::filesystem::path>& executable,
                                         const std::string& version);
-    // /proc/self/exe, when it names an existing file.
-    static std::optional<std::filesystem::path> executablePath();
 };
 
 } // namespace tavrilux::linux_platform

@@ -2,6 +2,8 @@
 
 #include "platform/linux/DirectoryResourceBundle.h"
 
+#include <sys/stat.h>
+
 #include <system_error>
 
 namespace tavrilux::linux_platform {
@@ -25,8 +27,12 @@ ResourceBundleLocator::locate(const std::filesystem::path& executable) {
 std::optional<std::filesystem::path> ResourceBundleLocator::executablePath() {
     std::error_code error;
     auto path = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) {
+    if (error || path.empty()) {
         return std::nullopt;
+    }
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return std::nullopt; // deleted or moved since it started
     }
     return path;
 }

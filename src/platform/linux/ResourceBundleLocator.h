@@ -15,6 +15,7 @@ public:
     static std::optional<std::filesystem::path> locate(const std::filesystem::path& executable);
     // locate() for /proc/self/exe.
     static std::optional<std::filesystem::path> locateForThisProcess();
+    // /proc/self/exe, when it names an existing file.
     static std::optional<std::filesystem::path> executablePath();
     // The located bundle opened from disk, or an empty bundle when there is none (every text
     // then shows its key and there is no icon); for ResourceBundle::installShared().
