@@ -44,7 +44,7 @@ protected:
     RecordingDelegate delegate;
 };
 
-TEST_F(FeedUpdaterTest, CannotCheckBeforeStartAndChecksDailyAfterwards) {
+TEST_F(FeedUpdaterTest, CannotCheckBeforeStartAndChecksAMinuteAfterLaunchThenDaily) {
     auto updater = make();
     std::vector<bool> canCheck;
     auto token = updater->observeCanCheckForUpdates([&](bool v) { canCheck.push_back(v); });
@@ -54,7 +54,9 @@ TEST_F(FeedUpdaterTest, CannotCheckBeforeStartAndChecksDailyAfterwards) {
     updater->startUpdater();
     EXPECT_EQ(canCheck, (std::vector<bool>{false, true}));
     transport->answer(200, R"({"items":[{"version":"1.3","displayVersion":"1.3 beta"}]})");
-    queue.advance(FeedUpdater::kLaunchDelay);
+    queue.advance(59s);
+    EXPECT_FALSE(updater->isChecking()) << "the launch is not slowed by a check";
+    queue.advance(1s);
     EXPECT_EQ(canCheck.back(), false) << "no second check while one runs";
     EXPECT_TRUE(updater->isChecking());
     finishFetch();
@@ -69,7 +71,7 @@ TEST_F(FeedUpdaterTest, CannotCheckBeforeStartAndChecksDailyAfterwards) {
 
     transport->answer(200, R"({"items":[{"version":"1.2"}]})");
     wallNow += 24h;
-    queue.advance(FeedUpdater::kCheckInterval - 1s);
+    queue.advance(24h - 1s);
     EXPECT_FALSE(updater->isChecking());
     queue.advance(1s);
     EXPECT_TRUE(updater->isChecking());
@@ -78,52 +80,56 @@ TEST_F(FeedUpdaterTest, CannotCheckBeforeStartAndChecksDailyAfterwards) {
     EXPECT_EQ(delegate.notFound, 1);
 }
 
-TEST_F(FeedUpdaterTest, NextLaunchWaitsForTheRestOfTheDay) {
-    defaults->setDouble(FeedUpdater::kLastCheckKey,
-                        std::chrono::duration<double>((wallNow - 6h).time_since_epoch()).count());
-    auto updater = make();
-    updater->startUpdater();
-    queue.advance(18h - 1s);
-    EXPECT_FALSE(updater->isChecking());
-    transport->answer(200, R"({"items":[]})");
-    queue.advance(1s);
-    EXPECT_TRUE(updater->isChecking());
-    finishFetch();
-    EXPECT_EQ(transport->requests().size(), 1u);
-    EXPECT_EQ(delegate.notFound, 1);
+TEST_F(FeedUpdaterTest, NextLaunchWaitsForTheRestOfTheDayButAtLeastAMinute) {
+    // Last check this long before the launch, and the wait until the next one.
+    const std::pair<std::chrono::hours, std::chrono::seconds> cases[] = {
+        {6h, 18h}, {30h, 60s}, {-10h, 24h} /* the clock was set back */};
+    for (const auto& [ago, wait] : cases) {
+        SCOPED_TRACE(ago.count());
+        defaults->setDouble(
+            FeedUpdater::kLastCheckKey,
+            std::chrono::duration<double>((wallNow - ago).time_since_epoch()).count());
+        auto updater = make();
+        updater->startUpdater();
+        queue.advance(wait - 1s);
+        EXPECT_FALSE(updater->isChecking());
+        transport->answer(200, R"({"items":[]})");
+        queue.advance(1s);
+        EXPECT_TRUE(updater->isChecking());
+        finishFetch();
+    }
+    EXPECT_EQ(delegate.notFound, 3);
 }
 
 TEST_F(FeedUpdaterTest, UserCheckTellsTheOutcomeAndFailuresClaimNothing) {
+    using Kind = UpdateCheckOutcome::Kind;
     auto updater = make();
     updater->startUpdater();
-
-    transport->answer(200,
-                      R"({"items":[{"version":"2.0","displayVersion":"Two","url":"https://d"}]})");
-    updater->checkForUpdates();
-    updater->checkForUpdates(); // ignored: a check is running
-    finishFetch();
-    transport->answer(500, "{}");
-    updater->checkForUpdates();
-    finishFetch();
-    transport->answer(200, R"({"items":[{"version":"1.2.0"}]})");
-    updater->checkForUpdates();
-    finishFetch();
-    transport->fail("connection refused");
-    updater->checkForUpdates();
-    finishFetch();
-    transport->answer(200, "<rss>not our feed</rss>");
-    updater->checkForUpdates();
-    finishFetch();
-
-    ASSERT_EQ(presenter->shown.size(), 5u);
-    EXPECT_EQ(presenter->shown[0],
-              (UpdateCheckOutcome{UpdateCheckOutcome::Kind::updateFound, "Two", "https://d", {}}));
-    EXPECT_EQ(presenter->shown[1].kind, UpdateCheckOutcome::Kind::failed);
-    EXPECT_NE(presenter->shown[1].message.find("500"), std::string::npos);
-    EXPECT_EQ(presenter->shown[2],
-              (UpdateCheckOutcome{UpdateCheckOutcome::Kind::upToDate, "1.2.0", {}, {}}));
-    EXPECT_EQ(presenter->shown[3].kind, UpdateCheckOutcome::Kind::failed);
-    EXPECT_EQ(presenter->shown[4].kind, UpdateCheckOutcome::Kind::failed);
+    const struct {
+        int status; // 0: the server cannot be reached
+        const char* body;
+        UpdateCheckOutcome outcome; // of a failure, the start of the message
+    } cases[] = {
+        {200,
+         R"({"items":[{"version":"2.0","displayVersion":"Two","url":"https://d"}]})",
+         {Kind::updateFound, "Two", "https://d", {}}},
+        {500, "{}", {Kind::failed, {}, {}, "the update server answered with status 500"}},
+        {302,
+         "<html>Found</html>",
+         {Kind::failed, {}, {}, "the update server answered with status 302"}},
+        {200, R"({"items":[{"version":"1.2.0"}]})", {Kind::upToDate, "1.2.0", {}, {}}},
+        {0, "", {Kind::failed, {}, {}, "connection refused"}},
+        {200, "<rss>not our feed</rss>", {Kind::failed, {}, {}, "the update feed is malformed"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.body);
+        c.status == 0 ? transport->fail("connection refused") : transport->answer(c.status, c.body);
+        updater->checkForUpdates();
+        updater->checkForUpdates(); // ignored: a check is running
+        finishFetch();
+        EXPECT_EQ(presenter->shown.back(), c.outcome);
+    }
+    EXPECT_EQ(presenter->shown.size(), std::size(cases));
     EXPECT_EQ(delegate.found.size(), 1u) << "failed checks claim nothing";
     EXPECT_EQ(delegate.notFound, 1);
 }

@@ -41,13 +41,15 @@ TEST(StringsFileParserTest, ReadsEntriesBetweenCommentsOfBothKinds) {
 TEST(StringsFileParserTest, DecodesEscapes) {
     const auto table = parsed(R"("q" = "say \"hi\" \\ it's";)"
                               R"("ws" = "a\nb\tc\rd";)"
-                              R"("oct" = "\101\102";)"
+                              R"("oct" = "\101\1012\18";)"
                               R"("uni" = "\U00e9t\u00E9";)"
                               R"("pair" = "\UD83C\UDF19";)"
                               R"("other" = "\q";)");
     EXPECT_EQ(table.localizedString("q"), "say \"hi\" \\ it's");
     EXPECT_EQ(table.localizedString("ws"), "a\nb\tc\rd");
-    EXPECT_EQ(table.localizedString("oct"), "AB");
+    // At most three octal digits, and only 0 to 7: the digits after them are text.
+    EXPECT_EQ(table.localizedString("oct"), "AA2\x01"
+                                            "8");
     EXPECT_EQ(table.localizedString("uni"), "\xC3\xA9t\xC3\xA9");
     EXPECT_EQ(table.localizedString("pair"), "\xF0\x9F\x8C\x99"); // U+1F319 crescent moon
     EXPECT_EQ(table.localizedString("other"), "q");

@@ -16,9 +16,11 @@ struct Domain {
     std::shared_ptr<FakeDomainStorage::State> state = std::make_shared<FakeDomainStorage::State>();
     std::unique_ptr<UserDefaults> defaults;
 
-    explicit Domain(std::optional<std::string> text = std::nullopt) {
+    explicit Domain(std::optional<std::string> text = std::nullopt,
+                    std::chrono::milliseconds coalesce = std::chrono::milliseconds(100)) {
         state->text = std::move(text);
-        defaults = std::make_unique<UserDefaults>(std::make_unique<FakeDomainStorage>(state));
+        defaults =
+            std::make_unique<UserDefaults>(std::make_unique<FakeDomainStorage>(state), coalesce);
     }
     json storedJson() const { return json::parse(state->stored().value_or("null")); }
 };
@@ -141,6 +143,17 @@ TEST(UserDefaultsTest, WriteIsStoredWithoutAnyFlush) {
     // Not a timing check: a lost wake-up would leave the write unstored for good.
     ASSERT_TRUE(d.state->waitForStore(0, std::chrono::seconds(10)));
     EXPECT_EQ(d.storedJson()["app.languageOverride"], "fr");
+}
+
+TEST(UserDefaultsTest, WritesWithinTheCoalescingWindowAreStoredOnce) {
+    Domain d(std::nullopt, std::chrono::hours(1));
+    d.defaults->setBool("a", true);
+    EXPECT_FALSE(d.state->waitForStore(0, std::chrono::milliseconds(200)))
+        << "stored before the window closed";
+    d.defaults->setBool("b", false);
+    d.defaults->flush();
+    EXPECT_EQ(d.defaults->storeCount(), 1u);
+    EXPECT_EQ(d.storedJson(), json::parse(R"({"a": true, "b": false})"));
 }
 
 TEST(UserDefaultsTest, RemoveDeletesTheKeyAndRemovingAnAbsentKeyStoresNothing) {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <memory>
 #include <stdexcept>
+#include <string>
 #include <thread>
 
 namespace tavrilux::testdesktop {
@@ -174,6 +175,42 @@ std::optional<DesktopControl::Geometry> DesktopControl::frameGeometry(xcb_window
         return std::nullopt;
     }
     return Geometry{g->x, g->y, g->width + 2 * g->border_width, g->height + 2 * g->border_width};
+}
+
+std::string DesktopControl::wmClass(xcb_window_t window) {
+    Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        connection_,
+        xcb_get_property(connection_, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 64),
+        nullptr));
+    if (!reply) {
+        return {};
+    }
+    return {static_cast<const char*>(xcb_get_property_value(reply.get())),
+            static_cast<std::size_t>(xcb_get_property_value_length(reply.get()))};
+}
+
+DesktopControl::Colour DesktopControl::pixel(int x, int y) {
+    Reply<xcb_get_image_reply_t> image(xcb_get_image_reply(
+        connection_,
+        xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, root_, static_cast<std::int16_t>(x),
+                      static_cast<std::int16_t>(y), 1, 1, 0xffffffff),
+        nullptr));
+    if (!image || xcb_get_image_data_length(image.get()) < 4) {
+        return {};
+    }
+    const std::uint8_t* bgrx = xcb_get_image_data(image.get());
+    return Colour{bgrx[2], bgrx[1], bgrx[0]};
+}
+
+DesktopControl::Colour DesktopControl::centrePixel(xcb_window_t window) {
+    Reply<xcb_translate_coordinates_reply_t> origin(xcb_translate_coordinates_reply(
+        connection_, xcb_translate_coordinates(connection_, window, root_, 0, 0), nullptr));
+    Reply<xcb_get_geometry_reply_t> g(
+        xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr));
+    if (!origin || !g) {
+        return {};
+    }
+    return pixel(origin->dst_x + g->width / 2, origin->dst_y + g->height / 2);
 }
 
 bool DesktopControl::waitUntil(const std::function<bool()>& condition,

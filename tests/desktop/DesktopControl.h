@@ -19,6 +19,9 @@ public:
         int x = 0, y = 0, width = 0, height = 0;
         friend bool operator==(const Geometry&, const Geometry&) = default;
     };
+    struct Colour {
+        int red = 0, green = 0, blue = 0;
+    };
 
     explicit DesktopControl(const std::string& display);
     ~DesktopControl();
@@ -53,6 +56,11 @@ public:
     // Every child of the root, mapped or not, bottom to top.
     std::vector<xcb_window_t> rootChildren();
     bool isViewable(xcb_window_t window);
+    // WM_CLASS as stored: instance and class, each ended by a NUL.
+    std::string wmClass(xcb_window_t window);
+    // What the screen shows at (x, y) of the root, and at the centre of a client window.
+    Colour pixel(int x, int y);
+    Colour centrePixel(xcb_window_t window);
 
     // Polls `condition` every 5 ms up to `timeout`.
     static bool waitUntil(const std::function<bool()>& condition,

@@ -60,7 +60,7 @@ void reap(pid_t pid, std::chrono::milliseconds timeout) {
 }
 
 pid_t spawn(const std::vector<std::string>& argv, int stdinFd, int stdoutFd,
-            const std::string& display) {
+            const std::string& display, bool quiet = false) {
     std::vector<char*> args;
     for (const auto& a : argv) {
         args.push_back(const_cast<char*>(a.c_str()));
@@ -73,6 +73,11 @@ pid_t spawn(const std::vector<std::string>& argv, int stdinFd, int stdoutFd,
         }
         if (stdoutFd >= 0) {
             ::dup2(stdoutFd, 1);
+        }
+        if (quiet) {
+            const int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, 1);
+            ::dup2(null, 2);
         }
         if (display.empty()) {
             ::unsetenv("DISPLAY");
@@ -159,7 +164,26 @@ void TestDesktop::killServer() {
     }
 }
 
+int TestDesktop::xrandr(const std::string& arguments) const {
+    const std::string command = "DISPLAY=" + display_ + " xrandr " + arguments + " >/dev/null 2>&1";
+    return std::system(command.c_str());
+}
+
+void TestDesktop::startCompositor() {
+    compositorPid_ = spawn({"/usr/bin/picom", "--backend", "xrender", "--config", "/dev/null"}, -1,
+                           -1, display_, true);
+}
+
+void TestDesktop::stopCompositor() {
+    if (compositorPid_ > 0) {
+        ::kill(compositorPid_, SIGTERM);
+        reap(compositorPid_, std::chrono::milliseconds(2000));
+    }
+    compositorPid_ = -1;
+}
+
 void TestDesktop::stop() {
+    stopCompositor();
     for (pid_t pid : clients_) {
         ::kill(pid, SIGTERM);
     }

@@ -43,11 +43,17 @@ public:
     void stopClient(const Client& client);
     // Ends the X server alone, leaving the rest to notice.
     void killServer();
+    // Runs xrandr with `arguments` (shell words) on this desktop; its exit status.
+    int xrandr(const std::string& arguments) const;
+    // A compositing manager of the test's own (picom), for a bare desktop.
+    void startCompositor();
+    void stopCompositor();
     void stop();
 
 private:
     pid_t scriptPid_ = -1;
     pid_t serverPid_ = -1;
+    pid_t compositorPid_ = -1;
     int scriptInput_ = -1;
     std::string display_;
     std::vector<pid_t> clients_;

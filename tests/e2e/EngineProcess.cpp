@@ -34,9 +34,10 @@ void EngineProcess::launch(const std::string& extraSettings) {
     std::ofstream(home_ / "config/tavrilux/com.mirtal.tavrilux.json")
         << "{\"dimming.isEnabled\": true, \"dimming.blurIntensity\": 0, "
            "\"dimming.tintIntensity\": "
-        << look_.tint
-        << ", \"dimming.overlayColor.red\": 0, \"dimming.overlayColor.green\": 0, "
-           "\"dimming.overlayColor.blue\": 0, \"dimming.grainIntensity\": 0, "
+        << look_.tint << ", \"dimming.overlayColor.red\": " << look_.red
+        << ", \"dimming.overlayColor.green\": " << look_.green
+        << ", \"dimming.overlayColor.blue\": " << look_.blue
+        << ", \"dimming.grainIntensity\": 0, "
            "\"dimming.effectMode\": \"fullscreen\", \"dimming.ambientFadeStart\": 0.5, "
            "\"dimming.appearanceDuration\": "
         << look_.appearanceDuration

@@ -9,11 +9,13 @@
 
 namespace tavrilux::e2e {
 
-// The look the end-to-end tests dim with: a black tint at half strength over the whole display,
-// no blur and no grain, so every dimmed pixel is exactly half as bright.
+// The look the end-to-end tests dim with: a tint of one colour over the whole display, no blur
+// and no grain, so every dimmed pixel follows from the tint alone (black at half strength halves
+// it).
 struct EngineLook {
     double tint = 0.5;
     double appearanceDuration = 0.25;
+    double red = 0, green = 0, blue = 0;
 };
 
 // The tavrilux binary running on a test desktop with settings of its own (temporary
