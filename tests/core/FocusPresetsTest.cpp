@@ -1,5 +1,4 @@
 #include "core/settings/FocusPresets.h"
-#include "core/theme/TavriluxTheme.h"
 
 #include <gtest/gtest.h>
 
@@ -15,10 +14,10 @@ TEST(FocusPresetsTest, PresetsCarryTheirLooksAndCustomHasNone) {
     EXPECT_EQ(presetConfiguration(FocusMode::focus),
               DimmingConfiguration(true, 0.1, 0.7, over255(23, 23, 23), 0.0, EffectMode::fullscreen,
                                    0.5, 0.4, 0.35));
-    // The colour row shows the flow preset's colour as the selected swatch only if it is exact.
+    // Blue 400 of the glass palette.
     EXPECT_EQ(presetConfiguration(FocusMode::flow),
-              DimmingConfiguration(true, 0.18, 0.4, TavriluxTheme::glassColor("Blue", 400), 0.2,
-                                   EffectMode::ambient, 0.25, 0.5, 0.35));
+              DimmingConfiguration(true, 0.18, 0.4, over255(96, 165, 250), 0.2, EffectMode::ambient,
+                                   0.25, 0.5, 0.35));
     EXPECT_EQ(presetConfiguration(FocusMode::evening),
               DimmingConfiguration(true, 0.4, 0.15, over255(234, 88, 12), 0.1, EffectMode::aura,
                                    0.5, 1.0, 0.7));
