@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <limits>
+#include <sys/stat.h>
 
 namespace tavrilux {
 namespace {
@@ -99,34 +101,96 @@ TEST_F(SettingsFileTest, CorruptFileThatCannotBeSetAsideIsNeverOverwritten) {
     EXPECT_EQ(read(dir / "com.mirtal.tavrilux.json.corrupt.999"), "copy 999");
 }
 
-TEST_F(SettingsFileTest, DirectoryInPlaceOfTheFileIsKeptAsideNotReadAsEmpty) {
-    fs::create_directory(file());
-    fakes::writeFile(file() / "keep.txt", "mine");
-    {
-        auto [registry, store] = open();
-        EXPECT_TRUE(store.isFirstLaunch());
-        store.save(kLook);
-    }
-    EXPECT_EQ(read(dir.path() / "com.mirtal.tavrilux.json.corrupt" / "keep.txt"), "mine");
-    EXPECT_EQ(fileJson()["dimming.blurIntensity"], 0.2);
-}
-
-TEST_F(SettingsFileTest, MistypedMemberReadsAbsentAndStaysUntilSaved) {
-    fakes::writeFile(file(), R"({"dimming.isEnabled": true, "dimming.blurIntensity": "0.8",
-                      "another.app.key": {"x": [1, null]}})");
+TEST_F(SettingsFileTest, MalformedMembersCostOnlyTheirOwnKeyAndStayUntilSaved) {
+    // A text, a number beyond a double's range and a lone surrogate: each reads as absent.
+    fakes::writeFile(file(), R"({"dimming.isEnabled": false, "dimming.blurIntensity": "0.8",
+        "dimming.tintIntensity": 1e999, "app.excludedBundleIDs": ["x"],
+        "another.app.key": {"x": [1, null, "\ud800"]}})");
     auto [registry, store] = open();
-    EXPECT_EQ(store.loadConfiguration().blurIntensity, 0.0);
+    EXPECT_FALSE(store.isFirstLaunch());
+    const auto loaded = store.loadConfiguration();
+    EXPECT_FALSE(loaded.isEnabled);
+    EXPECT_EQ(loaded.blurIntensity, 0.0);
+    EXPECT_EQ(loaded.tintIntensity, 0.5);
+    EXPECT_EQ(store.loadExcludedBundleIDs(), std::set<std::string>{"x"});
 
     store.saveMode(FocusMode::evening);
     registry->flushAll();
-    EXPECT_EQ(fileJson()["dimming.blurIntensity"], "0.8");
-    EXPECT_EQ(fileJson()["another.app.key"], json::parse(R"({"x": [1, null]})"));
-    EXPECT_FALSE(fs::exists(dir.path() / "com.mirtal.tavrilux.json.corrupt"));
+    EXPECT_FALSE(fs::exists(dir / "com.mirtal.tavrilux.json.corrupt"));
+    const std::string kept = read(file());
+    for (const char* member :
+         {R"("dimming.blurIntensity": "0.8")", R"("dimming.tintIntensity": 1e999)",
+          R"({"x": [1, null, "\ud800"]})", R"("dimming.activeMode": "evening")"}) {
+        EXPECT_NE(kept.find(member), std::string::npos) << member << " in " << kept;
+    }
 
     store.save(kLook);
     registry->flushAll();
-    EXPECT_EQ(fileJson()["dimming.blurIntensity"], 0.2);
-    EXPECT_TRUE(fileJson().contains("another.app.key")) << "unknown keys are kept";
+    auto [reopened, again] = open();
+    EXPECT_EQ(again.loadConfiguration(), kLook);
+    EXPECT_NE(read(file()).find(R"("another.app.key")"), std::string::npos) << "unknown keys stay";
+}
+
+TEST_F(SettingsFileTest, WhatIsNoSettingsFileIsSetAsideWithItsCause) {
+    const auto nested = [](int depth) {
+        return R"({"dimming.isEnabled": false, "x": )" + std::string(depth, '[') +
+               std::string(depth, ']') + "}";
+    };
+    const std::string deep = nested(100000);
+    struct Case {
+        const char* cause;
+        std::function<void()> make;
+    };
+    const Case cases[] = {
+        {"has a syntax error at byte 27",
+         [&] { fakes::writeFile(file(), R"({"dimming.isEnabled": fals})"); }},
+        {"is cut short at byte 20", [&] { fakes::writeFile(file(), R"({"dimming.isEnabled")"); }},
+        {"is not a JSON object", [&] { fakes::writeFile(file(), R"(["dimming.isEnabled"])"); }},
+        {"nests deeper than 64 levels", [&] { fakes::writeFile(file(), deep); }},
+        {"is larger than 4 MiB",
+         [&] { fakes::writeFile(file(), R"({"x": ")" + std::string(4 << 20, 'a') + "\"}"); }},
+        {"is not a regular file", [&] { fs::create_directory(file()); }},
+        {"is not a regular file", [&] { ASSERT_EQ(::mkfifo(file().c_str(), 0600), 0); }},
+        {"is not a regular file", [&] { fs::create_symlink("/dev/zero", file()); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.cause);
+        fs::remove_all(file());
+        fs::remove_all(dir / "com.mirtal.tavrilux.json.corrupt");
+        c.make();
+        const auto kind = fs::symlink_status(file()).type();
+        const std::string text =
+            fs::is_regular_file(fs::symlink_status(file())) ? read(file()) : "";
+        testing::internal::CaptureStderr();
+        {
+            auto [registry, store] = open();
+            EXPECT_TRUE(store.isFirstLaunch());
+            store.save(kLook);
+        }
+        const std::string errors = testing::internal::GetCapturedStderr();
+        EXPECT_NE(errors.find(file().string() + " " + c.cause + "; kept aside"), std::string::npos)
+            << errors;
+        const auto aside = dir / "com.mirtal.tavrilux.json.corrupt";
+        EXPECT_EQ(fs::symlink_status(aside).type(), kind) << "moved aside as it was";
+        if (!text.empty()) {
+            EXPECT_EQ(read(aside), text);
+        }
+        EXPECT_EQ(fileJson()["dimming.blurIntensity"], 0.2) << "a new file holds the save";
+    }
+}
+
+TEST_F(SettingsFileTest, SymbolicLinkIsKeptAndItsTargetReplaced) {
+    const fs::path target = dir / "dotfiles" / "tavrilux.json";
+    fakes::writeFile(target, R"({"dimming.isEnabled": false})");
+    fs::create_symlink("dotfiles/tavrilux.json", file());
+    {
+        auto [registry, store] = open();
+        EXPECT_FALSE(store.loadConfiguration().isEnabled);
+        store.save(kLook);
+    }
+    EXPECT_TRUE(fs::is_symlink(file()));
+    EXPECT_EQ(fs::read_symlink(file()), "dotfiles/tavrilux.json");
+    EXPECT_EQ(json::parse(read(target))["dimming.blurIntensity"], 0.2);
 }
 
 TEST_F(SettingsFileTest, FailedWriteIsReportedOnceAndRetriedAtTheNextSave) {
