@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
@@ -151,6 +153,24 @@ TEST(XdgOpenerTest, TheOpenedProgramStartsWithDefaultSignals) {
     const std::string report = slurp(output);
     EXPECT_EQ(standard(report, "SigBlk"), 0u) << report;
     EXPECT_EQ(standard(report, "SigIgn"), 0u) << report;
+}
+
+// A fresh machine has only what packages.txt lists, so the opener's program must come from one of
+// those packages.
+TEST(XdgOpenerTest, ItsProgramComesFromAListedPackage) {
+    FILE* query = ::popen("dpkg -S \"$(command -v xdg-open)\" 2>/dev/null", "r");
+    ASSERT_NE(query, nullptr);
+    char line[512] = {};
+    const bool answered = std::fgets(line, sizeof line, query) != nullptr;
+    ::pclose(query);
+    const std::string owner(line, std::strcspn(line, ":"));
+    ASSERT_TRUE(answered && !owner.empty()) << "xdg-open is not installed";
+    std::istringstream listed(slurp(std::filesystem::path(TAVRILUX_SOURCE_DIR) / "packages.txt"));
+    bool found = false;
+    for (std::string package; std::getline(listed, package);) {
+        found = found || package == owner;
+    }
+    EXPECT_TRUE(found) << owner << " is missing from packages.txt";
 }
 
 TEST(DmiPlatformIdentifiersTest, ReadsRealValuesAndIgnoresPlaceholders) {
