@@ -23,6 +23,11 @@ class X11OverlayWindowTest : public testdesktop::TestDesktopFixture {
 protected:
     void SetUp() override {
         TestDesktopFixture::SetUp();
+        connectFactory();
+    }
+    void connectFactory() {
+        windows.clear();
+        factory.reset();
         std::string error;
         factory = X11OverlayWindowFactory::connect(
             queue, [](const OverlayPaintState&, std::uint32_t*, int, int) {},
@@ -74,6 +79,20 @@ protected:
     }
 
     bool isViewable(xcb_window_t window) { return control->isViewable(window); }
+
+    std::vector<std::uint32_t> cardinals(xcb_window_t window, const char* property) {
+        auto* r = xcb_get_property_reply(
+            c(),
+            xcb_get_property(c(), 0, window, control->atom(property), XCB_ATOM_CARDINAL, 0, 64),
+            nullptr);
+        std::vector<std::uint32_t> values;
+        if (r != nullptr && r->format == 32) {
+            const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(r));
+            values.assign(data, data + xcb_get_property_value_length(r) / 4);
+        }
+        std::free(r);
+        return values;
+    }
 
     std::uint32_t opacityOf(xcb_window_t window) {
         const xcb_atom_t opacity = control->atom("_NET_WM_WINDOW_OPACITY");
@@ -185,6 +204,51 @@ TEST_F(X11OverlayWindowTest, FramesRunOnlyWhileAMappedWindowAnimates) {
     queue.advance(Seconds{0.5});
     EXPECT_EQ(factory->alphaUpdateCount(), rest + 1);
     EXPECT_FALSE(queue.hasPending());
+}
+
+TEST_F(X11OverlayWindowTest, CompositorBlurIsFoundEitherWayAndHintedOverTheBlurFrame) {
+    EXPECT_FALSE(factory->isBackdropAvailable()) << "picom announces no blur";
+    const xcb_atom_t blur = control->atom("_KDE_NET_WM_BLUR_BEHIND_REGION");
+    // KWin: a property of that name on the root window.
+    const std::uint32_t zero = 0;
+    xcb_change_property(c(), XCB_PROP_MODE_REPLACE, control->root(), blur, XCB_ATOM_CARDINAL, 32, 1,
+                        &zero);
+    xcb_flush(c());
+    connectFactory();
+    EXPECT_TRUE(factory->isBackdropAvailable()) << "announced on the root";
+    xcb_delete_property(c(), control->root(), blur);
+    // Others: the atom in _NET_SUPPORTED.
+    xcb_change_property(c(), XCB_PROP_MODE_APPEND, control->root(), control->atom("_NET_SUPPORTED"),
+                        XCB_ATOM_ATOM, 32, 1, &blur);
+    xcb_flush(c());
+    connectFactory();
+    ASSERT_TRUE(factory->isBackdropAvailable()) << "announced in _NET_SUPPORTED";
+
+    const auto a = startManagedClient({"--geometry", "300x200+100+100"}).windows.at(0);
+    auto [overlay, id] = makeOverlay();
+    overlay->apply(DimmingConfiguration(true, 0.5, 0.3, OverlayColor::black, 0.0, EffectMode::aura,
+                                        0.5, 1.0, 0.35),
+                   false);
+    overlay->updatePlacement(a, WindowOrderingMode::below, Rect{100, 500, 300, 200});
+    queue.runUntilIdle();
+    sync();
+    const Rect frame = overlay->paintState().blurFrame;
+    ASSERT_LT(frame.width, testdesktop::TestDesktop::kMonitorWidth) << "the aura's frame";
+    // The hint is in the window's own coordinates, y down.
+    EXPECT_EQ(cardinals(id, "_KDE_NET_WM_BLUR_BEHIND_REGION"),
+              (std::vector<std::uint32_t>{
+                  static_cast<std::uint32_t>(std::lround(frame.x)),
+                  static_cast<std::uint32_t>(std::lround(testdesktop::TestDesktop::kMonitorHeight -
+                                                         frame.y - frame.height)),
+                  static_cast<std::uint32_t>(std::lround(frame.width)),
+                  static_cast<std::uint32_t>(std::lround(frame.height))}));
+
+    overlay->apply(DimmingConfiguration(true, 0.0, 0.3, OverlayColor::black, 0.0, EffectMode::aura,
+                                        0.5, 1.0, 0.35),
+                   false);
+    queue.runUntilIdle();
+    sync();
+    EXPECT_TRUE(cardinals(id, "_KDE_NET_WM_BLUR_BEHIND_REGION").empty()) << "no blur, no hint";
 }
 
 } // namespace
