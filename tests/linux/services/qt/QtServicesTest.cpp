@@ -10,6 +10,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QTest>
 #pragma GCC diagnostic pop
 #include <gtest/gtest.h>
@@ -24,8 +25,10 @@ QApplication& app() {
     static int argc = 1;
     static char name[] = "tavrilux_services_qt_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication application(argc, argv);
-    return application;
+    // Never destroyed: input devices made for key events do not survive the application's
+    // destruction among the static objects at exit.
+    static auto* application = new QApplication(argc, argv);
+    return *application;
 }
 
 // Texts come from the shipped string table of `language`.
@@ -99,7 +102,8 @@ TEST(QtUpdateCheckPresenterTest, WindowsSpeakTheUsersLanguageAndCloseWithEscapeO
     auto buttons = buttonTexts(*found);
     buttons.sort();
     EXPECT_EQ(buttons.join(',').toStdString(), "Herunterladen,OK");
-    QTest::keyClick(found, Qt::Key_Escape);
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(found, &escape);
     EXPECT_TRUE(QTest::qWaitFor([&] { return found.isNull(); }, 5000)) << "Esc closes it";
 
     presenter.present({UpdateCheckOutcome::Kind::updateFound, "2.0", "https://d.example/x", {}});
