@@ -56,29 +56,6 @@ TEST_F(SettingsFileTest, SavedSettingsSurviveAReopen) {
     EXPECT_TRUE(fs::exists(file()));
 }
 
-TEST_F(SettingsFileTest, CorruptFileIsMovedAsideBeforeAnythingIsWritten) {
-    const std::string notJson = R"({"dimming.isEnabled": false, "dimming.tint)";
-    const std::string notObject = R"(["dimming.isEnabled", false])";
-    fakes::writeFile(file(), notJson);
-    {
-        auto [registry, store] = open();
-        EXPECT_TRUE(store.isFirstLaunch()) << "unreadable settings read as empty";
-        EXPECT_FALSE(fs::exists(file())) << "moved aside at once, before any write";
-        EXPECT_EQ(read(dir.path() / "com.mirtal.tavrilux.json.corrupt"), notJson);
-        store.save(kLook);
-    }
-    EXPECT_EQ(fileJson().size(), 11u);
-
-    // A second bad file never replaces the first kept copy.
-    fakes::writeFile(file(), notObject);
-    {
-        auto [registry, store] = open();
-        EXPECT_TRUE(store.isFirstLaunch());
-    }
-    EXPECT_EQ(read(dir.path() / "com.mirtal.tavrilux.json.corrupt"), notJson);
-    EXPECT_EQ(read(dir.path() / "com.mirtal.tavrilux.json.corrupt.1"), notObject);
-}
-
 TEST_F(SettingsFileTest, CorruptFileThatCannotBeSetAsideIsNeverOverwritten) {
     // Every name for a kept copy is taken by an earlier one.
     for (int n = 0; n < JsonFileStorage::kMaxAsideCopies; ++n) {
@@ -131,52 +108,47 @@ TEST_F(SettingsFileTest, MalformedMembersCostOnlyTheirOwnKeyAndStayUntilSaved) {
     EXPECT_NE(read(file()).find(R"("another.app.key")"), std::string::npos) << "unknown keys stay";
 }
 
-TEST_F(SettingsFileTest, WhatIsNoSettingsFileIsSetAsideWithItsCause) {
-    const auto nested = [](int depth) {
-        return R"({"dimming.isEnabled": false, "x": )" + std::string(depth, '[') +
-               std::string(depth, ']') + "}";
+TEST_F(SettingsFileTest, WhatIsNoSettingsFileIsSetAsideWithItsCauseNeverOverAnEarlierCopy) {
+    const auto text = [this](std::string content) {
+        return [this, content] { fakes::writeFile(file(), content); };
     };
-    const std::string deep = nested(100000);
-    struct Case {
-        const char* cause;
-        std::function<void()> make;
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {"has a syntax error at byte 27", text(R"({"dimming.isEnabled": fals})")},
+        {"is cut short at byte 20", text(R"({"dimming.isEnabled")")},
+        {"is not a JSON object", text(R"(["dimming.isEnabled"])")},
+        {"nests deeper than 64 levels",
+         text(R"({"x": )" + std::string(100000, '[') + std::string(100000, ']') + "}")},
+        {"is larger than 4 MiB", text(R"({"x": ")" + std::string(4 << 20, 'a') + "\"}")},
+        {"is not a regular file", [this] { fs::create_directory(file()); }},
+        {"is not a regular file", [this] { ASSERT_EQ(::mkfifo(file().c_str(), 0600), 0); }},
+        {"is not a regular file", [this] { fs::create_symlink("/dev/zero", file()); }},
     };
-    const Case cases[] = {
-        {"has a syntax error at byte 27",
-         [&] { fakes::writeFile(file(), R"({"dimming.isEnabled": fals})"); }},
-        {"is cut short at byte 20", [&] { fakes::writeFile(file(), R"({"dimming.isEnabled")"); }},
-        {"is not a JSON object", [&] { fakes::writeFile(file(), R"(["dimming.isEnabled"])"); }},
-        {"nests deeper than 64 levels", [&] { fakes::writeFile(file(), deep); }},
-        {"is larger than 4 MiB",
-         [&] { fakes::writeFile(file(), R"({"x": ")" + std::string(4 << 20, 'a') + "\"}"); }},
-        {"is not a regular file", [&] { fs::create_directory(file()); }},
-        {"is not a regular file", [&] { ASSERT_EQ(::mkfifo(file().c_str(), 0600), 0); }},
-        {"is not a regular file", [&] { fs::create_symlink("/dev/zero", file()); }},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.cause);
+    int copies = 0;
+    for (const auto& [cause, make] : cases) {
+        SCOPED_TRACE(cause);
         fs::remove_all(file());
-        fs::remove_all(dir / "com.mirtal.tavrilux.json.corrupt");
-        c.make();
+        make();
         const auto kind = fs::symlink_status(file()).type();
-        const std::string text =
-            fs::is_regular_file(fs::symlink_status(file())) ? read(file()) : "";
+        const std::string before = kind == fs::file_type::regular ? read(file()) : "";
         testing::internal::CaptureStderr();
         {
             auto [registry, store] = open();
             EXPECT_TRUE(store.isFirstLaunch());
+            EXPECT_FALSE(fs::exists(fs::symlink_status(file()))) << "moved before any write";
             store.save(kLook);
         }
         const std::string errors = testing::internal::GetCapturedStderr();
-        EXPECT_NE(errors.find(file().string() + " " + c.cause + "; kept aside"), std::string::npos)
+        EXPECT_NE(errors.find(file().string() + " " + cause + "; kept aside"), std::string::npos)
             << errors;
-        const auto aside = dir / "com.mirtal.tavrilux.json.corrupt";
-        EXPECT_EQ(fs::symlink_status(aside).type(), kind) << "moved aside as it was";
-        if (!text.empty()) {
-            EXPECT_EQ(read(aside), text);
-        }
-        EXPECT_EQ(fileJson()["dimming.blurIntensity"], 0.2) << "a new file holds the save";
+        // Each goes to the next free name, as it was.
+        const auto aside = dir / ("com.mirtal.tavrilux.json.corrupt" +
+                                  (copies == 0 ? "" : "." + std::to_string(copies)));
+        ++copies;
+        EXPECT_EQ(fs::symlink_status(aside).type(), kind);
+        EXPECT_EQ(kind == fs::file_type::regular ? read(aside) : "", before);
+        EXPECT_EQ(fileJson().size(), 11u) << "a new file holds the save";
     }
+    EXPECT_EQ(read(dir / "com.mirtal.tavrilux.json.corrupt"), R"({"dimming.isEnabled": fals})");
 }
 
 TEST_F(SettingsFileTest, SymbolicLinkIsKeptAndItsTargetReplaced) {

@@ -209,43 +209,37 @@ TEST_F(X11OverlayWindowTest, FramesRunOnlyWhileAMappedWindowAnimates) {
 TEST_F(X11OverlayWindowTest, CompositorBlurIsFoundEitherWayAndHintedOverTheBlurFrame) {
     EXPECT_FALSE(factory->isBackdropAvailable()) << "picom announces no blur";
     const xcb_atom_t blur = control->atom("_KDE_NET_WM_BLUR_BEHIND_REGION");
-    // KWin: a property of that name on the root window.
-    const std::uint32_t zero = 0;
-    xcb_change_property(c(), XCB_PROP_MODE_REPLACE, control->root(), blur, XCB_ATOM_CARDINAL, 32, 1,
-                        &zero);
-    xcb_flush(c());
-    connectFactory();
-    EXPECT_TRUE(factory->isBackdropAvailable()) << "announced on the root";
-    xcb_delete_property(c(), control->root(), blur);
-    // Others: the atom in _NET_SUPPORTED.
-    xcb_change_property(c(), XCB_PROP_MODE_APPEND, control->root(), control->atom("_NET_SUPPORTED"),
-                        XCB_ATOM_ATOM, 32, 1, &blur);
-    xcb_flush(c());
-    connectFactory();
-    ASSERT_TRUE(factory->isBackdropAvailable()) << "announced in _NET_SUPPORTED";
+    // KWin announces the hint as a property of the root window, others in _NET_SUPPORTED.
+    for (const xcb_atom_t announcement : {blur, control->atom("_NET_SUPPORTED")}) {
+        xcb_delete_property(c(), control->root(), blur);
+        xcb_change_property(c(), XCB_PROP_MODE_APPEND, control->root(), announcement, XCB_ATOM_ATOM,
+                            32, 1, &blur);
+        xcb_flush(c());
+        connectFactory();
+        EXPECT_TRUE(factory->isBackdropAvailable()) << announcement;
+    }
 
     const auto a = startManagedClient({"--geometry", "300x200+100+100"}).windows.at(0);
     auto [overlay, id] = makeOverlay();
-    overlay->apply(DimmingConfiguration(true, 0.5, 0.3, OverlayColor::black, 0.0, EffectMode::aura,
-                                        0.5, 1.0, 0.35),
-                   false);
+    const auto aura = [](double blurIntensity) {
+        return DimmingConfiguration(true, blurIntensity, 0.3, OverlayColor::black, 0.0,
+                                    EffectMode::aura, 0.5, 1.0, 0.35);
+    };
+    overlay->apply(aura(0.5), false);
     overlay->updatePlacement(a, WindowOrderingMode::below, Rect{100, 500, 300, 200});
     queue.runUntilIdle();
     sync();
     const Rect frame = overlay->paintState().blurFrame;
     ASSERT_LT(frame.width, testdesktop::TestDesktop::kMonitorWidth) << "the aura's frame";
-    // The hint is in the window's own coordinates, y down.
-    EXPECT_EQ(cardinals(id, "_KDE_NET_WM_BLUR_BEHIND_REGION"),
-              (std::vector<std::uint32_t>{
-                  static_cast<std::uint32_t>(std::lround(frame.x)),
-                  static_cast<std::uint32_t>(std::lround(testdesktop::TestDesktop::kMonitorHeight -
-                                                         frame.y - frame.height)),
-                  static_cast<std::uint32_t>(std::lround(frame.width)),
-                  static_cast<std::uint32_t>(std::lround(frame.height))}));
+    // In the window's own coordinates, y down.
+    const auto px = [](double v) { return static_cast<std::uint32_t>(std::lround(v)); };
+    EXPECT_EQ(
+        cardinals(id, "_KDE_NET_WM_BLUR_BEHIND_REGION"),
+        (std::vector<std::uint32_t>{
+            px(frame.x), px(testdesktop::TestDesktop::kMonitorHeight - frame.y - frame.height),
+            px(frame.width), px(frame.height)}));
 
-    overlay->apply(DimmingConfiguration(true, 0.0, 0.3, OverlayColor::black, 0.0, EffectMode::aura,
-                                        0.5, 1.0, 0.35),
-                   false);
+    overlay->apply(aura(0.0), false);
     queue.runUntilIdle();
     sync();
     EXPECT_TRUE(cardinals(id, "_KDE_NET_WM_BLUR_BEHIND_REGION").empty()) << "no blur, no hint";
