@@ -95,15 +95,8 @@ protected:
     }
 
     std::uint32_t opacityOf(xcb_window_t window) {
-        const xcb_atom_t opacity = control->atom("_NET_WM_WINDOW_OPACITY");
-        auto* r = xcb_get_property_reply(
-            c(), xcb_get_property(c(), 0, window, opacity, XCB_ATOM_CARDINAL, 0, 1), nullptr);
-        std::uint32_t value = 0;
-        if (r != nullptr && xcb_get_property_value_length(r) == 4) {
-            value = *static_cast<const std::uint32_t*>(xcb_get_property_value(r));
-        }
-        std::free(r);
-        return value;
+        const auto values = cardinals(window, "_NET_WM_WINDOW_OPACITY");
+        return values.size() == 1 ? values[0] : 0;
     }
 
     fakes::VirtualMainQueue queue;
