@@ -63,45 +63,33 @@ TEST_F(DimmingSettingsTest, CreationLoadsEverythingAndSavesOrSendsNothing) {
     EXPECT_TRUE(sent.empty());
 }
 
-TEST_F(DimmingSettingsTest, EveryLookPropertyMarksCustom) {
-    const std::vector<std::function<void(DimmingSettings&)>> writes{
-        [](DimmingSettings& s) { s.setBlurIntensity(0.2); },
-        [](DimmingSettings& s) { s.setTintIntensity(0.2); },
-        [](DimmingSettings& s) { s.setOverlayColor(OverlayColor::sky); },
-        [](DimmingSettings& s) { s.setGrainIntensity(0.2); },
-        [](DimmingSettings& s) { s.setAppearanceDuration(1.2); },
-        [](DimmingSettings& s) { s.setAuraIntensity(0.2); },
+TEST_F(DimmingSettingsTest, LookChangesMarkCustomWhileShapeAndOnOffKeepThePreset) {
+    const std::vector<std::pair<std::function<void(DimmingSettings&)>, bool>> writes{
+        {[](DimmingSettings& s) { s.setBlurIntensity(0.2); }, true},
+        {[](DimmingSettings& s) { s.setTintIntensity(0.2); }, true},
+        {[](DimmingSettings& s) { s.setOverlayColor(OverlayColor::sky); }, true},
+        {[](DimmingSettings& s) { s.setGrainIntensity(0.2); }, true},
+        {[](DimmingSettings& s) { s.setAppearanceDuration(1.2); }, true},
+        {[](DimmingSettings& s) { s.setAuraIntensity(0.2); }, true},
+        {[](DimmingSettings& s) { s.setEffectMode(EffectMode::fullscreen); }, false},
+        {[](DimmingSettings& s) { s.setAmbientFadeStart(0.3); }, false},
+        {[](DimmingSettings& s) { s.setIsEnabled(false); }, false},
     };
     createAfterFirstLaunch(FocusMode::focus);
     for (std::size_t i = 0; i < writes.size(); ++i) {
         settings->applyMode(FocusMode::evening);
         sent.clear();
-        writes[i](*settings);
-        EXPECT_EQ(settings->activeMode.get(), FocusMode::custom) << i;
-        EXPECT_EQ(store->loadMode(), FocusMode::custom) << i;
+        writes[i].first(*settings);
+        const FocusMode mode = writes[i].second ? FocusMode::custom : FocusMode::evening;
+        EXPECT_EQ(settings->activeMode.get(), mode) << i;
+        EXPECT_EQ(store->loadMode(), mode) << i;
         ASSERT_EQ(sent.size(), 1u) << i;
         EXPECT_EQ(sent[0], settings->configuration()) << i;
         EXPECT_NE(sent[0], *presetConfiguration(FocusMode::evening)) << i;
         EXPECT_EQ(store->loadConfiguration(), settings->configuration()) << i;
     }
-}
-
-TEST_F(DimmingSettingsTest, ShapeAndOnOffChangesKeepThePreset) {
-    createAfterFirstLaunch(FocusMode::focus);
-    settings->setEffectMode(EffectMode::aura);
-    settings->setAmbientFadeStart(0.3);
-    settings->setIsEnabled(false);
-    EXPECT_EQ(settings->activeMode.get(), FocusMode::focus);
-    EXPECT_EQ(store->loadMode(), FocusMode::focus);
-    ASSERT_EQ(sent.size(), 3u);
-    EXPECT_EQ(sent[0].effectMode, EffectMode::aura);
-    EXPECT_EQ(sent[1].ambientFadeStart, 0.3);
-    EXPECT_FALSE(sent[2].isEnabled);
-    EXPECT_EQ(store->loadConfiguration(), settings->configuration());
-
-    settings->setIsEnabled(false);
     settings->setTintIntensity(settings->tintIntensity.get());
-    EXPECT_EQ(sent.size(), 5u) << "assigning the same value still sends";
+    EXPECT_EQ(sent.size(), 2u) << "assigning the same value still sends";
 }
 
 TEST_F(DimmingSettingsTest, FirstChangeOnFirstLaunchEndsIt) {
@@ -220,17 +208,7 @@ TEST_F(DimmingSettingsTest, DisplayExclusionsUseTheirOwnKey) {
     EXPECT_TRUE(sent.empty());
 }
 
-TEST_F(DimmingSettingsTest, MultiScreenModeAndCrashReportingWriteAtOnceWithoutSending) {
-    createAfterFirstLaunch(FocusMode::evening);
-    settings->setMultiScreenFocusMode(MultiScreenFocusMode::activeScreenOnly);
-    EXPECT_EQ(defaults->stringValue(SettingsKeys::multiScreenFocusMode), "activeScreenOnly");
-    settings->setCrashReportingEnabled(false);
-    EXPECT_EQ(defaults->boolValue(SettingsKeys::crashReportingEnabled), false);
-    EXPECT_TRUE(sent.empty());
-    EXPECT_EQ(settings->activeMode.get(), FocusMode::evening);
-}
-
-TEST_F(DimmingSettingsTest, RuntimeStatePersistsNothing) {
+TEST_F(DimmingSettingsTest, OtherSettingsWriteAtOnceAndRuntimeStateNotAtAllNeitherSends) {
     create();
     int willChange = 0;
     auto token = settings->objectWillChange.subscribe([&](const std::monostate&) { ++willChange; });
@@ -240,7 +218,13 @@ TEST_F(DimmingSettingsTest, RuntimeStatePersistsNothing) {
     EXPECT_EQ(willChange, 2);
     EXPECT_FALSE(defaults->hasValue(SettingsKeys::activeMode));
     EXPECT_TRUE(store->isFirstLaunch());
+
+    settings->setMultiScreenFocusMode(MultiScreenFocusMode::activeScreenOnly);
+    EXPECT_EQ(defaults->stringValue(SettingsKeys::multiScreenFocusMode), "activeScreenOnly");
+    settings->setCrashReportingEnabled(false);
+    EXPECT_EQ(defaults->boolValue(SettingsKeys::crashReportingEnabled), false);
     EXPECT_TRUE(sent.empty());
+    EXPECT_EQ(settings->activeMode.get(), FocusMode::flow);
 }
 
 TEST_F(DimmingSettingsTest, ActivationsReachFrontmostAppThroughTheMainQueue) {

@@ -35,47 +35,32 @@ protected:
     std::vector<std::string> reports;
 };
 
-TEST_F(LocalizationManagerTest, RegionalFrenchThenEnglishUsesTheFrenchTable) {
-    preferences = {"fr-FR", "en"};
+TEST_F(LocalizationManagerTest, OverrideThenPreferencesThenEnglishChooseTheTableOfEachLookup) {
+    const struct {
+        std::vector<std::string> preferences;
+        std::optional<std::string> override;
+        const char *chosen, *resolved, *settings, *quit;
+    } cases[] = {
+        {{"fr-FR", "en"}, std::nullopt, "fr", "fr", "Réglages", "Quitter"},
+        {{"ja-JP"}, std::nullopt, "en", "en", "Settings", "Quit"},
+        {{}, std::nullopt, "en", "en", "Settings", "Quit"},
+        // A key the German table lacks shows as the key, not as another language's text.
+        {{"fr"}, "de", "de", "de", "Einstellungen", "quit"},
+        // An override naming a language not shipped leaves the choice to the preferences.
+        {{"fr-CA"}, "it", "it", "fr", "Réglages", "Quitter"},
+        {{}, "it", "it", "en", "Settings", "Quit"},
+    };
     auto manager = make();
-    EXPECT_EQ(manager->chosenLanguage(), "fr");
-    EXPECT_EQ(manager->localizedString("settings"), "Réglages");
-    EXPECT_EQ(manager->languageOverride(), std::nullopt);
     EXPECT_FALSE(defaults->hasValue(SettingsKeys::languageOverride)) << "starting writes nothing";
-}
-
-TEST_F(LocalizationManagerTest, EmptyChoiceFallsBackToEnglish) {
-    preferences = {"ja-JP"};
-    auto manager = make();
-    EXPECT_EQ(manager->chosenLanguage(), "en");
-    EXPECT_EQ(manager->localizedString("quit"), "Quit");
-
-    preferences = {};
-    EXPECT_EQ(manager->localizedString("quit"), "Quit");
-}
-
-TEST_F(LocalizationManagerTest, OverrideWinsOverPreferencesAndAppliesToTheNextLookup) {
-    preferences = {"fr"};
-    auto manager = make();
-    EXPECT_EQ(manager->localizedString("settings"), "Réglages");
-    manager->setLanguageOverride("de");
-    EXPECT_EQ(manager->localizedString("settings"), "Einstellungen");
-    // A key the German table lacks shows as the key, not as another language's text.
-    EXPECT_EQ(manager->localizedString("quit"), "quit");
-    manager->setLanguageOverride(std::nullopt);
-    EXPECT_EQ(manager->localizedString("settings"), "Réglages");
-}
-
-TEST_F(LocalizationManagerTest, OverrideNamingAMissingLanguageUsesTheBundlesOwnChoice) {
-    preferences = {"fr-CA"};
-    auto manager = make();
-    manager->setLanguageOverride("it");
-    EXPECT_EQ(manager->chosenLanguage(), "it");
-    EXPECT_EQ(manager->resolvedLanguage(), "fr");
-    EXPECT_EQ(manager->localizedString("settings"), "Réglages");
-
-    preferences = {};
-    EXPECT_EQ(manager->localizedString("settings"), "Settings");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.chosen);
+        preferences = c.preferences;
+        manager->setLanguageOverride(c.override);
+        EXPECT_EQ(manager->chosenLanguage(), c.chosen);
+        EXPECT_EQ(manager->resolvedLanguage(), c.resolved);
+        EXPECT_EQ(manager->localizedString("settings"), c.settings);
+        EXPECT_EQ(manager->localizedString("quit"), c.quit);
+    }
 }
 
 TEST_F(LocalizationManagerTest, OverrideCannotReachOutsideTheBundleOrNameAFile) {

@@ -71,9 +71,11 @@ TEST_F(LoginItemTest, PackagedFailuresAreReturnedNotSwallowed) {
     EXPECT_FALSE(item.setEnabled(false).ok());
 }
 
-TEST_F(LoginItemTest, DevelopmentEnableWritesItsOwnEntryForThisExecutable) {
+TEST_F(LoginItemTest, DevelopmentBuildWritesAndRemovesItsOwnEntryForThisExecutable) {
     auto item = make(BuildFlavor::development, "/work/my build/tavrilux");
     EXPECT_EQ(item.status(), LoginItemStatus::notRegistered);
+    ASSERT_TRUE(item.setEnabled(false).ok());
+    EXPECT_EQ(files.removals, 0) << "nothing to remove";
     auto result = item.setEnabled(true);
     ASSERT_TRUE(result.ok()) << result.failure().description;
     EXPECT_EQ(result.value(), LoginItemStatus::enabled);
@@ -86,16 +88,6 @@ TEST_F(LoginItemTest, DevelopmentEnableWritesItsOwnEntryForThisExecutable) {
     EXPECT_EQ(make(BuildFlavor::development, "/new/place/tavrilux").status(),
               LoginItemStatus::notRegistered)
         << "an entry of a moved build starts nothing";
-}
-
-TEST_F(LoginItemTest, DevelopmentDisableRemovesTheEntryAndWithoutOneChangesNothing) {
-    auto item = make(BuildFlavor::development);
-    auto nothing = item.setEnabled(false);
-    ASSERT_TRUE(nothing.ok());
-    EXPECT_EQ(nothing.value(), LoginItemStatus::notRegistered);
-    EXPECT_EQ(files.removals, 0);
-
-    item.setEnabled(true);
     auto removed = item.setEnabled(false);
     ASSERT_TRUE(removed.ok());
     EXPECT_EQ(removed.value(), LoginItemStatus::notRegistered);
@@ -123,35 +115,6 @@ TEST_F(LoginItemTest, DevelopmentFailuresAreReported) {
 
     EXPECT_FALSE(make(BuildFlavor::development, "/bad\x01path").setEnabled(true).ok())
         << "a path the entry cannot carry is a failure, not a broken entry";
-}
-
-TEST_F(LoginItemTest, OpeningSettingsShowsTheAutostartFolder) {
-    auto item = make(BuildFlavor::development);
-    item.openSystemSettings();
-    ASSERT_EQ(opener.opened.size(), 1u);
-    EXPECT_EQ(opener.opened[0], "/home/u/.config/autostart");
-    EXPECT_TRUE(files.hasFolder("/home/u/.config/autostart"));
-}
-
-TEST_F(LoginItemTest, AutostartEntryRegistersAndReportsThisExecutable) {
-    XdgAutostartLoginService autostart(files, "/home/u/.config/autostart",
-                                       std::filesystem::path("/opt/tavrilux/bin/tavrilux"));
-    EXPECT_EQ(autostart.status(), LoginItemStatus::notRegistered);
-    MainBundleInfo bundle{BuildFlavor::packaged, "/opt/tavrilux/bin/tavrilux", "1.0"};
-    LoginItem item({bundle, autostart, files, "/home/u/.config/autostart", opener});
-    auto result = item.setEnabled(true);
-    ASSERT_TRUE(result.ok()) << result.failure().description;
-    EXPECT_EQ(result.value(), LoginItemStatus::enabled);
-    EXPECT_TRUE(files.fileExists("/home/u/.config/autostart/com.mirtal.tavrilux.desktop"));
-    EXPECT_FALSE(files.fileExists(devEntry));
-    auto off = item.setEnabled(false);
-    ASSERT_TRUE(off.ok());
-    EXPECT_EQ(off.value(), LoginItemStatus::notRegistered);
-    EXPECT_FALSE(files.fileExists("/home/u/.config/autostart/com.mirtal.tavrilux.desktop"));
-
-    XdgAutostartLoginService lost(files, "/home/u/.config/autostart", std::nullopt);
-    EXPECT_EQ(lost.status(), LoginItemStatus::notFound);
-    EXPECT_TRUE(lost.registerApp().has_value());
 }
 
 TEST(XdgAutostartEntryTest, ExecQuotingSurvivesAwkwardPaths) {

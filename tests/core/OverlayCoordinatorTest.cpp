@@ -104,7 +104,9 @@ TEST_F(OverlayCoordinatorTest, ActivationCrossFadesOnTheNotification) {
 
 TEST_F(OverlayCoordinatorTest, TurningDimmingOffFadesOutAndStopsTrackingThenOnRestarts) {
     startSettled();
+    desktop.activate(kTerminal); // its notification's task is still queued
     settings->setIsEnabled(false);
+    const int snapshots = desktop.snapshotCount();
     EXPECT_FALSE(coordinator->isTrackingSystemState());
     EXPECT_EQ(desktop.workspace.activationObserverCount(), 1u) << "only the settings' own";
     EXPECT_EQ(slot(1).state(), State::idle);
@@ -112,9 +114,8 @@ TEST_F(OverlayCoordinatorTest, TurningDimmingOffFadesOutAndStopsTrackingThenOnRe
     EXPECT_EQ(factory.visibleWindows().size(), 2u) << "still fading";
     desktop.queue.advance(Seconds{duration() / 2});
     EXPECT_TRUE(factory.visibleWindows().empty());
-    const int snapshots = desktop.snapshotCount();
     settle();
-    EXPECT_EQ(desktop.snapshotCount(), snapshots) << "no polling while off";
+    EXPECT_EQ(desktop.snapshotCount(), snapshots) << "no polling while off, nor the queued task";
 
     settings->setIsEnabled(true);
     EXPECT_TRUE(coordinator->isTrackingSystemState());
@@ -208,16 +209,7 @@ TEST_F(OverlayCoordinatorTest, SpaceChangeDropsOverlaysLeftOnTheOldSpace) {
     }
 }
 
-TEST_F(OverlayCoordinatorTest, NotificationQueuedBeforeTrackingStopsDoesNothing) {
-    startSettled();
-    desktop.activate(kTerminal); // posts the action task
-    settings->setIsEnabled(false);
-    const int snapshots = desktop.snapshotCount();
-    desktop.queue.runUntilIdle();
-    EXPECT_EQ(desktop.snapshotCount(), snapshots);
-}
-
-TEST_F(OverlayCoordinatorTest, TearDownLeavesNoWindowAndNoWork) {
+TEST_F(OverlayCoordinatorTest, TearDownLeavesNoWindowAndNoWorkEvenOnceTheCoordinatorIsGone) {
     startSettled();
     desktop.activate(kTerminal);
     desktop.queue.advance(Seconds{0.3});
@@ -229,15 +221,11 @@ TEST_F(OverlayCoordinatorTest, TearDownLeavesNoWindowAndNoWork) {
     settle();
     EXPECT_TRUE(factory.visibleWindows().empty());
     EXPECT_FALSE(desktop.queue.hasPending());
-}
 
-TEST_F(OverlayCoordinatorTest, DeliveriesAfterTheCoordinatorIsGoneDoNothing) {
-    startSettled();
-    desktop.activate(kTerminal);
-    coordinator->tearDown();
     coordinator.reset();
-    settings->setTintIntensity(0.3);
+    settings->setTintIntensity(0.4);
     settings->setMultiScreenFocusMode(MultiScreenFocusMode::activeScreenOnly);
+    desktop.activate(kEditor);
     settle();
     EXPECT_TRUE(factory.liveWindows().empty());
 }

@@ -41,18 +41,6 @@ TEST_F(OverlayViewTest, NewViewStacksItsLayersAtRestWithoutMask) {
     EXPECT_FALSE(window->isVisible());
 }
 
-TEST_F(OverlayViewTest, TintAlphaIsClampedIntensity) {
-    // The configuration's constructor clamps as well; out-of-range fields reach the window only
-    // when set afterwards, which is what the window's own clamp is for.
-    auto c = look(0, 0.5, 0, EffectMode::fullscreen);
-    c.tintIntensity = 1.3;
-    window->apply(c, false);
-    EXPECT_EQ(window->paintState().tintColor, (Rgba{0.2, 0.4, 0.6, 1.0}));
-    c.tintIntensity = -0.2;
-    window->apply(c, false);
-    EXPECT_EQ(window->paintState().tintColor.alpha, 0.0);
-}
-
 TEST_F(OverlayViewTest, AnimatedTintStartsFromThePresentationAndTakes180Milliseconds) {
     window->apply(look(0, 0.2, 0, EffectMode::fullscreen), false);
     window->apply(look(0, 0.8, 0, EffectMode::fullscreen), true);
@@ -104,13 +92,6 @@ TEST_F(OverlayViewTest, AmbientFadeStartIsClampedToHalf) {
     EXPECT_EQ(view().ambientMaskLayer().locations, (std::vector<double>{0, 0.3, 1}));
     window->apply(look(0, 0.5, 0, EffectMode::fullscreen), false);
     EXPECT_EQ(view().installedMask(), OverlayView::InstalledMask::none);
-}
-
-TEST_F(OverlayViewTest, AuraWithoutAWindowRectangleHasNoMaskAndAFullBlur) {
-    window->apply(look(0.5, 0.5, 0, EffectMode::aura), false);
-    EXPECT_EQ(view().installedMask(), OverlayView::InstalledMask::none);
-    EXPECT_FALSE(view().auraMaskLayer().has_value());
-    EXPECT_EQ(view().backdropBlur().frame(), view().bounds());
 }
 
 TEST_F(OverlayViewTest, AuraHaloSurroundsTheFocusedWindow) {
@@ -173,11 +154,6 @@ struct BackdropBlurTest : ::testing::TestWithParam<bool> {
     }
 };
 
-TEST_P(BackdropBlurTest, ExactlyOneKindExistsAndStartsHidden) {
-    EXPECT_NE(blur.backdropLayer() == nullptr, blur.fallbackEffectView() == nullptr);
-    EXPECT_TRUE(hidden());
-}
-
 TEST_P(BackdropBlurTest, IntensityIsClamped) {
     blur.setBlurIntensity(1.7, false, Seconds{0}, easeOut, Seconds{0});
     EXPECT_DOUBLE_EQ(intensityShown(), 1.0);
@@ -220,19 +196,6 @@ TEST(BackdropBlurDelayTest, DelayedRadiusAnimationHoldsItsStartValue) {
     queue.advance(Seconds{0.3});
     EXPECT_DOUBLE_EQ(blur.backdropLayer()->presentationDouble(BackdropBlurView::kRadiusKeyPath),
                      40.0);
-}
-
-TEST(GrainTileTest, TileIsMadeOnceAndItsAlphaVaries) {
-    const NoiseTile& tile = GrainView::noiseTile();
-    EXPECT_EQ(&tile, &GrainView::noiseTile());
-    int low = 0;
-    int high = 0;
-    for (auto a : tile.alpha) {
-        low += a < 64;
-        high += a > 192;
-    }
-    EXPECT_GT(low, 1000);
-    EXPECT_GT(high, 1000);
 }
 
 TEST_F(OverlayViewTest, FadesRunTheirCompletionAsATaskAndHideCanOrderOut) {

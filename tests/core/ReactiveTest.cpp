@@ -1,4 +1,3 @@
-#include "core/reactive/Published.h"
 #include "core/reactive/Subject.h"
 
 #include <gtest/gtest.h>
@@ -8,26 +7,6 @@
 
 namespace tavrilux {
 namespace {
-
-TEST(PublishedTest, ObserversSeeNewValueBeforeItIsStored) {
-    Published<int> value(1);
-    std::vector<std::pair<int, int>> seen; // (delivered, stored at that moment)
-    auto token = value.observe([&](const int& next) { seen.emplace_back(next, value.get()); });
-    value.set(2);
-    value.set(2);
-    ASSERT_EQ(seen.size(), 2u) << "every assignment notifies, equal values included";
-    EXPECT_EQ(seen[0], std::make_pair(2, 1));
-    EXPECT_EQ(seen[1], std::make_pair(2, 2));
-    EXPECT_EQ(value.get(), 2);
-}
-
-TEST(PublishedTest, SinkDeliversCurrentValueFirst) {
-    Published<std::string> value("a");
-    std::vector<std::string> seen;
-    auto token = value.sink([&](const std::string& v) { seen.push_back(v); });
-    value.set("b");
-    EXPECT_EQ(seen, (std::vector<std::string>{"a", "b"}));
-}
 
 TEST(SubjectTest, HasNoMemoryAndTokensEndSubscriptions) {
     Subject<int> subject;
@@ -64,18 +43,6 @@ TEST(SubjectTest, TokenOutlivingSubjectIsHarmless) {
     }
     token.cancel();
     EXPECT_FALSE(token.isActive());
-}
-
-TEST(SubscriptionSetTest, ClearEndsEverySubscription) {
-    Subject<int> subject;
-    int calls = 0;
-    SubscriptionSet set;
-    set.insert(subject.subscribe([&](const int&) { ++calls; }));
-    set.insert(subject.subscribe([&](const int&) { ++calls; }));
-    subject.send(0);
-    set.clear();
-    subject.send(0);
-    EXPECT_EQ(calls, 2);
 }
 
 } // namespace

@@ -126,15 +126,6 @@ TEST_F(ScreenFocusTrackerTest, APollDueAfterTheTrackerIsGoneDoesNothing) {
     EXPECT_EQ(desktop.snapshotCount(), snapshots);
 }
 
-TEST_F(ScreenFocusTrackerTest, OwnWindowsAreNeverTargets) {
-    desktop.addProcess(kOwn, "com.mirtal.tavrilux");
-    desktop.addWindow(9, kOwn, {0, 0, 2000, 800});
-    desktop.raise(9);
-    start();
-    EXPECT_EQ(scenes.at(0).targets.at(1).ownerPID, kEditor);
-    EXPECT_EQ(scenes.at(0).activeScreenID, 1u);
-}
-
 class SystemEventObserverTest : public ::testing::Test {
 protected:
     FakeDesktop desktop;
@@ -155,20 +146,6 @@ TEST_F(SystemEventObserverTest, ActionsRunInTheirOwnTaskAfterThePostersCall) {
     EXPECT_TRUE(actions.empty());
     desktop.queue.runUntilIdle();
     EXPECT_EQ(actions, (std::vector<std::string>{"screens", "app", "space"}));
-}
-
-TEST_F(SystemEventObserverTest, StopRemovesEveryRegistrationButPostedActionsStillRun) {
-    observer.observeApplicationActivated(desktop.workspace, [&] { actions.push_back("app"); });
-    observer.observeActiveSpaceChanged(desktop.workspace, [&] { actions.push_back("space"); });
-    desktop.workspace.changeSpace();
-    observer.stop();
-    EXPECT_EQ(observer.registrationCount(), 0u);
-    EXPECT_EQ(desktop.workspace.activationObserverCount(), 0u);
-    desktop.workspace.activate(std::nullopt);
-    desktop.queue.runUntilIdle();
-    EXPECT_EQ(actions, (std::vector<std::string>{"space"}));
-    observer.stop(); // nothing left to remove
-    EXPECT_EQ(observer.registrationCount(), 0u);
 }
 
 TEST_F(ScreenFocusTrackerTest, ActivationReachesTheTrackerBeforeTheNextPoll) {

@@ -16,6 +16,7 @@ using fakes::FakeOverlayWindowPort;
 using fakes::OrderCall;
 using fakes::VirtualMainQueue;
 using State = ScreenOverlaySlot::State;
+using Curves = AnimationConstants::TimingFunction;
 
 const Rect kScreen{0, 0, 1000, 800};
 
@@ -35,16 +36,23 @@ ScreenOverlayPresentation focused(ProcessID pid, WindowNumber anchor,
     return ScreenOverlayPresentation::focusedWindow(target);
 }
 
-const FakeOverlayWindowPort& portOf(const OverlayWindow& window) {
-    return dynamic_cast<const FakeOverlayWindowPort&>(window.port());
+OrderCall below(WindowNumber number) {
+    return OrderCall{WindowOrderingMode::below, number};
 }
 
-// For the windows of a cross-fade, which exist only while one runs.
+// The windows of a cross-fade exist only while one runs.
 const FakeOverlayWindowPort& portOf(const OverlayWindow* window) {
     if (window == nullptr) {
         throw std::logic_error("no such overlay window");
     }
-    return portOf(*window);
+    return dynamic_cast<const FakeOverlayWindowPort&>(window->port());
+}
+// Where a window lies now; none while it is ordered out.
+std::optional<OrderCall> placed(const OverlayWindow* window) {
+    return portOf(window).placement();
+}
+std::optional<OrderCall> placed(const OverlayWindow& window) {
+    return placed(&window);
 }
 
 struct ScreenOverlaySlotTest : ::testing::Test {
@@ -54,7 +62,8 @@ struct ScreenOverlaySlotTest : ::testing::Test {
         ScreenOverlaySlot::make(ScreenGeometry{1, kScreen}, lookWithDuration(1.0), queue, factory);
 
     void advance(double seconds) { queue.advance(Seconds{seconds}); }
-    // Starts a cross-fade from A (pid 1) to B (pid 2) and returns once it is running.
+    double alpha() const { return slot->steadyWindow().presentationAlpha(); }
+    // Shows A (pid 1) fully, then starts the cross-fade to B (pid 2).
     void crossfadeAtoB() {
         slot->setPresentation(focused(1, 11));
         advance(2.0);
@@ -62,31 +71,26 @@ struct ScreenOverlaySlotTest : ::testing::Test {
     }
 };
 
-TEST_F(ScreenOverlaySlotTest, IdleSlotFadesInBelowTheAnchor) {
+TEST_F(ScreenOverlaySlotTest, FadesInBelowTheAnchorAndFollowsTheApplicationWithoutAFade) {
     EXPECT_EQ(slot->state(), State::idle);
     EXPECT_FALSE(slot->steadyWindow().isVisible()) << "not ordered in at creation";
     slot->setPresentation(focused(1, 11));
     EXPECT_EQ(slot->state(), State::showing);
-    const auto& port = portOf(slot->steadyWindow());
-    EXPECT_EQ(port.placement(), (OrderCall{WindowOrderingMode::below, 11}));
-    EXPECT_EQ(slot->steadyWindow().presentationAlpha(), 0.0);
+    EXPECT_EQ(placed(slot->steadyWindow()), below(11));
+    EXPECT_EQ(alpha(), 0.0);
     advance(0.5);
-    EXPECT_NEAR(slot->steadyWindow().presentationAlpha(), 0.5, 1e-6) << "ease in-out midpoint";
+    EXPECT_NEAR(alpha(), 0.5, 1e-6) << "ease in-out midpoint";
     advance(0.5);
-    EXPECT_EQ(slot->steadyWindow().presentationAlpha(), 1.0);
+    EXPECT_EQ(alpha(), 1.0);
     EXPECT_EQ(slot->steadyWindow().contentView().lastWindowRect(), (Rect{100, 100, 300, 200}));
     EXPECT_EQ(slot->steadyWindow().paintState().tintColor.alpha, 0.5) << "look applied";
-}
 
-TEST_F(ScreenOverlaySlotTest, SameApplicationMovesTheWindowWithoutAFade) {
-    slot->setPresentation(focused(1, 11));
-    advance(2.0);
     slot->setPresentation(focused(1, 12, Rect{0, 0, 500, 500}));
     EXPECT_EQ(slot->state(), State::showing);
     EXPECT_EQ(factory.createdCount(), 1u);
-    EXPECT_EQ(portOf(slot->steadyWindow()).placement(), (OrderCall{WindowOrderingMode::below, 12}));
+    EXPECT_EQ(placed(slot->steadyWindow()), below(12));
     EXPECT_FALSE(slot->steadyWindow().isAnimating());
-    EXPECT_EQ(slot->steadyWindow().presentationAlpha(), 1.0);
+    EXPECT_EQ(alpha(), 1.0);
     EXPECT_EQ(slot->steadyWindow().contentView().lastWindowRect(), (Rect{0, 0, 500, 500}));
 }
 
@@ -95,28 +99,39 @@ TEST_F(ScreenOverlaySlotTest, OtherApplicationCrossFadesToAFreshWindow) {
     ASSERT_EQ(slot->state(), State::crossfading);
     EXPECT_EQ(slot->overlayCount(), 2);
     OverlayWindow* incoming = slot->incomingWindow();
-    OverlayWindow* outgoing = slot->outgoingWindow();
-    EXPECT_EQ(portOf(incoming).placement(), (OrderCall{WindowOrderingMode::below, 22}));
-    EXPECT_EQ(portOf(outgoing).placement(), (OrderCall{WindowOrderingMode::below, 11}));
-    advance(1.0);
+    EXPECT_EQ(placed(incoming), below(22));
+    EXPECT_EQ(placed(slot->outgoingWindow()), below(11));
+    advance(0.25);
+    EXPECT_NEAR(incoming->presentationAlpha(), Curves::easeOut().valueAt(0.25), 1e-9);
+    EXPECT_NEAR(slot->outgoingWindow()->presentationAlpha(), 1 - Curves::easeIn().valueAt(0.25),
+                1e-9);
+    advance(0.75);
     EXPECT_EQ(slot->state(), State::showing);
     EXPECT_EQ(&slot->steadyWindow(), incoming);
     EXPECT_EQ(slot->overlayCount(), 1);
     EXPECT_EQ(factory.visibleWindows().size(), 1u);
     EXPECT_EQ(slot->currentPresentation(), focused(2, 22));
+
+    // Dimming a whole display is another kind of presentation: it cross-fades too.
+    slot->setPresentation(ScreenOverlayPresentation::dimAll(5));
+    EXPECT_EQ(slot->state(), State::crossfading);
+    EXPECT_EQ(placed(slot->incomingWindow()), (OrderCall{WindowOrderingMode::above, 5}));
+    advance(1.0);
+    slot->setPresentation(ScreenOverlayPresentation::dimAll(6));
+    EXPECT_EQ(slot->state(), State::showing);
 }
 
 TEST_F(ScreenOverlaySlotTest, SameApplicationDuringACrossFadeMovesTheIncomingWindowOnly) {
     crossfadeAtoB();
     advance(0.3);
     OverlayWindow* incoming = slot->incomingWindow();
-    const double alpha = incoming->presentationAlpha();
+    const double before = incoming->presentationAlpha();
     slot->setPresentation(focused(2, 24, Rect{10, 10, 300, 300}));
     EXPECT_EQ(slot->state(), State::crossfading);
     EXPECT_EQ(slot->incomingWindow(), incoming);
-    EXPECT_EQ(portOf(incoming).placement(), (OrderCall{WindowOrderingMode::below, 24}));
+    EXPECT_EQ(placed(incoming), below(24));
     EXPECT_EQ(incoming->contentView().lastWindowRect(), (Rect{10, 10, 300, 300}));
-    EXPECT_EQ(incoming->presentationAlpha(), alpha);
+    EXPECT_EQ(incoming->presentationAlpha(), before);
     EXPECT_EQ(factory.createdCount(), 2u);
     // The fades keep their course: the cross-fade still ends at 1 s.
     advance(0.69);
@@ -126,30 +141,7 @@ TEST_F(ScreenOverlaySlotTest, SameApplicationDuringACrossFadeMovesTheIncomingWin
     EXPECT_EQ(slot->currentPresentation(), focused(2, 24, Rect{10, 10, 300, 300}));
 }
 
-TEST_F(ScreenOverlaySlotTest, CrossFadeCurvesAreEaseOutInAndEaseInOut) {
-    using Curves = AnimationConstants::TimingFunction;
-    crossfadeAtoB();
-    OverlayWindow* incoming = slot->incomingWindow();
-    OverlayWindow* outgoing = slot->outgoingWindow();
-    for (double t : {0.1, 0.15, 0.25}) {
-        advance(t - queue.now().count() + 2.0);
-        EXPECT_NEAR(incoming->presentationAlpha(), Curves::easeOut().valueAt(t), 1e-9) << t;
-        EXPECT_NEAR(outgoing->presentationAlpha(), 1.0 - Curves::easeIn().valueAt(t), 1e-9) << t;
-    }
-}
-
-TEST_F(ScreenOverlaySlotTest, DimAllAndFocusedWindowAreDifferentFamilies) {
-    slot->setPresentation(ScreenOverlayPresentation::dimAll(5));
-    EXPECT_EQ(portOf(slot->steadyWindow()).placement(), (OrderCall{WindowOrderingMode::above, 5}));
-    advance(2.0);
-    slot->setPresentation(ScreenOverlayPresentation::dimAll(6));
-    EXPECT_EQ(slot->state(), State::showing);
-    slot->setPresentation(focused(1, 11));
-    EXPECT_EQ(slot->state(), State::crossfading);
-}
-
 TEST_F(ScreenOverlaySlotTest, SecondChangeIsQueuedAndHurriesTheCrossFadeFromThePresentAlphas) {
-    using Curves = AnimationConstants::TimingFunction;
     crossfadeAtoB();
     advance(0.3);
     OverlayWindow* incoming = slot->incomingWindow();
@@ -163,12 +155,11 @@ TEST_F(ScreenOverlaySlotTest, SecondChangeIsQueuedAndHurriesTheCrossFadeFromTheP
     EXPECT_NEAR(incoming->presentationAlpha(), in0, 1e-9) << "no jump back to 0";
     EXPECT_NEAR(outgoing->presentationAlpha(), out0, 1e-9) << "no jump back to 1";
     queue.runUntilIdle(); // the replaced fades' completions, stale
-    advance(0.09);
+    advance(0.09);        // half of the hurried 0.18 s
     ASSERT_EQ(slot->state(), State::crossfadingWithPending);
-    const double half = 0.09 / ScreenOverlaySlot::kHurriedCrossfadeSeconds;
-    EXPECT_NEAR(incoming->presentationAlpha(), in0 + (1.0 - in0) * Curves::easeOut().valueAt(half),
+    EXPECT_NEAR(incoming->presentationAlpha(), in0 + (1.0 - in0) * Curves::easeOut().valueAt(0.5),
                 1e-9);
-    EXPECT_NEAR(outgoing->presentationAlpha(), out0 * (1.0 - Curves::easeIn().valueAt(half)), 1e-9);
+    EXPECT_NEAR(outgoing->presentationAlpha(), out0 * (1.0 - Curves::easeIn().valueAt(0.5)), 1e-9);
     advance(0.08);
     EXPECT_EQ(slot->state(), State::crossfadingWithPending);
     advance(0.011);
@@ -176,37 +167,37 @@ TEST_F(ScreenOverlaySlotTest, SecondChangeIsQueuedAndHurriesTheCrossFadeFromTheP
     EXPECT_EQ(slot->state(), State::crossfading);
     EXPECT_EQ(slot->outgoingWindow(), incoming);
     EXPECT_EQ(slot->transitionPresentation(), focused(3, 33));
-    EXPECT_EQ(factory.createdCount(), 3u);
     EXPECT_EQ(factory.visibleWindows().size(), 2u);
     advance(1.0);
-    EXPECT_EQ(slot->state(), State::showing);
     EXPECT_EQ(slot->currentPresentation(), focused(3, 33));
+    EXPECT_EQ(factory.createdCount(), 3u);
     EXPECT_EQ(factory.visibleWindows().size(), 1u);
 }
 
-TEST_F(ScreenOverlaySlotTest, QueuedChangeOfTheNewFamilyBecomesAPlainMove) {
+TEST_F(ScreenOverlaySlotTest, QueuedChangeOfTheIncomingFamilyIsAPlainMove) {
     crossfadeAtoB();
     slot->setPresentation(focused(3, 33));
     slot->setPresentation(focused(2, 23)); // back to B's family: C is dropped
     EXPECT_EQ(slot->state(), State::crossfading);
-    EXPECT_EQ(portOf(slot->incomingWindow()).placement(),
-              (OrderCall{WindowOrderingMode::below, 23}));
+    EXPECT_EQ(placed(slot->incomingWindow()), below(23));
     advance(0.2);
     EXPECT_EQ(slot->state(), State::showing);
     EXPECT_EQ(slot->currentPresentation(), focused(2, 23));
     EXPECT_EQ(factory.createdCount(), 2u);
-}
 
-TEST_F(ScreenOverlaySlotTest, PendingOfTheIncomingFamilyIsMovedAtTheEnd) {
-    crossfadeAtoB();
+    // While a whole-display dim fades in: a change of its family drops the queued one, another
+    // family's change replaces it, and the one queued last follows the hurried fade.
+    slot->setPresentation(ScreenOverlayPresentation::dimAll(7));
+    slot->setPresentation(focused(4, 44));
     slot->setPresentation(ScreenOverlayPresentation::dimAll(9));
-    EXPECT_EQ(slot->state(), State::crossfadingWithPending);
-    // A new change of the transition's family drops the pending one; another family replaces it.
-    slot->setPresentation(ScreenOverlayPresentation::dimAll(8));
-    EXPECT_EQ(slot->pendingPresentation(), ScreenOverlayPresentation::dimAll(8));
+    EXPECT_EQ(slot->pendingPresentation(), std::nullopt);
+    EXPECT_EQ(placed(slot->incomingWindow()), (OrderCall{WindowOrderingMode::above, 9}));
+    slot->setPresentation(focused(5, 55));
+    slot->setPresentation(focused(6, 66));
+    EXPECT_EQ(slot->pendingPresentation(), focused(6, 66));
     advance(0.2);
     EXPECT_EQ(slot->state(), State::crossfading);
-    EXPECT_EQ(slot->transitionPresentation(), ScreenOverlayPresentation::dimAll(8));
+    EXPECT_EQ(slot->transitionPresentation(), focused(6, 66));
 }
 
 TEST_F(ScreenOverlaySlotTest, ClearDuringACrossFadeLeavesTheOutgoingWindowFadingFromFull) {
@@ -220,10 +211,9 @@ TEST_F(ScreenOverlaySlotTest, ClearDuringACrossFadeLeavesTheOutgoingWindowFading
     ASSERT_EQ(factory.visibleWindows().size(), 1u);
     EXPECT_NE(factory.visibleWindows()[0]->serial(), incomingSerial);
     EXPECT_EQ(&slot->steadyWindow(), outgoing);
-    EXPECT_EQ(outgoing->presentationAlpha(), 1.0);
-    EXPECT_TRUE(outgoing->isVisible());
+    EXPECT_EQ(alpha(), 1.0);
     advance(0.2);
-    EXPECT_NEAR(outgoing->presentationAlpha(), 0.5, 1e-6);
+    EXPECT_NEAR(alpha(), 0.5, 1e-6);
     advance(0.2);
     EXPECT_FALSE(outgoing->isVisible());
     EXPECT_EQ(slot->overlayCount(), 1);
@@ -239,7 +229,7 @@ TEST_F(ScreenOverlaySlotTest, PresentationDuringAFadeOutKeepsTheWindow) {
     advance(3.0);
     EXPECT_EQ(slot->state(), State::showing);
     EXPECT_TRUE(slot->steadyWindow().isVisible());
-    EXPECT_EQ(slot->steadyWindow().presentationAlpha(), 1.0);
+    EXPECT_EQ(alpha(), 1.0);
     EXPECT_EQ(factory.createdCount(), 1u) << "an idle slot reuses its window";
 }
 
@@ -253,24 +243,6 @@ TEST_F(ScreenOverlaySlotTest, LookChangesReachShownWindowsOnly) {
     EXPECT_TRUE(slot->outgoingWindow()->contentView().dimLayer().animation("dimColor"));
     advance(2.0);
     EXPECT_EQ(slot->steadyWindow().paintState().tintColor.alpha, 0.2);
-}
-
-TEST_F(ScreenOverlaySlotTest, TearDownOrdersEveryWindowOutAndLaterCompletionsDoNothing) {
-    crossfadeAtoB();
-    slot->setPresentation(focused(3, 33));
-    slot->tearDown();
-    EXPECT_EQ(slot->state(), State::idle);
-    EXPECT_TRUE(factory.visibleWindows().empty());
-    advance(3.0);
-    EXPECT_TRUE(factory.visibleWindows().empty());
-    EXPECT_EQ(slot->state(), State::idle);
-}
-
-TEST_F(ScreenOverlaySlotTest, CompletionsOfADroppedSlotDoNothing) {
-    crossfadeAtoB();
-    slot.reset();
-    advance(3.0);
-    EXPECT_TRUE(factory.liveWindows().empty());
 }
 
 TEST_F(ScreenOverlaySlotTest, WindowLeftOnAnotherWorkspaceIsOrderedOutBeforeItReturns) {
@@ -287,12 +259,13 @@ TEST_F(ScreenOverlaySlotTest, WindowLeftOnAnotherWorkspaceIsOrderedOutBeforeItRe
         }
         factory.setCurrentSpace(1);
         EXPECT_FALSE(slot->isOnActiveSpace());
-        const auto outs = portOf(slot->steadyWindow()).orderOutCount();
+        const auto& port = portOf(&slot->steadyWindow());
+        const auto outs = port.orderOutCount();
         slot->setPresentation(focused(fadingOut ? 2 : 1, 12));
-        EXPECT_EQ(portOf(slot->steadyWindow()).orderOutCount(), outs + 1);
+        EXPECT_EQ(port.orderOutCount(), outs + 1);
         EXPECT_TRUE(slot->isOnActiveSpace());
         if (fadingOut) {
-            EXPECT_EQ(slot->steadyWindow().presentationAlpha(), 0.0) << "fades in again from 0";
+            EXPECT_EQ(alpha(), 0.0) << "fades in again from 0";
         }
     }
 }
@@ -304,103 +277,65 @@ struct OverlayManagerTest : ::testing::Test {
     std::vector<ScreenGeometry> screens{
         {1, {0, 0, 1000, 800}}, {2, {1000, 0, 1000, 800}}, {3, {2000, 0, 800, 600}}};
 
-    OverlayPresentationDecision decision(std::map<DisplayID, ScreenOverlayPresentation> p,
-                                         double clear = 1.0) {
-        return OverlayPresentationDecision{std::move(p), clear};
+    void apply(std::map<DisplayID, ScreenOverlayPresentation> p) {
+        manager.apply(OverlayPresentationDecision{std::move(p), 1.0}, screens);
     }
+    OverlayWindow& steady(DisplayID id) { return manager.slots().at(id)->steadyWindow(); }
 };
 
-TEST_F(OverlayManagerTest, EmptyDecisionWithoutSlotsCreatesNothing) {
-    manager.apply(decision({}), screens);
+TEST_F(OverlayManagerTest, SlotsForEveryDisplayOnceOneIsShownAndNoneBefore) {
+    apply({});
     EXPECT_TRUE(manager.slots().empty());
     EXPECT_EQ(factory.createdCount(), 0u);
-    EXPECT_EQ(manager.overlayCount(), 0);
-}
-
-TEST_F(OverlayManagerTest, OnePresentationMakesASlotPerDisplayAndClearsTheOthers) {
-    manager.apply(decision({{2, focused(1, 11)}, {9, focused(1, 12)}}), screens);
+    apply({{2, focused(1, 11)}, {9, focused(1, 12)}});
     ASSERT_EQ(manager.slots().size(), 3u);
     EXPECT_EQ(manager.slots().at(2)->state(), State::showing);
     EXPECT_EQ(manager.slots().at(1)->state(), State::idle);
     EXPECT_EQ(manager.overlayCount(), 3) << "idle slots still hold their hidden window";
     EXPECT_EQ(factory.visibleWindows().size(), 1u);
+
+    // A later display with the same id takes it.
+    screens = {{1, {0, 0, 1000, 800}}, {1, {1000, 0, 500, 500}}};
+    apply({{1, focused(1, 11)}});
+    ASSERT_EQ(manager.slots().size(), 1u);
+    EXPECT_EQ(manager.slots().at(1)->screen().frame, (Rect{1000, 0, 500, 500}));
 }
 
-TEST_F(OverlayManagerTest, MovedDisplayGetsAFreshSlotAndAnUnchangedOneKeepsItsWindows) {
-    manager.apply(decision({{1, focused(1, 11)}, {2, focused(2, 21)}}), screens);
+TEST_F(OverlayManagerTest, MovedDisplayGetsAFreshSlotAndARemovedOneLeavesNoWindow) {
+    apply({{1, focused(1, 11)}, {2, focused(2, 21)}});
     queue.advance(Seconds{2.0});
-    OverlayWindow* first = &manager.slots().at(1)->steadyWindow();
-    OverlayWindow* second = &manager.slots().at(2)->steadyWindow();
+    OverlayWindow* first = &steady(1);
+    OverlayWindow* second = &steady(2);
     screens[1].frame = Rect{1000, 0, 1280, 800};
-    manager.apply(decision({{1, focused(1, 11)}, {2, focused(2, 21)}}), screens);
-    EXPECT_EQ(&manager.slots().at(1)->steadyWindow(), first);
-    EXPECT_NE(&manager.slots().at(2)->steadyWindow(), second);
-    EXPECT_EQ(manager.slots().at(2)->steadyWindow().presentationAlpha(), 0.0) << "fades in anew";
+    apply({{1, focused(1, 11)}, {2, focused(3, 31)}});
+    EXPECT_EQ(&steady(1), first);
+    EXPECT_NE(&steady(2), second);
+    EXPECT_EQ(steady(2).presentationAlpha(), 0.0) << "fades in anew";
     EXPECT_EQ(factory.visibleWindows().size(), 2u);
-}
 
-TEST_F(OverlayManagerTest, RemovedDisplayDuringAFadeLeavesNoWindow) {
-    manager.apply(decision({{1, focused(1, 11)}, {2, focused(2, 21)}}), screens);
-    queue.advance(Seconds{2.0});
-    manager.apply(decision({{1, focused(1, 11)}, {2, focused(3, 31)}}), screens);
-    queue.advance(Seconds{0.3});
+    queue.advance(Seconds{0.3}); // removed during its fade-in
     screens.erase(screens.begin() + 1);
-    manager.apply(decision({{1, focused(1, 11)}}), screens);
+    apply({{1, focused(1, 11)}});
     EXPECT_EQ(manager.slots().count(2), 0u);
     EXPECT_EQ(factory.visibleWindows().size(), 1u);
     queue.advance(Seconds{3.0});
     EXPECT_EQ(factory.visibleWindows().size(), 1u);
 }
 
-TEST_F(OverlayManagerTest, LaterDisplayWithTheSameIdTakesIt) {
-    std::vector<ScreenGeometry> twins{{1, {0, 0, 1000, 800}}, {1, {1000, 0, 500, 500}}};
-    manager.apply(decision({{1, focused(1, 11)}}), twins);
-    ASSERT_EQ(manager.slots().size(), 1u);
-    EXPECT_EQ(manager.slots().at(1)->screen().frame, (Rect{1000, 0, 500, 500}));
-}
-
 TEST_F(OverlayManagerTest, SpaceChangeDropsSlotsWhoseWindowsAreElsewhere) {
-    manager.apply(decision({{1, focused(1, 11)}, {2, focused(2, 21)}}), screens);
+    apply({{1, focused(1, 11)}, {2, focused(2, 21)}});
     queue.advance(Seconds{2.0});
     factory.setCurrentSpace(1);
+    // A cross-fade whose incoming window is ordered in on the new workspace stays; a window
+    // fading out on the old one goes.
+    apply({{2, focused(3, 31)}});
+    ASSERT_EQ(manager.slots().at(2)->state(), State::crossfading);
     manager.discardInactiveSpaceSlots();
-    // The shown slots are gone at once; idle slot 3 (window not ordered in) stays.
-    EXPECT_EQ(manager.slots().size(), 1u);
+    // Idle slot 3 (window not ordered in) stays.
+    EXPECT_EQ(manager.slots().count(1), 0u);
+    EXPECT_EQ(manager.slots().count(2), 1u);
     EXPECT_EQ(manager.slots().count(3), 1u);
-    EXPECT_TRUE(factory.visibleWindows().empty());
-}
-
-TEST_F(OverlayManagerTest, CrossFadeWithItsIncomingWindowOnTheActiveSpaceStays) {
-    manager.apply(decision({{1, focused(1, 11)}}), screens);
-    queue.advance(Seconds{2.0});
-    factory.setCurrentSpace(1);
-    // The incoming window is ordered in on the new workspace, the outgoing one is elsewhere.
-    manager.apply(decision({{1, focused(2, 21)}}), screens);
-    ASSERT_EQ(manager.slots().at(1)->state(), State::crossfading);
-    manager.discardInactiveSpaceSlots();
-    EXPECT_EQ(manager.slots().count(1), 1u);
-}
-
-TEST_F(OverlayManagerTest, UpdateReachesSlotsAndNewSlotsTakeTheStoredLook) {
-    manager.apply(decision({{1, focused(1, 11)}}), screens);
-    manager.update(lookWithDuration(0.25, 0.8));
-    queue.advance(Seconds{1.0});
-    EXPECT_EQ(manager.slots().at(1)->steadyWindow().paintState().tintColor.alpha, 0.8);
-    manager.apply(decision({{1, focused(1, 11)}, {2, focused(2, 21)}}), screens);
-    queue.advance(Seconds{1.0});
-    EXPECT_EQ(manager.slots().at(2)->steadyWindow().paintState().tintColor.alpha, 0.8);
-}
-
-TEST_F(OverlayManagerTest, TearDownOrdersAllOutAndForgetsSlots) {
-    manager.apply(decision({{1, focused(1, 11)}, {2, focused(2, 21)}}), screens);
-    queue.advance(Seconds{2.0});
-    manager.apply(decision({{1, focused(3, 31)}, {2, focused(2, 21)}}), screens);
-    EXPECT_EQ(manager.overlayCount(), 4);
-    manager.tearDown();
-    EXPECT_EQ(manager.overlayCount(), 0);
-    EXPECT_TRUE(factory.visibleWindows().empty());
-    queue.advance(Seconds{3.0});
-    EXPECT_TRUE(factory.liveWindows().empty());
+    EXPECT_EQ(factory.visibleWindows().size(), 2u);
 }
 
 } // namespace

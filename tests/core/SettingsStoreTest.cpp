@@ -115,19 +115,6 @@ TEST(SettingsStoreTest, SaveWritesTheElevenKeysAndEndsTheFirstLaunch) {
     EXPECT_EQ(stored["dimming.appearanceDuration"], 1.5);
 }
 
-TEST(SettingsStoreTest, NotANumberIsSavedAsAbsentAndLoadsAsTheDefault) {
-    StoreOver s;
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    s.store.save(DimmingConfiguration(true, nan, nan, OverlayColor{nan, 0.5, 0.5}, 0.4,
-                                      EffectMode::ambient, 0.6, nan, 0.7));
-    const auto c = s.store.loadConfiguration();
-    EXPECT_EQ(c.blurIntensity, 0.0);
-    EXPECT_EQ(c.tintIntensity, 0.5);
-    EXPECT_EQ(c.overlayColor.red, 0.0);
-    EXPECT_EQ(c.appearanceDuration, 1.0);
-    EXPECT_EQ(c.grainIntensity, 0.4);
-}
-
 TEST(SettingsStoreTest, ModeRoundTripsAndUnknownModeIsCustomAfterFirstLaunch) {
     StoreOver s;
     s.store.saveMode(FocusMode::evening);
@@ -183,36 +170,6 @@ TEST(SettingsStoreTest, NoLanguageOverrideRemovesTheKey) {
 
     StoreOver number(R"({"app.languageOverride": 42})");
     EXPECT_EQ(number.store.loadLanguageOverride(), "42") << "a number is read as its text";
-}
-
-TEST(SettingsStoreTest, TwoStoresOnOneDomainShareEveryWrite) {
-    StoreOver s;
-    SettingsStore other(s.defaults);
-    s.store.saveMode(FocusMode::flow);
-    other.saveLanguageOverride("fr");
-    EXPECT_EQ(other.loadMode(), FocusMode::flow);
-    EXPECT_EQ(s.store.loadLanguageOverride(), "fr");
-}
-
-TEST(SettingsStoreTest, OpensTheApplicationSuiteOrFallsBackToTheStandardDomain) {
-    std::vector<std::string> asked;
-    DefaultsRegistry registry([&](const std::string& domain) -> std::unique_ptr<DomainStorage> {
-        asked.push_back(domain);
-        return std::make_unique<MemoryDomainStorage>();
-    });
-    auto suite = SettingsStore::openDefaults(registry);
-    EXPECT_EQ(asked, std::vector<std::string>{"com.mirtal.tavrilux"});
-    EXPECT_EQ(suite, registry.suite("com.mirtal.tavrilux"));
-
-    DefaultsRegistry refusing([](const std::string& domain) -> std::unique_ptr<DomainStorage> {
-        if (domain == "com.mirtal.tavrilux") {
-            return nullptr;
-        }
-        return std::make_unique<MemoryDomainStorage>();
-    });
-    auto fallback = SettingsStore::openDefaults(refusing);
-    ASSERT_NE(fallback, nullptr);
-    EXPECT_EQ(fallback, refusing.standard());
 }
 
 } // namespace

@@ -70,39 +70,6 @@ TEST(UserDefaultsTest, StringReadsTurnNumbersIntoTextAndArraysNeedOnlyStrings) {
     EXPECT_EQ(u.stringArrayValue("s"), std::nullopt);
 }
 
-TEST(UserDefaultsTest, MistypedAndUnknownValuesStayStoredUntilTheirKeyIsWritten) {
-    Domain d(R"({"dimming.blurIntensity": "0.7", "someone.else": {"nested": [1, 2]}})");
-    auto& u = *d.defaults;
-    u.setBool("dimming.isEnabled", true);
-    u.flush();
-    auto stored = d.storedJson();
-    EXPECT_EQ(stored["dimming.blurIntensity"], "0.7");
-    EXPECT_EQ(stored["someone.else"], json::parse(R"({"nested": [1, 2]})"));
-    EXPECT_EQ(stored["dimming.isEnabled"], true);
-
-    u.setDouble("dimming.blurIntensity", 0.3);
-    u.flush();
-    EXPECT_EQ(d.storedJson()["dimming.blurIntensity"], 0.3);
-    EXPECT_TRUE(d.storedJson().contains("someone.else"));
-}
-
-TEST(UserDefaultsTest, NonFiniteNumbersReadBackAsAbsent) {
-    Domain d;
-    auto& u = *d.defaults;
-    u.setDouble("nan", std::numeric_limits<double>::quiet_NaN());
-    u.setDouble("inf", std::numeric_limits<double>::infinity());
-    u.setDouble("fine", 0.5);
-    EXPECT_FALSE(u.hasValue("nan"));
-    EXPECT_EQ(u.doubleValue("nan"), std::nullopt);
-    EXPECT_EQ(u.doubleValue("inf"), std::nullopt);
-    u.flush();
-
-    Domain reopened(d.state->stored());
-    EXPECT_FALSE(reopened.defaults->hasValue("nan"));
-    EXPECT_EQ(reopened.defaults->doubleValue("inf"), std::nullopt);
-    EXPECT_EQ(reopened.defaults->doubleValue("fine"), 0.5);
-}
-
 TEST(UserDefaultsTest, UnreadableTextIsSetAsideBeforeAnythingIsStored) {
     for (const char* text : {"{\"dimming.isEnabled\": tru", "[1, 2]", "\"text\"", ""}) {
         Domain d{std::string(text)};
@@ -131,27 +98,6 @@ TEST(UserDefaultsTest, NestingUpToTheLimitIsKeptAndWrittenAboutAsLargeAsItWas) {
     EXPECT_FALSE(beyond.defaults->hasValue("x"));
     std::lock_guard lock(beyond.state->mutex);
     EXPECT_EQ(beyond.state->calls, (std::vector<std::string>{"load", "setAside"}));
-}
-
-TEST(UserDefaultsTest, TextThatCannotBeSetAsideIsNeverOverwritten) {
-    auto state = std::make_shared<FakeDomainStorage::State>();
-    state->text = "{\"dimming.isEnabled\": tru";
-    state->failSetAside = true;
-    testing::internal::CaptureStderr();
-    {
-        UserDefaults u(std::make_unique<FakeDomainStorage>(state));
-        u.setBool("dimming.isEnabled", false);
-        u.remove("dimming.isEnabled");
-        u.setDouble("dimming.blurIntensity", 0.4);
-        u.flush();
-        EXPECT_EQ(u.doubleValue("dimming.blurIntensity"), 0.4) << "the run goes on in memory";
-    }
-    const std::string errors = testing::internal::GetCapturedStderr();
-    EXPECT_NE(errors.find("cannot be set aside (refused by the test)"), std::string::npos)
-        << errors;
-    std::lock_guard lock(state->mutex);
-    EXPECT_EQ(state->calls, (std::vector<std::string>{"load", "setAside"}));
-    EXPECT_EQ(state->text, "{\"dimming.isEnabled\": tru");
 }
 
 TEST(UserDefaultsTest, WriteIsStoredWithoutAnyFlush) {
