@@ -1,7 +1,6 @@
 #include "fakes/FakeDesktop.h"
 
 #include <algorithm>
-#include <numeric>
 #include <stdexcept>
 
 namespace tavrilux::fakes {
@@ -87,11 +86,6 @@ void FakeDesktop::activate(ProcessID pid) {
 int FakeDesktop::lookupCount(ProcessID pid) const {
     auto it = lookups_.find(pid);
     return it == lookups_.end() ? 0 : it->second;
-}
-
-int FakeDesktop::totalLookups() const {
-    return std::accumulate(lookups_.begin(), lookups_.end(), 0,
-                           [](int sum, const auto& entry) { return sum + entry.second; });
 }
 
 } // namespace tavrilux::fakes

@@ -59,7 +59,6 @@ public:
     void activate(ProcessID pid);
 
     int lookupCount(ProcessID pid) const;
-    int totalLookups() const;
     int snapshotCount() const { return snapshots_; }
 
 private:

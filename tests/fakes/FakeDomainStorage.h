@@ -21,7 +21,6 @@ public:
         std::optional<std::string> text;      // what load() returns and store() replaces
         std::optional<std::string> asideText; // what setAside() moved away
         std::vector<std::string> calls;       // "load", "setAside", "store" in call order
-        bool failStores = false;
         bool failSetAside = false;
         int storeCount = 0; // successful stores
         mutable std::condition_variable storeDone;
@@ -61,9 +60,6 @@ public:
         {
             std::lock_guard lock(state_->mutex);
             state_->calls.push_back("store");
-            if (state_->failStores) {
-                return false;
-            }
             state_->text = text;
             ++state_->storeCount;
         }

@@ -36,7 +36,6 @@ public:
     const OverlayPaintSource& source() const { return source_; }
     // Creation order over the factory's life, from 0.
     std::size_t serial() const { return serial_; }
-    const std::vector<OrderCall>& orderCalls() const { return orderCalls_; }
     // Where the window lies now; none while it is ordered out.
     std::optional<OrderCall> placement() const {
         return visible_ ? lastOrder_ : std::optional<OrderCall>{};
@@ -52,7 +51,6 @@ private:
     bool visible_ = false;
     int space_ = 0;
     std::optional<OrderCall> lastOrder_;
-    std::vector<OrderCall> orderCalls_;
     std::size_t orderOutCount_ = 0;
     std::size_t needsDisplayCount_ = 0;
 };
@@ -105,7 +103,6 @@ inline void FakeOverlayWindowPort::order(WindowOrderingMode mode, WindowNumber r
     }
     visible_ = true;
     lastOrder_ = OrderCall{mode, relativeTo};
-    orderCalls_.push_back(*lastOrder_);
 }
 
 inline void FakeOverlayWindowPort::orderOut() {

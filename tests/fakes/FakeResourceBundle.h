@@ -36,7 +36,6 @@ public:
         return codes;
     }
     bool exists(const std::string& path) const override {
-        ++existsCalls_;
         return isSafeRelativePath(path) && (files_.count(path) > 0 || folders_.count(path) > 0);
     }
     std::optional<std::string> readFile(const std::string& path) const override {
@@ -52,13 +51,11 @@ public:
         auto it = reads_.find(path);
         return it == reads_.end() ? 0 : it->second;
     }
-    int existsCalls() const { return existsCalls_; }
 
 private:
     std::map<std::string, std::string> files_;
     std::set<std::string> folders_;
     mutable std::map<std::string, int> reads_;
-    mutable int existsCalls_ = 0;
 };
 
 } // namespace tavrilux::fakes

@@ -83,10 +83,5 @@ TEST_F(DesktopEntryIndexTest, LinkedEntriesAreNamedByTheirOwnPath) {
     EXPECT_EQ(flat->name, "Flat");
 }
 
-TEST_F(DesktopEntryIndexTest, MissingDirectoriesGiveAnEmptyIndex) {
-    DesktopEntryIndex index({root / "nowhere"});
-    EXPECT_EQ(index.find("a", "b"), nullptr);
-}
-
 } // namespace
 } // namespace tavrilux::linux_platform

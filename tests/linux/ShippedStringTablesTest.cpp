@@ -79,15 +79,6 @@ std::vector<std::string> placeholders(const std::string& text) {
     return found;
 }
 
-TEST(ShippedStringTablesTest, KeyScanFindsLookupsAndTheCheckCatchesAMissingEntry) {
-    const auto keys =
-        keysLookedUpIn("x = L(\"quit\"); y = localizationKey( \"settings_tab_about\" );"
-                       " z = URL(\"no\"); w = L(variable);");
-    EXPECT_EQ(keys, (std::set<std::string>{"quit", "settings_tab_about"}));
-    const StringTable table(StringTable::Entries{{"quit", "Quit"}});
-    EXPECT_EQ(missingKeys(keys, table), std::vector<std::string>{"settings_tab_about"});
-}
-
 TEST(ShippedStringTablesTest, EnglishGermanAndFrenchAreShipped) {
     const auto codes = DirectoryResourceBundle(kBundle).localizations();
     for (const char* code : {"en", "de", "fr"}) {

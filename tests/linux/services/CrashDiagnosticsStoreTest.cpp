@@ -71,14 +71,6 @@ TEST_F(CrashDiagnosticsStoreTest, BadRecordsAreRemovedWithoutStoppingTheGoodOnes
     EXPECT_TRUE(std::filesystem::exists(outside)) << "a link is removed, never what it points to";
 }
 
-TEST_F(CrashDiagnosticsStoreTest, NothingPendingDeliversNothing) {
-    linux_platform::CrashDiagnosticsStore store(folder);
-    EXPECT_EQ(store.deliverPending(subscriber), 0u);
-    linux_platform::CrashDiagnosticsStore missing(root / "nowhere");
-    EXPECT_EQ(missing.deliverPending(subscriber), 0u);
-    EXPECT_TRUE(subscriber.deliveries.empty());
-}
-
 TEST_F(CrashDiagnosticsStoreTest, AFolderOthersCanWriteOrOwnIsNotRead) {
     writeFile(folder / "crash-1-1.record", record(11, 1));
     ASSERT_EQ(::chmod(folder.c_str(), 0777), 0);

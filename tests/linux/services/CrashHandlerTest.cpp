@@ -1,13 +1,6 @@
-#include "LoopbackHttpsServer.h"
 #include "core/services/CrashRecord.h"
-#include "core/services/CrashReportingAPIClient.h"
-#include "core/services/CrashReportingManager.h"
-#include "core/services/HardwareDeviceIdentifierProvider.h"
-#include "fakes/FakeMainThreadDispatcher.h"
-#include "fakes/FakePlatformIdentifiers.h"
 #include "fakes/TempDir.h"
 #include "platform/linux/CrashDiagnosticsStore.h"
-#include "platform/linux/CurlHttpTransport.h"
 #include "platform/linux/LinuxFileSystem.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +9,6 @@
 #include <cerrno>
 #include <condition_variable>
 #include <csignal>
-#include <future>
 #include <mutex>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -28,9 +20,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using fakes::TempDir;
-using testing::LoopbackHttpsServer;
-using testing::ReceivedRequest;
-using testing::TestCertificates;
 
 // Runs the helper with its state home in `stateHome`; returns its wait status. A helper that
 // hangs is killed (SIGKILL) after a minute.
@@ -158,60 +147,6 @@ TEST(CrashHandlerTest, AHandlerThatCannotFinishStillDiesOfTheCrashSignal) {
     EXPECT_TRUE(subscriber.deliveries.empty());
     EXPECT_TRUE(filesIn(store.folder()).empty());
 }
-
-// The next launch: the pending record goes to the crash reporter, which uploads it only when the
-// user allows it; either way the record is gone afterwards.
-class CrashNextLaunchTest : public ::testing::TestWithParam<bool> {};
-
-TEST_P(CrashNextLaunchTest, DeliversTheRecordAndUploadsOnlyWhenAllowed) {
-    const bool allowed = GetParam();
-    TempDir state;
-    ASSERT_TRUE(WIFSIGNALED(crashChild(state.path(), "segv")));
-
-    TestCertificates certificates(state.path());
-    LoopbackHttpsServer server(certificates, [](const ReceivedRequest&) {
-        return testing::CannedAnswer{200, R"({"success": true})"};
-    });
-    auto client = std::make_shared<CrashReportingAPIClient>(
-        server.url(CrashReportingAPIClient::kPath),
-        std::make_shared<linux_platform::CurlHttpTransport>(certificates.caFile()));
-    auto defaults = std::make_shared<UserDefaults>(std::make_unique<MemoryDomainStorage>());
-    auto identifiers = std::make_shared<HardwareDeviceIdentifierProvider>(
-        defaults, std::make_shared<fakes::FakePlatformIdentifiers>());
-    fakes::FakeMainThreadDispatcher dispatcher;
-    CrashReportingManager manager({client, identifiers, [allowed] { return allowed; }, dispatcher,
-                                   "9.8.7", [] { return "Linux"; }});
-
-    linux_platform::CrashDiagnosticsStore store(state / "tavrilux/diagnostics");
-    EXPECT_EQ(store.deliverPending(manager), 1u);
-    EXPECT_TRUE(filesIn(store.folder()).empty());
-    ASSERT_EQ(dispatcher.runPending(), 1u);
-    EXPECT_TRUE(defaults->hasValue("device.fallbackIdentifier"));
-
-    if (allowed) {
-        const auto requests = server.waitForRequests(1, 20s);
-        ASSERT_EQ(requests.size(), 1u);
-        const auto body = nlohmann::json::parse(requests[0].body);
-        EXPECT_EQ(body["diagnostic"]["signal"], SIGSEGV);
-        EXPECT_EQ(body["device_id"], *defaults->stringValue("device.fallbackIdentifier"));
-        EXPECT_FALSE(body["diagnostic"]["callStack"].empty());
-    } else {
-        // Whatever the client would send goes out on its worker in order; a marker sent
-        // afterwards being the first request proves nothing went before it.
-        std::promise<void> done;
-        client->submitCrash({"x", "tavrilux", "m", "m", {}, R"({"marker": true})"},
-                            [&done](std::optional<CrashSubmitError>) { done.set_value(); });
-        done.get_future().wait();
-        const auto requests = server.requests();
-        ASSERT_EQ(requests.size(), 1u);
-        EXPECT_EQ(nlohmann::json::parse(requests[0].body)["diagnostic"]["marker"], true);
-    }
-    RecordingSubscriber again;
-    EXPECT_EQ(store.deliverPending(again), 0u) << "a record is delivered once";
-}
-
-INSTANTIATE_TEST_SUITE_P(CrashReporting, CrashNextLaunchTest, ::testing::Values(true, false),
-                         [](const auto& param) { return param.param ? "On" : "Off"; });
 
 } // namespace
 } // namespace tavrilux

@@ -142,29 +142,6 @@ TEST_F(HttpsCrashUploadTest, RefusedAndSilentServersAreTransportFailures) {
 // still holds it.
 constexpr auto kLongerThanTheServer = 2 * LoopbackHttpsServer::kLifetime;
 
-TEST_F(HttpsCrashUploadTest, DestroyingTheClientEndsTheUploadInFlight) {
-    auto server = serveSilently();
-    auto client = clientFor(*server, kLongerThanTheServer);
-    std::promise<std::optional<CrashSubmitError>> first;
-    auto firstOutcome = first.get_future();
-    std::atomic<int> laterCompletions{0};
-    client->submitCrash(crashWith("{}"), [&first](std::optional<CrashSubmitError> error) {
-        first.set_value(error);
-    });
-    client->submitCrash(crashWith("{}"),
-                        [&](std::optional<CrashSubmitError>) { ++laterCompletions; });
-    ASSERT_EQ(server->waitForRequests(1, 20s).size(), 1u);
-
-    client.reset();
-    EXPECT_EQ(server->silentConnectionsHeld(), 1) << "the upload was ended, not answered";
-    ASSERT_EQ(firstOutcome.wait_for(0s), std::future_status::ready);
-    const auto error = firstOutcome.get();
-    ASSERT_TRUE(error.has_value());
-    EXPECT_EQ(error->kind, CrashSubmitError::Kind::transport);
-    EXPECT_EQ(laterCompletions.load(), 0) << "the queued upload is dropped";
-    EXPECT_EQ(server->requests().size(), 1u);
-}
-
 TEST_F(HttpsCrashUploadTest, ShutDownStopsADeliveryThatStillOwnsTheClient) {
     auto server = serveSilently();
     auto client = clientFor(*server, kLongerThanTheServer);
