@@ -34,27 +34,30 @@ TEST_F(X11FaultsTest, WindowsDestroyedDuringRefreshesAreSkipped) {
     EXPECT_TRUE(x11->isConnected());
 }
 
-TEST_F(X11FaultsTest, MissingOrMistypedPidSkipsThatWindowOnly) {
-    const auto good = startManagedClient({"--class", "good,Good", "--geometry", "300x300+10+10"});
+TEST_F(X11FaultsTest, WindowsWithoutAUsablePidBelongToTheProcessBehindTheirConnection) {
     const auto absent = startManagedClient({"--no-pid", "--geometry", "300x300+20+20"});
     const auto mistyped = startManagedClient({"--bad-pid", "--geometry", "300x300+30+30"});
-    const auto snapshot = x11->captureSnapshot();
-    ASSERT_TRUE(snapshot.has_value());
-    const auto entries =
-        entriesOf(*snapshot, {good.windows[0], absent.windows[0], mistyped.windows[0]});
-    ASSERT_EQ(entries.size(), 3u);
-    for (const auto& info : entries) {
-        if (info.number == good.windows[0]) {
-            EXPECT_EQ(info.ownerPID, good.pid);
-        } else {
-            EXPECT_FALSE(info.ownerPID.has_value());
-        }
-    }
-    const auto screens = screenGeometries(x11->screens(), *x11);
-    const WindowSnapshot mine{entries};
-    const auto records = mine.windowRecords(screens);
-    ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].number, good.windows[0]);
+    // A window left behind by a connection that has gone: no process is known for it.
+    const auto left = startManagedClient({"--no-pid", "--class", "orphan,Orphan", "--orphan"});
+    const xcb_window_t orphan = left.windows[0];
+    desktop->stopClient(left); // reaps it once it has exited
+
+    std::vector<WindowInfo> entries;
+    ASSERT_TRUE(control->waitUntil([&] {
+        x11->invalidateCache(); // until the server has seen the connection close
+        entries =
+            entriesOf(*x11->captureSnapshot(), {absent.windows[0], mistyped.windows[0], orphan});
+        return entries.size() == 3 && entries[0].ownerPID < 0;
+    }));
+    EXPECT_EQ(entries[2].ownerPID, absent.pid);
+    EXPECT_EQ(entries[1].ownerPID, mistyped.pid);
+    // Its own application, under a number no process has.
+    ASSERT_TRUE(entries[0].ownerPID.has_value());
+    EXPECT_LT(*entries[0].ownerPID, 0);
+    const auto app = x11->runningApplication(*entries[0].ownerPID);
+    ASSERT_TRUE(app.has_value());
+    EXPECT_EQ(app->activationPolicy, ActivationPolicy::regular);
+    EXPECT_EQ(app->bundleIdentifier, "Orphan");
 }
 
 TEST_F(X11FaultsTest, NonApplicationWindowsAreNotRegularApplications) {
