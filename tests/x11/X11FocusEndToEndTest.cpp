@@ -220,6 +220,23 @@ TEST_F(X11FocusEndToEndTest, ShowDesktopIsReportedAsMissionControl) {
         [](const FocusScene& s) { return !s.isMissionControlActive && !s.targets.empty(); }));
 }
 
+TEST_F(X11FocusEndToEndTest, AWindowOnEveryDesktopStaysTheTargetAfterASwitch) {
+    const auto sticky = startManagedClient({"--class", "s,S", "--geometry", "400x300+100+100"});
+    const auto other = startManagedClient({"--class", "o,O", "--geometry", "400x300+300+200"});
+    control->moveToDesktop(sticky.windows[0], 0xFFFFFFFF);
+    control->activate(sticky.windows[0]);
+    startTracker();
+    const DisplayID left = displayNumber("tavrilux-left");
+    const auto targetIsSticky = [&](const FocusScene& s) {
+        return s.targets.contains(left) && s.targets.at(left).ownerPID == sticky.pid;
+    };
+    ASSERT_TRUE(waitForScene(targetIsSticky));
+    control->switchDesktop(1);
+    ASSERT_TRUE(control->waitUntil([&] { return !control->isViewable(other.windows[0]); }));
+    tracker->refresh(true);
+    EXPECT_TRUE(targetIsSticky(scenes.back()));
+}
+
 TEST_F(X11FocusEndToEndTest, SpaceAndScreenChangesAreNotified) {
     int spaces = 0;
     int screenChanges = 0;

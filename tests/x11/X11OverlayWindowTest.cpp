@@ -126,6 +126,26 @@ TEST_F(X11OverlayWindowTest, LiesDirectlyBelowTheFocusedFrameOrAboveTheGivenWind
     EXPECT_FALSE(isViewable(id));
 }
 
+// An overlay belongs to the workspace of the window it lies against: shown while that shows.
+TEST_F(X11OverlayWindowTest, IsOnTheActiveWorkspaceWhileItsAnchorShows) {
+    const auto a = startManagedClient({"--geometry", "300x200+100+100"}).windows.at(0);
+    const auto sticky = startManagedClient({"--geometry", "300x200+500+100"}).windows.at(0);
+    control->moveToDesktop(sticky, 0xFFFFFFFF);
+    auto [belowA, idA] = makeOverlay();
+    auto [aboveSticky, idSticky] = makeOverlay();
+    belowA->order(WindowOrderingMode::below, a);
+    aboveSticky->order(WindowOrderingMode::above, sticky);
+    EXPECT_TRUE(belowA->isOnActiveSpace());
+
+    control->switchDesktop(1);
+    ASSERT_TRUE(DesktopControl::waitUntil([&] { return !isViewable(a); }));
+    EXPECT_FALSE(belowA->isOnActiveSpace());
+    EXPECT_TRUE(aboveSticky->isOnActiveSpace());
+    control->switchDesktop(0);
+    ASSERT_TRUE(DesktopControl::waitUntil([&] { return isViewable(a); }));
+    EXPECT_TRUE(belowA->isOnActiveSpace());
+}
+
 TEST_F(X11OverlayWindowTest, WindowsThatVanishOrNeverExistedLeaveNoOverlayOnTop) {
     const auto a = startManagedClient({"--geometry", "300x200+100+100"});
     const auto b = startManagedClient({"--geometry", "300x200+500+100"}).windows.at(0);
