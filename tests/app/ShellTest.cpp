@@ -1,0 +1,207 @@
+#include "app/AppDelegate.h"
+#include "app/PopoverPlacement.h"
+#include "app/SingleInstanceGuard.h"
+#include "app/StatusBarController.h"
+#include "app/StatusGlyph.h"
+#include "core/defaults/DomainStorage.h"
+#include "fakes/FakeGlobalClickMonitor.h"
+#include "fakes/FakeGlobalHotKey.h"
+#include "fakes/FakeWorkspace.h"
+#include "fakes/TempDir.h"
+#include "fakes/VirtualMainQueue.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+
+#include <string>
+#include <vector>
+
+namespace tavrilux {
+namespace {
+
+using Action = StatusBarController::ClickAction;
+
+TEST(StatusBarControllerTest, ClicksAreRoutedByButtonAndCtrl) {
+    const struct {
+        QSystemTrayIcon::ActivationReason reason;
+        Qt::KeyboardModifiers modifiers;
+        Action expected;
+    } cases[] = {
+        {QSystemTrayIcon::Trigger, Qt::NoModifier, Action::togglePanel},
+        {QSystemTrayIcon::Trigger, Qt::ShiftModifier, Action::togglePanel},
+        {QSystemTrayIcon::Trigger, Qt::ControlModifier, Action::showMenu},
+        {QSystemTrayIcon::DoubleClick, Qt::NoModifier, Action::togglePanel},
+        {QSystemTrayIcon::Context, Qt::NoModifier, Action::showMenu},
+        {QSystemTrayIcon::Context, Qt::ControlModifier, Action::showMenu},
+        {QSystemTrayIcon::MiddleClick, Qt::NoModifier, Action::none},
+        {QSystemTrayIcon::Unknown, Qt::NoModifier, Action::none},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(StatusBarController::actionFor(c.reason, c.modifiers), c.expected)
+            << c.reason << " " << c.modifiers.toInt();
+    }
+}
+
+TEST(StatusGlyphTest, WhiteUmbrellaWithTheStateDotAtTheBottomRight) {
+    for (int size : {16, 22, 24, 32}) {
+        for (bool enabled : {true, false}) {
+            const QImage image = StatusGlyph::image(enabled, size);
+            const double d = size / 3.0;
+            const QColor dot = image.pixelColor(qRound(size - 1 - d / 2), qRound(size - d / 2));
+            EXPECT_EQ(dot.rgb(), enabled ? StatusGlyph::kOnColor : StatusGlyph::kOffColor) << size;
+            EXPECT_EQ(image.pixelColor(size / 2, size / 4), QColor(Qt::white)) << "canopy";
+            EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0) << "transparent around";
+            EXPECT_EQ(image.pixelColor(size - 1, 0).alpha(), 0);
+        }
+    }
+}
+
+TEST(PopoverPlacementTest, BelowWhenItFitsElseAboveAndAlwaysOnTheScreen) {
+    const QSize panel(320, 400);
+    const QRect screen(0, 0, 1280, 800);
+    const QRect right(1280, 0, 1280, 800);
+    const struct {
+        QRect anchor;
+        QRect screen;
+        std::optional<bool> keepAbove;
+        PopoverPlacement expected;
+    } cases[] = {
+        {{600, 0, 24, 24}, screen, {}, {{452, 28}, false}},    // top panel: below, centred
+        {{1256, 776, 24, 24}, screen, {}, {{960, 372}, true}}, // bottom right: above, clamped
+        {{0, 776, 24, 24}, screen, {}, {{0, 372}, true}},      // bottom left: clamped left
+        {{1300, 0, 24, 24}, right, {}, {{1280, 28}, false}},   // second screen's left edge
+        {{600, 372, 24, 24}, screen, {}, {{452, 400}, false}}, // exactly fits below
+        {{600, 373, 24, 24}, screen, {}, {{452, 0}, true}},    // one more: above, clamped
+        {{600, 100, 24, 24}, screen, true, {{452, 0}, true}},  // a kept choice holds
+        {{600, 700, 24, 24}, screen, false, {{452, 400}, false}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PopoverPlacement::place(panel, c.anchor, c.screen, c.keepAbove), c.expected)
+            << c.anchor.x() << "," << c.anchor.y();
+    }
+    EXPECT_EQ(PopoverPlacement::place(QSize(320, 900), {600, 0, 24, 24}, screen).topLeft.y(), 0)
+        << "a panel taller than the screen shows its top";
+}
+
+TEST(AppDelegateTest, RemovableMediaIsUnderMediaOrRunMedia) {
+    EXPECT_TRUE(AppDelegate::isOnRemovableMedia("/media/ann/STICK/tavrilux"));
+    EXPECT_TRUE(AppDelegate::isOnRemovableMedia("/run/media/ann/STICK/bin/tavrilux"));
+    EXPECT_FALSE(AppDelegate::isOnRemovableMedia("/mediaX/tavrilux"));
+    EXPECT_FALSE(AppDelegate::isOnRemovableMedia("/home/ann/media/tavrilux"));
+    EXPECT_FALSE(AppDelegate::isOnRemovableMedia("/usr/bin/tavrilux"));
+}
+
+TEST(SingleInstanceGuardTest, ALaterLaunchOnTheSameDisplayAsksTheFirstToReopen) {
+    fakes::TempDir folder;
+    const QString dir = QString::fromStdString(folder.path().string());
+    SingleInstanceGuard first(":7", dir);
+    ASSERT_TRUE(first.claim());
+    bool reopened = false;
+    QObject::connect(&first, &SingleInstanceGuard::reopenRequested, [&] { reopened = true; });
+    EXPECT_FALSE(SingleInstanceGuard(":7.0", dir).claim()) << "screen 0 of the same display";
+    QElapsedTimer waited;
+    for (waited.start(); !reopened && waited.elapsed() < 2000;) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    EXPECT_TRUE(reopened);
+    EXPECT_TRUE(SingleInstanceGuard(":8", dir).claim()) << "another display";
+}
+
+class StatusBarControllerFixture : public testing::Test {
+protected:
+    void SetUp() override { settings->setIsEnabled(true); }
+
+    std::unique_ptr<StatusBarController> make() {
+        return std::make_unique<StatusBarController>(
+            StatusBarController::Environment{
+                settings, hotKey, &clicks,
+                [this](QuickPanelActions actions) {
+                    panelActions = actions;
+                    auto panel = std::make_unique<QWidget>();
+                    panel->setFixedSize(320, 200);
+                    panels.push_back(panel.get());
+                    return panel;
+                },
+                nullptr, [this](std::string_view line) { log.emplace_back(line); }},
+            StatusBarController::Callbacks{[this] { ++settingsOpened; }, nullptr, nullptr});
+    }
+    QColor dotColour(StatusBarController& controller) {
+        const QImage image = controller.statusItem().icon().pixmap(24).toImage();
+        return image.pixelColor(19, 20);
+    }
+
+    fakes::FakeWorkspace workspace;
+    fakes::VirtualMainQueue queue;
+    std::shared_ptr<DimmingSettings> settings =
+        DimmingSettings::create(std::make_shared<SettingsStore>(std::make_shared<UserDefaults>(
+                                    std::make_unique<MemoryDomainStorage>())),
+                                workspace, queue);
+    fakes::FakeGlobalHotKey hotKey;
+    fakes::FakeGlobalClickMonitor clicks;
+    std::vector<QWidget*> panels;
+    QuickPanelActions panelActions;
+    std::vector<std::string> log;
+    int settingsOpened = 0;
+};
+
+TEST_F(StatusBarControllerFixture, HotKeyTogglesDimmingAndTheDotFollows) {
+    auto controller = make();
+    ASSERT_TRUE(hotKey.isRegistered());
+    EXPECT_EQ(log.front(), "[HotKey] Registered Alt+Super+O");
+    EXPECT_EQ(dotColour(*controller).rgb(), StatusGlyph::kOnColor);
+    hotKey.press();
+    EXPECT_FALSE(settings->isEnabled.get());
+    EXPECT_EQ(log.back(), "[HotKey] Alt+Super+O toggled dimming");
+    EXPECT_EQ(dotColour(*controller).rgb(), StatusGlyph::kOffColor);
+    settings->setIsEnabled(true); // changed elsewhere
+    EXPECT_EQ(dotColour(*controller).rgb(), StatusGlyph::kOnColor);
+    controller.reset();
+    EXPECT_FALSE(hotKey.isRegistered()) << "released with the controller";
+}
+
+TEST_F(StatusBarControllerFixture, RefusedHotKeyIsLoggedAndTheRestWorks) {
+    hotKey.refuseWith = 10;
+    auto controller = make();
+    EXPECT_EQ(log.front(), "[HotKey] RegisterEventHotKey failed: 10");
+    controller->togglePopover();
+    EXPECT_TRUE(controller->isPopoverShown());
+}
+
+TEST_F(StatusBarControllerFixture, PanelIsNewEachTimeAndEveryWayOfClosingDisarmsTheMonitor) {
+    auto controller = make();
+    controller->togglePopover();
+    ASSERT_TRUE(controller->isPopoverShown());
+    ASSERT_TRUE(clicks.isArmed());
+    const QRect shown = controller->popover()->frameGeometry();
+    EXPECT_EQ(shown.size(), QSize(320, 200));
+    clicks.press(shown.center().x(), shown.center().y());
+    EXPECT_TRUE(controller->isPopoverShown()) << "a press inside the panel";
+    clicks.press(shown.right() + 5, shown.center().y());
+    EXPECT_FALSE(controller->isPopoverShown()) << "a press outside";
+    EXPECT_FALSE(clicks.isArmed());
+
+    controller->togglePopover();
+    controller->togglePopover();
+    EXPECT_FALSE(controller->isPopoverShown()) << "the icon closes it too";
+    EXPECT_FALSE(clicks.isArmed());
+
+    controller->togglePopover();
+    ASSERT_EQ(panels.size(), 3u) << "built anew each time";
+    panelActions.openSettings();
+    EXPECT_FALSE(controller->isPopoverShown());
+    EXPECT_FALSE(clicks.isArmed());
+    EXPECT_EQ(settingsOpened, 1);
+    panelActions.openAbout(); // no About opener: closes, opens nothing
+    EXPECT_EQ(settingsOpened, 1);
+}
+
+} // namespace
+} // namespace tavrilux
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
