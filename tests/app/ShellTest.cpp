@@ -201,6 +201,7 @@ TEST_F(StatusBarControllerFixture, PanelIsNewEachTimeAndEveryWayOfClosingDisarms
 } // namespace tavrilux
 
 int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen"); // also when listing the tests
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
