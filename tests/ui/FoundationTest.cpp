@@ -149,12 +149,18 @@ TEST(PaintingTest, ShadowsAreBlurredOnceAndFadeOutwards) {
     EXPECT_GT(outside, 0) << "the blur reaches beyond the shape";
 }
 
-TEST(PaintingTest, ContinuousCornersCutMoreThanCircularArcs) {
+TEST(PaintingTest, ContinuousCornersMeetTheDiagonalWhereACircularArcWould) {
     const QRectF rect(0, 0, 100, 60);
     const QPainterPath path = continuousRoundedRect(rect, 10);
     EXPECT_EQ(path.boundingRect(), rect);
-    // On the diagonal of the corner a circular arc of radius 10 passes 2.93 from each edge.
-    EXPECT_FALSE(path.contains(QPointF(3.2, 3.2)));
+    // On a corner's diagonal the outline passes 2.92 from both edges, as an arc of radius 10
+    // does (a chamfer would pass at 3.7), at all four corners alike.
+    for (const QPointF corner :
+         {QPointF(0, 0), QPointF(100, 0), QPointF(0, 60), QPointF(100, 60)}) {
+        const QPointF inward(corner.x() ? -1 : 1, corner.y() ? -1 : 1);
+        EXPECT_TRUE(path.contains(corner + inward * 3.2)) << corner.x() << "," << corner.y();
+        EXPECT_FALSE(path.contains(corner + inward * 2.6)) << corner.x() << "," << corner.y();
+    }
     EXPECT_TRUE(path.contains(QPointF(50, 0.5)));
     // A radius too large for the shape becomes a capsule instead of folding over itself.
     EXPECT_TRUE(continuousRoundedRect(QRectF(0, 0, 46, 25), 12.5).contains(QPointF(23, 12.5)));

@@ -55,10 +55,13 @@ inline void settle() {
 // The widget as drawn in an appearance, on that appearance's window colour.
 inline QImage render(QWidget& widget, Appearance appearance) {
     widget.setPalette(paletteFor(appearance));
-    widget.ensurePolished();
-    if (widget.size().isEmpty()) {
-        widget.resize(widget.sizeHint());
+    if (!widget.isVisible()) {
+        // laid out and shown as in a window, without one
+        widget.setAttribute(Qt::WA_DontShowOnScreen);
+        widget.show();
     }
+    settle(); // layout requests of rows added after construction
+    widget.adjustSize();
     QImage image(widget.size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(paletteFor(appearance).color(QPalette::Window));
     widget.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);

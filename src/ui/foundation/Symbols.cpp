@@ -36,7 +36,7 @@ constexpr std::array kSymbols{
     SymbolEntry{"slider.horizontal.3", 0xe429},                   // tune
     SymbolEntry{"sparkles", 0xe65f},                              // auto_awesome
     SymbolEntry{"sun.max.fill", 0xe518},                          // light_mode
-    SymbolEntry{"umbrella.fill", 0xf1ad},                         // umbrella
+    SymbolEntry{"umbrella.fill", 0xeb3e},                         // beach_access
     SymbolEntry{"wand.and.rays", 0xe663},                         // auto_fix_high
 };
 
