@@ -6,6 +6,7 @@
 #include "ui/components/ColorSwatchRow.h"
 #include "ui/components/CustomSwatch.h"
 #include "ui/components/DisclosureHeader.h"
+#include "ui/components/GlassCard.h"
 #include "ui/components/PaletteSwatchCell.h"
 #include "ui/components/PercentSliderRow.h"
 #include "ui/components/SectionLabel.h"
@@ -69,6 +70,18 @@ TEST(StatusBadgeTest, TextAndCapsuleColourFollowTheStateAndMissingTextsShowTheir
         QColor capsule = c.colour;
         capsule.setAlphaF(capsule.alphaF() * 0.16f);
         expectNear(image.pixel(4, image.height() / 2), over(capsule, background));
+    }
+}
+
+TEST(GlassCardTest, RestylesAtOnceWhenTheAppearanceChanges) {
+    GlassCard card;
+    card.resize(100, 40);
+    for (Appearance appearance : {Appearance::light, Appearance::dark, Appearance::light}) {
+        const QColor window = paletteFor(appearance).color(QPalette::Window);
+        const QColor fill = appearance == Appearance::light
+                                ? QColor(255, 255, 255, 191)
+                                : resolve(TavriluxTheme::surface, Appearance::dark, 0.5);
+        expectNear(render(card, appearance).pixel(50, 20), over(fill, window));
     }
 }
 

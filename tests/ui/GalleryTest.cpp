@@ -230,7 +230,8 @@ TEST(GalleryTest, EveryComponentDrawsInBothAppearancesAndRepaintsFromItsCaches) 
             SCOPED_TRACE(std::string(name) + (appearance == Appearance::dark ? " dark" : " light"));
             std::unique_ptr<QWidget> widget(build());
             widget->setPalette(paletteFor(appearance));
-            widget->adjustSize();
+            testing::render(*widget, appearance);
+            widget->adjustSize(); // to the rows' final layout
             const QImage first = testing::render(*widget, appearance);
             EXPECT_GT(inkPixels(first), first.width() * first.height() / 200);
             const std::size_t renders = ShadowCache::shared().renderCount();

@@ -61,7 +61,9 @@ inline QImage render(QWidget& widget, Appearance appearance) {
         widget.show();
     }
     settle(); // layout requests of rows added after construction
-    widget.adjustSize();
+    if (!widget.testAttribute(Qt::WA_Resized)) {
+        widget.adjustSize();
+    }
     QImage image(widget.size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(paletteFor(appearance).color(QPalette::Window));
     widget.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);

@@ -81,6 +81,7 @@ void TextLabel::setUpperCase(bool upper) {
 }
 
 void TextLabel::textChanged() {
+    lineWidth_ = -1;
     updateGeometry();
     update();
 }
@@ -132,11 +133,28 @@ void TextLabel::paintEvent(QPaintEvent*) {
         painter.drawText(area, static_cast<int>(alignment_) | Qt::TextWordWrap, displayedText());
         return;
     }
-    const QString shown =
-        elide_ == Qt::ElideNone
-            ? displayedText()
-            : QFontMetricsF(font_).elidedText(displayedText(), elide_, area.width());
-    painter.drawText(area, static_cast<int>(alignment_), shown);
+    const QStaticText& shown = line(area.width());
+    const QSizeF size = shown.size();
+    qreal x = area.left();
+    if (alignment_ & Qt::AlignRight) {
+        x = area.right() - size.width();
+    } else if (alignment_ & Qt::AlignHCenter) {
+        x = area.center().x() - size.width() / 2;
+    }
+    painter.drawStaticText(QPointF(x, area.top() + (area.height() - size.height()) / 2), shown);
+}
+
+const QStaticText& TextLabel::line(qreal width) {
+    if (width != lineWidth_) {
+        lineWidth_ = width;
+        const QString text = displayedText();
+        line_.setText(
+            elide_ == Qt::ElideNone ? text : QFontMetricsF(font_).elidedText(text, elide_, width));
+        line_.setTextFormat(Qt::PlainText);
+        line_.setPerformanceHint(QStaticText::AggressiveCaching);
+        line_.prepare(QTransform(), font_);
+    }
+    return line_;
 }
 
 void TextLabel::changeEvent(QEvent* event) {

@@ -3,6 +3,7 @@
 #include "ui/foundation/UiColor.h"
 
 #include <QFont>
+#include <QStaticText>
 #include <QString>
 #include <QWidget>
 
@@ -45,6 +46,8 @@ protected:
 
 private:
     void textChanged();
+    // The single line as drawn, laid out once per text, font and width.
+    const QStaticText& line(qreal width);
 
     QString text_;
     QFont font_;
@@ -54,6 +57,8 @@ private:
     Qt::Alignment alignment_ = Qt::AlignLeft | Qt::AlignVCenter;
     bool wrap_ = false;
     bool upper_ = false;
+    QStaticText line_;
+    qreal lineWidth_ = -1;
 };
 
 } // namespace tavrilux::ui
