@@ -34,6 +34,7 @@ std::function<void()> weakly(const std::shared_ptr<AppDelegate*>& self,
 AppDelegate::AppDelegate(Platform platform, ShellScreens screens)
     : platform_(std::move(platform)), screens_(std::move(screens)),
       defaults_(SettingsStore::openDefaults(DefaultsRegistry::shared())),
+      standardDefaults_(DefaultsRegistry::shared().standard()),
       store_(std::make_shared<SettingsStore>(defaults_)),
       updater_(std::make_unique<UpdaterManager>(platform_.flavor, platform_.updateController)),
       resourceMonitor_(platform_.engine.queue, platform_.usageProbe),
@@ -103,14 +104,20 @@ void AppDelegate::setOverlayAccess(bool enabled) {
     }
 }
 
-ShellContext AppDelegate::context() {
-    return ShellContext{settings_, *updater_, settingsNavigation_};
+ui::UiContext AppDelegate::uiContext() {
+    return ui::UiContext{*settings_,
+                         *updater_,
+                         settingsNavigation_,
+                         LocalizationManager::shared(),
+                         *standardDefaults_,
+                         platform_.engine.screens,
+                         platform_.engine.applications};
 }
 
 void AppDelegate::wireShell(bool isFirstLaunch) {
     if (screens_.settingsWindowManager) {
         settingsWindowManager_ = screens_.settingsWindowManager(
-            context(), weakly(self_, [](AppDelegate& d) { d.showAboutPanel(); }));
+            uiContext(), weakly(self_, [](AppDelegate& d) { d.showAboutPanel(); }));
     }
     const auto openSettingsOn = [this](std::optional<SettingsTab> tab) -> std::function<void()> {
         if (!settingsWindowManager_) {
@@ -121,7 +128,7 @@ void AppDelegate::wireShell(bool isFirstLaunch) {
     };
     StatusBarController::PanelFactory makePanel;
     if (screens_.quickPanel) {
-        makePanel = [quickPanel = screens_.quickPanel, context = context()](
+        makePanel = [quickPanel = screens_.quickPanel, context = uiContext()](
                         QuickPanelActions actions) { return quickPanel(context, actions); };
     }
     statusBarController_ = std::make_unique<StatusBarController>(
@@ -135,7 +142,7 @@ void AppDelegate::wireShell(bool isFirstLaunch) {
     crashReporting_ = std::make_unique<CrashReporting>(settings_, defaults_);
     if (screens_.onboardingWindowManager) {
         onboardingWindowManager_ =
-            screens_.onboardingWindowManager(context(), weakly(self_, [](AppDelegate& d) {
+            screens_.onboardingWindowManager(uiContext(), weakly(self_, [](AppDelegate& d) {
                                                  if (d.statusBarController_) {
                                                      d.statusBarController_->togglePopover();
                                                  }

@@ -70,11 +70,12 @@ private:
     void setOverlayAccess(bool enabled);
     // The shell's components, then the first-launch actions.
     void wireShell(bool isFirstLaunch);
-    ShellContext context();
+    ui::UiContext uiContext();
 
     Platform platform_;
     ShellScreens screens_;
     std::shared_ptr<UserDefaults> defaults_;
+    std::shared_ptr<UserDefaults> standardDefaults_;
     std::shared_ptr<SettingsStore> store_;
     std::unique_ptr<UpdaterManager> updater_;
     SettingsNavigation settingsNavigation_;

@@ -1,6 +1,7 @@
 #include "app/PlaceholderQuickPanel.h"
 
 #include "core/localization/LocalizationManager.h"
+#include "core/settings/DimmingSettings.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -9,7 +10,7 @@
 
 namespace tavrilux {
 
-std::unique_ptr<QWidget> makePlaceholderQuickPanel(const ShellContext& context,
+std::unique_ptr<QWidget> makePlaceholderQuickPanel(const ui::UiContext& context,
                                                    QuickPanelActions actions) {
     auto panel = std::make_unique<QWidget>();
     panel->setAutoFillBackground(true);
@@ -20,9 +21,9 @@ std::unique_ptr<QWidget> makePlaceholderQuickPanel(const ShellContext& context,
     title->setStyleSheet(QStringLiteral("font-weight: 600; font-size: 15px;"));
     layout->addWidget(title);
     auto* enabled = new QCheckBox(QString::fromStdString(L("tavrilux_is_active")));
-    enabled->setChecked(context.settings->isEnabled.get());
+    enabled->setChecked(context.settings.isEnabled.get());
     QObject::connect(enabled, &QCheckBox::toggled,
-                     [settings = context.settings](bool on) { settings->setIsEnabled(on); });
+                     [&settings = context.settings](bool on) { settings.setIsEnabled(on); });
     layout->addWidget(enabled);
     auto* settings = new QPushButton(QString::fromStdString(L("settings")));
     QObject::connect(settings, &QPushButton::clicked, [actions] { actions.openSettings(); });

@@ -1,9 +1,7 @@
 #pragma once
 
-#include "core/navigation/SettingsNavigation.h"
 #include "core/navigation/SettingsTab.h"
-#include "core/services/UpdaterManager.h"
-#include "core/settings/DimmingSettings.h"
+#include "ui/foundation/UiContext.h"
 
 #include <QWidget>
 
@@ -12,13 +10,6 @@
 #include <optional>
 
 namespace tavrilux {
-
-// What the shell's screens are built over; all of it lives as long as the application.
-struct ShellContext final {
-    std::shared_ptr<DimmingSettings> settings;
-    UpdaterManager& updater;
-    SettingsNavigation& navigation;
-};
 
 // The quick panel's ways out. Each closes the panel, then opens the settings window (on its
 // current tab, or on the About tab).
@@ -56,15 +47,15 @@ public:
 // would open it is disabled.
 struct ShellScreens final {
     // A new quick panel each time the panel opens.
-    std::function<std::unique_ptr<QWidget>(const ShellContext&, QuickPanelActions)> quickPanel;
+    std::function<std::unique_ptr<QWidget>(const ui::UiContext&, QuickPanelActions)> quickPanel;
     // The settings window's owner, given the opener of the About window.
-    std::function<std::unique_ptr<SettingsWindowManaging>(const ShellContext&,
+    std::function<std::unique_ptr<SettingsWindowManaging>(const ui::UiContext&,
                                                           std::function<void()> showAboutPanel)>
         settingsWindowManager;
     // The About window's content, built once on first use.
     std::function<std::unique_ptr<QWidget>()> aboutPanel;
     // The onboarding window's owner, given the opener of the quick panel for when it completes.
-    std::function<std::unique_ptr<OnboardingWindowManaging>(const ShellContext&,
+    std::function<std::unique_ptr<OnboardingWindowManaging>(const ui::UiContext&,
                                                             std::function<void()> showQuickPanel)>
         onboardingWindowManager;
     // Asks for start at login, on a first launch only, before the onboarding shows; reports its

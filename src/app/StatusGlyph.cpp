@@ -1,8 +1,8 @@
 #include "app/StatusGlyph.h"
 
+#include "ui/foundation/Symbols.h"
+
 #include <QIconEngine>
-#include <QPainterPath>
-#include <QPainterPathStroker>
 #include <QPixmap>
 
 #include <memory>
@@ -10,26 +10,6 @@
 namespace tavrilux {
 
 namespace {
-
-// The open umbrella on a 24-unit grid: a dome with a scalloped rim, the shaft and its hook.
-QPainterPath umbrellaPath() {
-    QPainterPath canopy;
-    canopy.moveTo(1, 12.5);
-    canopy.arcTo(QRectF(1, 2, 22, 21), 180, -180);
-    const double scallop = 22.0 / 3.0;
-    for (int i = 2; i >= 0; --i) {
-        canopy.arcTo(QRectF(1 + i * scallop, 11, scallop, 3), 0, 180);
-    }
-    canopy.closeSubpath();
-    QPainterPath handle;
-    handle.moveTo(12, 12);
-    handle.lineTo(12, 19.6);
-    handle.arcTo(QRectF(7.2, 17.2, 4.8, 4.8), 0, -180);
-    QPainterPathStroker stroker;
-    stroker.setWidth(2.1);
-    stroker.setCapStyle(Qt::RoundCap);
-    return canopy.united(stroker.createStroke(handle));
-}
 
 class GlyphEngine final : public QIconEngine {
 public:
@@ -85,15 +65,17 @@ void StatusGlyph::paint(QPainter& painter, const QRectF& square, bool enabled) {
 }
 
 bool StatusGlyph::paintUmbrella(QPainter& painter, const QRectF& square) {
-    static const QPainterPath path = umbrellaPath();
-    const double side = square.height() * kSymbolScale;
-    painter.save();
-    painter.translate(square.center() - QPointF(side / 2, side / 2));
-    painter.scale(side / 24, side / 24);
+    constexpr auto kUmbrella = ui::symbolName("umbrella.fill");
+    const ui::SymbolFont& symbols = ui::SymbolFont::shared();
+    const auto glyph = ui::symbolGlyph(kUmbrella);
+    if (!glyph || !symbols.draws(*glyph)) {
+        return false;
+    }
+    // The table sizes symbols as text beside them: kScale pixels a point.
+    const double size = square.height() * kSymbolScale / ui::SymbolFont::kScale;
     // A faint dark edge keeps the white symbol legible on light trays.
-    painter.strokePath(path, QPen(QColor(0, 0, 0, 90), 1.6));
-    painter.fillPath(path, Qt::white);
-    painter.restore();
+    symbols.draw(painter, square, kUmbrella, size, QColor(0, 0, 0, 90), ui::FontWeight::bold);
+    symbols.draw(painter, square, kUmbrella, size, Qt::white);
     return true;
 }
 
