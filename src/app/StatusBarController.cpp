@@ -86,6 +86,13 @@ void StatusBarController::refreshGlyph(std::optional<bool> isEnabled) {
 void StatusBarController::handleClick(QSystemTrayIcon::ActivationReason reason) {
     switch (actionFor(reason, QGuiApplication::queryKeyboardModifiers())) {
     case ClickAction::togglePanel:
+        // A tray that does not tell where the icon is (StatusNotifierItem) lets the click
+        // monitor see the press on the icon first: that press closed the panel, and this click
+        // is the same one.
+        if (!statusItem_.geometry().isValid() && closedByPress_.isValid() &&
+            closedByPress_.elapsed() < kSameClickMs) {
+            break;
+        }
         togglePopover();
         break;
     case ClickAction::showMenu:
@@ -174,6 +181,7 @@ void StatusBarController::handlePress(int x, int y) {
             return;
         }
     }
+    closedByPress_.start();
     closePopover();
 }
 

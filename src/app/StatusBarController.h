@@ -8,6 +8,7 @@
 #include "core/reactive/Subscription.h"
 #include "core/settings/DimmingSettings.h"
 
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QObject>
 #include <QPointer>
@@ -75,11 +76,14 @@ private:
     void handlePress(int x, int y);
     void closePopover();
 
+    static constexpr qint64 kSameClickMs = 400;
+
     Environment env_;
     Callbacks callbacks_;
     QSystemTrayIcon statusItem_;
     QPointer<PopoverWindow> popover_;
     QPointer<QMenu> menu_;
+    QElapsedTimer closedByPress_;
     bool hotKeyRegistered_ = false;
     Subscription enabledSubscription_;
 };

@@ -144,6 +144,8 @@ TEST(StatusBarControllerTest, PanelIsNewEachTimeAndEveryWayOfClosingDisarmsTheMo
     clicks.press(shown.right() + 5, shown.center().y());
     EXPECT_FALSE(controller->isPopoverShown()) << "a press outside";
     EXPECT_FALSE(clicks.isArmed());
+    Q_EMIT controller->statusItem().activated(QSystemTrayIcon::Trigger);
+    EXPECT_FALSE(controller->isPopoverShown()) << "that press was on an icon of unknown place";
 
     controller->togglePopover();
     controller->togglePopover();
