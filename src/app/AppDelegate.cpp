@@ -83,8 +83,11 @@ bool AppDelegate::warnAndQuitIfRunningFromRemovableMedia() {
     if (!platform_.executable || !isOnRemovableMedia(*platform_.executable)) {
         return false;
     }
-    QMessageBox alert(QMessageBox::Warning, text("alert_move_to_applications_title"),
-                      text("alert_move_to_applications_message"));
+    QMessageBox alert;
+    alert.setIcon(QMessageBox::Warning);
+    alert.setWindowTitle(text("app_name"));
+    alert.setText(text("alert_move_to_applications_title"));
+    alert.setInformativeText(text("alert_move_to_applications_message"));
     alert.addButton(text("quit"), QMessageBox::AcceptRole);
     alert.exec();
     return true;
