@@ -237,12 +237,15 @@ TEST(CrashRecordTest, ParsesACompleteRecordIntoAPayload) {
                              "version 1.2.0\nfuture-key whatever\n"
                              "frame 0x401000 ./prog(crashNow+0x1c) [0x401000]\n"
                              "frame 0x402000\n"
+                             "frame 0x403000 /home/alice/bin/tavrilux(_ZN4main+0x12) [0x403000]\n"
+                             "frame 0x404000 /home/alice/my (x86)/libfoo.so(+0x1a) [0x404000]\n"
+                             "frame 0x405000 [0x405000]\n"
                              "end\n";
     auto record = CrashRecord::parse(text);
     ASSERT_TRUE(record.has_value());
     EXPECT_EQ(record->signal, 11);
     EXPECT_EQ(record->faultAddress, 0x10u);
-    ASSERT_EQ(record->frames.size(), 2u);
+    ASSERT_EQ(record->frames.size(), 5u);
     EXPECT_EQ(record->frames[0].symbol, "./prog(crashNow+0x1c) [0x401000]");
     const auto payload = record->payload();
     EXPECT_EQ(payload.timeStampEnd, std::chrono::system_clock::time_point(1714566600s));
@@ -251,8 +254,12 @@ TEST(CrashRecordTest, ParsesACompleteRecordIntoAPayload) {
     EXPECT_EQ(diagnostic["signalName"], "SIGSEGV");
     EXPECT_EQ(diagnostic["appVersion"], "1.2.0");
     EXPECT_EQ(diagnostic["callStack"][0]["address"], "0x401000");
-    EXPECT_EQ(diagnostic["callStack"][0]["symbol"], "./prog(crashNow+0x1c) [0x401000]");
+    EXPECT_EQ(diagnostic["callStack"][0]["symbol"], "prog(crashNow+0x1c) [0x401000]");
     EXPECT_FALSE(diagnostic["callStack"][1].contains("symbol"));
+    // Folders would carry the user's name: only file names are sent.
+    EXPECT_EQ(diagnostic["callStack"][2]["symbol"], "tavrilux(_ZN4main+0x12) [0x403000]");
+    EXPECT_EQ(diagnostic["callStack"][3]["symbol"], "libfoo.so(+0x1a) [0x404000]");
+    EXPECT_EQ(diagnostic["callStack"][4]["symbol"], "[0x405000]");
 }
 
 TEST(CrashRecordTest, RejectsMalformedAndTruncatedRecords) {

@@ -1,6 +1,5 @@
 #include "core/services/LoginItem.h"
 #include "core/services/XdgAutostartLoginService.h"
-#include "core/services/XmlPropertyList.h"
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeMainAppLoginService.h"
 #include "fakes/FakeSystemOpener.h"
@@ -19,10 +18,10 @@ protected:
     LoginItem make(BuildFlavor flavor, std::optional<std::filesystem::path> executable =
                                            std::filesystem::path("/work/build/tavrilux")) {
         MainBundleInfo bundle{flavor, std::move(executable), std::nullopt};
-        return LoginItem({bundle, service, files, "/home/u", "/home/u/.config/autostart", opener});
+        return LoginItem({bundle, service, files, "/home/u/.config/autostart", opener});
     }
-    const std::filesystem::path plist =
-        "/home/u/Library/LaunchAgents/com.mirtal.tavrilux.dev.plist";
+    const std::filesystem::path devEntry =
+        "/home/u/.config/autostart/com.mirtal.tavrilux.dev.desktop";
 
     FakeMainAppLoginService service;
     FakeFileSystem files;
@@ -37,7 +36,7 @@ TEST_F(LoginItemTest, PackagedEnableRegistersUnlessEnabledAndReadsStatusAfterwar
     EXPECT_EQ(service.registerCalls, 1);
     EXPECT_EQ(result.value(), LoginItemStatus::requiresApproval);
     EXPECT_EQ(item.status(), LoginItemStatus::requiresApproval);
-    EXPECT_EQ(files.writes, 0) << "an installed build never writes the development agent";
+    EXPECT_EQ(files.writes, 0) << "an installed build never writes the development entry";
 
     service.setStatus(LoginItemStatus::enabled);
     ASSERT_TRUE(item.setEnabled(true).ok());
@@ -72,7 +71,7 @@ TEST_F(LoginItemTest, PackagedFailuresAreReturnedNotSwallowed) {
     EXPECT_FALSE(item.setEnabled(false).ok());
 }
 
-TEST_F(LoginItemTest, DevelopmentEnableWritesTheAgentWithItsFiveKeys) {
+TEST_F(LoginItemTest, DevelopmentEnableWritesItsOwnEntryForThisExecutable) {
     auto item = make(BuildFlavor::development, "/work/my build/tavrilux");
     EXPECT_EQ(item.status(), LoginItemStatus::notRegistered);
     auto result = item.setEnabled(true);
@@ -80,29 +79,16 @@ TEST_F(LoginItemTest, DevelopmentEnableWritesTheAgentWithItsFiveKeys) {
     EXPECT_EQ(result.value(), LoginItemStatus::enabled);
     EXPECT_EQ(service.registerCalls, 0);
 
-    auto text = files.content(plist);
+    auto text = files.content(devEntry);
     ASSERT_TRUE(text.has_value());
-    auto expected = PropertyListValue::dictionary(); // in this key order
-    expected.set("Label", PropertyListValue::string("com.mirtal.tavrilux.dev"));
-    expected.set("ProgramArguments",
-                 PropertyListValue::array({PropertyListValue::string("/work/my build/tavrilux")}));
-    expected.set("RunAtLoad", PropertyListValue::boolean(true));
-    expected.set("LimitLoadToSessionType", PropertyListValue::string("Aqua"));
-    expected.set("ProcessType", PropertyListValue::string("Interactive"));
-    auto root = XmlPropertyList::parse(*text);
-    ASSERT_TRUE(root.ok());
-    EXPECT_EQ(root.value(), expected);
+    EXPECT_TRUE(XdgAutostartLoginService::entryLaunches(*text, "/work/my build/tavrilux")) << *text;
     EXPECT_EQ(item.status(), LoginItemStatus::enabled);
+    EXPECT_EQ(make(BuildFlavor::development, "/new/place/tavrilux").status(),
+              LoginItemStatus::notRegistered)
+        << "an entry of a moved build starts nothing";
 }
 
-TEST_F(LoginItemTest, DevelopmentAgentOfAnotherExecutableReadsNotRegistered) {
-    make(BuildFlavor::development, "/old/place/tavrilux").setEnabled(true);
-    auto moved = make(BuildFlavor::development, "/new/place/tavrilux");
-    EXPECT_TRUE(files.fileExists(plist));
-    EXPECT_EQ(moved.status(), LoginItemStatus::notRegistered);
-}
-
-TEST_F(LoginItemTest, DevelopmentDisableRemovesTheAgentAndWithoutOneChangesNothing) {
+TEST_F(LoginItemTest, DevelopmentDisableRemovesTheEntryAndWithoutOneChangesNothing) {
     auto item = make(BuildFlavor::development);
     auto nothing = item.setEnabled(false);
     ASSERT_TRUE(nothing.ok());
@@ -113,7 +99,7 @@ TEST_F(LoginItemTest, DevelopmentDisableRemovesTheAgentAndWithoutOneChangesNothi
     auto removed = item.setEnabled(false);
     ASSERT_TRUE(removed.ok());
     EXPECT_EQ(removed.value(), LoginItemStatus::notRegistered);
-    EXPECT_FALSE(files.fileExists(plist));
+    EXPECT_FALSE(files.fileExists(devEntry));
 }
 
 TEST_F(LoginItemTest, DevelopmentFailuresAreReported) {
@@ -136,29 +122,7 @@ TEST_F(LoginItemTest, DevelopmentFailuresAreReported) {
     EXPECT_FALSE(item.setEnabled(false).ok());
 
     EXPECT_FALSE(make(BuildFlavor::development, "/bad\x01path").setEnabled(true).ok())
-        << "a path the property list cannot carry is a failure, not a corrupt file";
-}
-
-TEST_F(LoginItemTest, BrokenAgentFilesReadNotRegistered) {
-    auto item = make(BuildFlavor::development, "/x/tavrilux");
-    const std::string head = "<plist version=\"1.0\"><dict><key>ProgramArguments</key>";
-    const std::string tail = "</dict></plist>";
-    const std::string cases[] = {
-        head + "<array/>" + tail,
-        head + "<string>/x/tavrilux</string>" + tail,
-        head + "<array><integer>1</integer><string>/x/tavrilux</string></array>" + tail,
-        head + "<array><string>/x/tavrilux</string><true/></array>" + tail,
-        "<plist version=\"1.0\"><dict><key>Label</key><string>l</string></dict></plist>",
-        "<plist version=\"1.0\"><array><string>/x/tavrilux</string></array></plist>",
-        "not a property list",
-    };
-    for (const auto& text : cases) {
-        files.put(plist, text);
-        EXPECT_EQ(item.status(), LoginItemStatus::notRegistered) << text;
-    }
-    files.put(plist,
-              head + "<array><string>/x/tavrilux</string><string>--x</string></array>" + tail);
-    EXPECT_EQ(item.status(), LoginItemStatus::enabled);
+        << "a path the entry cannot carry is a failure, not a broken entry";
 }
 
 TEST_F(LoginItemTest, OpeningSettingsShowsTheAutostartFolder) {
@@ -174,12 +138,12 @@ TEST_F(LoginItemTest, AutostartEntryRegistersAndReportsThisExecutable) {
                                        std::filesystem::path("/opt/tavrilux/bin/tavrilux"));
     EXPECT_EQ(autostart.status(), LoginItemStatus::notRegistered);
     MainBundleInfo bundle{BuildFlavor::packaged, "/opt/tavrilux/bin/tavrilux", "1.0"};
-    LoginItem item({bundle, autostart, files, "/home/u", "/home/u/.config/autostart", opener});
+    LoginItem item({bundle, autostart, files, "/home/u/.config/autostart", opener});
     auto result = item.setEnabled(true);
     ASSERT_TRUE(result.ok()) << result.failure().description;
     EXPECT_EQ(result.value(), LoginItemStatus::enabled);
     EXPECT_TRUE(files.fileExists("/home/u/.config/autostart/com.mirtal.tavrilux.desktop"));
-    EXPECT_FALSE(files.fileExists(plist));
+    EXPECT_FALSE(files.fileExists(devEntry));
     auto off = item.setEnabled(false);
     ASSERT_TRUE(off.ok());
     EXPECT_EQ(off.value(), LoginItemStatus::notRegistered);

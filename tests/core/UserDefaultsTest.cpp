@@ -114,6 +114,23 @@ TEST(UserDefaultsTest, UnreadableTextIsSetAsideBeforeAnythingIsStored) {
     }
 }
 
+TEST(UserDefaultsTest, NestingUpToTheLimitIsKeptAndWrittenAboutAsLargeAsItWas) {
+    const auto nested = [](int depth) {
+        return "{\"x\": " + std::string(depth - 1, '[') + std::string(depth - 1, ']') + "}";
+    };
+    Domain atLimit(nested(64));
+    atLimit.defaults->setBool("k", true);
+    atLimit.defaults->flush();
+    const std::string stored = atLimit.state->stored().value_or("");
+    EXPECT_EQ(json::parse(stored)["x"], json::parse(nested(64))["x"]);
+    EXPECT_LT(stored.size(), 2 * nested(64).size()) << stored;
+
+    Domain beyond(nested(65));
+    EXPECT_FALSE(beyond.defaults->hasValue("x"));
+    std::lock_guard lock(beyond.state->mutex);
+    EXPECT_EQ(beyond.state->calls, (std::vector<std::string>{"load", "setAside"}));
+}
+
 TEST(UserDefaultsTest, TextThatCannotBeSetAsideIsNeverOverwritten) {
     auto state = std::make_shared<FakeDomainStorage::State>();
     state->text = "{\"dimming.isEnabled\": tru";

@@ -40,10 +40,13 @@ public:
 
     explicit FakeDomainStorage(std::shared_ptr<State> state) : state_(std::move(state)) {}
 
-    std::optional<std::string> load() override {
+    StoredText load() override {
         std::lock_guard lock(state_->mutex);
         state_->calls.push_back("load");
-        return state_->text;
+        if (!state_->text) {
+            return {};
+        }
+        return {StoredText::State::present, *state_->text};
     }
     bool setAside() override {
         std::lock_guard lock(state_->mutex);

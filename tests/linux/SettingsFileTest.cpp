@@ -8,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <limits>
+#include <sys/stat.h>
+#include <tuple>
 
 namespace tavrilux {
 namespace {
@@ -54,29 +57,6 @@ TEST_F(SettingsFileTest, SavedSettingsSurviveAReopen) {
     EXPECT_TRUE(fs::exists(file()));
 }
 
-TEST_F(SettingsFileTest, CorruptFileIsMovedAsideBeforeAnythingIsWritten) {
-    const std::string notJson = R"({"dimming.isEnabled": false, "dimming.tint)";
-    const std::string notObject = R"(["dimming.isEnabled", false])";
-    fakes::writeFile(file(), notJson);
-    {
-        auto [registry, store] = open();
-        EXPECT_TRUE(store.isFirstLaunch()) << "unreadable settings read as empty";
-        EXPECT_FALSE(fs::exists(file())) << "moved aside at once, before any write";
-        EXPECT_EQ(read(dir.path() / "com.mirtal.tavrilux.json.corrupt"), notJson);
-        store.save(kLook);
-    }
-    EXPECT_EQ(fileJson().size(), 11u);
-
-    // A second bad file never replaces the first kept copy.
-    fakes::writeFile(file(), notObject);
-    {
-        auto [registry, store] = open();
-        EXPECT_TRUE(store.isFirstLaunch());
-    }
-    EXPECT_EQ(read(dir.path() / "com.mirtal.tavrilux.json.corrupt"), notJson);
-    EXPECT_EQ(read(dir.path() / "com.mirtal.tavrilux.json.corrupt.1"), notObject);
-}
-
 TEST_F(SettingsFileTest, CorruptFileThatCannotBeSetAsideIsNeverOverwritten) {
     // Every name for a kept copy is taken by an earlier one.
     for (int n = 0; n < JsonFileStorage::kMaxAsideCopies; ++n) {
@@ -99,34 +79,84 @@ TEST_F(SettingsFileTest, CorruptFileThatCannotBeSetAsideIsNeverOverwritten) {
     EXPECT_EQ(read(dir / "com.mirtal.tavrilux.json.corrupt.999"), "copy 999");
 }
 
-TEST_F(SettingsFileTest, DirectoryInPlaceOfTheFileIsKeptAsideNotReadAsEmpty) {
-    fs::create_directory(file());
-    fakes::writeFile(file() / "keep.txt", "mine");
-    {
-        auto [registry, store] = open();
-        EXPECT_TRUE(store.isFirstLaunch());
-        store.save(kLook);
-    }
-    EXPECT_EQ(read(dir.path() / "com.mirtal.tavrilux.json.corrupt" / "keep.txt"), "mine");
-    EXPECT_EQ(fileJson()["dimming.blurIntensity"], 0.2);
-}
-
-TEST_F(SettingsFileTest, MistypedMemberReadsAbsentAndStaysUntilSaved) {
-    fakes::writeFile(file(), R"({"dimming.isEnabled": true, "dimming.blurIntensity": "0.8",
-                      "another.app.key": {"x": [1, null]}})");
+TEST_F(SettingsFileTest, MalformedMembersCostOnlyTheirOwnKeyAndStayUntilSaved) {
+    // A text, a number beyond a double's range and a lone surrogate: each reads as absent.
+    fakes::writeFile(file(), R"({"dimming.isEnabled": false, "dimming.blurIntensity": "0.8",
+        "dimming.tintIntensity": 1e999, "app.excludedBundleIDs": ["x"],
+        "another.app.key": {"x": [1, null, "\ud800"]}})");
     auto [registry, store] = open();
-    EXPECT_EQ(store.loadConfiguration().blurIntensity, 0.0);
+    const auto loaded = store.loadConfiguration();
+    EXPECT_EQ(std::tuple(loaded.isEnabled, loaded.blurIntensity, loaded.tintIntensity),
+              std::tuple(false, 0.0, 0.5));
+    EXPECT_EQ(store.loadExcludedBundleIDs(), std::set<std::string>{"x"});
 
     store.saveMode(FocusMode::evening);
     registry->flushAll();
-    EXPECT_EQ(fileJson()["dimming.blurIntensity"], "0.8");
-    EXPECT_EQ(fileJson()["another.app.key"], json::parse(R"({"x": [1, null]})"));
-    EXPECT_FALSE(fs::exists(dir.path() / "com.mirtal.tavrilux.json.corrupt"));
-
+    const std::string kept = read(file());
+    for (const char* member : {R"("dimming.tintIntensity": 1e999)", R"({"x": [1, null, "\ud800"]})",
+                               R"("dimming.activeMode": "evening")"}) {
+        EXPECT_NE(kept.find(member), std::string::npos) << member << " in " << kept;
+    }
     store.save(kLook);
     registry->flushAll();
-    EXPECT_EQ(fileJson()["dimming.blurIntensity"], 0.2);
-    EXPECT_TRUE(fileJson().contains("another.app.key")) << "unknown keys are kept";
+    EXPECT_EQ(open().store.loadConfiguration(), kLook);
+}
+
+TEST_F(SettingsFileTest, WhatIsNoSettingsFileIsSetAsideWithItsCauseNeverOverAnEarlierCopy) {
+    const auto text = [this](std::string content) {
+        return [this, content] { fakes::writeFile(file(), content); };
+    };
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {"has a syntax error at byte 27", text(R"({"dimming.isEnabled": fals})")},
+        {"is cut short at byte 20", text(R"({"dimming.isEnabled")")},
+        {"is not a JSON object", text(R"(["dimming.isEnabled"])")},
+        {"nests deeper than 64 levels",
+         text(R"({"x": )" + std::string(100000, '[') + std::string(100000, ']') + "}")},
+        {"is larger than 4 MiB", text(R"({"x": ")" + std::string(4 << 20, 'a') + "\"}")},
+        {"is not a regular file", [this] { fs::create_directory(file()); }},
+        {"is not a regular file", [this] { ASSERT_EQ(::mkfifo(file().c_str(), 0600), 0); }},
+        {"is not a regular file", [this] { fs::create_symlink("/dev/zero", file()); }},
+    };
+    int copies = 0;
+    for (const auto& [cause, make] : cases) {
+        SCOPED_TRACE(cause);
+        fs::remove_all(file());
+        make();
+        const auto kind = fs::symlink_status(file()).type();
+        const std::string before = kind == fs::file_type::regular ? read(file()) : "";
+        testing::internal::CaptureStderr();
+        {
+            auto [registry, store] = open();
+            EXPECT_TRUE(store.isFirstLaunch());
+            EXPECT_FALSE(fs::exists(fs::symlink_status(file()))) << "moved before any write";
+            store.save(kLook);
+        }
+        const std::string errors = testing::internal::GetCapturedStderr();
+        EXPECT_NE(errors.find(file().string() + " " + cause + "; kept aside"), std::string::npos)
+            << errors;
+        // Each goes to the next free name, as it was.
+        const auto aside = dir / ("com.mirtal.tavrilux.json.corrupt" +
+                                  (copies == 0 ? "" : "." + std::to_string(copies)));
+        ++copies;
+        EXPECT_EQ(fs::symlink_status(aside).type(), kind);
+        EXPECT_EQ(kind == fs::file_type::regular ? read(aside) : "", before);
+        EXPECT_EQ(fileJson().size(), 11u) << "a new file holds the save";
+    }
+    EXPECT_EQ(read(dir / "com.mirtal.tavrilux.json.corrupt"), R"({"dimming.isEnabled": fals})");
+}
+
+TEST_F(SettingsFileTest, SymbolicLinkIsKeptAndItsTargetReplaced) {
+    const fs::path target = dir / "dotfiles" / "tavrilux.json";
+    fakes::writeFile(target, R"({"dimming.isEnabled": false})");
+    fs::create_symlink("dotfiles/tavrilux.json", file());
+    {
+        auto [registry, store] = open();
+        EXPECT_FALSE(store.loadConfiguration().isEnabled);
+        store.save(kLook);
+    }
+    EXPECT_TRUE(fs::is_symlink(file()));
+    EXPECT_EQ(fs::read_symlink(file()), "dotfiles/tavrilux.json");
+    EXPECT_EQ(json::parse(read(target))["dimming.blurIntensity"], 0.2);
 }
 
 TEST_F(SettingsFileTest, FailedWriteIsReportedOnceAndRetriedAtTheNextSave) {

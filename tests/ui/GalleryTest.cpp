@@ -150,14 +150,18 @@ QWidget* controls() {
     return panel;
 }
 
-// The drawn fallback of the brand mark (no application icon).
-class FallbackMark final : public QWidget {
+// The brand mark with the application icon, and its drawn fallback.
+class BrandMarks final : public QWidget {
 public:
-    FallbackMark() { setFixedSize(160, 80); }
+    BrandMarks() { setFixedSize(250, 80); }
     void paintEvent(QPaintEvent*) override {
+        static const QImage icon(
+            QStringLiteral(TAVRILUX_SOURCE_DIR "/resources/Tavrilux_Tavrilux.bundle/AppIcon.png"));
         QPainter painter(this);
-        BrandMark::paint(painter, QRectF(8, 23, 34, 34), QImage());
-        BrandMark::paint(painter, QRectF(60, 10, 60, 60), QImage());
+        BrandMark::paint(painter, QRectF(8, 23, 34, 34), icon);
+        BrandMark::paint(painter, QRectF(50, 10, 60, 60), icon);
+        BrandMark::paint(painter, QRectF(130, 23, 34, 34), QImage());
+        BrandMark::paint(painter, QRectF(174, 10, 60, 60), QImage());
     }
 };
 
@@ -197,7 +201,7 @@ const std::vector<std::pair<const char*, Build>>& gallery() {
         {"settings_groups", settingsGroups},
         {"headers", headers},
         {"controls", controls},
-        {"brand_fallback", [] { return static_cast<QWidget*>(new FallbackMark); }},
+        {"brand_marks", [] { return static_cast<QWidget*>(new BrandMarks); }},
         {"symbols", symbols},
     };
     return entries;

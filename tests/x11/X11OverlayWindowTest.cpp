@@ -23,6 +23,11 @@ class X11OverlayWindowTest : public testdesktop::TestDesktopFixture {
 protected:
     void SetUp() override {
         TestDesktopFixture::SetUp();
+        connectFactory();
+    }
+    void connectFactory() {
+        windows.clear();
+        factory.reset();
         std::string error;
         factory = X11OverlayWindowFactory::connect(
             queue, [](const OverlayPaintState&, std::uint32_t*, int, int) {},
@@ -75,16 +80,23 @@ protected:
 
     bool isViewable(xcb_window_t window) { return control->isViewable(window); }
 
-    std::uint32_t opacityOf(xcb_window_t window) {
-        const xcb_atom_t opacity = control->atom("_NET_WM_WINDOW_OPACITY");
+    std::vector<std::uint32_t> cardinals(xcb_window_t window, const char* property) {
         auto* r = xcb_get_property_reply(
-            c(), xcb_get_property(c(), 0, window, opacity, XCB_ATOM_CARDINAL, 0, 1), nullptr);
-        std::uint32_t value = 0;
-        if (r != nullptr && xcb_get_property_value_length(r) == 4) {
-            value = *static_cast<const std::uint32_t*>(xcb_get_property_value(r));
+            c(),
+            xcb_get_property(c(), 0, window, control->atom(property), XCB_ATOM_CARDINAL, 0, 64),
+            nullptr);
+        std::vector<std::uint32_t> values;
+        if (r != nullptr && r->format == 32) {
+            const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(r));
+            values.assign(data, data + xcb_get_property_value_length(r) / 4);
         }
         std::free(r);
-        return value;
+        return values;
+    }
+
+    std::uint32_t opacityOf(xcb_window_t window) {
+        const auto values = cardinals(window, "_NET_WM_WINDOW_OPACITY");
+        return values.size() == 1 ? values[0] : 0;
     }
 
     fakes::VirtualMainQueue queue;
@@ -185,6 +197,45 @@ TEST_F(X11OverlayWindowTest, FramesRunOnlyWhileAMappedWindowAnimates) {
     queue.advance(Seconds{0.5});
     EXPECT_EQ(factory->alphaUpdateCount(), rest + 1);
     EXPECT_FALSE(queue.hasPending());
+}
+
+TEST_F(X11OverlayWindowTest, CompositorBlurIsFoundEitherWayAndHintedOverTheBlurFrame) {
+    EXPECT_FALSE(factory->isBackdropAvailable()) << "picom announces no blur";
+    const xcb_atom_t blur = control->atom("_KDE_NET_WM_BLUR_BEHIND_REGION");
+    // KWin announces the hint as a property of the root window, others in _NET_SUPPORTED.
+    for (const xcb_atom_t announcement : {blur, control->atom("_NET_SUPPORTED")}) {
+        xcb_delete_property(c(), control->root(), blur);
+        xcb_change_property(c(), XCB_PROP_MODE_APPEND, control->root(), announcement, XCB_ATOM_ATOM,
+                            32, 1, &blur);
+        xcb_flush(c());
+        connectFactory();
+        EXPECT_TRUE(factory->isBackdropAvailable()) << announcement;
+    }
+
+    const auto a = startManagedClient({"--geometry", "300x200+100+100"}).windows.at(0);
+    auto [overlay, id] = makeOverlay();
+    const auto aura = [](double blurIntensity) {
+        return DimmingConfiguration(true, blurIntensity, 0.3, OverlayColor::black, 0.0,
+                                    EffectMode::aura, 0.5, 1.0, 0.35);
+    };
+    overlay->apply(aura(0.5), false);
+    overlay->updatePlacement(a, WindowOrderingMode::below, Rect{100, 500, 300, 200});
+    queue.runUntilIdle();
+    sync();
+    const Rect frame = overlay->paintState().blurFrame;
+    ASSERT_LT(frame.width, testdesktop::TestDesktop::kMonitorWidth) << "the aura's frame";
+    // In the window's own coordinates, y down.
+    const auto px = [](double v) { return static_cast<std::uint32_t>(std::lround(v)); };
+    EXPECT_EQ(
+        cardinals(id, "_KDE_NET_WM_BLUR_BEHIND_REGION"),
+        (std::vector<std::uint32_t>{
+            px(frame.x), px(testdesktop::TestDesktop::kMonitorHeight - frame.y - frame.height),
+            px(frame.width), px(frame.height)}));
+
+    overlay->apply(aura(0.0), false);
+    queue.runUntilIdle();
+    sync();
+    EXPECT_TRUE(cardinals(id, "_KDE_NET_WM_BLUR_BEHIND_REGION").empty()) << "no blur, no hint";
 }
 
 } // namespace

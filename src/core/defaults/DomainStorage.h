@@ -1,6 +1,7 @@
 #pragma once
 
-#include <optional>
+#include "core/defaults/StoredText.h"
+
 #include <string>
 
 namespace tavrilux {
@@ -8,7 +9,8 @@ namespace tavrilux {
 // Where one defaults domain is kept between runs.
 //
 // Contract:
-// - load() returns the stored text, or nothing when the domain has never been written.
+// - load() returns the stored text, nothing when the domain has never been written, or why what
+//   is stored cannot be read (a phrase that follows the location: "is not a regular file").
 // - setAside() moves the stored text out of the way under a new name (never over an older one)
 //   so that a later store() cannot destroy what the user had; it is called when the text is
 //   unreadable. It returns false when the text stays where it is, with the reason in
@@ -24,7 +26,7 @@ public:
     DomainStorage(const DomainStorage&) = delete;
     DomainStorage& operator=(const DomainStorage&) = delete;
 
-    virtual std::optional<std::string> load() = 0;
+    virtual StoredText load() = 0;
     virtual bool setAside() = 0;
     virtual bool store(const std::string& text) = 0;
     virtual std::string lastError() const = 0;
@@ -35,7 +37,7 @@ public:
 // Keeps nothing: the domain lives only as long as the process.
 class MemoryDomainStorage final : public DomainStorage {
 public:
-    std::optional<std::string> load() override { return std::nullopt; }
+    StoredText load() override { return {}; }
     bool setAside() override { return true; }
     bool store(const std::string&) override { return true; }
     std::string lastError() const override { return {}; }

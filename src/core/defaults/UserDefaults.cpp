@@ -1,5 +1,6 @@
 #include "core/defaults/UserDefaults.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -49,22 +50,30 @@ std::string decimalText(const json& number) {
 UserDefaults::UserDefaults(std::unique_ptr<DomainStorage> storage,
                            std::chrono::milliseconds coalesce)
     : storage_(std::move(storage)), coalesce_(coalesce) {
-    if (auto text = storage_->load()) {
-        auto parsed = json::parse(*text, nullptr, /*allow_exceptions=*/false);
-        if (parsed.is_object()) {
-            values_ = std::move(parsed);
-        } else if (storage_->setAside()) {
-            std::fprintf(stderr, "tavrilux: %s is not a JSON object; kept aside, starting empty\n",
-                         storage_->location().c_str());
-        } else {
-            // Writing now would destroy what could not be read: this run keeps its settings in
-            // memory only.
-            unwritable_ = true;
-            std::fprintf(stderr,
-                         "tavrilux: %s is not a JSON object and cannot be set aside (%s); "
-                         "settings are not saved in this run\n",
-                         storage_->location().c_str(), storage_->lastError().c_str());
+    const StoredText stored = storage_->load();
+    std::string why = stored.content;
+    if (stored.state == StoredText::State::absent) {
+        return;
+    }
+    if (stored.state == StoredText::State::present) {
+        auto read = DomainText::read(stored.content);
+        if (auto* content = std::get_if<DomainText::Content>(&read)) {
+            content_ = std::move(*content);
+            return;
         }
+        why = std::get<std::string>(std::move(read));
+    }
+    if (storage_->setAside()) {
+        std::fprintf(stderr, "tavrilux: %s %s; kept aside, starting empty\n",
+                     storage_->location().c_str(), why.c_str());
+    } else {
+        // Writing now would destroy what could not be read: this run keeps its settings in
+        // memory only.
+        unwritable_ = true;
+        std::fprintf(stderr,
+                     "tavrilux: %s %s and cannot be set aside (%s); settings are not saved in "
+                     "this run\n",
+                     storage_->location().c_str(), why.c_str(), storage_->lastError().c_str());
     }
 }
 
@@ -80,25 +89,36 @@ UserDefaults::~UserDefaults() {
     }
 }
 
+const nlohmann::json* UserDefaults::find(std::string_view key) const {
+    auto it = content_.values.find(key);
+    return it == content_.values.end() ? nullptr : &*it;
+}
+
+bool UserDefaults::dropKept(std::string_view key) {
+    return std::erase_if(content_.kept, [&](const auto& member) { return member.key == key; }) > 0;
+}
+
 bool UserDefaults::hasValue(std::string_view key) const {
     std::lock_guard lock(mutex_);
-    auto it = values_.find(key);
-    return it != values_.end() && !it->is_null();
+    const json* value = find(key);
+    return (value != nullptr && !value->is_null()) ||
+           std::any_of(content_.kept.begin(), content_.kept.end(),
+                       [&](const auto& member) { return member.key == key; });
 }
 
 std::optional<nlohmann::json> UserDefaults::object(std::string_view key) const {
     std::lock_guard lock(mutex_);
-    auto it = values_.find(key);
-    if (it == values_.end() || it->is_null()) {
+    const json* value = find(key);
+    if (value == nullptr || value->is_null()) {
         return std::nullopt;
     }
-    return *it;
+    return *value;
 }
 
 std::optional<bool> UserDefaults::boolValue(std::string_view key) const {
     std::lock_guard lock(mutex_);
-    auto it = values_.find(key);
-    if (it == values_.end()) {
+    const json* it = find(key);
+    if (it == nullptr) {
         return std::nullopt;
     }
     if (it->is_boolean()) {
@@ -117,8 +137,8 @@ std::optional<bool> UserDefaults::boolValue(std::string_view key) const {
 
 std::optional<double> UserDefaults::doubleValue(std::string_view key) const {
     std::lock_guard lock(mutex_);
-    auto it = values_.find(key);
-    if (it == values_.end()) {
+    const json* it = find(key);
+    if (it == nullptr) {
         return std::nullopt;
     }
     return exactDouble(*it);
@@ -126,8 +146,8 @@ std::optional<double> UserDefaults::doubleValue(std::string_view key) const {
 
 std::optional<std::string> UserDefaults::stringValue(std::string_view key) const {
     std::lock_guard lock(mutex_);
-    auto it = values_.find(key);
-    if (it == values_.end()) {
+    const json* it = find(key);
+    if (it == nullptr) {
         return std::nullopt;
     }
     if (it->is_string()) {
@@ -141,8 +161,8 @@ std::optional<std::string> UserDefaults::stringValue(std::string_view key) const
 
 std::optional<std::vector<std::string>> UserDefaults::stringArrayValue(std::string_view key) const {
     std::lock_guard lock(mutex_);
-    auto it = values_.find(key);
-    if (it == values_.end() || !it->is_array()) {
+    const json* it = find(key);
+    if (it == nullptr || !it->is_array()) {
         return std::nullopt;
     }
     std::vector<std::string> result;
@@ -176,11 +196,10 @@ void UserDefaults::setStringArray(std::string_view key, const std::vector<std::s
 void UserDefaults::remove(std::string_view key) {
     {
         std::lock_guard lock(mutex_);
-        auto it = values_.find(key);
-        if (it == values_.end()) {
+        const bool kept = dropKept(key);
+        if (content_.values.erase(std::string(key)) == 0 && !kept) {
             return;
         }
-        values_.erase(it);
         ++version_;
         ensureWriter();
     }
@@ -190,7 +209,8 @@ void UserDefaults::remove(std::string_view key) {
 void UserDefaults::put(std::string_view key, nlohmann::json value) {
     {
         std::lock_guard lock(mutex_);
-        values_[std::string(key)] = std::move(value);
+        dropKept(key);
+        content_.values[std::string(key)] = std::move(value);
         ++version_;
         ensureWriter();
     }
@@ -236,8 +256,7 @@ void UserDefaults::writerLoop() {
         }
         flushRequested_ = false;
         const auto version = version_;
-        const std::string text =
-            values_.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+        const std::string text = DomainText::write(content_);
         lock.unlock();
         const bool ok = storage_->store(text);
         const std::string error = ok ? std::string() : storage_->lastError();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/defaults/DomainStorage.h"
+#include "core/defaults/DomainText.h"
 
 #include <nlohmann/json.hpp>
 
@@ -23,8 +24,8 @@ namespace tavrilux {
 // Values are Boolean, number, string or array. Reads apply the type rules: a Boolean is true/false
 // or a number exactly 0 or 1; a number is anything exactly representable as a double; a string
 // read also turns a stored number into its decimal text; an array of strings holds only strings.
-// A value of another type reads as absent and stays stored until its key is written again; keys
-// this program does not know are kept.
+// A value of another type, or one the reader cannot hold (see DomainText), reads as absent and
+// stays stored until its key is written again; keys this program does not know are kept.
 //
 // Writes update memory at once and are written out coalesced, at most `coalesce` later; flush()
 // waits until everything written so far is stored. A failed store is reported once on standard
@@ -63,6 +64,9 @@ public:
 
 private:
     void put(std::string_view key, nlohmann::json value);
+    const nlohmann::json* find(std::string_view key) const;
+    // Drops the key's member kept as written; true when there was one.
+    bool dropKept(std::string_view key);
     void writerLoop();
     void ensureWriter();
 
@@ -72,7 +76,7 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::condition_variable stored_;
-    nlohmann::json values_ = nlohmann::json::object();
+    DomainText::Content content_;
     std::uint64_t version_ = 0;       // bumped by every write
     std::uint64_t storedVersion_ = 0; // last version that went to storage (or failed to)
     std::uint64_t storeCount_ = 0;

@@ -52,6 +52,16 @@ const char* signalName(int signal) {
     }
 }
 
+// "object(symbol+offset) [address]" with the object's folders left out: they name the user's
+// home and install folders, which are nobody else's business.
+std::string withoutFolders(std::string_view symbol) {
+    const auto address = symbol.rfind(" [");
+    const auto head = symbol.substr(0, address == std::string_view::npos ? symbol.size() : address);
+    const auto object = head.substr(0, head.rfind('('));
+    const auto slash = object.rfind('/');
+    return std::string(slash == std::string_view::npos ? symbol : symbol.substr(slash + 1));
+}
+
 } // namespace
 
 std::optional<CrashRecord> CrashRecord::parse(std::string_view text) {
@@ -155,7 +165,7 @@ std::string CrashRecord::diagnosticJson() const {
     for (const auto& frame : frames) {
         nlohmann::json entry = {{"address", hex(frame.address)}};
         if (!frame.symbol.empty()) {
-            entry["symbol"] = frame.symbol;
+            entry["symbol"] = withoutFolders(frame.symbol);
         }
         stack.push_back(std::move(entry));
     }

@@ -24,7 +24,8 @@ namespace tavrilux {
 //   end
 //
 // "frame" lines (the call stack, innermost first; the text after the address is the symbol where
-// one was found) may repeat; a record without its "end" line was cut short.
+// one was found) may repeat; a record without its "end" line was cut short. The diagnostic sends
+// symbols without the folders of their files.
 struct CrashRecord final {
     static constexpr std::string_view kHeader = "tavrilux-crash-record 1";
     static constexpr std::size_t kMaxBytes = 256 * 1024;

@@ -1,21 +1,18 @@
 #include "core/services/LoginItem.h"
 
-#include "core/services/XmlPropertyList.h"
-
 namespace tavrilux {
 
-LoginItem::LoginItem(Environment environment) : env_(std::move(environment)) {}
-
-std::filesystem::path LoginItem::developmentPropertyListPath() const {
-    return env_.home / "Library" / "LaunchAgents" / "com.mirtal.tavrilux.dev.plist";
-}
+LoginItem::LoginItem(Environment environment)
+    : env_(std::move(environment)),
+      development_(env_.files, env_.autostartFolder, env_.bundle.executablePath,
+                   XdgAutostartLoginService::kDevelopmentEntryFileName) {}
 
 LoginItemStatus LoginItem::status() const {
     if (env_.bundle.isPackaged()) {
         return env_.mainApp.status();
     }
-    return developmentLoginItemMatchesCurrentExecutable() ? LoginItemStatus::enabled
-                                                          : LoginItemStatus::notRegistered;
+    return development_.status() == LoginItemStatus::enabled ? LoginItemStatus::enabled
+                                                             : LoginItemStatus::notRegistered;
 }
 
 Result<LoginItemStatus> LoginItem::setEnabled(bool enabled) {
@@ -39,68 +36,27 @@ Result<LoginItemStatus> LoginItem::setEnabled(bool enabled) {
 }
 
 Result<LoginItemStatus> LoginItem::setDevelopmentLoginItemEnabled(bool enabled) {
-    const auto plist = developmentPropertyListPath();
     if (!enabled) {
-        if (!env_.files.fileExists(plist)) {
-            return status();
-        }
-        if (auto failure = env_.files.removeFile(plist)) {
-            return *failure;
+        if (env_.files.fileExists(development_.entryPath())) {
+            if (auto failure = development_.unregisterApp()) {
+                return *failure;
+            }
         }
         return status();
     }
     if (!env_.bundle.executablePath) {
         return ServiceFailure{kMissingExecutable};
     }
-    auto agent = PropertyListValue::dictionary();
-    agent.set("Label", PropertyListValue::string(kAgentLabel));
-    agent.set("ProgramArguments", PropertyListValue::array({PropertyListValue::string(
-                                      env_.bundle.executablePath->string())}));
-    agent.set("RunAtLoad", PropertyListValue::boolean(true));
-    agent.set("LimitLoadToSessionType", PropertyListValue::string("Aqua"));
-    agent.set("ProcessType", PropertyListValue::string("Interactive"));
-    auto document = XmlPropertyList::serialize(agent);
-    if (!document.ok()) {
-        return document.failure();
-    }
-    if (auto failure = env_.files.createDirectories(plist.parent_path())) {
-        return *failure;
-    }
-    if (auto failure = env_.files.writeFileAtomically(plist, document.value())) {
+    if (auto failure = development_.registerApp()) {
         return *failure;
     }
     return status();
 }
 
-bool LoginItem::developmentLoginItemMatchesCurrentExecutable() const {
-    if (!env_.bundle.executablePath) {
-        return false;
-    }
-    auto text = env_.files.readFile(developmentPropertyListPath(), kMaxAgentBytes);
-    if (!text) {
-        return false;
-    }
-    auto root = XmlPropertyList::parse(*text);
-    if (!root.ok() || root.value().type() != PropertyListValue::Type::dictionary) {
-        return false;
-    }
-    const PropertyListValue* arguments = root.value().find("ProgramArguments");
-    if (!arguments || !arguments->asArray() || arguments->items().empty()) {
-        return false;
-    }
-    for (const auto& argument : arguments->items()) {
-        if (!argument.asString()) {
-            return false;
-        }
-    }
-    const std::string* first = arguments->items().front().asString();
-    return first != nullptr && *first == env_.bundle.executablePath->string();
-}
-
 void LoginItem::openSystemSettings() {
     // Opening a folder that does not exist yet would only show an error.
-    env_.files.createDirectories(env_.loginItemsFolder);
-    env_.opener.openFolder(env_.loginItemsFolder);
+    env_.files.createDirectories(env_.autostartFolder);
+    env_.opener.openFolder(env_.autostartFolder);
 }
 
 } // namespace tavrilux

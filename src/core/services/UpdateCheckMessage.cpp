@@ -1,26 +1,44 @@
 #include "core/services/UpdateCheckMessage.h"
 
+#include "core/localization/LocalizationManager.h"
+
 namespace tavrilux {
 
+namespace {
+
+// The table's text with its "%@" filled in.
+std::string filled(const std::string& format, const std::string& value) {
+    std::string text = format;
+    if (const auto at = text.find("%@"); at != std::string::npos) {
+        text.replace(at, 2, value);
+    }
+    return text;
+}
+
+} // namespace
+
 UpdateCheckMessage UpdateCheckMessage::forOutcome(const UpdateCheckOutcome& outcome) {
+    UpdateCheckMessage message;
+    message.dismissButton = L("ok");
+    message.downloadButton = L("update_download");
     switch (outcome.kind) {
-    case UpdateCheckOutcome::Kind::updateFound: {
-        UpdateCheckMessage message{"A new version of Tavrilux is available",
-                                   "Tavrilux " + outcome.version + " is available.",
-                                   {}};
+    case UpdateCheckOutcome::Kind::updateFound:
+        message.title = L("update_found_title");
+        message.text = filled(L("update_found_message"), outcome.version);
         if (outcome.downloadUrl.rfind("https://", 0) == 0) {
             message.downloadUrl = outcome.downloadUrl;
         }
         return message;
-    }
     case UpdateCheckOutcome::Kind::upToDate:
-        return {"You're up to date!",
-                "Tavrilux " + outcome.version + " is currently the newest version available.",
-                {}};
+        message.title = L("update_up_to_date_title");
+        message.text = filled(L("update_up_to_date_message"), outcome.version);
+        return message;
     case UpdateCheckOutcome::Kind::failed:
         break;
     }
-    return {"Update Error!", "Tavrilux could not check for updates: " + outcome.message + ".", {}};
+    message.title = L("update_error_title");
+    message.text = filled(L("update_error_message"), outcome.message);
+    return message;
 }
 
 } // namespace tavrilux

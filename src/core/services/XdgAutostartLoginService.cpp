@@ -92,8 +92,10 @@ std::optional<std::string> execProgram(std::string_view exec) {
 
 XdgAutostartLoginService::XdgAutostartLoginService(FileSystem& files,
                                                    std::filesystem::path autostartFolder,
-                                                   std::optional<std::filesystem::path> executable)
-    : files_(files), folder_(std::move(autostartFolder)), executable_(std::move(executable)) {}
+                                                   std::optional<std::filesystem::path> executable,
+                                                   std::string entryFileName)
+    : files_(files), folder_(std::move(autostartFolder)), executable_(std::move(executable)),
+      entryFileName_(std::move(entryFileName)) {}
 
 Result<std::string> XdgAutostartLoginService::entryText(const std::string& executable) {
     auto codePoints = utf8::decode(executable);

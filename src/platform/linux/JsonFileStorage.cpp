@@ -1,11 +1,10 @@
 #include "platform/linux/JsonFileStorage.h"
 
-#include "platform/linux/FileText.h"
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tavrilux::linux_platform {
@@ -14,18 +13,80 @@ namespace fs = std::filesystem;
 
 JsonFileStorage::JsonFileStorage(fs::path file) : file_(std::move(file)) {}
 
-std::optional<std::string> JsonFileStorage::load() {
-    int error = 0;
-    if (auto text = readFileText(file_, &error)) {
-        return text;
+namespace {
+
+StoredText unreadable(std::string why) {
+    return {StoredText::State::unreadable, std::move(why)};
+}
+
+std::string cannotRead(int error) {
+    return std::string("cannot be read (") + std::strerror(error) + ")";
+}
+
+// The file a save replaces: `file` itself, or the final target when it is a symbolic link.
+std::optional<fs::path> finalTarget(const fs::path& file, std::string& error) {
+    fs::path path = file;
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code failed;
+        if (!fs::is_symlink(fs::symlink_status(path, failed))) {
+            return path;
+        }
+        fs::path link = fs::read_symlink(path, failed);
+        if (failed) {
+            error = failed.message();
+            return std::nullopt;
+        }
+        path = link.is_absolute() ? link : path.parent_path() / link;
     }
-    if (error == ENOENT) {
-        return std::nullopt; // never written
+    error = std::strerror(ELOOP);
+    return std::nullopt;
+}
+
+} // namespace
+
+StoredText JsonFileStorage::load() {
+    // Looked at before it is opened: opening a FIFO would wait for a writer, and opening a
+    // device may do something.
+    struct stat info {};
+    if (::stat(file_.c_str(), &info) != 0) {
+        return errno == ENOENT ? StoredText{} : unreadable(cannotRead(errno));
     }
-    // Present but unreadable (no permission, a folder in its place): report it as unreadable
-    // text so that it is kept aside rather than replaced by the next save.
-    lastError_ = std::strerror(error);
-    return std::string();
+    if (!S_ISREG(info.st_mode)) {
+        return unreadable("is not a regular file");
+    }
+    const std::string tooLarge = "is larger than " + std::to_string(kMaxBytes >> 20) + " MiB";
+    if (static_cast<std::uintmax_t>(info.st_size) > kMaxBytes) {
+        return unreadable(tooLarge);
+    }
+    const int fd = ::open(file_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        return unreadable(cannotRead(errno));
+    }
+    // It may have been replaced since it was looked at.
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return unreadable("is not a regular file");
+    }
+    std::string text;
+    char buffer[16384];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0) {
+            text.append(buffer, static_cast<std::size_t>(n));
+            if (text.size() > kMaxBytes) {
+                ::close(fd);
+                return unreadable(tooLarge);
+            }
+        } else if (n == 0) {
+            break;
+        } else if (errno != EINTR) {
+            const int error = errno;
+            ::close(fd);
+            return unreadable(cannotRead(error));
+        }
+    }
+    ::close(fd);
+    return {StoredText::State::present, std::move(text)};
 }
 
 bool JsonFileStorage::setAside() {
@@ -63,7 +124,11 @@ bool JsonFileStorage::setAside() {
 }
 
 bool JsonFileStorage::store(const std::string& text) {
-    std::string temp = file_.string() + ".tmp-XXXXXX";
+    const auto target = finalTarget(file_, lastError_);
+    if (!target) {
+        return false;
+    }
+    std::string temp = target->string() + ".tmp-XXXXXX";
     // Close-on-exec: a process started meanwhile on another thread must not inherit it.
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
@@ -95,7 +160,7 @@ bool JsonFileStorage::store(const std::string& text) {
         ::unlink(temp.c_str());
         return false;
     }
-    if (::rename(temp.c_str(), file_.c_str()) != 0) {
+    if (::rename(temp.c_str(), target->c_str()) != 0) {
         lastError_ = std::strerror(errno);
         ::unlink(temp.c_str());
         return false;

@@ -22,9 +22,14 @@ void QtUpdateCheckPresenter::present(const UpdateCheckOutcome& outcome) {
     box->setAttribute(Qt::WA_DeleteOnClose);
     // Versions and error texts come from the network: never let them be read as markup.
     box->setTextFormat(Qt::PlainText);
-    box->addButton(QMessageBox::Ok);
+    auto* dismiss = box->addButton(QMessageBox::Ok);
+    dismiss->setText(QString::fromStdString(message.dismissButton));
+    // With a second button Qt finds no escape button by itself, and then neither Esc nor the
+    // title bar's close button would close the window.
+    box->setEscapeButton(dismiss);
     if (!message.downloadUrl.empty()) {
-        auto* download = box->addButton(QStringLiteral("Download"), QMessageBox::AcceptRole);
+        auto* download =
+            box->addButton(QString::fromStdString(message.downloadButton), QMessageBox::AcceptRole);
         const QUrl url(QString::fromStdString(message.downloadUrl));
         QObject::connect(download, &QPushButton::clicked, box,
                          [url] { QDesktopServices::openUrl(url); });

@@ -46,6 +46,27 @@ bool isUniform(const OverlayPaintState& s) {
            s.borderOpacity <= 0.0;
 }
 
+// Whether the compositor blurs what lies behind a window that asks for it: KWin announces its
+// blur as a property of the hint's name on the root window, others list the hint in
+// _NET_SUPPORTED.
+bool announcesBlurBehind(xcb_connection_t* c, xcb_window_t root, xcb_atom_t blurRegion,
+                         xcb_atom_t supported) {
+    const auto ownCookie =
+        xcb_get_property(c, 0, root, blurRegion, XCB_GET_PROPERTY_TYPE_ANY, 0, 0);
+    const auto listCookie = xcb_get_property(c, 0, root, supported, XCB_ATOM_ATOM, 0, 4096);
+    auto own = reply(xcb_get_property_reply(c, ownCookie, nullptr));
+    auto list = reply(xcb_get_property_reply(c, listCookie, nullptr));
+    if (own && own->type != XCB_ATOM_NONE) {
+        return true;
+    }
+    if (!list || list->format != 32) {
+        return false;
+    }
+    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(list.get()));
+    const int n = xcb_get_property_value_length(list.get()) / 4;
+    return std::find(atoms, atoms + n, blurRegion) != atoms + n;
+}
+
 } // namespace
 
 class X11OverlayWindow final : public OverlayWindowPort {
@@ -365,16 +386,8 @@ X11OverlayWindowFactory::X11OverlayWindowFactory(MainQueue& queue, OverlayRender
         }
     }
 
-    // The blur behind a window is there where the window manager announces it.
-    auto supported = reply(xcb_get_property_reply(
-        connection_,
-        xcb_get_property(connection_, 0, root_, atoms_.supported, XCB_ATOM_ATOM, 0, 4096),
-        nullptr));
-    if (supported && supported->format == 32) {
-        const auto* list = static_cast<const xcb_atom_t*>(xcb_get_property_value(supported.get()));
-        const int n = xcb_get_property_value_length(supported.get()) / 4;
-        backdropAvailable_ = std::find(list, list + n, atoms_.blurRegion) != list + n;
-    }
+    backdropAvailable_ =
+        announcesBlurBehind(connection_, root_, atoms_.blurRegion, atoms_.supported);
     readCompositorOwner();
     xcb_flush(connection_);
 }

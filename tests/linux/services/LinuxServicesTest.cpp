@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
@@ -34,7 +36,7 @@ class LinuxLoginItemTest : public ::testing::Test {
 protected:
     LoginItem make(BuildFlavor flavor, const std::filesystem::path& executable) {
         MainBundleInfo bundle{flavor, executable, std::nullopt};
-        return LoginItem({bundle, autostart, files, home.path(), configHome / "autostart", opener});
+        return LoginItem({bundle, autostart, files, configHome / "autostart", opener});
     }
 
     TempDir home;
@@ -45,25 +47,22 @@ protected:
                                        std::filesystem::path("/opt/tavrilux/bin/tavrilux")};
 };
 
-TEST_F(LinuxLoginItemTest, DevelopmentBuildWritesOnlyTheLaunchAgent) {
-    const std::filesystem::path exe = "/srv/dev & test/<build>/tavrilux";
+TEST_F(LinuxLoginItemTest, DevelopmentBuildWritesItsOwnAutostartEntry) {
+    const std::filesystem::path exe = "/srv/dev test/build/tavrilux";
     auto item = make(BuildFlavor::development, exe);
     auto result = item.setEnabled(true);
     ASSERT_TRUE(result.ok()) << result.failure().description;
     EXPECT_EQ(result.value(), LoginItemStatus::enabled);
 
-    const auto plist = home / "Library/LaunchAgents/com.mirtal.tavrilux.dev.plist";
-    EXPECT_EQ(item.developmentPropertyListPath(), plist);
-    const std::string text = slurp(plist);
-    EXPECT_NE(text.find("<string>/srv/dev &amp; test/&lt;build&gt;/tavrilux</string>"),
-              std::string::npos)
-        << text;
-    EXPECT_FALSE(std::filesystem::exists(configHome / "autostart")) << "no autostart entry";
-    EXPECT_EQ(make(BuildFlavor::development, "/elsewhere/tavrilux").status(),
-              LoginItemStatus::notRegistered);
+    const auto entry = configHome / "autostart/com.mirtal.tavrilux.dev.desktop";
+    EXPECT_EQ(slurp(entry), "[Desktop Entry]\nType=Application\nName=Tavrilux\n"
+                            "Exec=\"/srv/dev test/build/tavrilux\"\n"
+                            "X-GNOME-Autostart-enabled=true\n");
+    EXPECT_FALSE(std::filesystem::exists(configHome / "autostart/com.mirtal.tavrilux.desktop"));
+    EXPECT_FALSE(std::filesystem::exists(home / "Library")) << "no launch agent";
 
     ASSERT_TRUE(item.setEnabled(false).ok());
-    EXPECT_FALSE(std::filesystem::exists(plist));
+    EXPECT_FALSE(std::filesystem::exists(entry));
     EXPECT_EQ(item.status(), LoginItemStatus::notRegistered);
 }
 
@@ -154,6 +153,24 @@ TEST(XdgOpenerTest, TheOpenedProgramStartsWithDefaultSignals) {
     const std::string report = slurp(output);
     EXPECT_EQ(standard(report, "SigBlk"), 0u) << report;
     EXPECT_EQ(standard(report, "SigIgn"), 0u) << report;
+}
+
+// A fresh machine has only what packages.txt lists, so the opener's program must come from one of
+// those packages.
+TEST(XdgOpenerTest, ItsProgramComesFromAListedPackage) {
+    FILE* query = ::popen("dpkg -S \"$(command -v xdg-open)\" 2>/dev/null", "r");
+    ASSERT_NE(query, nullptr);
+    char line[512] = {};
+    const bool answered = std::fgets(line, sizeof line, query) != nullptr;
+    ::pclose(query);
+    const std::string owner(line, std::strcspn(line, ":"));
+    ASSERT_TRUE(answered && !owner.empty()) << "xdg-open is not installed";
+    std::istringstream listed(slurp(std::filesystem::path(TAVRILUX_SOURCE_DIR) / "packages.txt"));
+    bool found = false;
+    for (std::string package; std::getline(listed, package);) {
+        found = found || package == owner;
+    }
+    EXPECT_TRUE(found) << owner << " is missing from packages.txt";
 }
 
 TEST(DmiPlatformIdentifiersTest, ReadsRealValuesAndIgnoresPlaceholders) {

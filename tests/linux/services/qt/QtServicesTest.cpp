@@ -1,4 +1,6 @@
+#include "core/localization/LocalizationManager.h"
 #include "core/services/UpdateCheckMessage.h"
+#include "platform/linux/DirectoryResourceBundle.h"
 #include "platform/qt/QtMainThreadDispatcher.h"
 
 // Qt's inline widget accessors trip GCC's null-dereference analysis.
@@ -6,7 +8,9 @@
 #pragma GCC diagnostic ignored "-Wnull-dereference"
 #include "platform/qt/QtUpdateCheckPresenter.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QTest>
 #pragma GCC diagnostic pop
 #include <gtest/gtest.h>
@@ -21,8 +25,19 @@ QApplication& app() {
     static int argc = 1;
     static char name[] = "tavrilux_services_qt_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication application(argc, argv);
-    return application;
+    // Never destroyed: input devices made for key events do not survive the application's
+    // destruction among the static objects at exit.
+    static auto* application = new QApplication(argc, argv);
+    return *application;
+}
+
+// Texts come from the shipped string table of `language`.
+void speak(const std::string& language) {
+    LocalizationManager::installShared(std::make_unique<LocalizationManager>(
+        nullptr,
+        std::make_shared<linux_platform::DirectoryResourceBundle>(
+            std::filesystem::path(TAVRILUX_SOURCE_DIR) / "resources/Tavrilux_Tavrilux.bundle"),
+        [language] { return std::vector<std::string>{language}; }));
 }
 
 TEST(QtMainThreadDispatcherTest, TasksFromWorkersRunOnTheMainThreadInOrder) {
@@ -48,6 +63,7 @@ TEST(QtMainThreadDispatcherTest, TasksFromWorkersRunOnTheMainThreadInOrder) {
 
 TEST(QtUpdateCheckPresenterTest, ShowsOneWindowWithTheOutcome) {
     app();
+    speak("en");
     qt::QtUpdateCheckPresenter presenter;
     presenter.present({UpdateCheckOutcome::Kind::updateFound, "1.10", "https://d.example/x", {}});
     QPointer<QMessageBox> first = presenter.window();
@@ -66,8 +82,37 @@ TEST(QtUpdateCheckPresenterTest, ShowsOneWindowWithTheOutcome) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return presenter.window() == nullptr; }, 5000));
 }
 
+TEST(QtUpdateCheckPresenterTest, WindowsSpeakTheUsersLanguageAndCloseWithEscapeOrTheTitleBar) {
+    app();
+    speak("de");
+    qt::QtUpdateCheckPresenter presenter;
+    presenter.present({UpdateCheckOutcome::Kind::updateFound, "2.0", "https://d.example/x", {}});
+    QPointer<QMessageBox> found = presenter.window();
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found->windowTitle().toStdString(), "Eine neue Version von Tavrilux ist verfügbar");
+    EXPECT_EQ(found->text().toStdString(), "Tavrilux 2.0 ist verfügbar.");
+    QStringList buttons;
+    for (auto* button : found->buttons()) {
+        buttons << button->text();
+    }
+    EXPECT_TRUE(buttons.contains("Herunterladen")) << buttons.join(',').toStdString();
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(found, &escape);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return found.isNull(); }, 5000)) << "Esc closes it";
+
+    presenter.present({UpdateCheckOutcome::Kind::updateFound, "2.0", "https://d.example/x", {}});
+    EXPECT_TRUE(presenter.window()->close()) << "so does the title bar's button";
+    presenter.present({UpdateCheckOutcome::Kind::failed, {}, {}, "timeout"});
+    EXPECT_EQ(presenter.window()->windowTitle().toStdString(), "Fehler bei der Update-Suche");
+    EXPECT_EQ(presenter.window()->text().toStdString(),
+              "Tavrilux konnte nicht nach Updates suchen: timeout.");
+    presenter.window()->close();
+    speak("en");
+}
+
 TEST(QtUpdateCheckPresenterTest, FeedTextIsShownAsWrittenNeverAsMarkup) {
     app();
+    speak("en");
     qt::QtUpdateCheckPresenter presenter;
     presenter.present(
         {UpdateCheckOutcome::Kind::updateFound, "<a href=\"file:///etc/passwd\">2.0</a>", {}, {}});
@@ -79,6 +124,7 @@ TEST(QtUpdateCheckPresenterTest, FeedTextIsShownAsWrittenNeverAsMarkup) {
 }
 
 TEST(UpdateCheckMessageTest, OffersOnlyHttpsDownloads) {
+    speak("en");
     auto found = UpdateCheckMessage::forOutcome(
         {UpdateCheckOutcome::Kind::updateFound, "2", "http://plain.example/x", {}});
     EXPECT_TRUE(found.downloadUrl.empty());
