@@ -213,15 +213,14 @@ int main(int argc, char** argv) {
     QObject::connect(&instance, &SingleInstanceGuard::reopenRequested,
                      [&delegate] { delegate->applicationShouldHandleReopen(); });
 
-    if (delegate->applicationDidFinishLaunching()) {
-        setRunningApplication(&app);
+    // Already during the launch: a signal also ends the removable-media alert.
+    setRunningApplication(&app);
+    if (delegate->applicationDidFinishLaunching() && !terminationRequested && !connectionLost) {
         inLoop = true;
-        if (!terminationRequested && !connectionLost) {
-            app.exec();
-        }
+        app.exec();
         inLoop = false;
-        setRunningApplication(nullptr);
     }
+    setRunningApplication(nullptr);
 
     delegate->applicationWillTerminate();
     delegate.reset();
