@@ -1,0 +1,152 @@
+// Paints a settings group of six rows and the quick panel's glass-effects card (slider rows and
+// the 36-swatch grid) into an offscreen image, repeatedly. Besides the time per frame it reports
+// the heap allocations per frame, counted by this program's operator new: shadows and outlines
+// come from caches, so what remains is Qt's own painting and text layout.
+#include "core/theme/TavriluxTheme.h"
+#include "ui/components/CollapsibleGlassCard.h"
+#include "ui/components/ColorSwatchRow.h"
+#include "ui/components/PercentSliderRow.h"
+#include "ui/components/SettingsActionRow.h"
+#include "ui/components/SettingsGroupCard.h"
+#include "ui/components/SliderRow.h"
+#include "ui/components/ToggleRow.h"
+#include "ui/foundation/Appearance.h"
+#include "ui/foundation/ShadowCache.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <QVBoxLayout>
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <memory>
+#include <new>
+
+namespace {
+std::atomic<long> allocations{0};
+} // namespace
+
+void* operator new(std::size_t size) {
+    allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size ? size : 1)) {
+        return p;
+    }
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+namespace tavrilux::ui {
+namespace {
+
+std::unique_ptr<QWidget> settingsGroup() {
+    auto card = std::make_unique<SettingsGroupCard>();
+    for (int i = 0; i < 2; ++i) {
+        auto* toggle =
+            new ToggleRow("Automatic updates", "Download new versions in the background");
+        toggle->setOn(i == 0);
+        card->addWidget(toggle);
+        card->addDivider();
+        card->addWidget(new SettingsActionRow("Current version", QString("1.2.0"), "Check now"));
+        card->addDivider();
+    }
+    auto* speed = new SliderRow("Appearance speed", "How fast it fades", 0.25, 2.0, "Fast", "Slow");
+    speed->setValue(0.6);
+    card->addWidget(speed);
+    card->addDivider();
+    auto* blur = new PercentSliderRow("Blur");
+    blur->setValue(0.4);
+    card->addWidget(blur);
+    return card;
+}
+
+std::unique_ptr<QWidget> glassEffects() {
+    auto card = std::make_unique<CollapsibleGlassCard>("Glass effects", true);
+    const auto& palette = TavriluxTheme::glassColorSwatches();
+    for (const char* title : {"Blur", "Tint"}) {
+        auto* row = new PercentSliderRow(title);
+        row->setValue(0.37);
+        card->addWidget(row);
+        card->addDivider();
+    }
+    auto* colours = new ColorSwatchRow("Glass color", {palette.begin(), palette.end()});
+    colours->setSelection(palette[13].color);
+    card->addWidget(colours);
+    return card;
+}
+
+void paintFrames(benchmark::State& state, std::unique_ptr<QWidget> widget, int width) {
+    widget->setPalette(paletteFor(state.range(0) ? Appearance::dark : Appearance::light));
+    widget->setAttribute(Qt::WA_DontShowOnScreen);
+    widget->setFixedWidth(width);
+    widget->show();
+    QCoreApplication::processEvents();
+    widget->adjustSize();
+    QImage image(widget->size(), QImage::Format_ARGB32_Premultiplied);
+    widget->render(&image); // the first frame fills the caches
+    const long before = allocations.load();
+    const std::size_t renders = ShadowCache::shared().renderCount();
+    for (auto _ : state) {
+        widget->render(&image);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.counters["allocs_per_frame"] = benchmark::Counter(
+        static_cast<double>(allocations.load() - before), benchmark::Counter::kAvgIterations);
+    state.counters["blurs_after_first"] =
+        static_cast<double>(ShadowCache::shared().renderCount() - renders);
+    state.SetLabel(std::to_string(widget->width()) + "x" + std::to_string(widget->height()));
+}
+
+void BM_SettingsGroupOfSixRows(benchmark::State& state) {
+    paintFrames(state, settingsGroup(), 460);
+}
+BENCHMARK(BM_SettingsGroupOfSixRows)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+void BM_GlassEffectsCardWithSwatchGrid(benchmark::State& state) {
+    paintFrames(state, glassEffects(), 320);
+}
+BENCHMARK(BM_GlassEffectsCardWithSwatchGrid)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// A widget that opens a painter and draws nothing.
+class BareWidget final : public QWidget {
+public:
+    void paintEvent(QPaintEvent*) override { QPainter painter(this); }
+};
+
+// The floor: as many bare child widgets as the glass-effects card has, each opening a painter
+// and drawing nothing, so the allocations Qt's own widget painting needs per frame can be told
+// apart from ours.
+void BM_BareWidgetTreeOfTheSameSize(benchmark::State& state) {
+    const auto children = glassEffects()->findChildren<QWidget*>().size();
+    auto root = std::make_unique<QWidget>();
+    auto* column = new QVBoxLayout(root.get());
+    for (qsizetype i = 0; i < children; ++i) {
+        auto* child = new BareWidget;
+        child->setAttribute(Qt::WA_TranslucentBackground);
+        child->setFixedHeight(4);
+        column->addWidget(child);
+    }
+    paintFrames(state, std::move(root), 320);
+}
+BENCHMARK(BM_BareWidgetTreeOfTheSameSize)->Arg(0)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+} // namespace tavrilux::ui
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,50 @@
+#include "ui/components/GlassCard.h"
+
+#include "core/theme/TavriluxTheme.h"
+#include "ui/components/Divider.h"
+
+#include <QPainter>
+#include <QVBoxLayout>
+
+namespace tavrilux::ui {
+
+namespace {
+constexpr qreal kBorderWidth = 0.5;
+}
+
+GlassCard::GlassCard(QWidget* parent) : QWidget(parent), layout_(new QVBoxLayout(this)) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    layout_->setContentsMargins(0, 0, 0, 0);
+    layout_->setSpacing(0);
+}
+
+void GlassCard::addWidget(QWidget* widget) {
+    layout_->addWidget(widget);
+}
+
+void GlassCard::addDivider() {
+    layout_->addWidget(new Divider(14));
+}
+
+void GlassCard::paintBackground(QPainter& painter, const QPainterPath& shape,
+                                const QPainterPath& border, Appearance appearance) {
+    const bool light = appearance == Appearance::light;
+    painter.fillPath(shape, light ? QColor(255, 255, 255, 191)
+                                  : resolve(TavriluxTheme::surface, appearance, 0.5));
+    painter.strokePath(border, QPen(light ? QColor(0, 0, 0, 31)
+                                          : resolve(TavriluxTheme::surfaceBorder, appearance, 0.4),
+                                    kBorderWidth));
+}
+
+void GlassCard::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF bounds = rect();
+    const Shape shape = Shape::rounded(kCornerRadius);
+    paintBackground(
+        painter, shape_.get(shape, bounds),
+        border_.get(shape.inset(kBorderWidth / 2), strokeRectInside(bounds, kBorderWidth)),
+        appearanceOf(this));
+}
+
+} // namespace tavrilux::ui
