@@ -59,9 +59,9 @@ std::vector<std::uint32_t> propertyValues(const xcb_get_property_reply_t* reply,
 struct X11Desktop::Atoms {
     xcb_atom_t clientListStacking, activeWindow, currentDesktop, showingDesktop, wmPid,
         wmWindowType, wmState, frameExtents, icccmWmState, gtkApplicationId, utf8String, edid,
-        stateHidden, stateSkipTaskbar, typeDesktop, typeDock, typeToolbar, typeMenu, typeUtility,
-        typeSplash, typeDialog, typeDropdownMenu, typePopupMenu, typeTooltip, typeNotification,
-        typeCombo, typeDnd, typeNormal;
+        stateHidden, stateSkipTaskbar, stateAbove, typeDesktop, typeDock, typeToolbar, typeMenu,
+        typeUtility, typeSplash, typeDialog, typeDropdownMenu, typePopupMenu, typeTooltip,
+        typeNotification, typeCombo, typeDnd, typeNormal;
 };
 
 struct X11Desktop::Monitor {
@@ -199,6 +199,7 @@ void X11Desktop::internAtoms() {
                           {&a.edid, "EDID"},
                           {&a.stateHidden, "_NET_WM_STATE_HIDDEN"},
                           {&a.stateSkipTaskbar, "_NET_WM_STATE_SKIP_TASKBAR"},
+                          {&a.stateAbove, "_NET_WM_STATE_ABOVE"},
                           {&a.typeDesktop, "_NET_WM_WINDOW_TYPE_DESKTOP"},
                           {&a.typeDock, "_NET_WM_WINDOW_TYPE_DOCK"},
                           {&a.typeToolbar, "_NET_WM_WINDOW_TYPE_TOOLBAR"},
@@ -765,6 +766,11 @@ void X11Desktop::refreshClients() {
             for (auto s : propertyValues(props[2].get(), XCB_ATOM_ATOM)) {
                 client.hidden = client.hidden || s == a.stateHidden;
                 client.skipTaskbar = client.skipTaskbar || s == a.stateSkipTaskbar;
+                // Kept above the others, like a floating panel: it never takes the focus from the
+                // windows below it.
+                if (s == a.stateAbove && client.layer == kNormalLayer) {
+                    client.layer = kFloatingLayer;
+                }
             }
             const auto extents = propertyValues(props[3].get(), XCB_ATOM_CARDINAL);
             if (extents.size() == 4) {
