@@ -513,6 +513,13 @@ TEST_F(OnKWin, TheFocusedWindowStaysBrightAndOverlaysHideWhileCompositingIsBlock
     xcb_change_property(c(), XCB_PROP_MODE_REPLACE, b, block, XCB_ATOM_CARDINAL, 32, 1, &on);
     xcb_flush(c());
     EXPECT_TRUE(soon([&] { return overlaysOn(0) == 0; }, 3s));
+    // Started while blocked: nothing shows.
+    ASSERT_EQ(engine->terminate(), 0);
+    engine->restart();
+    ASSERT_TRUE(
+        soon([&] { return engine->standardError().find("no compositing") != std::string::npos; }));
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(overlaysOn(0), 0);
     // (Under Xvfb, KWin shows nothing once it composites again, so the screen is not read.)
     xcb_delete_property(c(), b, block);
     xcb_flush(c());

@@ -3,6 +3,7 @@
 #include "platform/x11/X11RootStacking.h"
 
 #include <xcb/randr.h>
+#include <xcb/res.h>
 #include <xcb/shape.h>
 #include <xcb/xfixes.h>
 
@@ -473,8 +474,9 @@ X11OverlayWindowFactory::X11OverlayWindowFactory(MainQueue& queue, OverlayRender
     stacking_->reload();
     isKWin_ = windowManagerName() == "KWin";
     managed_ = isKWin_;
+    overlayWindowShown_ = overlayWindowExists();
     // KWin paints through the composite overlay window; others are seen doing it.
-    usesOverlayWindow_ = isKWin_;
+    usesOverlayWindow_ = isKWin_ || overlayWindowShown_;
 
     const xcb_query_extension_reply_t* shape = xcb_get_extension_data(connection_, &xcb_shape_id);
     hasShape_ = shape != nullptr && shape->present != 0;
@@ -521,6 +523,28 @@ void X11OverlayWindowFactory::readCompositorOwner() {
         connection_, xcb_get_selection_owner(connection_, atoms_.compositorSelection), nullptr));
     selectionOwned_ = owner && owner->owner != XCB_WINDOW_NONE;
     updateCompositor();
+}
+
+bool X11OverlayWindowFactory::overlayWindowExists() {
+    // The server owns one root window a screen and, while a compositor holds it, the composite
+    // overlay window: counted without touching it (asking for it would make it).
+    const auto* resources = xcb_get_extension_data(connection_, &xcb_res_id);
+    if (resources == nullptr || resources->present == 0) {
+        return true;
+    }
+    auto counts = reply(xcb_res_query_client_resources_reply(
+        connection_, xcb_res_query_client_resources(connection_, root_), nullptr));
+    if (!counts) {
+        return true;
+    }
+    for (auto it = xcb_res_query_client_resources_types_iterator(counts.get()); it.rem > 0;
+         xcb_res_type_next(&it)) {
+        if (it.data->resource_type == XCB_ATOM_WINDOW) {
+            return it.data->count >
+                   static_cast<std::uint32_t>(xcb_setup_roots_length(xcb_get_setup(connection_)));
+        }
+    }
+    return false;
 }
 
 std::string X11OverlayWindowFactory::windowManagerName() {

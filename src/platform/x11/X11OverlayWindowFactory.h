@@ -113,6 +113,7 @@ private:
     // composite overlay window, that window shows.
     void updateCompositor();
     std::string windowManagerName();
+    bool overlayWindowExists();
     // Every event up to now has been read.
     void catchUp();
     bool isOwnTopLevel(xcb_window_t window) const;
