@@ -135,7 +135,7 @@ X11Desktop::X11Desktop(MainQueue& queue, xcb_connection_t* connection, int scree
     xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &rootMask);
     internAtoms();
     // Selected above first, so that no change after the read is missed.
-    rootStacking_ = std::make_unique<X11RootStacking>(connection_, root_);
+    rootStacking_ = std::make_unique<X11RootStacking>(connection_, root_, false);
     rootStacking_->reload();
     noteRoundTrip();
     noteRoundTrip();

@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -470,7 +469,7 @@ X11OverlayWindowFactory::X11OverlayWindowFactory(MainQueue& queue, OverlayRender
     // The root's children and their order, from here on kept by their events.
     const std::uint32_t rootMask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &rootMask);
-    stacking_ = std::make_unique<X11RootStacking>(connection_, root_);
+    stacking_ = std::make_unique<X11RootStacking>(connection_, root_, true);
     stacking_->reload();
     isKWin_ = windowManagerName() == "KWin";
     managed_ = isKWin_;

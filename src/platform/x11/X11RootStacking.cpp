@@ -15,8 +15,8 @@ template <typename T> using Reply = std::unique_ptr<T, FreeDeleter<T>>;
 
 } // namespace
 
-X11RootStacking::X11RootStacking(xcb_connection_t* connection, xcb_window_t root)
-    : connection_(connection), root_(root) {}
+X11RootStacking::X11RootStacking(xcb_connection_t* connection, xcb_window_t root, bool withClasses)
+    : connection_(connection), root_(root), withClasses_(withClasses) {}
 
 void X11RootStacking::reload() {
     for (auto& [window, cookie] : pendingClasses_) {
@@ -114,7 +114,7 @@ bool X11RootStacking::handleEvent(const xcb_generic_event_t& event) {
         if (const auto i = indexOf(window)) {
             child = children_[*i];
             child.mapped = mapped;
-        } else if (!pendingClasses_.contains(window)) {
+        } else if (withClasses_ && !pendingClasses_.contains(window)) {
             pendingClasses_.emplace(window, xcb_get_window_attributes(connection_, window));
         }
         remove(window);

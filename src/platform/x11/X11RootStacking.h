@@ -26,7 +26,8 @@ public:
         bool inputOnly = false;
     };
 
-    X11RootStacking(xcb_connection_t* connection, xcb_window_t root);
+    // `withClasses`: also learn which windows are input-only (one request a new window).
+    X11RootStacking(xcb_connection_t* connection, xcb_window_t root, bool withClasses);
     X11RootStacking(const X11RootStacking&) = delete;
     X11RootStacking& operator=(const X11RootStacking&) = delete;
 
@@ -73,6 +74,7 @@ private:
 
     xcb_connection_t* connection_;
     xcb_window_t root_;
+    bool withClasses_;
     std::vector<Child> children_;
     std::uint64_t generation_ = 0;
     std::optional<std::uint16_t> skipBefore_;
