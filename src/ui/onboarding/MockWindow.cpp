@@ -132,9 +132,31 @@ const QImage& MockWindow::body(qreal grayscale) {
 }
 
 void MockWindow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const qreal a = activeness_.value();
+    if (a != 0 && a != 1) {
+        paintWindow(painter); // springing: drawn afresh each frame
+        return;
+    }
+    // At rest the miniature, shadow and all, is drawn once and then only copied.
+    const qreal dpr = devicePixelRatioF();
+    const Appearance appearance = appearanceOf(this);
+    if (resting_.size() != (QSizeF(size()) * dpr).toSize() || restingActiveness_ != a ||
+        restingAppearance_ != appearance) {
+        resting_ = QImage((QSizeF(size()) * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
+        resting_.setDevicePixelRatio(dpr);
+        resting_.fill(Qt::transparent);
+        QPainter cache(&resting_);
+        paintWindow(cache);
+        restingActiveness_ = a;
+        restingAppearance_ = appearance;
+    }
+    painter.drawImage(QPointF(0, 0), resting_);
+}
+
+void MockWindow::paintWindow(QPainter& painter) {
     const qreal a = activeness_.value();
     const qreal shown = std::clamp<qreal>(a, 0, 1);
-    QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QRectF bounds(rect());
     const qreal scale = 0.97 + 0.03 * a;

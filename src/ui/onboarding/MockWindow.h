@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/foundation/Appearance.h"
 #include "ui/foundation/SpringAnimator.h"
 
 #include <QImage>
@@ -32,6 +33,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void paintWindow(QPainter& painter);
     // The window drawn once per look; desaturated by `grayscale` (0 to 1).
     const QImage& body(qreal grayscale);
 
@@ -41,6 +43,10 @@ private:
     QImage desaturated_;
     qreal desaturatedAmount_ = -1;
     qint64 desaturatedFrom_ = 0;
+    // The whole miniature at rest.
+    QImage resting_;
+    qreal restingActiveness_ = -1;
+    Appearance restingAppearance_ = Appearance::light;
 };
 
 } // namespace tavrilux::ui

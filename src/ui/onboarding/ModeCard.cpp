@@ -6,6 +6,7 @@
 #include "ui/foundation/Symbols.h"
 
 #include <QFontMetricsF>
+#include <QHash>
 #include <QLinearGradient>
 #include <QPainter>
 
@@ -24,6 +25,28 @@ constexpr Spring kSpring{0.3, 0.75};
 
 qreal badgeHeight() {
     return 4 + QFontMetricsF(uiFont(11, FontWeight::medium)).height();
+}
+
+// A colour emoji drawn once per size: the font holds large bitmaps that would otherwise be
+// decoded and scaled down at every repaint.
+const QImage& emojiImage(const QString& emoji, qreal size, qreal dpr) {
+    static QHash<QString, QImage> cache;
+    const QString key = QStringLiteral("%1|%2|%3").arg(emoji).arg(size).arg(dpr);
+    auto it = cache.find(key);
+    if (it == cache.end()) {
+        const QFont font = emojiFont(size);
+        const QSizeF box = QFontMetricsF(font).size(0, emoji);
+        QImage image((box * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(dpr);
+        image.fill(Qt::transparent);
+        QPainter p(&image);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.setFont(font);
+        p.drawText(QRectF(QPointF(0, 0), box), Qt::AlignCenter, emoji);
+        p.end();
+        it = cache.insert(key, image);
+    }
+    return *it;
 }
 } // namespace
 
@@ -74,9 +97,29 @@ QRectF ModeCard::cardRect() const {
 }
 
 void ModeCard::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const qreal s = selection_.value();
+    if (s != 0 && s != 1) {
+        paintCard(painter); // springing: drawn afresh each frame
+        return;
+    }
+    // At rest the card is drawn once and then only copied, however often the window repaints.
+    const qreal dpr = devicePixelRatioF();
+    const RestingLook look{s, appearanceOf(this), hasFocus()};
+    if (resting_.size() != (QSizeF(size()) * dpr).toSize() || !(look == restingLook_)) {
+        resting_ = QImage((QSizeF(size()) * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
+        resting_.setDevicePixelRatio(dpr);
+        resting_.fill(Qt::transparent);
+        QPainter cache(&resting_);
+        paintCard(cache);
+        restingLook_ = look;
+    }
+    painter.drawImage(QPointF(0, 0), resting_);
+}
+
+void ModeCard::paintCard(QPainter& painter) {
     const qreal s = selection_.value();
     const qreal shown = std::clamp<qreal>(s, 0, 1);
-    QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF card = cardRect();
     const qreal scale = 1 + (kSelectedScale - 1) * s;
@@ -99,9 +142,10 @@ void ModeCard::paintEvent(QPaintEvent*) {
     gradient.setColorAt(0, toQColor(look_.gradientFrom));
     gradient.setColorAt(1, toQColor(look_.gradientTo));
     painter.fillPath(continuousRoundedRect(tile, 8), gradient);
-    painter.setFont(emojiFont(20));
-    painter.setPen(Qt::white);
-    painter.drawText(tile, Qt::AlignCenter, look_.icon);
+    const QImage& emoji = emojiImage(look_.icon, 20, devicePixelRatioF());
+    QRectF glyph(QPointF(0, 0), QSizeF(emoji.size()) / emoji.devicePixelRatio());
+    glyph.moveCenter(tile.center());
+    painter.drawImage(glyph.topLeft(), emoji);
     y += kTileHeight + kSpacing;
     title_.draw(painter, QPointF(x, y), column, this);
     y += title_.height(column) + kSpacing;

@@ -2,11 +2,13 @@
 
 #include "core/settings/Enums.h"
 #include "core/theme/Rgba.h"
+#include "ui/foundation/Appearance.h"
 #include "ui/foundation/Painting.h"
 #include "ui/foundation/SpringAnimator.h"
 #include "ui/onboarding/TextBlock.h"
 
 #include <QAbstractButton>
+#include <QImage>
 
 namespace tavrilux::ui {
 
@@ -46,6 +48,14 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    struct RestingLook {
+        qreal selection = -1;
+        Appearance appearance = Appearance::light;
+        bool focused = false;
+        friend bool operator==(const RestingLook&, const RestingLook&) = default;
+    };
+
+    void paintCard(QPainter& painter);
     // The card's height at a width, with or without the badge.
     qreal cardHeight(qreal width, bool withBadge) const;
 
@@ -57,6 +67,8 @@ private:
     mutable TextBlock description_;
     TextBlock badge_;
     CachedPath shape_;
+    QImage resting_;
+    RestingLook restingLook_;
 };
 
 } // namespace tavrilux::ui
