@@ -76,14 +76,19 @@ TEST(MockWindowsDemoTest, TheBrightWindowIsInFrontAndTheOthersKeepTheirOrder) {
     }
 }
 
+// The shipped English texts, installed before any page looks one up.
+bool installEnglish() {
+    QFile english(QStringLiteral(
+        TAVRILUX_SOURCE_DIR "/resources/Tavrilux_Tavrilux.bundle/en.lproj/Localizable.strings"));
+    const bool opened = english.open(QIODevice::ReadOnly);
+    testing::installStrings(english.readAll().toStdString());
+    return opened;
+}
+
 class OnboardingFlowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        QFile english(QStringLiteral(TAVRILUX_SOURCE_DIR
-                                     "/resources/Tavrilux_Tavrilux.bundle/en.lproj/"
-                                     "Localizable.strings"));
-        ASSERT_TRUE(english.open(QIODevice::ReadOnly));
-        testing::installStrings(english.readAll().toStdString());
+        ASSERT_TRUE(englishInstalled);
         view.resize(680, 500);
         forceAppearance(&view, Appearance::dark);
         view.setAttribute(Qt::WA_DontShowOnScreen);
@@ -118,6 +123,7 @@ protected:
     }
     bool saved() const { return model.suite->hasValue("dimming.activeMode"); }
 
+    bool englishInstalled = installEnglish();
     testing::UiModel model;
     std::vector<FocusMode> completions;
     OnboardingView view{model.context, [this](FocusMode mode) { completions.push_back(mode); }};
