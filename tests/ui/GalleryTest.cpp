@@ -22,6 +22,7 @@
 #include "ui/components/VisualEffectBlur.h"
 #include "ui/foundation/ShadowCache.h"
 #include "ui/foundation/Symbols.h"
+#include "ui/quickpanel/QuickPanelView.h"
 
 #include <QDir>
 #include <QFile>
@@ -188,6 +189,30 @@ QWidget* speed() {
     return host({card}, 334, true);
 }
 
+// The quick panel as it opens: on one display with nothing special, and on two displays with an
+// update, an excluded front application and the aura shape.
+QWidget* quickPanel(bool busy) {
+    static testing::UiModel quiet;
+    static testing::UiModel full;
+    static const bool arranged = [](testing::UiModel& m) {
+        m.desktop.addScreen(1, Rect{0, 0, 1280, 800});
+        m.desktop.addScreen(2, Rect{1280, 0, 1280, 800});
+        m.desktop.workspace.activate(RunningApplication{
+            7, "org.example.Editor", "Text Editor", ActivationPolicy::regular,
+            TAVRILUX_SOURCE_DIR "/resources/Tavrilux_Tavrilux.bundle/AppIcon.png"});
+        m.desktop.queue.runUntilIdle();
+        m.settings->applyMode(FocusMode::evening);
+        m.settings->toggleExclusion("org.example.Editor");
+        m.settings->setActiveScreenID(2);
+        m.updater.updateAvailability.set(UpdateAvailability::available("2.1"));
+        return true;
+    }(full);
+    (void)arranged;
+    auto* panel = new QuickPanelView((busy ? full : quiet).context, nullptr, nullptr);
+    panel->setHeightLimit(QWIDGETSIZE_MAX); // all of it, whatever the test screen's size
+    return panel;
+}
+
 const std::vector<std::pair<const char*, Build>>& gallery() {
     static const std::vector<std::pair<const char*, Build>> entries{
         {"glass_card", [] { return host({glassSliders()}, 334, true); }},
@@ -203,6 +228,8 @@ const std::vector<std::pair<const char*, Build>>& gallery() {
         {"controls", controls},
         {"brand_marks", [] { return static_cast<QWidget*>(new BrandMarks); }},
         {"symbols", symbols},
+        {"quick_panel", [] { return quickPanel(false); }},
+        {"quick_panel_busy", [] { return quickPanel(true); }},
     };
     return entries;
 }
