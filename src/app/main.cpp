@@ -2,7 +2,6 @@
 // the menu's Quit, SIGINT or SIGTERM, or until the X server goes away (then the exit status is 1).
 #include "app/AppDelegate.h"
 #include "app/CrashReporting.h"
-#include "app/PlaceholderQuickPanel.h"
 #include "app/SingleInstanceGuard.h"
 #include "core/defaults/DefaultsRegistry.h"
 #include "core/resources/ResourceBundle.h"
@@ -25,6 +24,7 @@
 #include "platform/x11/X11Desktop.h"
 #include "platform/x11/X11HotKey.h"
 #include "platform/x11/X11OverlayWindowFactory.h"
+#include "ui/quickpanel/QuickPanelView.h"
 
 #include <QApplication>
 #include <QMetaObject>
@@ -202,7 +202,11 @@ int main(int argc, char** argv) {
     };
 
     ShellScreens screens;
-    screens.quickPanel = makePlaceholderQuickPanel;
+    screens.quickPanel = [](const ui::UiContext& context,
+                            QuickPanelActions actions) -> std::unique_ptr<QWidget> {
+        return std::make_unique<ui::QuickPanelView>(context, std::move(actions.openSettings),
+                                                    std::move(actions.openAbout));
+    };
     auto delegate = std::make_unique<AppDelegate>(
         AppDelegate::Platform{
             OverlayCoordinator::Desktop{queue, *desktop, *desktop, *desktop, *desktop, activator,

@@ -90,9 +90,8 @@ void MultiScreenModeButton::paintEvent(QPaintEvent*) {
     const QRectF titleRect(x, 0, bounds.width() - x - kPadX, bounds.height());
     painter.setFont(titleFont());
     painter.setPen(foreground);
-    painter.drawText(
-        titleRect, Qt::AlignLeft | Qt::AlignVCenter,
-        QFontMetricsF(titleFont()).elidedText(text(), Qt::ElideRight, titleRect.width()));
+    // A title too long for one line takes two (the tile is tall enough) rather than lose its end.
+    painter.drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, text());
 }
 
 } // namespace tavrilux::ui

@@ -43,6 +43,7 @@ QString text(std::string_view key) {
 constexpr double kBlurLayerOpacity = 0.7;
 // Room the panel leaves above and below itself on a screen it does not fit.
 constexpr int kScreenMargin = 8;
+constexpr int kScrollInset = 8;
 
 int screenHeightLimit() {
     const QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
@@ -118,6 +119,8 @@ QuickPanelView::QuickPanelView(const UiContext& context, std::function<void()> o
     column->addWidget(effectCard_);
     column->addWidget(settingsButton_);
     scroll_->setWidget(content_);
+    // The scroll area fills its widget's background; here the backdrop shows through instead.
+    content_->setAutoFillBackground(false);
     fitHeight();
 
     DimmingSettings& settings = context_.settings;
@@ -169,7 +172,11 @@ void QuickPanelView::fitHeight() {
     // Wrapped texts make the column's height depend on its width, which is fixed.
     const int column = content_->hasHeightForWidth() ? content_->heightForWidth(kWidth)
                                                      : content_->sizeHint().height();
-    scroll_->setFixedHeight(std::min(column, heightLimit_ - 2 * kOuterPadding));
+    // Scrolling, the column keeps clear of the rounded corners at the top and the bottom.
+    const int inset = column + 2 * kOuterPadding > heightLimit_ ? kScrollInset : 0;
+    layout()->setContentsMargins(kOuterPadding, kOuterPadding + inset, kOuterPadding,
+                                 kOuterPadding + inset);
+    scroll_->setFixedHeight(std::min(column, heightLimit_ - 2 * (kOuterPadding + inset)));
 }
 
 bool QuickPanelView::eventFilter(QObject* watched, QEvent* event) {

@@ -36,6 +36,8 @@ class AppExclusionRow;
 // inside the backdrop.
 class QuickPanelView final : public QWidget {
     Q_OBJECT
+    // The window that hosts the panel tells it the room it has through this property.
+    Q_PROPERTY(int heightLimit READ heightLimit WRITE setHeightLimit)
 public:
     static constexpr int kWidth = 320;
     static constexpr int kOuterPadding = 1;
