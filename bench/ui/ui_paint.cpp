@@ -1,8 +1,15 @@
 // Paints a settings group of six rows and the quick panel's glass-effects card (slider rows and
-// the 36-swatch grid) into an offscreen image, repeatedly. Besides the time per frame it reports
+// the 36-swatch grid) into an offscreen image, repeatedly; and builds the whole quick panel and
+// paints its first frame, as every opening does. Besides the time per frame it reports
 // the heap allocations per frame, counted by this program's operator new: shadows and outlines
 // come from caches, so what remains is Qt's own painting and text layout.
+#include "core/defaults/DomainStorage.h"
+#include "core/localization/LocalizationManager.h"
+#include "core/navigation/SettingsNavigation.h"
+#include "core/services/UpdaterManager.h"
+#include "core/settings/DimmingSettings.h"
 #include "core/theme/TavriluxTheme.h"
+#include "fakes/FakeDesktop.h"
 #include "ui/components/CollapsibleGlassCard.h"
 #include "ui/components/ColorSwatchRow.h"
 #include "ui/components/PercentSliderRow.h"
@@ -12,6 +19,7 @@
 #include "ui/components/ToggleRow.h"
 #include "ui/foundation/Appearance.h"
 #include "ui/foundation/ShadowCache.h"
+#include "ui/quickpanel/QuickPanelView.h"
 
 #include <QApplication>
 #include <QImage>
@@ -113,6 +121,52 @@ void BM_GlassEffectsCardWithSwatchGrid(benchmark::State& state) {
     paintFrames(state, glassEffects(), 320);
 }
 BENCHMARK(BM_GlassEffectsCardWithSwatchGrid)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// What the tray does on every click: build a new panel over the live model, lay it out, and
+// paint its first frame (two displays, a front application, the aura shape).
+void BM_QuickPanelBuiltAndFirstFramePainted(benchmark::State& state) {
+    fakes::FakeDesktop desktop;
+    desktop.addScreen(1, Rect{0, 0, 1280, 800});
+    desktop.addScreen(2, Rect{1280, 0, 1280, 800});
+    desktop.workspace.setFrontmost(
+        RunningApplication{7, "org.example.Editor", "Text Editor", ActivationPolicy::regular, ""});
+    const auto memory = [] {
+        return std::make_shared<UserDefaults>(std::make_unique<MemoryDomainStorage>());
+    };
+    auto standard = memory();
+    auto settings = DimmingSettings::create(std::make_shared<SettingsStore>(memory()),
+                                            desktop.workspace, desktop.queue);
+    settings->applyMode(FocusMode::evening);
+    UpdaterManager updater(BuildFlavor::development, nullptr);
+    SettingsNavigation navigation;
+    const UiContext context{*settings, updater, navigation, LocalizationManager::shared(),
+                            *standard, desktop, desktop};
+    // Hosted as the tray's popover window hosts it: a window that takes the panel's size.
+    const auto open = [&] {
+        QWidget window;
+        window.setAttribute(Qt::WA_DontShowOnScreen);
+        auto* layout = new QVBoxLayout(&window);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSizeConstraint(QLayout::SetFixedSize);
+        auto* panel = new QuickPanelView(context, nullptr, nullptr);
+        panel->setHeightLimit(772);
+        layout->addWidget(panel);
+        window.show();
+        QCoreApplication::processEvents(); // the layout requests, as before a window's first paint
+        QImage image(window.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        window.render(&image);
+        benchmark::DoNotOptimize(image.constBits());
+        return window.size();
+    };
+    open(); // fonts, glyph outlines and shadows are made once per process
+    QSize size;
+    for (auto _ : state) {
+        size = open();
+    }
+    state.SetLabel(std::to_string(size.width()) + "x" + std::to_string(size.height()));
+}
+BENCHMARK(BM_QuickPanelBuiltAndFirstFramePainted)->Unit(benchmark::kMillisecond);
 
 // A widget that opens a painter and draws nothing.
 class BareWidget final : public QWidget {

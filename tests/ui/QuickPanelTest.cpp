@@ -27,6 +27,7 @@
 #include "ui/quickpanel/UpdateStatusBanner.h"
 
 #include <QTest>
+#include <QVBoxLayout>
 
 #include <gtest/gtest.h>
 
@@ -243,6 +244,32 @@ TEST_F(QuickPanelTest, TheBannerShowsOnlyAnAvailableUpdateAndBothLinksCallTheirC
     click(panel->settingsButton());
     EXPECT_EQ(aboutOpened, 1);
     EXPECT_EQ(settingsOpened, 1);
+}
+
+TEST_F(QuickPanelTest, TheWindowTakesThePanelsFinalHeightAtOnceAndFollowsFoldingWithinTheLimit) {
+    // Hosted as the tray hosts it: a window that takes the panel's size before it first shows.
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    auto* view = new QuickPanelView(model.context, nullptr, nullptr);
+    view->setHeightLimit(5000);
+    layout->addWidget(view);
+    window.adjustSize();
+    const int first = window.height();
+    testing::render(window, Appearance::light);
+    EXPECT_EQ(window.height(), first) << "no stale row heights before the first show";
+    const auto layOut = [] { // each level of nested layouts takes one pass of the event loop
+        for (int i = 0; i < 8; ++i) {
+            testing::settle();
+        }
+    };
+    click(view->glassEffectsCard()->header());
+    layOut();
+    EXPECT_LT(window.height(), first - 200) << "folded";
+    view->setHeightLimit(400);
+    layOut();
+    EXPECT_EQ(window.height(), 400) << "the rest scrolls";
 }
 
 TEST_F(QuickPanelTest, FoldingIsKeptInTheStandardDomainAcrossRebuilds) {

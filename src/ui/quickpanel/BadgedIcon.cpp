@@ -35,7 +35,11 @@ void BadgedIcon::setSymbol(std::string_view name, qreal size, FontWeight weight)
 }
 
 void BadgedIcon::setExcluded(bool excluded) {
-    badge_.setPresent(excluded, kSpring);
+    if (isVisible()) {
+        badge_.setPresent(excluded, kSpring);
+    } else if (excluded != badge_.isPresent()) {
+        badge_.jumpTo(excluded);
+    }
 }
 
 QSize BadgedIcon::sizeHint() const {

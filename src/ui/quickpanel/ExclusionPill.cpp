@@ -44,7 +44,11 @@ void ExclusionPill::setState(bool isExcluded, const QString& excludeLabel) {
     }
     excluded_ = isExcluded;
     excludeLabel_ = excludeLabel;
-    check_.setPresent(isExcluded, kSpring);
+    if (isVisible()) {
+        check_.setPresent(isExcluded, kSpring);
+    } else {
+        check_.jumpTo(isExcluded);
+    }
     updateGeometry();
     update();
 }

@@ -14,6 +14,7 @@
 #include "ui/components/StatusBadge.h"
 #include "ui/components/ViewHeader.h"
 #include "ui/components/VisualEffectBlur.h"
+#include "ui/foundation/ShadowCache.h"
 #include "ui/quickpanel/AppExclusionRow.h"
 #include "ui/quickpanel/EffectModeRow.h"
 #include "ui/quickpanel/EnableRow.h"
@@ -121,6 +122,12 @@ QuickPanelView::QuickPanelView(const UiContext& context, std::function<void()> o
     scroll_->setWidget(content_);
     // The scroll area fills its widget's background; here the backdrop shows through instead.
     content_->setAutoFillBackground(false);
+    // Layouts keep the hints they saw while the rows were being added (a card's inner layout
+    // runs as soon as it is made visible). The window takes its size from the panel before it
+    // first shows, so every stale hint is dropped now.
+    for (QWidget* child : content_->findChildren<QWidget*>()) {
+        child->updateGeometry();
+    }
     fitHeight();
 
     DimmingSettings& settings = context_.settings;
@@ -214,16 +221,29 @@ void QuickPanelView::refresh() {
 }
 
 void QuickPanelView::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
     const Appearance appearance = appearanceOf(this);
-    const bool light = appearance == Appearance::light;
-    const QRectF panel =
-        QRectF(rect()).adjusted(kOuterPadding, kOuterPadding, -kOuterPadding, -kOuterPadding);
-    const Shape shape = Shape::rounded(kCornerRadius);
-    const QPainterPath& outline = shape_.get(shape, panel);
-    // The frosted material, then the tint that sets the panel's tone, then its fine edge.
     const bool translucent = window()->testAttribute(Qt::WA_TranslucentBackground);
+    const QSizeF panel = QSizeF(size()) - QSizeF(2 * kOuterPadding, 2 * kOuterPadding);
+    // Drawn once per look and size, then copied: large fills are the costliest part of a frame.
+    const QImage& backdrop =
+        ShadowCache::shared().blurred(QStringLiteral("quick-panel-backdrop-%1-%2")
+                                          .arg(appearance == Appearance::light ? 1 : 0)
+                                          .arg(translucent ? 1 : 0),
+                                      panel, 0, devicePixelRatioF(), [&](QPainter& p) {
+                                          paintBackdrop(p, panel, appearance, translucent);
+                                      });
+    QPainter painter(this);
+    const qreal m = ShadowCache::margin(0);
+    painter.drawImage(QPointF(kOuterPadding - m, kOuterPadding - m), backdrop);
+}
+
+void QuickPanelView::paintBackdrop(QPainter& painter, const QSizeF& size, Appearance appearance,
+                                   bool translucent) {
+    const bool light = appearance == Appearance::light;
+    const QRectF panel(QPointF(0, 0), size);
+    const Shape shape = Shape::rounded(kCornerRadius);
+    const QPainterPath outline = shape.path(panel);
+    // The frosted material, then the tint that sets the panel's tone, then its fine edge.
     QColor material =
         VisualEffectBlur::tint(VisualEffectBlur::Material::hudWindow, appearance, translucent);
     material.setAlphaF(static_cast<float>(material.alphaF() * kBlurLayerOpacity));
@@ -237,7 +257,7 @@ void QuickPanelView::paintEvent(QPaintEvent*) {
         sheen.setColorAt(1, QColor(255, 255, 255, 0));
         painter.fillPath(outline, sheen);
     }
-    painter.strokePath(border_.get(shape.inset(0.5), strokeRectInside(panel, 1)),
+    painter.strokePath(shape.inset(0.5).path(strokeRectInside(panel, 1)),
                        QPen(light ? QColor(0, 0, 0, 15) : QColor(255, 255, 255, 31), 1));
 }
 

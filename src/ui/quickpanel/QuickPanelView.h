@@ -1,7 +1,7 @@
 #pragma once
 
+#include "ui/foundation/Appearance.h"
 #include "ui/foundation/ModelObserver.h"
-#include "ui/foundation/Painting.h"
 #include "ui/foundation/UiContext.h"
 
 #include <QWidget>
@@ -79,6 +79,8 @@ private:
     // As tall as the column, within the limit.
     void fitHeight();
     CollapsibleGlassCard* foldingCard(std::string_view title, std::string_view key);
+    static void paintBackdrop(QPainter& painter, const QSizeF& size, Appearance appearance,
+                              bool translucent);
 
     UiContext context_;
     std::function<void()> onOpenSettings_;
@@ -101,8 +103,6 @@ private:
     CollapsibleGlassCard* effectCard_;
     EffectModeRow* effectRow_;
     PanelSettingsButton* settingsButton_;
-    CachedPath shape_;
-    CachedPath border_;
     ModelObserver observer_;
 };
 

@@ -58,10 +58,15 @@ void SelectorButton::setSelected(bool selected) {
     }
     selected_ = selected;
     setChecked(selected);
-    selection_.animateTo(selected ? 1.0 : 0.0, kSelectionSpring);
-    if (SpringAnimator::animationsEnabled() && isVisible()) {
-        bounce_.jumpTo(1.0);
-        bounce_.animateTo(0.0, kBounceSpring);
+    // A panel being built shows its selection as it is; motion is for changes on screen.
+    if (!isVisible()) {
+        selection_.jumpTo(selected ? 1.0 : 0.0);
+    } else {
+        selection_.animateTo(selected ? 1.0 : 0.0, kSelectionSpring);
+        if (SpringAnimator::animationsEnabled()) {
+            bounce_.jumpTo(1.0);
+            bounce_.animateTo(0.0, kBounceSpring);
+        }
     }
     update();
 }
