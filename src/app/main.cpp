@@ -2,18 +2,22 @@
 // the menu's Quit, SIGINT or SIGTERM, or until the X server goes away (then the exit status is 1).
 #include "app/AppDelegate.h"
 #include "app/CrashReporting.h"
+#include "app/OnboardingWindowManager.h"
 #include "app/SingleInstanceGuard.h"
 #include "core/defaults/DefaultsRegistry.h"
 #include "core/resources/ResourceBundle.h"
 #include "core/services/FeedUpdater.h"
+#include "core/services/LoginItem.h"
 #include "core/settings/SettingsStore.h"
 #include "platform/linux/CurlHttpTransport.h"
 #include "platform/linux/JsonFileStorage.h"
+#include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxResourceUsageProbe.h"
 #include "platform/linux/ProcessBundle.h"
 #include "platform/linux/ResourceBundleLocator.h"
 #include "platform/linux/ServiceEndpoints.h"
 #include "platform/linux/TerminationSignals.h"
+#include "platform/linux/XdgOpener.h"
 #include "platform/linux/XdgPaths.h"
 #include "platform/qt/QtMainQueue.h"
 #include "platform/qt/QtMainThreadDispatcher.h"
@@ -201,11 +205,30 @@ int main(int argc, char** argv) {
             delegate);
     };
 
+    // Start at login: an XDG autostart entry.
+    linux_platform::LinuxFileSystem files;
+    linux_platform::XdgOpener opener;
+    const auto autostartFolder = linux_platform::XdgPaths::configHome() / "autostart";
+    XdgAutostartLoginService autostart(files, autostartFolder, bundle.executablePath);
+    LoginItem loginItem({bundle, autostart, files, autostartFolder, opener});
+
     ShellScreens screens;
     screens.quickPanel = [](const ui::UiContext& context,
                             QuickPanelActions actions) -> std::unique_ptr<QWidget> {
         return std::make_unique<ui::QuickPanelView>(context, std::move(actions.openSettings),
                                                     std::move(actions.openAbout));
+    };
+    screens.onboardingWindowManager = [](const ui::UiContext& context,
+                                         std::function<void()> showQuickPanel) {
+        return std::make_unique<OnboardingWindowManager>(context, std::move(showQuickPanel));
+    };
+    screens.enableLoginItem = [&loginItem] {
+        const auto result = loginItem.setEnabled(true);
+        if (!result.ok()) {
+            std::printf("LoginItem.setEnabled(true) on first launch failed: %s\n",
+                        result.failure().description.c_str());
+            std::fflush(stdout);
+        }
     };
     auto delegate = std::make_unique<AppDelegate>(
         AppDelegate::Platform{
