@@ -3,18 +3,23 @@
 #include "app/AppDelegate.h"
 #include "app/CrashReporting.h"
 #include "app/PlaceholderQuickPanel.h"
+#include "app/SettingsWindowManager.h"
 #include "app/SingleInstanceGuard.h"
 #include "core/defaults/DefaultsRegistry.h"
 #include "core/resources/ResourceBundle.h"
 #include "core/services/FeedUpdater.h"
+#include "core/services/LoginItem.h"
 #include "core/settings/SettingsStore.h"
 #include "platform/linux/CurlHttpTransport.h"
+#include "platform/linux/DesktopEntryApplicationDirectory.h"
 #include "platform/linux/JsonFileStorage.h"
+#include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxResourceUsageProbe.h"
 #include "platform/linux/ProcessBundle.h"
 #include "platform/linux/ResourceBundleLocator.h"
 #include "platform/linux/ServiceEndpoints.h"
 #include "platform/linux/TerminationSignals.h"
+#include "platform/linux/XdgOpener.h"
 #include "platform/linux/XdgPaths.h"
 #include "platform/qt/QtMainQueue.h"
 #include "platform/qt/QtMainThreadDispatcher.h"
@@ -25,6 +30,8 @@
 #include "platform/x11/X11Desktop.h"
 #include "platform/x11/X11HotKey.h"
 #include "platform/x11/X11OverlayWindowFactory.h"
+#include "ui/settings/AboutPanelView.h"
+#include "ui/settings/BackgroundLoginItem.h"
 
 #include <QApplication>
 #include <QMetaObject>
@@ -109,6 +116,26 @@ std::unique_ptr<QSocketNotifier> watch(int fd, std::function<void()> process,
         }
     });
     return notifier;
+}
+
+// The login item with the adapters it works through, kept together: its calls run on a thread
+// of their own, which may hold them after everything else is gone.
+struct LoginItemParts {
+    explicit LoginItemParts(const MainBundleInfo& bundle)
+        : folder(linux_platform::XdgPaths::configHome() / "autostart"),
+          service(files, folder, bundle.executablePath),
+          item(LoginItem::Environment{bundle, service, files, folder, opener}) {}
+
+    linux_platform::LinuxFileSystem files;
+    linux_platform::XdgOpener opener;
+    std::filesystem::path folder;
+    XdgAutostartLoginService service;
+    LoginItem item;
+};
+
+std::shared_ptr<LoginItem> makeLoginItem(const MainBundleInfo& bundle) {
+    auto parts = std::make_shared<LoginItemParts>(bundle);
+    return std::shared_ptr<LoginItem>(parts, &parts->item);
 }
 
 } // namespace
@@ -201,8 +228,20 @@ int main(int argc, char** argv) {
             delegate);
     };
 
+    ui::BackgroundLoginItem loginItem(makeLoginItem(bundle));
+    linux_platform::DesktopEntryApplicationDirectory installedApplications;
+    const ui::SettingsServices settingsServices{bundle.shortVersion, installedApplications,
+                                                loginItem};
+
     ShellScreens screens;
     screens.quickPanel = makePlaceholderQuickPanel;
+    screens.settingsWindowManager = [&settingsServices](const ui::UiContext& context,
+                                                        std::function<void()>) {
+        return std::make_unique<SettingsWindowManager>(context, settingsServices);
+    };
+    screens.aboutPanel = [version = bundle.shortVersion]() -> std::unique_ptr<QWidget> {
+        return std::make_unique<ui::AboutPanelView>(version);
+    };
     auto delegate = std::make_unique<AppDelegate>(
         AppDelegate::Platform{
             OverlayCoordinator::Desktop{queue, *desktop, *desktop, *desktop, *desktop, activator,

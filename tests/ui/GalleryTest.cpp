@@ -1,6 +1,6 @@
 // Every component, built on its own, drawn light and dark. With TAVRILUX_UI_SNAPSHOT_DIR set,
 // each picture is saved there as <name>-light.png and <name>-dark.png for a person to look at.
-#include "UiHarness.h"
+#include "SettingsHarness.h"
 
 #include "core/theme/TavriluxTheme.h"
 #include "ui/components/BrandMark.h"
@@ -22,6 +22,9 @@
 #include "ui/components/VisualEffectBlur.h"
 #include "ui/foundation/ShadowCache.h"
 #include "ui/foundation/Symbols.h"
+#include "ui/settings/AboutPanelView.h"
+#include "ui/settings/ContentView.h"
+#include "ui/settings/GeneralTab.h"
 
 #include <QDir>
 #include <QFile>
@@ -188,6 +191,40 @@ QWidget* speed() {
     return host({card}, 334, true);
 }
 
+// The settings window on a tab, with exclusions of every kind and a login item that needs
+// approval.
+QWidget* settingsWindow(SettingsTab tab, bool withExclusions) {
+    static auto* model = [] {
+        auto* m = new testing::SettingsModel;
+        m->loginService.setStatus(LoginItemStatus::requiresApproval);
+        m->desktop.addScreen(7, Rect{0, 0, 1280, 800}, "3F2A9C1E-0000-4000-8000-00000000DE11");
+        m->applications.installed["editor"] = {"Text Editor", TAVRILUX_SOURCE_DIR
+                                               "/resources/Tavrilux_Tavrilux.bundle/AppIcon.png"};
+        m->applications.installed["broken"] = {"Broken Icon", "/nonexistent/icon.png"};
+        return m;
+    }();
+    const std::set<std::string> apps{"editor", "broken", "org.example.Missing"};
+    const std::set<std::string> displays{"3F2A9C1E-0000-4000-8000-00000000DE11",
+                                         "9B51D7A2-5C3E-4F11-A0B4-7D2E61C8F093"};
+    for (const auto& key : apps) {
+        if (withExclusions != (model->settings->excludedBundleIDs.get().count(key) > 0)) {
+            model->settings->toggleExclusion(key);
+        }
+    }
+    for (const auto& key : displays) {
+        if (withExclusions != (model->settings->excludedDisplayUUIDs.get().count(key) > 0)) {
+            model->settings->toggleDisplayExclusion(key);
+        }
+    }
+    model->navigation.selectedTab.set(tab);
+    auto* view = new ContentView(model->context, model->services);
+    view->resize(820, 540);
+    if (auto* general = qobject_cast<GeneralTab*>(view->tabContent())) {
+        testing::waitFor([general] { return !general->isWaiting(); });
+    }
+    return view;
+}
+
 const std::vector<std::pair<const char*, Build>>& gallery() {
     static const std::vector<std::pair<const char*, Build>> entries{
         {"glass_card", [] { return host({glassSliders()}, 334, true); }},
@@ -203,6 +240,12 @@ const std::vector<std::pair<const char*, Build>>& gallery() {
         {"controls", controls},
         {"brand_marks", [] { return static_cast<QWidget*>(new BrandMarks); }},
         {"symbols", symbols},
+        {"settings_general", [] { return settingsWindow(SettingsTab::general, false); }},
+        {"settings_exclusions", [] { return settingsWindow(SettingsTab::exclusions, true); }},
+        {"settings_exclusions_empty",
+         [] { return settingsWindow(SettingsTab::exclusions, false); }},
+        {"settings_about", [] { return settingsWindow(SettingsTab::about, false); }},
+        {"about_panel", [] { return static_cast<QWidget*>(new AboutPanelView("1.2.0")); }},
     };
     return entries;
 }
