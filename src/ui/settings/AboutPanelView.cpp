@@ -4,8 +4,8 @@
 #include "core/theme/TavriluxTheme.h"
 #include "ui/components/BrandMark.h"
 #include "ui/components/TextLabel.h"
-#include "ui/foundation/Fonts.h"
 #include "ui/components/VisualEffectBlur.h"
+#include "ui/foundation/Fonts.h"
 #include "ui/settings/VersionText.h"
 
 #include <QVBoxLayout>

@@ -9,8 +9,8 @@
 #include "ui/components/SettingsActionRow.h"
 #include "ui/components/SettingsGroupCard.h"
 #include "ui/components/TextLabel.h"
-#include "ui/foundation/Fonts.h"
 #include "ui/components/ToggleRow.h"
+#include "ui/foundation/Fonts.h"
 #include "ui/settings/VersionText.h"
 
 #include <QHBoxLayout>
@@ -45,8 +45,7 @@ AboutTab::AboutTab(const UiContext& context, const std::optional<std::string>& v
     header->addWidget(new BrandMark(56), 0, Qt::AlignVCenter);
     auto* titles = new QVBoxLayout;
     titles->setSpacing(3);
-    titles->addWidget(new TextLabel(text(localizationKey("app_name")),
-                                    uiFont(22, FontWeight::bold),
+    titles->addWidget(new TextLabel(text(localizationKey("app_name")), uiFont(22, FontWeight::bold),
                                     UiColor::theme(TavriluxTheme::primaryText)));
     titles->addWidget(new TextLabel(versionText(version), uiFont(12),
                                     UiColor::theme(TavriluxTheme::secondaryText)));

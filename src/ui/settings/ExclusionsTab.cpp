@@ -54,8 +54,7 @@ QWidget* emptyState(std::string_view title, std::string_view hint) {
     auto* column = new QVBoxLayout(box);
     column->setContentsMargins(14, 20, 14, 20);
     column->setSpacing(6);
-    auto* heading =
-        label(text(title), uiFont(13, FontWeight::medium), TavriluxTheme::primaryText);
+    auto* heading = label(text(title), uiFont(13, FontWeight::medium), TavriluxTheme::primaryText);
     heading->setAlignment(Qt::AlignCenter);
     auto* explanation = label(text(hint), uiFont(11), TavriluxTheme::secondaryText);
     explanation->setWordWrap(true);
@@ -66,8 +65,7 @@ QWidget* emptyState(std::string_view title, std::string_view hint) {
 }
 
 QWidget* symbolBox(std::string_view name, qreal size, FontWeight weight) {
-    auto* icon =
-        new SymbolIcon(name, size, weight, UiColor::theme(TavriluxTheme::secondaryText));
+    auto* icon = new SymbolIcon(name, size, weight, UiColor::theme(TavriluxTheme::secondaryText));
     icon->setFixedSize(kIconEdge, kIconEdge);
     return icon;
 }
@@ -87,26 +85,24 @@ QWidget* texts(std::initializer_list<QWidget*> lines) {
 ExclusionListRow* appRow(const ExcludedApp& app) {
     const QString key = QString::fromStdString(app.key);
     if (!app.installed) {
-        return new ExclusionListRow(
-            symbolBox(symbolName("app.dashed"), 26, FontWeight::regular),
-            texts({label(key, uiFont(12), TavriluxTheme::secondaryText)}));
+        return new ExclusionListRow(symbolBox(symbolName("app.dashed"), 26, FontWeight::regular),
+                                    texts({label(key, uiFont(12), TavriluxTheme::secondaryText)}));
     }
-    QImage image = ApplicationIcon::load(QString::fromStdString(app.installed->iconPath),
-                                         2 * kIconEdge);
+    QImage image =
+        ApplicationIcon::load(QString::fromStdString(app.installed->iconPath), 2 * kIconEdge);
     QWidget* icon = image.isNull() ? symbolBox(symbolName("app.dashed"), 26, FontWeight::regular)
                                    : new ApplicationIcon(std::move(image), kIconEdge);
-    auto* name = label(QString::fromStdString(app.installed->name), uiFont(13),
-                       TavriluxTheme::primaryText);
+    auto* name =
+        label(QString::fromStdString(app.installed->name), uiFont(13), TavriluxTheme::primaryText);
     name->setToolTip(key);
     return new ExclusionListRow(icon, texts({name}));
 }
 
 ExclusionListRow* displayRow(const ExcludedDisplay& display) {
     if (display.connectedName) {
-        return new ExclusionListRow(
-            symbolBox(symbolName("display"), 23, FontWeight::medium),
-            texts({label(QString::fromStdString(*display.connectedName), uiFont(13),
-                         TavriluxTheme::primaryText)}));
+        return new ExclusionListRow(symbolBox(symbolName("display"), 23, FontWeight::medium),
+                                    texts({label(QString::fromStdString(*display.connectedName),
+                                                 uiFont(13), TavriluxTheme::primaryText)}));
     }
     auto* key = label(QString::fromStdString(display.key), monospacedFont(10),
                       TavriluxTheme::secondaryText);
@@ -121,8 +117,8 @@ ExclusionListRow* displayRow(const ExcludedDisplay& display) {
 
 // Fills `card` with one row per item and dividers between them, or with the empty state.
 template <typename Item, typename MakeRow, typename Remove>
-void fill(SettingsGroupCard* card, const std::vector<Item>& items, MakeRow makeRow,
-          Remove remove, std::string_view emptyTitle, std::string_view emptyHint) {
+void fill(SettingsGroupCard* card, const std::vector<Item>& items, MakeRow makeRow, Remove remove,
+          std::string_view emptyTitle, std::string_view emptyHint) {
     clear(card);
     if (items.empty()) {
         card->addWidget(emptyState(emptyTitle, emptyHint));
@@ -182,7 +178,8 @@ void ExclusionsTab::refresh() {
 void ExclusionsTab::fillApps() {
     DimmingSettings& settings = context_.settings;
     fill(
-        appsCard_, apps_, appRow, [&settings](const std::string& key) { settings.removeExclusion(key); },
+        appsCard_, apps_, appRow,
+        [&settings](const std::string& key) { settings.removeExclusion(key); },
         localizationKey("no_excluded_apps"), localizationKey("no_excluded_apps_hint"));
 }
 

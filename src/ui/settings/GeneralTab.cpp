@@ -52,8 +52,8 @@ GeneralTab::GeneralTab(const UiContext&, BackgroundLoginItem& loginItem, QWidget
     row->addWidget(new TextLabel(text(localizationKey("toggle_dimming")), uiFont(13),
                                  UiColor::theme(TavriluxTheme::primaryText)),
                    1);
-    row->addWidget(new KeyCap({QStringLiteral("Alt"), QStringLiteral("Super"),
-                               QStringLiteral("O")}));
+    row->addWidget(
+        new KeyCap({QStringLiteral("Alt"), QStringLiteral("Super"), QStringLiteral("O")}));
     card->addWidget(shortcut);
     column->addWidget(card);
 
@@ -101,7 +101,7 @@ void GeneralTab::requestStartAtLogin(bool enabled) {
         endWaiting();
         if (result.ok()) {
             present(result.value() == LoginItemStatus::enabled,
-                 result.value() == LoginItemStatus::requiresApproval);
+                    result.value() == LoginItemStatus::requiresApproval);
             return;
         }
         present(false, false);

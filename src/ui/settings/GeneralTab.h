@@ -12,9 +12,9 @@ class LinkButton;
 
 // The General tab: the start-at-login check box, the link to approve the login item while the
 // login service asks for that, and the shortcut that toggles dimming. The box shows what the
-// login service reports, read when the tab is built and after every change; it ignores clicks
-// (and dims when the answer is late) while a call is under way, so a slow service never freezes the window. A failed change clears
-// the box and is written to standard output only.
+// login service reports, read when the tab is built and after every change. While a call is
+// under way it ignores clicks (and dims when the answer is late), so a slow service never
+// freezes the window. A failed change clears the box and is written to standard output only.
 class GeneralTab final : public QWidget {
     Q_OBJECT
 public:

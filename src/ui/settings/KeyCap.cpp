@@ -33,7 +33,8 @@ QList<QRectF> KeyCap::capRects() const {
     QList<QRectF> rects;
     qreal x = 0.5;
     for (const QString& key : keys_) {
-        const qreal w = std::max(kMinimum, std::ceil(metrics.horizontalAdvance(key)) + 2 * kPadding);
+        const qreal w =
+            std::max(kMinimum, std::ceil(metrics.horizontalAdvance(key)) + 2 * kPadding);
         rects.append(QRectF(x, 0.5, w, kMinimum));
         x += w + kSpacing;
     }
@@ -55,7 +56,8 @@ void KeyCap::paintEvent(QPaintEvent*) {
     const auto rects = capRects();
     for (int i = 0; i < rects.size(); ++i) {
         painter.fillPath(shape.path(rects[i]), resolve(TavriluxTheme::surface, appearance));
-        strokeInside(painter, shape, rects[i], 1, resolve(TavriluxTheme::surfaceBorder, appearance));
+        strokeInside(painter, shape, rects[i], 1,
+                     resolve(TavriluxTheme::surfaceBorder, appearance));
         painter.setPen(resolve(TavriluxTheme::secondaryText, appearance));
         painter.drawText(rects[i], Qt::AlignCenter, keys_[i]);
     }
