@@ -10,7 +10,9 @@
 #include "ui/settings/BackgroundLoginItem.h"
 #include "ui/settings/SettingsServices.h"
 
-#include <QTest>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
 
 #include <memory>
 
@@ -31,7 +33,15 @@ struct SettingsModel : UiModel {
 
 // Lets answers from the login item's thread arrive until `done` holds.
 template <typename Predicate> bool waitFor(Predicate done) {
-    return QTest::qWaitFor(done, 5000);
+    QElapsedTimer waited;
+    QTimer poll; // wakes the blocking wait now and then
+    poll.start(10);
+    for (waited.start(); !done(); QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents)) {
+        if (waited.elapsed() > 5000) {
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace tavrilux::ui::testing

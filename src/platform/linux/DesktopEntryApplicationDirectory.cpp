@@ -1,5 +1,6 @@
 #include "platform/linux/DesktopEntryApplicationDirectory.h"
 
+#include <algorithm>
 #include <system_error>
 
 namespace tavrilux::linux_platform {
@@ -25,8 +26,13 @@ DesktopEntryApplicationDirectory::application(std::string_view key) const {
     if (key.empty()) {
         return std::nullopt;
     }
-    if (auto times = folderTimes(); !index_ || times != times_) {
+    if (auto times = folderTimes(); !index_ || times != times_ || racy_) {
+        const auto scannedAt = fs::file_time_type::clock::now();
         index_ = std::make_unique<DesktopEntryIndex>(dataDirs_);
+        // Folder times are coarse: a change in the same moment as a scan would leave the time
+        // as it was, so a scan that close to a change is not trusted next time.
+        racy_ = std::any_of(times.begin(), times.end(),
+                            [&](auto time) { return time > scannedAt - kTimeGranularity; });
         times_ = std::move(times);
     }
     const std::string name(key);

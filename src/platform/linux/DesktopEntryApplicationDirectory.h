@@ -3,6 +3,7 @@
 #include "core/platform/ApplicationDirectory.h"
 #include "platform/linux/DesktopEntryIndex.h"
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <vector>
@@ -20,11 +21,14 @@ public:
     std::optional<InstalledApplication> application(std::string_view key) const override;
 
 private:
+    static constexpr std::chrono::seconds kTimeGranularity{1};
+
     std::vector<std::filesystem::file_time_type> folderTimes() const;
 
     std::vector<std::filesystem::path> dataDirs_;
     mutable std::vector<std::filesystem::file_time_type> times_;
     mutable std::unique_ptr<DesktopEntryIndex> index_;
+    mutable bool racy_ = false;
 };
 
 } // namespace tavrilux::linux_platform

@@ -86,7 +86,16 @@ AboutTab::AboutTab(const UiContext& context, const std::optional<std::string>& v
     observer_.refreshNow();
 }
 
+void AboutTab::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    observer_.refreshNow();
+}
+
 void AboutTab::refresh() {
+    if (refreshed_ && !isVisible()) {
+        return; // caught up in showEvent
+    }
+    refreshed_ = true;
     const QSignalBlocker blockUpdates(automaticUpdates_);
     const QSignalBlocker blockCrashes(crashReporting_);
     automaticUpdates_->setOn(context_.updater.automaticallyDownloadsUpdates());

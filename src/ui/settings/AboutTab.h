@@ -16,7 +16,8 @@ class ToggleRow;
 // The About tab: the brand mark with name and version, a short description, the Updates group
 // (automatic updates; the current version with Check now, usable only while the update service
 // can check) and the Privacy group (sending crash reports). Switches show the stored state:
-// without an update controller the automatic-updates switch springs back to off.
+// without an update controller the automatic-updates switch springs back to off. While hidden the
+// tab does nothing and catches up when it shows again.
 class AboutTab final : public QWidget {
     Q_OBJECT
 public:
@@ -27,6 +28,9 @@ public:
     SettingsActionRow* checkNowRow() const { return checkNow_; }
     ToggleRow* crashReportingRow() const { return crashReporting_; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void refresh();
 
@@ -34,6 +38,7 @@ private:
     ToggleRow* automaticUpdates_;
     SettingsActionRow* checkNow_;
     ToggleRow* crashReporting_;
+    bool refreshed_ = false;
     ModelObserver observer_{[this] { refresh(); }, this};
 };
 

@@ -26,8 +26,8 @@ QColor sidebarColor(Appearance appearance) {
     return appearance == Appearance::dark ? QColor(38, 38, 43) : QColor(226, 227, 232);
 }
 
-QWidget* transparent(QWidget* widget) {
-    widget->setAttribute(Qt::WA_TranslucentBackground);
+// Shows what the content view paints behind it.
+QWidget* seeThrough(QWidget* widget) {
     widget->setAutoFillBackground(false);
     return widget;
 }
@@ -36,7 +36,7 @@ QWidget* transparent(QWidget* widget) {
 ContentView::ContentView(const UiContext& context, const SettingsServices& services,
                          QWidget* parent)
     : QWidget(parent), context_(context), services_(services), splitter_(new QSplitter),
-      sidebar_(transparent(new QWidget)), scroll_(new QScrollArea) {
+      sidebar_(seeThrough(new QWidget)), scroll_(new QScrollArea) {
     setMinimumSize(kMinimumWidth, kMinimumHeight);
     auto* outer = new QHBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -56,7 +56,7 @@ ContentView::ContentView(const UiContext& context, const SettingsServices& servi
     sidebar_->setMinimumWidth(kSidebarMinimum);
     sidebar_->setMaximumWidth(kSidebarMaximum);
 
-    auto* page = transparent(new QWidget);
+    auto* page = seeThrough(new QWidget);
     auto* column = new QVBoxLayout(page);
     column->setContentsMargins(24, 24, 24, 24);
     // The tab takes the width up to its maximum, the stretch after it whatever is left.
@@ -68,8 +68,8 @@ ContentView::ContentView(const UiContext& context, const SettingsServices& servi
     scroll_->setWidgetResizable(true);
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    transparent(scroll_);
-    transparent(scroll_->viewport());
+    seeThrough(scroll_);
+    seeThrough(scroll_->viewport());
 
     splitter_->addWidget(sidebar_);
     splitter_->addWidget(scroll_);

@@ -5,6 +5,7 @@
 #include "ui/foundation/Fonts.h"
 #include "ui/foundation/Symbols.h"
 
+#include <QFocusEvent>
 #include <QLinearGradient>
 #include <QPainter>
 
@@ -50,6 +51,17 @@ QColor SidebarRow::tileColor(SystemColor colour, bool dark) {
     return QColor(142, 142, 147);
 }
 
+void SidebarRow::focusInEvent(QFocusEvent* event) {
+    keyboardFocus_ =
+        event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    QAbstractButton::focusInEvent(event);
+}
+
+void SidebarRow::focusOutEvent(QFocusEvent* event) {
+    keyboardFocus_ = false;
+    QAbstractButton::focusOutEvent(event);
+}
+
 QSize SidebarRow::sizeHint() const {
     return QSize(160, kHeight);
 }
@@ -67,7 +79,7 @@ void SidebarRow::paintEvent(QPaintEvent*) {
         }
         painter.fillPath(highlight_.get(Shape::rounded(6), row), fill);
     }
-    if (hasFocus() && !selected_) {
+    if (keyboardFocus_ && !selected_) {
         painter.strokePath(highlight_.get(Shape::rounded(6), row), QPen(systemAccent(this), 1.5));
     }
 

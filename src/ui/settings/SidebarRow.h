@@ -30,10 +30,14 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     SettingsTab tab_;
     bool selected_ = false;
+    // Ringed only when reached with the keyboard, not when the window gives it the focus.
+    bool keyboardFocus_ = false;
     CachedPath highlight_;
     CachedPath tile_;
 };
