@@ -3,7 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <cstdio>
+#include <memory>
 #include <string>
 
 namespace tavrilux::e2e {
@@ -20,30 +21,14 @@ protected:
         TestDesktopFixture::TearDown();
     }
 
-    // The viewable client window titled "Tavrilux Settings", if any.
+    // The viewable window titled "Tavrilux Settings", if any.
     std::optional<xcb_window_t> settingsWindow() {
-        xcb_connection_t* c = control->connection();
-        for (xcb_window_t frame : control->rootChildren()) {
-            auto* tree = xcb_query_tree_reply(c, xcb_query_tree(c, frame), nullptr);
-            for (int i = 0; tree != nullptr && i < xcb_query_tree_children_length(tree); ++i) {
-                const xcb_window_t w = xcb_query_tree_children(tree)[i];
-                auto* name =
-                    xcb_get_property_reply(c,
-                                           xcb_get_property(c, 0, w, control->atom("_NET_WM_NAME"),
-                                                            control->atom("UTF8_STRING"), 0, 64),
-                                           nullptr);
-                const bool match =
-                    name != nullptr &&
-                    std::string(static_cast<const char*>(xcb_get_property_value(name)),
-                                static_cast<std::size_t>(xcb_get_property_value_length(name))) ==
-                        "Tavrilux Settings";
-                std::free(name);
-                if (match && control->isViewable(w)) {
-                    std::free(tree);
-                    return w;
-                }
-            }
-            std::free(tree);
+        const std::string command = "DISPLAY=" + desktop->display() +
+                                    " xdotool search --onlyvisible --name '^Tavrilux Settings$'";
+        std::unique_ptr<FILE, int (*)(FILE*)> out(popen(command.c_str(), "r"), pclose);
+        unsigned long id = 0;
+        if (out && std::fscanf(out.get(), "%lu", &id) == 1) {
+            return static_cast<xcb_window_t>(id);
         }
         return std::nullopt;
     }

@@ -191,34 +191,29 @@ QWidget* speed() {
     return host({card}, 334, true);
 }
 
-// The settings window on a tab, with exclusions of every kind and a login item that needs
-// approval.
-QWidget* settingsWindow(SettingsTab tab, bool withExclusions) {
-    static auto* model = [] {
-        auto* m = new testing::SettingsModel;
-        m->loginService.setStatus(LoginItemStatus::requiresApproval);
-        m->desktop.addScreen(7, Rect{0, 0, 1280, 800}, "3F2A9C1E-0000-4000-8000-00000000DE11");
-        m->applications.installed["editor"] = {"Text Editor", TAVRILUX_SOURCE_DIR
+// The settings window's model, with or without exclusions of every kind, and a login item that
+// needs approval. It outlives the gallery's widgets.
+testing::SettingsModel* settingsModel(bool withExclusions) {
+    auto* model = new testing::SettingsModel;
+    model->loginService.setStatus(LoginItemStatus::requiresApproval);
+    model->desktop.addScreen(7, Rect{0, 0, 1280, 800}, "3F2A9C1E-0000-4000-8000-00000000DE11");
+    model->applications.installed["editor"] = {"Text Editor", TAVRILUX_SOURCE_DIR
                                                "/resources/Tavrilux_Tavrilux.bundle/AppIcon.png"};
-        m->applications.installed["broken"] = {"Broken Icon", "/nonexistent/icon.png"};
-        return m;
-    }();
-    const std::set<std::string> apps{"editor", "broken", "org.example.Missing"};
-    const std::set<std::string> displays{"3F2A9C1E-0000-4000-8000-00000000DE11",
-                                         "9B51D7A2-5C3E-4F11-A0B4-7D2E61C8F093"};
-    for (const auto& key : apps) {
-        if (withExclusions != (model->settings->excludedBundleIDs.get().count(key) > 0)) {
-            model->settings->toggleExclusion(key);
-        }
+    model->applications.installed["broken"] = {"Broken Icon", "/nonexistent/icon.png"};
+    for (const char* key : {"editor", "broken", "org.example.Missing"}) {
+        withExclusions ? model->settings->toggleExclusion(key) : void();
     }
-    for (const auto& key : displays) {
-        if (withExclusions != (model->settings->excludedDisplayUUIDs.get().count(key) > 0)) {
-            model->settings->toggleDisplayExclusion(key);
-        }
+    for (const char* key : {"3F2A9C1E-0000-4000-8000-00000000DE11", "9B51D7A2-5C3E-4F11"}) {
+        withExclusions ? model->settings->toggleDisplayExclusion(key) : void();
     }
+    return model;
+}
+
+QWidget* settingsWindow(SettingsTab tab, bool withExclusions) {
+    static const std::array models{settingsModel(false), settingsModel(true)};
+    testing::SettingsModel* model = models[withExclusions];
     model->navigation.selectedTab.set(tab);
     auto* view = new ContentView(model->context, model->services);
-    view->resize(820, 540);
     if (auto* general = qobject_cast<GeneralTab*>(view->tabContent())) {
         testing::waitFor([general] { return !general->isWaiting(); });
     }
