@@ -20,6 +20,7 @@ TEST(SettingsWindowManagerTest, OpensOnTheAskedTabFromTheFirstFrameAndTracksTheP
     EXPECT_EQ(ActivationPolicyState::current(), ActivationPolicy::regular);
 
     EXPECT_FALSE(window->close()) << "closing only hides";
+    EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(ActivationPolicyState::current(), ActivationPolicy::accessory);
     manager.showSettingsWindow(std::nullopt);
     EXPECT_EQ(manager.contentView()->shownTab(), SettingsTab::about) << "the current tab";
