@@ -1,8 +1,15 @@
-// Paints a settings group of six rows and the quick panel's glass-effects card (slider rows and
-// the 36-swatch grid) into an offscreen image, repeatedly. Besides the time per frame it reports
-// the heap allocations per frame, counted by this program's operator new: shadows and outlines
-// come from caches, so what remains is Qt's own painting and text layout.
+// Paints a settings group of six rows, the quick panel's glass-effects card (slider rows and
+// the 36-swatch grid) and whole frames of the onboarding window into an offscreen image,
+// repeatedly. Besides the time per frame it reports the heap allocations per frame, counted by
+// this program's operator new: shadows, blurs and outlines come from caches, so what remains is
+// Qt's own painting and text layout.
+#include "core/defaults/DomainStorage.h"
+#include "core/localization/LocalizationManager.h"
+#include "core/navigation/SettingsNavigation.h"
+#include "core/services/UpdaterManager.h"
+#include "core/settings/DimmingSettings.h"
 #include "core/theme/TavriluxTheme.h"
+#include "fakes/FakeDesktop.h"
 #include "ui/components/CollapsibleGlassCard.h"
 #include "ui/components/ColorSwatchRow.h"
 #include "ui/components/PercentSliderRow.h"
@@ -12,7 +19,11 @@
 #include "ui/components/ToggleRow.h"
 #include "ui/foundation/Appearance.h"
 #include "ui/foundation/ShadowCache.h"
+#include "ui/foundation/SpringAnimator.h"
+#include "ui/foundation/UiContext.h"
+#include "ui/onboarding/OnboardingView.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
@@ -82,6 +93,23 @@ std::unique_ptr<QWidget> glassEffects() {
     return card;
 }
 
+// Renders `widget` as it stands, once to fill the caches, then once per iteration.
+void renderFrames(benchmark::State& state, QWidget& widget) {
+    QImage image(widget.size(), QImage::Format_ARGB32_Premultiplied);
+    widget.render(&image); // the first frame fills the caches
+    const long before = allocations.load();
+    const std::size_t renders = ShadowCache::shared().renderCount();
+    for (auto _ : state) {
+        widget.render(&image);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.counters["allocs_per_frame"] = benchmark::Counter(
+        static_cast<double>(allocations.load() - before), benchmark::Counter::kAvgIterations);
+    state.counters["blurs_after_first"] =
+        static_cast<double>(ShadowCache::shared().renderCount() - renders);
+    state.SetLabel(std::to_string(widget.width()) + "x" + std::to_string(widget.height()));
+}
+
 void paintFrames(benchmark::State& state, std::unique_ptr<QWidget> widget, int width) {
     widget->setPalette(paletteFor(state.range(0) ? Appearance::dark : Appearance::light));
     widget->setAttribute(Qt::WA_DontShowOnScreen);
@@ -89,19 +117,7 @@ void paintFrames(benchmark::State& state, std::unique_ptr<QWidget> widget, int w
     widget->show();
     QCoreApplication::processEvents();
     widget->adjustSize();
-    QImage image(widget->size(), QImage::Format_ARGB32_Premultiplied);
-    widget->render(&image); // the first frame fills the caches
-    const long before = allocations.load();
-    const std::size_t renders = ShadowCache::shared().renderCount();
-    for (auto _ : state) {
-        widget->render(&image);
-        benchmark::DoNotOptimize(image.constBits());
-    }
-    state.counters["allocs_per_frame"] = benchmark::Counter(
-        static_cast<double>(allocations.load() - before), benchmark::Counter::kAvgIterations);
-    state.counters["blurs_after_first"] =
-        static_cast<double>(ShadowCache::shared().renderCount() - renders);
-    state.SetLabel(std::to_string(widget->width()) + "x" + std::to_string(widget->height()));
+    renderFrames(state, *widget);
 }
 
 void BM_SettingsGroupOfSixRows(benchmark::State& state) {
@@ -136,6 +152,31 @@ void BM_BareWidgetTreeOfTheSameSize(benchmark::State& state) {
     paintFrames(state, std::move(root), 320);
 }
 BENCHMARK(BM_BareWidgetTreeOfTheSameSize)->Arg(0)->Unit(benchmark::kMicrosecond);
+
+// One frame of the onboarding window on page `state.range(0)`, the blobs drifting between
+// frames as they do on screen: what each tick of its motion costs to paint.
+void BM_OnboardingWindowFrame(benchmark::State& state) {
+    fakes::FakeDesktop desktop;
+    auto defaults = std::make_shared<UserDefaults>(std::make_unique<MemoryDomainStorage>());
+    auto settings = DimmingSettings::create(std::make_shared<SettingsStore>(defaults),
+                                            desktop.workspace, desktop.queue);
+    UpdaterManager updater(BuildFlavor::development, nullptr);
+    SettingsNavigation navigation;
+    const UiContext context{*settings, updater, navigation, LocalizationManager::shared(),
+                            *defaults, desktop, desktop};
+    SpringAnimator::setAnimationsEnabled(false); // each page at rest
+    OnboardingView view(context, [](FocusMode) {});
+    view.resize(680, 500);
+    view.setPalette(paletteFor(Appearance::dark));
+    view.setAttribute(Qt::WA_DontShowOnScreen);
+    view.show();
+    for (int page = 0; page < state.range(0); ++page) {
+        view.page()->findChild<QAbstractButton*>()->click();
+    }
+    QCoreApplication::processEvents();
+    renderFrames(state, view);
+}
+BENCHMARK(BM_OnboardingWindowFrame)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 } // namespace tavrilux::ui

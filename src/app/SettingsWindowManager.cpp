@@ -1,6 +1,6 @@
 #include "app/SettingsWindowManager.h"
 
-#include "app/ActivationPolicyState.h"
+#include "app/ApplicationActivation.h"
 #include "app/SettingsWindow.h"
 #include "core/localization/LocalizationManager.h"
 #include "core/navigation/SettingsNavigation.h"
@@ -24,7 +24,7 @@ void SettingsWindowManager::showSettingsWindow(std::optional<SettingsTab> tab) {
     if (!window_) {
         content_ = new ui::ContentView(context_, services_);
         window_ = std::make_unique<SettingsWindow>(
-            content_, [] { ActivationPolicyState::set(ActivationPolicy::accessory); });
+            content_, [] { ApplicationActivation::setPolicy(ActivationPolicy::accessory); });
         window_->setWindowTitle(QString::fromStdString(L(localizationKey("window_title"))));
         window_->resize(kWidth, kHeight);
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -35,7 +35,7 @@ void SettingsWindowManager::showSettingsWindow(std::optional<SettingsTab> tab) {
     }
     // A tab chosen just now shows from the first frame.
     content_->catchUp();
-    ActivationPolicyState::set(ActivationPolicy::regular);
+    ApplicationActivation::setPolicy(ActivationPolicy::regular);
     window_->show();
     window_->raise();
     window_->activateWindow();

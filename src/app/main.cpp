@@ -2,6 +2,7 @@
 // the menu's Quit, SIGINT or SIGTERM, or until the X server goes away (then the exit status is 1).
 #include "app/AppDelegate.h"
 #include "app/CrashReporting.h"
+#include "app/OnboardingWindowManager.h"
 #include "app/PlaceholderQuickPanel.h"
 #include "app/SettingsWindowManager.h"
 #include "app/SingleInstanceGuard.h"
@@ -228,6 +229,7 @@ int main(int argc, char** argv) {
             delegate);
     };
 
+    // Start at login: an XDG autostart entry, asked on a thread of its own.
     ui::BackgroundLoginItem loginItem(makeLoginItem(bundle));
     linux_platform::DesktopEntryApplicationDirectory installedApplications;
     const ui::SettingsServices settingsServices{bundle.shortVersion, installedApplications,
@@ -241,6 +243,19 @@ int main(int argc, char** argv) {
     };
     screens.aboutPanel = [version = bundle.shortVersion]() -> std::unique_ptr<QWidget> {
         return std::make_unique<ui::AboutPanelView>(version);
+    };
+    screens.onboardingWindowManager = [](const ui::UiContext& context,
+                                         std::function<void()> showQuickPanel) {
+        return std::make_unique<OnboardingWindowManager>(context, std::move(showQuickPanel));
+    };
+    screens.enableLoginItem = [&loginItem, &app] {
+        loginItem.setEnabled(true, &app, [](const Result<LoginItemStatus>& result) {
+            if (!result.ok()) {
+                std::printf("LoginItem.setEnabled(true) on first launch failed: %s\n",
+                            result.failure().description.c_str());
+                std::fflush(stdout);
+            }
+        });
     };
     auto delegate = std::make_unique<AppDelegate>(
         AppDelegate::Platform{

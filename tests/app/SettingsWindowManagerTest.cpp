@@ -1,5 +1,5 @@
 #include "app/SettingsWindowManager.h"
-#include "app/ActivationPolicyState.h"
+#include "app/ApplicationActivation.h"
 #include "app/SettingsWindow.h"
 #include "ui/SettingsHarness.h"
 #include "ui/settings/ContentView.h"
@@ -17,14 +17,14 @@ TEST(SettingsWindowManagerTest, OpensOnTheAskedTabFromTheFirstFrameAndTracksTheP
     SettingsWindow* window = manager.settingsWindow();
     EXPECT_EQ(manager.contentView()->shownTab(), SettingsTab::about);
     EXPECT_EQ(window->minimumSize(), QSize(760, 480));
-    EXPECT_EQ(ActivationPolicyState::current(), ActivationPolicy::regular);
+    EXPECT_EQ(ApplicationActivation::policy(), ActivationPolicy::regular);
 
     EXPECT_FALSE(window->close()) << "closing only hides";
     EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(ActivationPolicyState::current(), ActivationPolicy::accessory);
+    EXPECT_EQ(ApplicationActivation::policy(), ActivationPolicy::accessory);
     manager.showSettingsWindow(std::nullopt);
     EXPECT_EQ(manager.contentView()->shownTab(), SettingsTab::about) << "the current tab";
-    EXPECT_EQ(ActivationPolicyState::current(), ActivationPolicy::regular);
+    EXPECT_EQ(ApplicationActivation::policy(), ActivationPolicy::regular);
     manager.showSettingsWindow(SettingsTab::exclusions);
     EXPECT_EQ(manager.contentView()->shownTab(), SettingsTab::exclusions);
 }

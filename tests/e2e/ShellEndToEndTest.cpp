@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -67,7 +68,7 @@ protected:
         return icons.empty() ? std::nullopt : std::optional(icons.front());
     }
     // The quick panel, not the wider settings window.
-    int panels() { return static_cast<int>(windows("tavrilux", 300, 700).size()); }
+    int panels() { return static_cast<int>(windows("tavrilux", 300, 500).size()); }
     int overlays() { return static_cast<int>(windows("tavrilux-overlay").size()); }
 
     // The status dot's colour: 'g' green, 'r' red, '?' anything else.
@@ -235,6 +236,62 @@ TEST_F(ShellEndToEndTest, WithoutATrayItKeepsDimmingAndIsOneInstance) {
     EXPECT_EQ(said("[HotKey] Registered Alt+Super+O"), 1u);
     EXPECT_EQ(app->terminate(), 0);
     EXPECT_EQ(overlays(), 0);
+}
+
+TEST_F(ShellEndToEndTest, AFirstLaunchWalksThroughTheOnboardingAndALaterOneShowsOnlyTheIcon) {
+    control->activate(
+        startManagedClient({"--class", "alpha,alpha", "--geometry", "400x300+100+100"})
+            .windows.at(0));
+    app = std::make_unique<EngineProcess>(desktop->display(), EngineLook{},
+                                          EngineProcess::Configuration::fresh);
+    const auto onboarding = [&]() -> std::optional<DesktopControl::Geometry> {
+        const auto shown = windows("tavrilux", 680, 681);
+        return shown.empty() ? std::nullopt : std::optional(shown.front());
+    };
+    const auto entry = app->configHome() / "autostart/com.mirtal.tavrilux.dev.desktop";
+    ASSERT_TRUE(DesktopControl::waitUntil(
+        [&] { return onboarding() && std::filesystem::exists(entry) && overlays() > 0; }, 15s))
+        << app->standardError();
+    EXPECT_EQ(app->standardOutput(), "");
+
+    // Quit before choosing: the next start is a first launch again, and start at login fails.
+    EXPECT_EQ(app->terminate(), 0) << app->standardError();
+    std::filesystem::remove_all(entry.parent_path());
+    std::ofstream(entry.parent_path()) << "a file where the folder belongs";
+    app->restart();
+    ASSERT_TRUE(DesktopControl::waitUntil([&] { return onboarding().has_value(); }, 15s));
+    EXPECT_EQ(app->standardOutput().rfind("LoginItem.setEnabled(true) on first launch failed: ", 0),
+              0u)
+        << app->standardOutput();
+    EXPECT_EQ(app->terminate(), 0) << app->standardError();
+    std::filesystem::remove(entry.parent_path());
+
+    app->restart();
+    ASSERT_TRUE(DesktopControl::waitUntil([&] { return onboarding().has_value(); }, 15s));
+    const auto window = *onboarding();
+    const auto click = [&](int x, int y) {
+        ASSERT_TRUE(sh("xdotool mousemove " + std::to_string(window.x + x) + " " +
+                       std::to_string(window.y + y) + " click 1"));
+        std::this_thread::sleep_for(1200ms); // the next page slides in
+    };
+    click(340, 445); // the buttons sit centred, 40 points above the bottom
+    click(340, 445);
+    click(552, 150); // the evening card
+    click(340, 445);
+    click(340, 445);
+    EXPECT_TRUE(DesktopControl::waitUntil([&] { return !onboarding() && panels() == 1; }))
+        << "the quick panel opens at the icon";
+    std::ifstream file(app->configHome() / "tavrilux/com.mirtal.tavrilux.json");
+    std::ostringstream json;
+    json << file.rdbuf();
+    EXPECT_TRUE(std::regex_search(json.str(), std::regex(R"("dimming.activeMode": *"evening")")))
+        << json.str();
+    EXPECT_EQ(app->terminate(), 0);
+
+    app->restart();
+    ASSERT_TRUE(DesktopControl::waitUntil([&] { return trayIcon().has_value(); }, 15s));
+    std::this_thread::sleep_for(1s);
+    EXPECT_FALSE(onboarding()) << "a later launch shows only the icon";
 }
 
 } // namespace

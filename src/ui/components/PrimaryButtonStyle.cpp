@@ -35,6 +35,13 @@ void PrimaryButtonStyle::setTrailingSymbol(std::string_view name) {
     update();
 }
 
+void PrimaryButtonStyle::setOpacity(qreal opacity) {
+    if (opacity != opacity_) {
+        opacity_ = opacity;
+        update();
+    }
+}
+
 QSize PrimaryButtonStyle::sizeHint() const {
     const QFontMetricsF metrics(labelFont());
     qreal width = metrics.horizontalAdvance(text());
@@ -48,9 +55,7 @@ QSize PrimaryButtonStyle::sizeHint() const {
 void PrimaryButtonStyle::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    if (!isEnabled()) {
-        painter.setOpacity(0.5);
-    }
+    painter.setOpacity(isEnabled() ? opacity_ : opacity_ * 0.5);
     QColor fill = systemAccent(this);
     fill.setAlphaF(fill.alphaF() * (isDown() ? 0.7f : 1.0f));
     const QPainterPath& capsule = capsule_.get(Shape::capsule(), rect());

@@ -19,6 +19,9 @@ public:
 
     // A symbol after the text, e.g. symbolName("arrow.right"); empty for none.
     void setTrailingSymbol(std::string_view name);
+    // The whole button drawn at an opacity (fading in); 1 by default.
+    void setOpacity(qreal opacity);
+    qreal opacity() const { return opacity_; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
@@ -28,6 +31,7 @@ protected:
 
 private:
     std::string trailingSymbol_;
+    qreal opacity_ = 1.0;
     CachedPath capsule_;
 };
 

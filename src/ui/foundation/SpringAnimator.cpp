@@ -58,6 +58,7 @@ void SpringAnimator::jumpTo(qreal value) {
         value_ = value;
         emit valueChanged(value_);
     }
+    emit settled();
 }
 
 void SpringAnimator::step(qreal progress) {

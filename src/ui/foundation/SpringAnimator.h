@@ -28,8 +28,10 @@ public:
     static void setAnimationsEnabled(bool enabled);
     static bool animationsEnabled();
 
-signals:
+Q_SIGNALS:
     void valueChanged(qreal value);
+    // The number came to rest at its target: its motion ended, or it jumped there.
+    void settled();
 
 private:
     void step(qreal progress);
