@@ -1,8 +1,9 @@
 // Paints a settings group of six rows, the quick panel's glass-effects card (slider rows and
 // the 36-swatch grid) and whole frames of the onboarding window into an offscreen image,
-// repeatedly. Besides the time per frame it reports the heap allocations per frame, counted by
-// this program's operator new: shadows, blurs and outlines come from caches, so what remains is
-// Qt's own painting and text layout.
+// repeatedly; and builds the whole quick panel and paints its first frame, as every opening does.
+// Besides the time per frame it reports the heap allocations per frame, counted by this
+// program's operator new: shadows, blurs and outlines come from caches, so what remains is Qt's
+// own painting and text layout.
 #include "core/defaults/DomainStorage.h"
 #include "core/localization/LocalizationManager.h"
 #include "core/navigation/SettingsNavigation.h"
@@ -22,6 +23,7 @@
 #include "ui/foundation/SpringAnimator.h"
 #include "ui/foundation/UiContext.h"
 #include "ui/onboarding/OnboardingView.h"
+#include "ui/quickpanel/QuickPanelView.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -129,6 +131,52 @@ void BM_GlassEffectsCardWithSwatchGrid(benchmark::State& state) {
     paintFrames(state, glassEffects(), 320);
 }
 BENCHMARK(BM_GlassEffectsCardWithSwatchGrid)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// What the tray does on every click: build a new panel over the live model, lay it out, and
+// paint its first frame (two displays, a front application, the aura shape).
+void BM_QuickPanelBuiltAndFirstFramePainted(benchmark::State& state) {
+    fakes::FakeDesktop desktop;
+    desktop.addScreen(1, Rect{0, 0, 1280, 800});
+    desktop.addScreen(2, Rect{1280, 0, 1280, 800});
+    desktop.workspace.setFrontmost(
+        RunningApplication{7, "org.example.Editor", "Text Editor", ActivationPolicy::regular, ""});
+    const auto memory = [] {
+        return std::make_shared<UserDefaults>(std::make_unique<MemoryDomainStorage>());
+    };
+    auto standard = memory();
+    auto settings = DimmingSettings::create(std::make_shared<SettingsStore>(memory()),
+                                            desktop.workspace, desktop.queue);
+    settings->applyMode(FocusMode::evening);
+    UpdaterManager updater(BuildFlavor::development, nullptr);
+    SettingsNavigation navigation;
+    const UiContext context{*settings, updater, navigation, LocalizationManager::shared(),
+                            *standard, desktop, desktop};
+    // Hosted as the tray's popover window hosts it: a window that takes the panel's size.
+    const auto open = [&] {
+        QWidget window;
+        window.setAttribute(Qt::WA_DontShowOnScreen);
+        auto* layout = new QVBoxLayout(&window);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSizeConstraint(QLayout::SetFixedSize);
+        auto* panel = new QuickPanelView(context, nullptr, nullptr);
+        panel->setHeightLimit(772);
+        layout->addWidget(panel);
+        window.show();
+        QCoreApplication::processEvents(); // the layout requests, as before a window's first paint
+        QImage image(window.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        window.render(&image);
+        benchmark::DoNotOptimize(image.constBits());
+        return window.size();
+    };
+    open(); // fonts, glyph outlines and shadows are made once per process
+    QSize size;
+    for (auto _ : state) {
+        size = open();
+    }
+    state.SetLabel(std::to_string(size.width()) + "x" + std::to_string(size.height()));
+}
+BENCHMARK(BM_QuickPanelBuiltAndFirstFramePainted)->Unit(benchmark::kMillisecond);
 
 // A widget that opens a painter and draws nothing.
 class BareWidget final : public QWidget {

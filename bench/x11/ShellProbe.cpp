@@ -2,8 +2,10 @@
 // - hotkey: from the Alt+Super+O press to the application's "toggled" line (the shell's part),
 //   and from that line to the last overlay unmapped (the engine's own switch-off);
 // - cpu: the application's CPU with dimming on, the panel closed and no focus changes;
-// - panel: from a click on the tray icon to the panel's window mapped, and the application's CPU
-//   while the panel stays open.
+// - panel: from a click on the tray icon to the panel's window mapped, and to the panel painted on
+//   the screen (strips across its top and bottom, read back from the root window, equal to the
+//   settled panel); the application's CPU while the panel stays open and idle; its resident
+//   memory with the panel open, after the first opening and after all of them.
 // Presses are seen as XInput 2 raw events, which reach this probe whoever grabs the key.
 //
 // Usage (DISPLAY set, a client of class Alpha mapped): tavrilux_shell_probe APP hotkey|cpu|panel
@@ -206,6 +208,51 @@ double cpuPercentOver(pid_t pid, double seconds) {
            std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+long residentKiB(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            return std::atol(line.c_str() + 6);
+        }
+    }
+    return -1;
+}
+
+// What the screen shows in two strips across a window: under its top edge and over its bottom.
+std::vector<std::uint8_t> strips(const Box& b) {
+    std::vector<std::uint8_t> pixels;
+    const int inset = std::min(24, b.height / 4);
+    for (const int y : {b.y + inset, b.y + b.height - inset - 12}) {
+        auto* r = xcb_get_image_reply(
+            c,
+            xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, root, static_cast<std::int16_t>(b.x + 12),
+                          static_cast<std::int16_t>(y), static_cast<std::uint16_t>(b.width - 24),
+                          12, ~0u),
+            nullptr);
+        if (r != nullptr) {
+            const auto* data = xcb_get_image_data(r);
+            pixels.insert(pixels.end(), data, data + xcb_get_image_data_length(r));
+            std::free(r);
+        }
+    }
+    return pixels;
+}
+
+// Reads the strips every half millisecond until they show `settled`; when that happened.
+std::optional<Clock::time_point> painted(const Box& b, const std::vector<std::uint8_t>& settled,
+                                         double seconds) {
+    const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
+    while (Clock::now() < deadline) {
+        const auto at = Clock::now();
+        if (strips(b) == settled) {
+            return at;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
+    return std::nullopt;
+}
+
 double ms(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration<double, std::milli>(to - from).count();
 }
@@ -340,26 +387,56 @@ int main(int argc, char** argv) {
         const Box icon = ours(0, 64).front();
         const std::string x = std::to_string(icon.x + icon.width / 2);
         const std::string y = std::to_string(icon.y + icon.height / 2);
-        std::vector<double> open;
-        double openCpu = -1.0;
-        for (int i = 0; i < count; ++i) {
-            e = Events{};
-            spawn({"xdotool", "mousemove", x, y, "click", "1"});
-            if (pump(
-                    e, [&] { return e.rawButton && e.mapped && !ours(300, 1 << 16).empty(); },
-                    5.0)) {
-                open.push_back(ms(*e.rawButton, *e.mapped));
-            }
-            if (i == 0) {
-                openCpu = cpuPercentOver(app, 10.0);
-            }
+        const auto click = [&] { spawn({"xdotool", "mousemove", x, y, "click", "1"}); };
+        const auto closeAndWait = [&] {
             spawn({"xdotool", "click", "1"});
             pump(
                 e, [&] { return ours(300, 1 << 16).empty(); }, 5.0);
             std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        };
+        // A first opening, left to settle, gives where the panel lies and how it looks.
+        e = Events{};
+        click();
+        pump(
+            e, [&] { return !ours(300, 1 << 16).empty(); }, 5.0);
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+        const Box panel = ours(300, 1 << 16).front();
+        const std::vector<std::uint8_t> settled = strips(panel);
+        const long firstKiB = residentKiB(app);
+        const double openCpu = cpuPercentOver(app, 10.0);
+        closeAndWait();
+        if (strips(panel) == settled) {
+            std::fprintf(stderr, "probe: the closed panel still shows\n");
+            result = 1;
         }
+        std::vector<double> open;
+        std::vector<double> shown;
+        for (int i = 0; i < count; ++i) {
+            e = Events{};
+            click();
+            if (pump(
+                    e, [&] { return e.rawButton && e.mapped && !ours(300, 1 << 16).empty(); },
+                    5.0)) {
+                open.push_back(ms(*e.rawButton, *e.mapped));
+                if (const auto at = painted(panel, settled, 5.0)) {
+                    shown.push_back(ms(*e.rawButton, *at));
+                }
+            }
+            closeAndWait();
+        }
+        e = Events{};
+        click();
+        pump(
+            e, [&] { return !ours(300, 1 << 16).empty(); }, 5.0);
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        const long lastKiB = residentKiB(app);
         report("tray click to the panel's window mapped", open);
-        std::printf("cpu with the panel open, over 10 s: %.2f %% of a core\n", openCpu);
+        report("tray click to the panel painted on the screen", shown);
+        std::printf("cpu with the panel open and idle, over 10 s: %.2f %% of a core\n", openCpu);
+        std::printf("resident memory with the panel open: %.1f MB at the first opening, %.1f MB "
+                    "after %d more\n",
+                    firstKiB / 1024.0, lastKiB / 1024.0, count + 1);
+        result = static_cast<int>(shown.size()) == count ? result : 1;
     }
     ::kill(app, SIGTERM);
     int status = 0;

@@ -182,8 +182,9 @@ void AppDelegate::showAboutPanel() {
         if (!content) {
             return;
         }
-        aboutWindow_ =
-            new QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+        // Only a close button: without the customize hint the window manager adds them all.
+        aboutWindow_ = new QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint |
+                                                Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
         aboutWindow_->setWindowTitle(text("about_tavrilux"));
         auto* layout = new QVBoxLayout(aboutWindow_);
         layout->setContentsMargins(0, 0, 0, 0);

@@ -18,4 +18,10 @@ PopoverPlacement PopoverPlacement::place(const QSize& panel, const QRect& anchor
     return PopoverPlacement{QPoint(x, y), above};
 }
 
+int PopoverPlacement::room(const QRect& anchor, const QRect& screen) {
+    const int above = anchor.y() - kGap - screen.y();
+    const int below = screen.y() + screen.height() - (anchor.y() + anchor.height() + kGap);
+    return std::max(0, std::max(above, below));
+}
+
 } // namespace tavrilux

@@ -23,6 +23,8 @@ struct PopoverPlacement final {
     // screen that holds it. Global pixels, origin at the top left.
     static PopoverPlacement place(const QSize& panel, const QRect& anchor, const QRect& screen,
                                   std::optional<bool> keepAbove = std::nullopt);
+    // The tallest panel that fits wholly above or wholly below the anchor.
+    static int room(const QRect& anchor, const QRect& screen);
 };
 
 } // namespace tavrilux

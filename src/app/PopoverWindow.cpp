@@ -24,6 +24,11 @@ PopoverWindow::PopoverWindow(std::unique_ptr<QWidget> content, bool translucent)
 void PopoverWindow::showAgainst(const QRect& anchor) {
     anchor_ = anchor;
     above_.reset();
+    // Content that can scroll is told how tall it may be, so that it never covers the icon.
+    if (const auto screen = screenRect();
+        screen && content_->metaObject()->indexOfProperty("heightLimit") >= 0) {
+        content_->setProperty("heightLimit", PopoverPlacement::room(anchor_, *screen));
+    }
     adjustSize();
     place();
     show();
@@ -36,15 +41,20 @@ void PopoverWindow::resizeEvent(QResizeEvent* event) {
     }
 }
 
-void PopoverWindow::place() {
+std::optional<QRect> PopoverWindow::screenRect() const {
     const QScreen* screen = QGuiApplication::screenAt(anchor_.center());
     if (screen == nullptr) {
         screen = QGuiApplication::primaryScreen();
     }
-    if (screen == nullptr) {
+    return screen != nullptr ? std::optional<QRect>(screen->geometry()) : std::nullopt;
+}
+
+void PopoverWindow::place() {
+    const auto screen = screenRect();
+    if (!screen) {
         return;
     }
-    const auto placement = PopoverPlacement::place(size(), anchor_, screen->geometry(), above_);
+    const auto placement = PopoverPlacement::place(size(), anchor_, *screen, above_);
     above_ = placement.above;
     move(placement.topLeft);
 }

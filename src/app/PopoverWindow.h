@@ -11,8 +11,9 @@ namespace tavrilux {
 // The window the quick panel shows in: frameless, above other windows, and never taking the
 // activation, so the application the user works in stays the front one while the panel is open.
 // Placed against the status icon (see PopoverPlacement); when the panel changes its height the
-// edge nearest the icon stays where it is. Translucent when asked, for a panel that paints its
-// own rounded glass (only worth it while a compositor runs).
+// edge nearest the icon stays where it is. Content with an int property "heightLimit" is given
+// the room above or below the icon, whichever is larger. Translucent when asked, for a panel that
+// paints its own rounded glass (only worth it while a compositor runs).
 class PopoverWindow final : public QWidget {
     Q_OBJECT
 public:
@@ -28,6 +29,8 @@ protected:
 
 private:
     void place();
+    // The screen holding the anchor (the primary screen when none does).
+    std::optional<QRect> screenRect() const;
 
     QWidget* content_;
     QRect anchor_;

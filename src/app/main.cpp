@@ -3,7 +3,7 @@
 #include "app/AppDelegate.h"
 #include "app/CrashReporting.h"
 #include "app/OnboardingWindowManager.h"
-#include "app/PlaceholderQuickPanel.h"
+#include "app/SettingsWindowManager.h"
 #include "app/SingleInstanceGuard.h"
 #include "core/defaults/DefaultsRegistry.h"
 #include "core/resources/ResourceBundle.h"
@@ -11,6 +11,7 @@
 #include "core/services/LoginItem.h"
 #include "core/settings/SettingsStore.h"
 #include "platform/linux/CurlHttpTransport.h"
+#include "platform/linux/DesktopEntryApplicationDirectory.h"
 #include "platform/linux/JsonFileStorage.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxResourceUsageProbe.h"
@@ -29,6 +30,9 @@
 #include "platform/x11/X11Desktop.h"
 #include "platform/x11/X11HotKey.h"
 #include "platform/x11/X11OverlayWindowFactory.h"
+#include "ui/quickpanel/QuickPanelView.h"
+#include "ui/settings/AboutPanelView.h"
+#include "ui/settings/BackgroundLoginItem.h"
 
 #include <QApplication>
 #include <QMetaObject>
@@ -113,6 +117,26 @@ std::unique_ptr<QSocketNotifier> watch(int fd, std::function<void()> process,
         }
     });
     return notifier;
+}
+
+// The login item with the adapters it works through, kept together: its calls run on a thread
+// of their own, which may hold them after everything else is gone.
+struct LoginItemParts {
+    explicit LoginItemParts(const MainBundleInfo& bundle)
+        : folder(linux_platform::XdgPaths::configHome() / "autostart"),
+          service(files, folder, bundle.executablePath),
+          item(LoginItem::Environment{bundle, service, files, folder, opener}) {}
+
+    linux_platform::LinuxFileSystem files;
+    linux_platform::XdgOpener opener;
+    std::filesystem::path folder;
+    XdgAutostartLoginService service;
+    LoginItem item;
+};
+
+std::shared_ptr<LoginItem> makeLoginItem(const MainBundleInfo& bundle) {
+    auto parts = std::make_shared<LoginItemParts>(bundle);
+    return std::shared_ptr<LoginItem>(parts, &parts->item);
 }
 
 } // namespace
@@ -205,26 +229,37 @@ int main(int argc, char** argv) {
             delegate);
     };
 
-    // Start at login: an XDG autostart entry.
-    linux_platform::LinuxFileSystem files;
-    linux_platform::XdgOpener opener;
-    const auto autostartFolder = linux_platform::XdgPaths::configHome() / "autostart";
-    XdgAutostartLoginService autostart(files, autostartFolder, bundle.executablePath);
-    LoginItem loginItem({bundle, autostart, files, autostartFolder, opener});
+    // Start at login: an XDG autostart entry, asked on a thread of its own.
+    ui::BackgroundLoginItem loginItem(makeLoginItem(bundle));
+    linux_platform::DesktopEntryApplicationDirectory installedApplications;
+    const ui::SettingsServices settingsServices{bundle.shortVersion, installedApplications,
+                                                loginItem};
 
     ShellScreens screens;
-    screens.quickPanel = makePlaceholderQuickPanel;
+    screens.quickPanel = [](const ui::UiContext& context,
+                            QuickPanelActions actions) -> std::unique_ptr<QWidget> {
+        return std::make_unique<ui::QuickPanelView>(context, std::move(actions.openSettings),
+                                                    std::move(actions.openAbout));
+    };
+    screens.settingsWindowManager = [&settingsServices](const ui::UiContext& context,
+                                                        std::function<void()>) {
+        return std::make_unique<SettingsWindowManager>(context, settingsServices);
+    };
+    screens.aboutPanel = [version = bundle.shortVersion]() -> std::unique_ptr<QWidget> {
+        return std::make_unique<ui::AboutPanelView>(version);
+    };
     screens.onboardingWindowManager = [](const ui::UiContext& context,
                                          std::function<void()> showQuickPanel) {
         return std::make_unique<OnboardingWindowManager>(context, std::move(showQuickPanel));
     };
-    screens.enableLoginItem = [&loginItem] {
-        const auto result = loginItem.setEnabled(true);
-        if (!result.ok()) {
-            std::printf("LoginItem.setEnabled(true) on first launch failed: %s\n",
-                        result.failure().description.c_str());
-            std::fflush(stdout);
-        }
+    screens.enableLoginItem = [&loginItem, &app] {
+        loginItem.setEnabled(true, &app, [](const Result<LoginItemStatus>& result) {
+            if (!result.ok()) {
+                std::printf("LoginItem.setEnabled(true) on first launch failed: %s\n",
+                            result.failure().description.c_str());
+                std::fflush(stdout);
+            }
+        });
     };
     auto delegate = std::make_unique<AppDelegate>(
         AppDelegate::Platform{

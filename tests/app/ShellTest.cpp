@@ -84,6 +84,9 @@ TEST(PopoverPlacementTest, BelowWhenItFitsElseAboveAndAlwaysOnTheScreen) {
     }
     EXPECT_EQ(PopoverPlacement::place(QSize(320, 900), {600, 0, 24, 24}, screen).topLeft.y(), 0)
         << "a panel taller than the screen shows its top";
+    // The room is the larger side less the gap: above a bottom icon, below one at 300.
+    EXPECT_EQ(PopoverPlacement::room({1256, 776, 24, 24}, screen), 772);
+    EXPECT_EQ(PopoverPlacement::room({600, 300, 24, 24}, screen), 472);
 }
 
 TEST(AppDelegateTest, RemovableMediaIsUnderMediaOrRunMedia) {

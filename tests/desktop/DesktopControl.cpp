@@ -112,6 +112,10 @@ void DesktopControl::moveFrame(xcb_window_t window, int x, int y) {
         xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
 }
 
+void DesktopControl::requestClose(xcb_window_t window) {
+    sendRootMessage(window, atom("_NET_CLOSE_WINDOW"), XCB_CURRENT_TIME, 2);
+}
+
 void DesktopControl::setShowingDesktop(bool shown) {
     sendRootMessage(root_, atom("_NET_SHOWING_DESKTOP"), shown ? 1 : 0);
 }

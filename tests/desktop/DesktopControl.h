@@ -49,6 +49,8 @@ public:
     void switchDesktop(int index);
     void deleteRootProperty(const std::string& name);
     void destroy(xcb_window_t window);
+    // Asks the window manager to close `window`, as its close button does.
+    void requestClose(xcb_window_t window);
 
     // The window manager's frame around `window` (its top-level ancestor), root coordinates.
     std::optional<Geometry> frameGeometry(xcb_window_t window);

@@ -67,7 +67,8 @@ protected:
         const auto icons = windows("tavrilux", 0, 64);
         return icons.empty() ? std::nullopt : std::optional(icons.front());
     }
-    int panels() { return static_cast<int>(windows("tavrilux", 300).size()); }
+    // The quick panel, not the wider settings window.
+    int panels() { return static_cast<int>(windows("tavrilux", 300, 500).size()); }
     int overlays() { return static_cast<int>(windows("tavrilux-overlay").size()); }
 
     // The status dot's colour: 'g' green, 'r' red, '?' anything else.

@@ -1,6 +1,6 @@
 // Every component, built on its own, drawn light and dark. With TAVRILUX_UI_SNAPSHOT_DIR set,
 // each picture is saved there as <name>-light.png and <name>-dark.png for a person to look at.
-#include "UiHarness.h"
+#include "SettingsHarness.h"
 
 #include "core/theme/TavriluxTheme.h"
 #include "ui/components/BrandMark.h"
@@ -22,6 +22,10 @@
 #include "ui/components/VisualEffectBlur.h"
 #include "ui/foundation/ShadowCache.h"
 #include "ui/foundation/Symbols.h"
+#include "ui/quickpanel/QuickPanelView.h"
+#include "ui/settings/AboutPanelView.h"
+#include "ui/settings/ContentView.h"
+#include "ui/settings/GeneralTab.h"
 
 #include <QDir>
 #include <QFile>
@@ -188,6 +192,59 @@ QWidget* speed() {
     return host({card}, 334, true);
 }
 
+// The quick panel as it opens: on one display with nothing special, and on two displays with an
+// update, an excluded front application and the aura shape.
+QWidget* quickPanel(bool busy) {
+    static testing::UiModel quiet;
+    static testing::UiModel full;
+    static const bool arranged = [](testing::UiModel& m) {
+        m.desktop.addScreen(1, Rect{0, 0, 1280, 800});
+        m.desktop.addScreen(2, Rect{1280, 0, 1280, 800});
+        m.desktop.workspace.activate(RunningApplication{
+            7, "org.example.Editor", "Text Editor", ActivationPolicy::regular,
+            TAVRILUX_SOURCE_DIR "/resources/Tavrilux_Tavrilux.bundle/AppIcon.png"});
+        m.desktop.queue.runUntilIdle();
+        m.settings->applyMode(FocusMode::evening);
+        m.settings->toggleExclusion("org.example.Editor");
+        m.settings->setActiveScreenID(2);
+        m.updater.updateAvailability.set(UpdateAvailability::available("2.1"));
+        return true;
+    }(full);
+    (void)arranged;
+    auto* panel = new QuickPanelView((busy ? full : quiet).context, nullptr, nullptr);
+    panel->setHeightLimit(QWIDGETSIZE_MAX); // all of it, whatever the test screen's size
+    return panel;
+}
+
+// The settings window's model, with or without exclusions of every kind, and a login item that
+// needs approval. It outlives the gallery's widgets.
+testing::SettingsModel* settingsModel(bool withExclusions) {
+    auto* model = new testing::SettingsModel;
+    model->loginService.setStatus(LoginItemStatus::requiresApproval);
+    model->desktop.addScreen(7, Rect{0, 0, 1280, 800}, "3F2A9C1E-0000-4000-8000-00000000DE11");
+    model->applications.installed["editor"] = {"Text Editor", TAVRILUX_SOURCE_DIR
+                                               "/resources/Tavrilux_Tavrilux.bundle/AppIcon.png"};
+    model->applications.installed["broken"] = {"Broken Icon", "/nonexistent/icon.png"};
+    for (const char* key : {"editor", "broken", "org.example.Missing"}) {
+        withExclusions ? model->settings->toggleExclusion(key) : void();
+    }
+    for (const char* key : {"3F2A9C1E-0000-4000-8000-00000000DE11", "9B51D7A2-5C3E-4F11"}) {
+        withExclusions ? model->settings->toggleDisplayExclusion(key) : void();
+    }
+    return model;
+}
+
+QWidget* settingsWindow(SettingsTab tab, bool withExclusions) {
+    static const std::array models{settingsModel(false), settingsModel(true)};
+    testing::SettingsModel* model = models[withExclusions];
+    model->navigation.selectedTab.set(tab);
+    auto* view = new ContentView(model->context, model->services);
+    if (auto* general = qobject_cast<GeneralTab*>(view->tabContent())) {
+        testing::waitFor([general] { return !general->isWaiting(); });
+    }
+    return view;
+}
+
 const std::vector<std::pair<const char*, Build>>& gallery() {
     static const std::vector<std::pair<const char*, Build>> entries{
         {"glass_card", [] { return host({glassSliders()}, 334, true); }},
@@ -203,6 +260,14 @@ const std::vector<std::pair<const char*, Build>>& gallery() {
         {"controls", controls},
         {"brand_marks", [] { return static_cast<QWidget*>(new BrandMarks); }},
         {"symbols", symbols},
+        {"quick_panel", [] { return quickPanel(false); }},
+        {"quick_panel_busy", [] { return quickPanel(true); }},
+        {"settings_general", [] { return settingsWindow(SettingsTab::general, false); }},
+        {"settings_exclusions", [] { return settingsWindow(SettingsTab::exclusions, true); }},
+        {"settings_exclusions_empty",
+         [] { return settingsWindow(SettingsTab::exclusions, false); }},
+        {"settings_about", [] { return settingsWindow(SettingsTab::about, false); }},
+        {"about_panel", [] { return static_cast<QWidget*>(new AboutPanelView("1.2.0")); }},
     };
     return entries;
 }

@@ -2,6 +2,7 @@
 
 #include "core/theme/TavriluxTheme.h"
 #include "ui/components/Divider.h"
+#include "ui/foundation/ShadowCache.h"
 
 #include <QPainter>
 #include <QVBoxLayout>
@@ -37,14 +38,23 @@ void GlassCard::paintBackground(QPainter& painter, const QPainterPath& shape,
 }
 
 void GlassCard::paintEvent(QPaintEvent*) {
+    // Drawn once per look and size and then copied: a tall card's fills cost more than the copy.
+    const Appearance appearance = appearanceOf(this);
+    const QSizeF size = this->size();
+    const QImage& image = ShadowCache::shared().blurred(
+        appearance == Appearance::light ? QStringLiteral("glass-card-light")
+                                        : QStringLiteral("glass-card-dark"),
+        size, 0, devicePixelRatioF(), [&](QPainter& p) {
+            const QRectF bounds(QPointF(0, 0), size);
+            const Shape shape = Shape::rounded(kCornerRadius);
+            paintBackground(
+                p, shape.path(bounds),
+                shape.inset(kBorderWidth / 2).path(strokeRectInside(bounds, kBorderWidth)),
+                appearance);
+        });
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF bounds = rect();
-    const Shape shape = Shape::rounded(kCornerRadius);
-    paintBackground(
-        painter, shape_.get(shape, bounds),
-        border_.get(shape.inset(kBorderWidth / 2), strokeRectInside(bounds, kBorderWidth)),
-        appearanceOf(this));
+    const qreal m = ShadowCache::margin(0);
+    painter.drawImage(QPointF(-m, -m), image);
 }
 
 } // namespace tavrilux::ui

@@ -37,8 +37,6 @@ protected:
 
 private:
     QVBoxLayout* layout_;
-    CachedPath shape_;
-    CachedPath border_;
 };
 
 } // namespace tavrilux::ui

@@ -4,6 +4,10 @@
 
 #include <QPainter>
 
+#include <array>
+#include <map>
+#include <utility>
+
 namespace tavrilux::ui {
 
 namespace {
@@ -39,15 +43,30 @@ void PaletteSwatchCell::resizeEvent(QResizeEvent* event) {
 }
 
 void PaletteSwatchCell::rebuildPaths() {
+    // Every grid repeats the same few cell shapes (a family's first, middle and last cell), and
+    // cutting paths is slow: each shape is cut once per process.
+    using Key = std::array<qreal, 8>;
+    static std::map<Key, std::pair<QPainterPath, QPainterPath>> cut;
     const QRectF cell = rect();
-    const QPainterPath family =
-        Shape::rounded(kFamilyRadius).path(family_.isEmpty() ? cell : family_);
-    QPainterPath cellPath;
-    cellPath.addRect(cell);
-    fill_ = family.intersected(cellPath);
-    QPainterPath inner;
-    inner.addRect(cell.adjusted(kRingWidth, kRingWidth, -kRingWidth, -kRingWidth));
-    ring_ = fill_.subtracted(inner);
+    const Key key{cell.x(),    cell.y(),    cell.width(),    cell.height(),
+                  family_.x(), family_.y(), family_.width(), family_.height()};
+    auto it = cut.find(key);
+    if (it == cut.end()) {
+        if (cut.size() >= 256) {
+            cut.clear();
+        }
+        const QPainterPath family =
+            Shape::rounded(kFamilyRadius).path(family_.isEmpty() ? cell : family_);
+        QPainterPath cellPath;
+        cellPath.addRect(cell);
+        QPainterPath fill = family.intersected(cellPath);
+        QPainterPath inner;
+        inner.addRect(cell.adjusted(kRingWidth, kRingWidth, -kRingWidth, -kRingWidth));
+        QPainterPath ring = fill.subtracted(inner);
+        it = cut.emplace(key, std::make_pair(std::move(fill), std::move(ring))).first;
+    }
+    fill_ = it->second.first;
+    ring_ = it->second.second;
     update();
 }
 

@@ -24,6 +24,12 @@ void Presence::setPresent(bool present, const Spring& spring) {
     emit changed();
 }
 
+void Presence::jumpTo(bool present) {
+    present_ = present;
+    animator_.jumpTo(present ? 1.0 : 0.0);
+    emit changed();
+}
+
 void Presence::apply(QPainter& painter, const QRectF& bounds, qreal fromScale) const {
     const qreal scale = fromScale + (1 - fromScale) * animator_.value();
     painter.translate(bounds.center());

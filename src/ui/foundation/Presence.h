@@ -25,6 +25,8 @@ public:
     qreal opacity() const;
 
     void setPresent(bool present, const Spring& spring = Spring{0.35, 1.0});
+    // The same without motion (for what is not on screen yet).
+    void jumpTo(bool present);
 
     // Applies the value to a painter: scale from `fromScale` (at 0) to 1 about the centre of
     // `bounds`, and the opacity.
