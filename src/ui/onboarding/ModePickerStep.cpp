@@ -24,7 +24,7 @@ QString text(const char* key) {
     return QString::fromStdString(L(key));
 }
 
-struct CardSpec {
+struct CardLook {
     FocusMode mode;
     const char* icon;
     const char* title;
@@ -33,12 +33,12 @@ struct CardSpec {
     Rgba to;
 };
 
-const std::array<CardSpec, 3> kCards{
-    CardSpec{FocusMode::focus, "\U0001F3AF", "onboarding_mode_focus_title",
+const std::array<CardLook, 3> kCards{
+    CardLook{FocusMode::focus, "\U0001F3AF", "onboarding_mode_focus_title",
              "onboarding_mode_focus_desc", Rgba{0.44, 0.72, 0.79, 1}, Rgba{0.12, 0.42, 0.44, 1}},
-    CardSpec{FocusMode::flow, "\u2728", "onboarding_mode_flow_title", "onboarding_mode_flow_desc",
+    CardLook{FocusMode::flow, "\u2728", "onboarding_mode_flow_title", "onboarding_mode_flow_desc",
              Rgba{0.12, 0.42, 0.44, 1}, Rgba{0.36, 0.60, 0.30, 1}},
-    CardSpec{FocusMode::evening, "\U0001F319", "onboarding_mode_evening_title",
+    CardLook{FocusMode::evening, "\U0001F319", "onboarding_mode_evening_title",
              "onboarding_mode_evening_desc", Rgba{0.36, 0.60, 0.30, 1}, Rgba{0.91, 0.64, 0.24, 1}},
 };
 } // namespace
@@ -55,12 +55,12 @@ ModePickerStep::ModePickerStep(DimmingSettings& settings, FocusMode selectedMode
       button_(new PrimaryButtonStyle(text("onboarding_mode_continue"), this)) {
     setAttribute(Qt::WA_TranslucentBackground);
     for (std::size_t i = 0; i < kCards.size(); ++i) {
-        const CardSpec& spec = kCards.at(i);
-        auto* card = new ModeCard(spec.mode,
-                                  ModeCard::Look{QString::fromUtf8(spec.icon), text(spec.title),
-                                                 text(spec.description), spec.from, spec.to},
-                                  spec.mode == selectedMode, this);
-        connect(card, &QAbstractButton::clicked, this, [this, mode = spec.mode] { choose(mode); });
+        const CardLook& look = kCards.at(i);
+        auto* card = new ModeCard(look.mode,
+                                  ModeCard::Look{QString::fromUtf8(look.icon), text(look.title),
+                                                 text(look.description), look.from, look.to},
+                                  look.mode == selectedMode, this);
+        connect(card, &QAbstractButton::clicked, this, [this, mode = look.mode] { choose(mode); });
         cards_.at(i) = card;
     }
     button_->setTrailingSymbol(symbolName("arrow.right"));
