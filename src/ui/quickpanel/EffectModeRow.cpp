@@ -9,7 +9,6 @@
 #include "ui/quickpanel/FadeStartMapping.h"
 
 #include <QHBoxLayout>
-#include <QPainter>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -88,7 +87,7 @@ void EffectModeRow::refresh() {
 }
 
 std::optional<SlidingHighlight::Placement> EffectModeRow::placement() const {
-    return highlight_.placement([this](int i) { return buttons_[i]->drawnFrame(); });
+    return highlightPlacement(highlight_, buttons_);
 }
 
 std::optional<QRectF> EffectModeRow::highlightRect() const {
@@ -99,15 +98,7 @@ std::optional<QRectF> EffectModeRow::highlightRect() const {
 }
 
 void EffectModeRow::paintEvent(QPaintEvent*) {
-    const auto p = placement();
-    if (!p) {
-        return;
-    }
-    const int from = p->from == SlidingHighlight::kNone ? p->to : p->from;
-    const int to = p->to == SlidingHighlight::kNone ? p->from : p->to;
-    QPainter painter(this);
-    SelectorButton::paintHighlight(painter, *p, buttons_[from]->accent(), buttons_[to]->accent(),
-                                   appearanceOf(this), true);
+    paintRowHighlight(*this, placement(), buttons_, true);
 }
 
 } // namespace tavrilux::ui

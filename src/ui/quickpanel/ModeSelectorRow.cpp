@@ -5,7 +5,6 @@
 #include "ui/quickpanel/ModeButton.h"
 
 #include <QHBoxLayout>
-#include <QPainter>
 
 namespace tavrilux::ui {
 
@@ -47,7 +46,7 @@ void ModeSelectorRow::refresh() {
 }
 
 std::optional<SlidingHighlight::Placement> ModeSelectorRow::placement() const {
-    return highlight_.placement([this](int i) { return buttons_[i]->drawnFrame(); });
+    return highlightPlacement(highlight_, buttons_);
 }
 
 std::optional<QRectF> ModeSelectorRow::highlightRect() const {
@@ -58,16 +57,7 @@ std::optional<QRectF> ModeSelectorRow::highlightRect() const {
 }
 
 void ModeSelectorRow::paintEvent(QPaintEvent*) {
-    const auto p = placement();
-    if (!p) {
-        return;
-    }
-    // A highlight fading in or out keeps the one accent it has.
-    const int from = p->from == SlidingHighlight::kNone ? p->to : p->from;
-    const int to = p->to == SlidingHighlight::kNone ? p->from : p->to;
-    QPainter painter(this);
-    SelectorButton::paintHighlight(painter, *p, buttons_[from]->accent(), buttons_[to]->accent(),
-                                   appearanceOf(this), false);
+    paintRowHighlight(*this, placement(), buttons_, false);
 }
 
 } // namespace tavrilux::ui

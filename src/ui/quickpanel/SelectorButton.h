@@ -7,9 +7,11 @@
 #include "ui/quickpanel/SlidingHighlight.h"
 
 #include <QAbstractButton>
+#include <QPainter>
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tavrilux::ui {
 
@@ -59,5 +61,27 @@ private:
     CachedPath tile_;
     CachedPath border_;
 };
+
+// Where a row's highlight is now, given the row's buttons.
+template <typename Button>
+std::optional<SlidingHighlight::Placement> highlightPlacement(const SlidingHighlight& highlight,
+                                                              const std::vector<Button*>& buttons) {
+    return highlight.placement([&buttons](int i) { return buttons[i]->drawnFrame(); });
+}
+
+// Paints a row's highlight behind its buttons; a highlight fading in or out keeps the one accent
+// it has.
+template <typename Button>
+void paintRowHighlight(QWidget& row, const std::optional<SlidingHighlight::Placement>& placement,
+                       const std::vector<Button*>& buttons, bool withShadow) {
+    if (!placement) {
+        return;
+    }
+    const int from = placement->from == SlidingHighlight::kNone ? placement->to : placement->from;
+    const int to = placement->to == SlidingHighlight::kNone ? placement->from : placement->to;
+    QPainter painter(&row);
+    SelectorButton::paintHighlight(painter, *placement, buttons[from]->accent(),
+                                   buttons[to]->accent(), appearanceOf(&row), withShadow);
+}
 
 } // namespace tavrilux::ui
