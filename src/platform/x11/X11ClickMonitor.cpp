@@ -1,5 +1,6 @@
 #include "platform/x11/X11ClickMonitor.h"
 
+#include "platform/x11/XcbReply.h"
 #include <xcb/xinput.h>
 
 #include <cstdlib>
@@ -7,11 +8,6 @@
 namespace tavrilux::x11 {
 
 namespace {
-
-template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
-template <typename T> Reply<T> reply(T* r) {
-    return Reply<T>(r, &std::free);
-}
 
 constexpr std::uint32_t kLeftButton = 1;
 constexpr std::uint32_t kRightButton = 3;

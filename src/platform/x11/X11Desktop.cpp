@@ -2,6 +2,7 @@
 
 #include "platform/x11/NameBasedUuid.h"
 #include "platform/x11/X11RootStacking.h"
+#include "platform/x11/XcbReply.h"
 
 #include <xcb/randr.h>
 #include <xcb/res.h>
@@ -18,12 +19,6 @@
 namespace tavrilux::x11 {
 
 namespace {
-
-// xcb hands out malloc'ed replies.
-template <typename T> struct FreeDeleter {
-    void operator()(T* p) const { std::free(p); }
-};
-template <typename T> using Reply = std::unique_ptr<T, FreeDeleter<T>>;
 
 constexpr std::uint8_t kBadWindow = 3;
 constexpr std::uint8_t kBadDrawable = 9;

@@ -1,5 +1,6 @@
 #include "platform/x11/X11HotKey.h"
 
+#include "platform/x11/XcbReply.h"
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -7,11 +8,6 @@
 namespace tavrilux::x11 {
 
 namespace {
-
-template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
-template <typename T> Reply<T> reply(T* r) {
-    return Reply<T>(r, &std::free);
-}
 
 constexpr std::uint32_t kAltL = 0xffe9;
 constexpr std::uint32_t kAltR = 0xffea;

@@ -1,6 +1,7 @@
 #include "platform/x11/X11OverlayWindowFactory.h"
 
 #include "platform/x11/X11RootStacking.h"
+#include "platform/x11/XcbReply.h"
 
 #include <xcb/randr.h>
 #include <xcb/res.h>
@@ -18,11 +19,6 @@
 
 namespace tavrilux::x11 {
 namespace {
-
-template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
-template <typename T> Reply<T> reply(T* r) {
-    return Reply<T>(r, &std::free);
-}
 
 xcb_atom_t intern(xcb_connection_t* c, const char* name) {
     auto r = reply(xcb_intern_atom_reply(

@@ -1,19 +1,11 @@
 #include "platform/x11/X11RootStacking.h"
 
+#include "platform/x11/XcbReply.h"
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
 
 namespace tavrilux::x11 {
-
-namespace {
-
-template <typename T> struct FreeDeleter {
-    void operator()(T* p) const { std::free(p); }
-};
-template <typename T> using Reply = std::unique_ptr<T, FreeDeleter<T>>;
-
-} // namespace
 
 X11RootStacking::X11RootStacking(xcb_connection_t* connection, xcb_window_t root, bool withClasses)
     : connection_(connection), root_(root), withClasses_(withClasses) {}
