@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The overlay engine's three speed figures on the test desktop (two 1280x800 monitors, openbox,
-# picom): focus-to-restack latency over 200 switches, CPU of 1 s cross-fades and at rest, and
-# resident memory after 100 and 1000 switches. Build first (./dev.sh build).
+# picom): focus-to-restack latency over 200 switches (or TAVRILUX_SWITCHES), CPU of 1 s
+# cross-fades and at rest, and resident memory after 100 and 1000 switches. Build first
+# (./dev.sh build).
 # Usage: bench/overlay_figures.sh [latency|cpu|memory]...
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,7 +15,7 @@ modes=("$@")
 
 for mode in "${modes[@]}"; do
     case $mode in
-    latency) count=200 ;;
+    latency) count=${TAVRILUX_SWITCHES:-200} ;;
     cpu) count=5 ;;
     memory) count=1000 ;;
     *) echo "unknown figure: $mode" >&2; exit 2 ;;

@@ -113,8 +113,21 @@ void DesktopControl::moveFrame(xcb_window_t window, int x, int y) {
         xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
 }
 
+void DesktopControl::requestClose(xcb_window_t window) {
+    sendRootMessage(window, atom("_NET_CLOSE_WINDOW"), XCB_CURRENT_TIME, 2);
+}
+
 void DesktopControl::setShowingDesktop(bool shown) {
     sendRootMessage(root_, atom("_NET_SHOWING_DESKTOP"), shown ? 1 : 0);
+}
+
+void DesktopControl::setState(xcb_window_t window, const std::string& state, bool on) {
+    sendRootMessage(window, atom("_NET_WM_STATE"), on ? 1 : 0, atom("_NET_WM_STATE_" + state), 0,
+                    2);
+}
+
+void DesktopControl::moveToDesktop(xcb_window_t window, std::uint32_t desktop) {
+    sendRootMessage(window, atom("_NET_WM_DESKTOP"), desktop, 2);
 }
 
 void DesktopControl::switchDesktop(int index) {

@@ -44,10 +44,16 @@ public:
     // Asks the window manager to put the frame of `window` at (x, y) in root coordinates.
     void moveFrame(xcb_window_t window, int x, int y);
     void setShowingDesktop(bool shown);
+    // Adds or removes a _NET_WM_STATE_... state ("ABOVE", "BELOW", "STICKY") of `window`.
+    void setState(xcb_window_t window, const std::string& state, bool on);
+    // Puts `window` on the numbered desktop; 0xFFFFFFFF is every desktop.
+    void moveToDesktop(xcb_window_t window, std::uint32_t desktop);
     // Switches to the numbered desktop (0 is the first).
     void switchDesktop(int index);
     void deleteRootProperty(const std::string& name);
     void destroy(xcb_window_t window);
+    // Asks the window manager to close `window`, as its close button does.
+    void requestClose(xcb_window_t window);
 
     // The window manager's frame around `window` (its top-level ancestor), root coordinates.
     std::optional<Geometry> frameGeometry(xcb_window_t window);

@@ -1,7 +1,8 @@
 // A test application: maps windows of a known class, process and colour, prints their ids
 // ("window 0x...") and lives until it is killed or its X server goes away.
 //
-// Usage: tavrilux_test_client [window options] [--count N] [--step PIXELS]
+// Usage: tavrilux_test_client [window options] [--count N] [--step PIXELS] [--orphan]
+// --orphan: leave the windows behind and exit, so that no process owns them any more.
 #include "TestWindow.h"
 
 #include <csignal>
@@ -10,6 +11,7 @@
 #include <cstring>
 #include <memory>
 #include <sys/prctl.h>
+#include <unistd.h>
 #include <vector>
 
 using tavrilux::testdesktop::TestWindow;
@@ -21,6 +23,7 @@ int main(int argc, char** argv) {
     TestWindowOptions options;
     int count = 1;
     int step = 20;
+    bool orphan = false;
     for (int i = 1; i < argc;) {
         i = TestWindow::parseArguments(argc, argv, options, i);
         if (i >= argc) {
@@ -29,6 +32,9 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--count") == 0 && i + 1 < argc) {
             count = std::atoi(argv[i + 1]);
             i += 2;
+        } else if (std::strcmp(argv[i], "--orphan") == 0) {
+            orphan = true;
+            ++i;
         } else if (std::strcmp(argv[i], "--step") == 0 && i + 1 < argc) {
             step = std::atoi(argv[i + 1]);
             i += 2;
@@ -51,6 +57,11 @@ int main(int argc, char** argv) {
         std::printf("window 0x%x\n", windows.back()->id());
     }
     std::fflush(stdout);
+    if (orphan) {
+        xcb_set_close_down_mode(connection, XCB_CLOSE_DOWN_RETAIN_PERMANENT);
+        std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+        ::_exit(0); // no destructor may destroy the windows
+    }
     while (xcb_generic_event_t* event = xcb_wait_for_event(connection)) {
         std::free(event);
     }

@@ -105,6 +105,7 @@ TestDesktop::TestDesktop(Options options) {
     if (options.bare) {
         argv.emplace_back("--bare");
     }
+    argv.insert(argv.end(), {"--wm", options.windowManager});
     scriptPid_ = spawn(argv, input[0], output[1], "");
     ::close(input[0]);
     ::close(output[1]);

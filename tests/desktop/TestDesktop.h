@@ -10,12 +10,15 @@ namespace tavrilux::testdesktop {
 
 // A running test desktop (tests/desktop/test-desktop.sh): its own Xvfb display with two
 // 1280x800 RandR monitors side by side ("tavrilux-left", primary, and "tavrilux-right"),
-// openbox, picom and trayer, unless `bare`. Everything it starts stops with it, by process id;
-// should this process die, the desktop notices its closed pipe and stops too.
+// openbox (or another window manager), picom and trayer, unless `bare`. Everything it starts stops
+// with it, by process id; should this process die, the desktop notices its closed pipe and stops
+// too.
 class TestDesktop final {
 public:
     struct Options {
         bool bare = false;
+        // "openbox", "fluxbox", "i3" or "kwin" (which composites itself).
+        std::string windowManager = "openbox";
     };
     struct Client {
         pid_t pid = 0;

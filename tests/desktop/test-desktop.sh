@@ -2,18 +2,22 @@
 # The test desktop: Xvfb (two RandR monitors side by side) + openbox + picom + trayer, and
 # optional test clients. Stops everything it started, by process id, however it ends.
 #
-# Usage: test-desktop.sh [--bare] [--client "ARGS"]... [-- COMMAND...]
+# Usage: test-desktop.sh [--bare] [--wm NAME] [--client "ARGS"]... [-- COMMAND...]
 #   --bare           only the X server and its monitors (no window manager, compositor, tray)
+#   --wm NAME        the window manager: openbox (the default), fluxbox or i3, each with picom,
+#                    or kwin (KWin compositing itself, on a D-Bus session bus of its own)
 #   --client "ARGS"  start tavrilux_test_client with ARGS ($TAVRILUX_TEST_CLIENT names it)
 #   COMMAND          run with DISPLAY set, then stop; without one, print "DISPLAY=:N" and
 #                    "XVFB_PID=N" and serve until standard input closes or a signal arrives.
 set -uo pipefail
 
 bare=0
+wm=openbox
 clients=()
 while (($#)); do
     case "$1" in
     --bare) bare=1 ;;
+    --wm) wm=$2; shift ;;
     --client) clients+=("$2"); shift ;;
     --) shift; break ;;
     *) break ;;
@@ -27,13 +31,23 @@ pids=()
 runtime=$(mktemp -d "${TMPDIR:-/tmp}/tavrilux-desktop.XXXXXX")
 
 cleanup() {
-    local i
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+    local i pid
+    # The server last: some window managers (fluxbox) hang when it goes away under them.
+    for ((i = ${#pids[@]} - 1; i >= 1; i--)); do
         kill "${pids[i]}" 2>/dev/null
     done
-    for pid in "${pids[@]}"; do
+    for pid in "${pids[@]:1}"; do
+        for ((i = 0; i < 100; i++)); do
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.02
+        done
+        kill -9 "$pid" 2>/dev/null
         wait "$pid" 2>/dev/null
     done
+    if ((${#pids[@]})); then
+        kill "${pids[0]}" 2>/dev/null
+        wait "${pids[0]}" 2>/dev/null
+    fi
     [ -n "${TAVRILUX_KEEP_DESKTOP_LOGS:-}" ] || rm -rf "$runtime"
 }
 trap cleanup EXIT
@@ -75,16 +89,49 @@ if ((!bare)); then
         >"$runtime/trayer.log" 2>&1 &
     pids+=($!)
     wait_for sh -c 'xwininfo -root -children | grep -q "\"panel\""' || exit 1
-    openbox --sm-disable >"$runtime/openbox.log" 2>&1 &
+    # Window managers that list the panel are past their start-up once they do; i3 keeps docks
+    # off its lists.
+    ready='xprop -root _NET_CLIENT_LIST_STACKING | grep -q "# 0x"'
+    case $wm in
+    openbox) openbox --sm-disable >"$runtime/wm.log" 2>&1 & ;;
+    fluxbox)
+        # A home of its own: fluxbox writes its configuration there on first start.
+        HOME=$runtime fluxbox >"$runtime/wm.log" 2>&1 &
+        ;;
+    i3)
+        printf '# i3 config file (v4)\nfont pango:monospace 8\n' >"$runtime/i3.config"
+        i3 -c "$runtime/i3.config" >"$runtime/wm.log" 2>&1 &
+        ready='xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "# 0x"'
+        ;;
+    kwin)
+        # Settings, caches and the session bus of this desktop alone, so desktops run side by side.
+        mkdir -p -m 0700 "$runtime/xdg"
+        export XDG_CONFIG_HOME=$runtime/config XDG_CACHE_HOME=$runtime/cache \
+            XDG_DATA_HOME=$runtime/data XDG_RUNTIME_DIR=$runtime/xdg
+        export DBUS_SESSION_BUS_ADDRESS=unix:path=$runtime/bus
+        dbus-daemon --session --nofork --address="$DBUS_SESSION_BUS_ADDRESS" \
+            >"$runtime/dbus.log" 2>&1 &
+        pids+=($!)
+        wait_for test -S "$runtime/bus" || exit 1
+        kwin_x11 >"$runtime/wm.log" 2>&1 &
+        ;;
+    *) echo "test-desktop: unknown window manager: $wm" >&2; exit 2 ;;
+    esac
     pids+=($!)
-    wait_for sh -c 'xprop -root _NET_CLIENT_LIST_STACKING | grep -q "# 0x"' || {
+    wait_for sh -c "$ready" || {
         tail -n 5 "$runtime"/*.log >&2
         xwininfo -root -children >&2
         exit 1
     }
-    picom --backend xrender --config /dev/null >"$runtime/picom.log" 2>&1 &
-    pids+=($!)
-    wait_for sh -c 'xwininfo -root -children | grep -q "\"picom\""' || exit 1
+    if [ "$wm" = kwin ]; then
+        wait_for sh -c 'dbus-send --session --print-reply --dest=org.kde.KWin /Compositor \
+            org.freedesktop.DBus.Properties.Get string:org.kde.kwin.Compositing string:active |
+            grep -q "boolean true"' || exit 1
+    else
+        picom --backend xrender --config /dev/null >"$runtime/picom.log" 2>&1 &
+        pids+=($!)
+        wait_for sh -c 'xwininfo -root -children | grep -q "\"picom\""' || exit 1
+    fi
 fi
 
 client=${TAVRILUX_TEST_CLIENT:-$(dirname "$0")/../../build/dev/tests/desktop/tavrilux_test_client}

@@ -11,8 +11,9 @@
 
 namespace tavrilux::e2e {
 
-EngineProcess::EngineProcess(const std::string& display, const EngineLook& look)
-    : display_(display), look_(look) {
+EngineProcess::EngineProcess(const std::string& display, const EngineLook& look,
+                             Configuration configuration)
+    : display_(display), look_(look), configuration_(configuration) {
     char pattern[] = "/tmp/tavrilux-e2e-XXXXXX";
     if (::mkdtemp(pattern) == nullptr) {
         throw std::runtime_error("no temporary folder");
@@ -31,19 +32,21 @@ void EngineProcess::restart(const std::string& extraSettings) {
 }
 
 void EngineProcess::launch(const std::string& extraSettings) {
-    std::ofstream(home_ / "config/tavrilux/com.mirtal.tavrilux.json")
-        << "{\"dimming.isEnabled\": true, \"dimming.blurIntensity\": 0, "
-           "\"dimming.tintIntensity\": "
-        << look_.tint << ", \"dimming.overlayColor.red\": " << look_.red
-        << ", \"dimming.overlayColor.green\": " << look_.green
-        << ", \"dimming.overlayColor.blue\": " << look_.blue
-        << ", \"dimming.grainIntensity\": 0, "
-           "\"dimming.effectMode\": \"fullscreen\", \"dimming.ambientFadeStart\": 0.5, "
-           "\"dimming.appearanceDuration\": "
-        << look_.appearanceDuration
-        << ", \"dimming.auraIntensity\": 0.35, \"dimming.activeMode\": \"custom\", "
-           "\"app.multiScreenFocusMode\": \"perScreen\""
-        << (extraSettings.empty() ? "" : ", ") << extraSettings << "}\n";
+    if (configuration_ == Configuration::look) {
+        std::ofstream(home_ / "config/tavrilux/com.mirtal.tavrilux.json")
+            << "{\"dimming.isEnabled\": true, \"dimming.blurIntensity\": 0, "
+               "\"dimming.tintIntensity\": "
+            << look_.tint << ", \"dimming.overlayColor.red\": " << look_.red
+            << ", \"dimming.overlayColor.green\": " << look_.green
+            << ", \"dimming.overlayColor.blue\": " << look_.blue
+            << ", \"dimming.grainIntensity\": 0, "
+               "\"dimming.effectMode\": \"fullscreen\", \"dimming.ambientFadeStart\": 0.5, "
+               "\"dimming.appearanceDuration\": "
+            << look_.appearanceDuration
+            << ", \"dimming.auraIntensity\": 0.35, \"dimming.activeMode\": \"custom\", "
+               "\"app.multiScreenFocusMode\": \"perScreen\""
+            << (extraSettings.empty() ? "" : ", ") << extraSettings << "}\n";
+    }
     endingSignal_ = 0;
     const std::string err = (home_ / "stderr.txt").string();
     pid_ = ::fork();
@@ -54,6 +57,10 @@ void EngineProcess::launch(const std::string& extraSettings) {
         const int fd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
         if (fd >= 0) {
             ::dup2(fd, 2);
+        }
+        const int out = ::open((home_ / "stdout.txt").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+        if (out >= 0) {
+            ::dup2(out, 1);
         }
         ::execl(TAVRILUX_ENGINE_PATH, TAVRILUX_ENGINE_PATH, static_cast<char*>(nullptr));
         ::_exit(127);
@@ -111,8 +118,16 @@ std::optional<int> EngineProcess::waitForExit(std::chrono::milliseconds timeout)
 }
 
 std::string EngineProcess::standardError() const {
+    return readAll(home_ / "stderr.txt");
+}
+
+std::string EngineProcess::standardOutput() const {
+    return readAll(home_ / "stdout.txt");
+}
+
+std::string EngineProcess::readAll(const std::filesystem::path& file) {
     std::string text;
-    const int fd = ::open((home_ / "stderr.txt").c_str(), O_RDONLY);
+    const int fd = ::open(file.c_str(), O_RDONLY);
     if (fd < 0) {
         return text;
     }

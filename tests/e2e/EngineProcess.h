@@ -22,7 +22,13 @@ struct EngineLook {
 // configuration and state folders, removed afterwards).
 class EngineProcess final {
 public:
-    EngineProcess(const std::string& display, const EngineLook& look);
+    // `look`: every start writes the settings file anew from the look, so no start is a first
+    // launch. `fresh`: the first start finds no settings file, and later starts keep whatever
+    // the application wrote.
+    enum class Configuration { look, fresh };
+
+    EngineProcess(const std::string& display, const EngineLook& look,
+                  Configuration configuration = Configuration::look);
     ~EngineProcess();
     EngineProcess(const EngineProcess&) = delete;
     EngineProcess& operator=(const EngineProcess&) = delete;
@@ -36,21 +42,25 @@ public:
     std::optional<int> waitForExit(std::chrono::milliseconds timeout);
     // The signal that ended the last run, 0 when it exited by itself (or still runs).
     int endingSignal() const { return endingSignal_; }
-    // What the engine wrote on standard error so far.
+    // What the engine wrote on standard error (standard output) so far.
     std::string standardError() const;
+    std::string standardOutput() const;
 
     // Starts the engine again, once the last run has ended, in the same folders; its settings
     // file is written anew from the look plus `extraSettings` (JSON members, e.g.
     // "\"app.crashReportingEnabled\": false").
     void restart(const std::string& extraSettings = {});
-    // The engine's $XDG_STATE_HOME.
+    // The engine's $XDG_STATE_HOME and $XDG_CONFIG_HOME.
     std::filesystem::path stateHome() const { return home_ / "state"; }
+    std::filesystem::path configHome() const { return home_ / "config"; }
 
 private:
     void launch(const std::string& extraSettings);
+    static std::string readAll(const std::filesystem::path& file);
 
     std::string display_;
     EngineLook look_;
+    Configuration configuration_;
     std::filesystem::path home_;
     pid_t pid_ = -1;
     int endingSignal_ = 0;

@@ -2,13 +2,20 @@
 
 #include "core/services/MainAppLoginService.h"
 
+#include <functional>
+
 namespace tavrilux::fakes {
 
 // A login service whose status the test sets; registering makes it enabled, unregistering
 // not registered, unless the test makes the call fail.
 class FakeMainAppLoginService final : public MainAppLoginService {
 public:
-    LoginItemStatus status() const override { return status_; }
+    LoginItemStatus status() const override {
+        if (onCall) {
+            onCall();
+        }
+        return status_;
+    }
     std::optional<ServiceFailure> registerApp() override {
         ++registerCalls;
         if (failure) {
@@ -29,6 +36,8 @@ public:
     void setStatus(LoginItemStatus status) { status_ = status; }
 
     std::optional<ServiceFailure> failure;
+    // Runs at the start of every status read (a test may block it there).
+    std::function<void()> onCall;
     LoginItemStatus statusAfterRegister = LoginItemStatus::enabled;
     int registerCalls = 0;
     int unregisterCalls = 0;

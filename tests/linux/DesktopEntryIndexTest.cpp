@@ -1,4 +1,5 @@
 #include "platform/linux/DesktopEntryIndex.h"
+#include "platform/linux/DesktopEntryApplicationDirectory.h"
 
 #include "fakes/TempDir.h"
 
@@ -81,6 +82,25 @@ TEST_F(DesktopEntryIndexTest, LinkedEntriesAreNamedByTheirOwnPath) {
     ASSERT_NE(flat, nullptr);
     EXPECT_EQ(flat->id, "org.example.Flat");
     EXPECT_EQ(flat->name, "Flat");
+}
+
+TEST_F(DesktopEntryIndexTest, DirectoryLooksUpKeysAndNoticesInstallsAndRemovals) {
+    entry("system", "org.example.Editor.desktop",
+          "Type=Application\nName=Editor\nIcon=editor\nStartupWMClass=editor-main\n");
+    entry("system", "broken.desktop", "Name=No type\n\x01\xff garbage\n");
+    const DesktopEntryApplicationDirectory directory({root / "home", root / "system"});
+    const std::string icon =
+        (root / "system" / "icons" / "hicolor" / "48x48" / "apps" / "editor.png").string();
+    EXPECT_EQ(directory.application("org.example.editor"), (InstalledApplication{"Editor", icon}));
+    EXPECT_EQ(directory.application("editor-main"), (InstalledApplication{"Editor", icon}));
+    EXPECT_FALSE(directory.application("broken"));
+    EXPECT_FALSE(directory.application(""));
+    EXPECT_FALSE(directory.application("viewer"));
+
+    entry("home", "viewer.desktop", "Type=Application\nName=Viewer\n");
+    EXPECT_EQ(directory.application("viewer"), (InstalledApplication{"Viewer", ""}));
+    fs::remove(root / "system" / "applications" / "org.example.Editor.desktop");
+    EXPECT_FALSE(directory.application("editor-main"));
 }
 
 } // namespace

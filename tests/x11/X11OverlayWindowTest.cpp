@@ -108,6 +108,7 @@ protected:
 TEST_F(X11OverlayWindowTest, LiesDirectlyBelowTheFocusedFrameOrAboveTheGivenWindow) {
     const auto a = startManagedClient({"--geometry", "300x200+100+100"}).windows.at(0);
     const auto b = startManagedClient({"--geometry", "300x200+500+100"}).windows.at(0);
+    control->moveToDesktop(b, 0xFFFFFFFF);
     auto [overlay, id] = makeOverlay();
     sync();
     EXPECT_FALSE(isViewable(id)) << "not ordered in at creation";
@@ -121,9 +122,43 @@ TEST_F(X11OverlayWindowTest, LiesDirectlyBelowTheFocusedFrameOrAboveTheGivenWind
     sync();
     EXPECT_EQ(levelOf(id), levelOf(topLevelOf(b)) + 1);
 
+    // On the active workspace while the window it lies against shows.
+    auto [belowA, idA] = makeOverlay();
+    belowA->order(WindowOrderingMode::below, a);
+    EXPECT_TRUE(belowA->isOnActiveSpace());
+    control->switchDesktop(1);
+    ASSERT_TRUE(DesktopControl::waitUntil([&] { return !isViewable(a); }));
+    EXPECT_FALSE(belowA->isOnActiveSpace());
+    EXPECT_TRUE(overlay->isOnActiveSpace()) << "above a window shown on every desktop";
+
     overlay->orderOut();
     sync();
     EXPECT_FALSE(isViewable(id));
+}
+
+TEST_F(X11OverlayWindowTest, AnOverlayMovedAwayIsPutBackAFewTimesThenLeftToTheWindowManager) {
+    const auto a = startManagedClient({"--geometry", "300x200+100+100"}).windows.at(0);
+    auto [overlay, id] = makeOverlay();
+    overlay->order(WindowOrderingMode::below, a);
+    const auto raiseOverlay = [&] {
+        const std::uint32_t top[] = {XCB_STACK_MODE_ABOVE};
+        xcb_configure_window(c(), id, XCB_CONFIG_WINDOW_STACK_MODE, top);
+        xcb_flush(c());
+        control->activeWindow(); // done
+        sync();
+        sync(); // and the answer to it
+    };
+    // An insisting window manager, all within the same instant.
+    for (std::uint64_t i = 1; i <= 5; ++i) {
+        raiseOverlay();
+        EXPECT_EQ(factory->correctionCount(), std::min<std::uint64_t>(i, 3)) << i;
+        EXPECT_EQ(levelOf(id) + 1 == levelOf(topLevelOf(a)), i <= 3) << i;
+    }
+    // The engine's next order gives it its chances again.
+    overlay->order(WindowOrderingMode::below, a);
+    raiseOverlay();
+    EXPECT_EQ(factory->correctionCount(), 4u);
+    EXPECT_EQ(levelOf(id) + 1, levelOf(topLevelOf(a)));
 }
 
 TEST_F(X11OverlayWindowTest, WindowsThatVanishOrNeverExistedLeaveNoOverlayOnTop) {

@@ -1,11 +1,17 @@
 #include "platform/x11/X11Desktop.h"
 
 #include "platform/x11/NameBasedUuid.h"
+#include "platform/x11/X11RootStacking.h"
+#include "platform/x11/XcbReply.h"
 
 #include <xcb/randr.h>
+#include <xcb/res.h>
 
 #include <algorithm>
+#include <bit>
+#include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,13 +20,6 @@ namespace tavrilux::x11 {
 
 namespace {
 
-// xcb hands out malloc'ed replies.
-template <typename T> struct FreeDeleter {
-    void operator()(T* p) const { std::free(p); }
-};
-template <typename T> using Reply = std::unique_ptr<T, FreeDeleter<T>>;
-
-constexpr std::uint32_t kAllDesktops = 0xFFFFFFFF;
 constexpr std::uint8_t kBadWindow = 3;
 constexpr std::uint8_t kBadDrawable = 9;
 
@@ -54,8 +53,8 @@ std::vector<std::uint32_t> propertyValues(const xcb_get_property_reply_t* reply,
 
 struct X11Desktop::Atoms {
     xcb_atom_t clientListStacking, activeWindow, currentDesktop, showingDesktop, wmPid,
-        wmWindowType, wmState, wmDesktop, frameExtents, icccmWmState, gtkApplicationId, utf8String,
-        edid, stateHidden, stateSkipTaskbar, typeDesktop, typeDock, typeToolbar, typeMenu,
+        wmWindowType, wmState, frameExtents, icccmWmState, gtkApplicationId, utf8String, edid,
+        stateHidden, stateSkipTaskbar, stateAbove, typeDesktop, typeDock, typeToolbar, typeMenu,
         typeUtility, typeSplash, typeDialog, typeDropdownMenu, typePopupMenu, typeTooltip,
         typeNotification, typeCombo, typeDnd, typeNormal;
 };
@@ -80,7 +79,8 @@ struct X11Desktop::Client {
     bool isNormalOrDialog = true;
     bool hidden = false;
     bool skipTaskbar = false;
-    std::optional<std::uint32_t> desktop;
+    // The child of the root that holds the window (the window manager's frame); 0 until known.
+    xcb_window_t frame = 0;
     std::uint32_t left = 0, right = 0, top = 0, bottom = 0;
     bool viewable = false;
     std::int16_t rootX = 0, rootY = 0;
@@ -129,6 +129,22 @@ X11Desktop::X11Desktop(MainQueue& queue, xcb_connection_t* connection, int scree
                                    XCB_EVENT_MASK_STRUCTURE_NOTIFY;
     xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &rootMask);
     internAtoms();
+    // Selected above first, so that no change after the read is missed.
+    rootStacking_ = std::make_unique<X11RootStacking>(connection_, root_, false);
+    rootStacking_->reload();
+    noteRoundTrip();
+    noteRoundTrip();
+    clientIdMask_ = ~xcb_get_setup(connection_)->resource_id_mask;
+
+    const auto* resources = xcb_get_extension_data(connection_, &xcb_res_id);
+    if (resources != nullptr && resources->present != 0) {
+        // Client ids (and so process ids) came with version 1.2.
+        Reply<xcb_res_query_version_reply_t> version(xcb_res_query_version_reply(
+            connection_, xcb_res_query_version(connection_, 1, 2), nullptr));
+        noteRoundTrip();
+        hasClientIds_ = version && (version->server_major > 1 ||
+                                    (version->server_major == 1 && version->server_minor >= 2));
+    }
 
     const auto* randr = xcb_get_extension_data(connection_, &xcb_randr_id);
     if (randr != nullptr && randr->present != 0) {
@@ -146,8 +162,7 @@ X11Desktop::X11Desktop(MainQueue& queue, xcb_connection_t* connection, int scree
     refreshMonitors();
     // The windows first: whoever asks for the frontmost application before the first refresh
     // (the settings do, at start) gets it named.
-    refreshList();
-    refreshClients();
+    refreshWindows();
     refreshActiveOwner();
     // Events that came in while we waited for the answers above.
     drainEvents();
@@ -172,7 +187,6 @@ void X11Desktop::internAtoms() {
                           {&a.wmPid, "_NET_WM_PID"},
                           {&a.wmWindowType, "_NET_WM_WINDOW_TYPE"},
                           {&a.wmState, "_NET_WM_STATE"},
-                          {&a.wmDesktop, "_NET_WM_DESKTOP"},
                           {&a.frameExtents, "_NET_FRAME_EXTENTS"},
                           {&a.icccmWmState, "WM_STATE"},
                           {&a.gtkApplicationId, "_GTK_APPLICATION_ID"},
@@ -180,6 +194,7 @@ void X11Desktop::internAtoms() {
                           {&a.edid, "EDID"},
                           {&a.stateHidden, "_NET_WM_STATE_HIDDEN"},
                           {&a.stateSkipTaskbar, "_NET_WM_STATE_SKIP_TASKBAR"},
+                          {&a.stateAbove, "_NET_WM_STATE_ABOVE"},
                           {&a.typeDesktop, "_NET_WM_WINDOW_TYPE_DESKTOP"},
                           {&a.typeDock, "_NET_WM_WINDOW_TYPE_DOCK"},
                           {&a.typeToolbar, "_NET_WM_WINDOW_TYPE_TOOLBAR"},
@@ -276,6 +291,8 @@ void X11Desktop::handleEvent(const xcb_generic_event_t& event) {
         screensChanged_ = true;
         return;
     }
+    // Our own windows too: they are part of the order.
+    rootStacking_->handleEvent(event);
     if (type >= XCB_CREATE_NOTIFY && type <= XCB_CIRCULATE_NOTIFY && !ignored_.empty()) {
         // Every structure event carries the window it is about at the same place.
         const auto& e = reinterpret_cast<const xcb_map_notify_event_t&>(event);
@@ -290,7 +307,6 @@ void X11Desktop::handleEvent(const xcb_generic_event_t& event) {
             if (e.atom == a.clientListStacking || e.atom == a.showingDesktop) {
                 listDirty_ = true;
             } else if (e.atom == a.currentDesktop) {
-                listDirty_ = true;
                 spaceChanged_ = true;
             } else if (e.atom == a.activeWindow) {
                 activeDirty_ = true;
@@ -302,7 +318,7 @@ void X11Desktop::handleEvent(const xcb_generic_event_t& event) {
             return;
         }
         if (e.atom == a.wmPid || e.atom == a.wmWindowType || e.atom == a.wmState ||
-            e.atom == a.wmDesktop || e.atom == a.frameExtents || e.atom == XCB_ATOM_WM_CLASS ||
+            e.atom == a.frameExtents || e.atom == XCB_ATOM_WM_CLASS ||
             e.atom == a.gtkApplicationId || e.atom == a.icccmWmState) {
             it->second.propertiesDirty = true;
         }
@@ -339,6 +355,12 @@ void X11Desktop::handleEvent(const xcb_generic_event_t& event) {
             if (clients_.erase(e.window) > 0) {
                 listDirty_ = true;
                 applicationsDirty_ = true;
+            }
+        } else if (type == XCB_REPARENT_NOTIFY) {
+            // A client put into another frame.
+            const auto& e = reinterpret_cast<const xcb_reparent_notify_event_t&>(event);
+            if (auto it = clients_.find(e.window); it != clients_.end()) {
+                it->second.frame = 0;
             }
         }
         return;
@@ -387,10 +409,7 @@ void X11Desktop::deliverPending() {
         if (activeOwner_ && activeOwner_ != before) {
             // A window mapped a moment ago is active before any refresh has read it: read the
             // list and the windows now, or the application could not be named.
-            if (listDirty_) {
-                refreshList();
-            }
-            refreshClients();
+            refreshWindows();
             activated_.send(runningApplication(*activeOwner_));
         }
     }
@@ -419,15 +438,19 @@ std::optional<ProcessID> X11Desktop::ownerOf(xcb_window_t window) {
     if (auto it = clients_.find(window); it != clients_.end() && !it->second.propertiesDirty) {
         return it->second.pid;
     }
-    Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        connection_,
-        xcb_get_property(connection_, 0, window, atoms_->wmPid, XCB_ATOM_CARDINAL, 0, 1), nullptr));
+    const auto pidCookie =
+        xcb_get_property(connection_, 0, window, atoms_->wmPid, XCB_ATOM_CARDINAL, 0, 1);
+    const auto processIds = readProcessIds(requestProcessIds({window}));
+    xcb_generic_error_t* error = nullptr;
+    Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(connection_, pidCookie, &error));
     noteRoundTrip();
-    const auto values = propertyValues(reply.get(), XCB_ATOM_CARDINAL);
-    if (values.size() != 1 || values[0] == 0 || values[0] > INT32_MAX) {
+    if (error != nullptr) {
+        // Gone already.
+        ++errors_;
+        std::free(error);
         return std::nullopt;
     }
-    return static_cast<ProcessID>(values[0]);
+    return processOf(window, reply.get(), processIds);
 }
 
 void X11Desktop::ignoreStructureEvents(xcb_window_t window, bool ignore) {
@@ -451,65 +474,146 @@ void X11Desktop::refreshList() {
     const Atoms& a = *atoms_;
     auto stackingCookie =
         xcb_get_property(connection_, 0, root_, a.clientListStacking, XCB_ATOM_WINDOW, 0, 65536);
-    auto desktopCookie =
-        xcb_get_property(connection_, 0, root_, a.currentDesktop, XCB_ATOM_CARDINAL, 0, 1);
     auto showingCookie =
         xcb_get_property(connection_, 0, root_, a.showingDesktop, XCB_ATOM_CARDINAL, 0, 1);
-    std::optional<xcb_query_tree_cookie_t> treeCookie;
-    if (fallbackList_) {
-        treeCookie = xcb_query_tree(connection_, root_);
-    }
     noteRoundTrip();
     Reply<xcb_get_property_reply_t> stacking(
         xcb_get_property_reply(connection_, stackingCookie, nullptr));
-    Reply<xcb_get_property_reply_t> desktop(
-        xcb_get_property_reply(connection_, desktopCookie, nullptr));
     Reply<xcb_get_property_reply_t> showing(
         xcb_get_property_reply(connection_, showingCookie, nullptr));
-    const auto desktopValues = propertyValues(desktop.get(), XCB_ATOM_CARDINAL);
-    currentDesktop_ = desktopValues.empty() ? 0 : desktopValues[0];
     const auto showingValues = propertyValues(showing.get(), XCB_ATOM_CARDINAL);
     showingDesktop_ = !showingValues.empty() && showingValues[0] == 1;
+    listDirty_ = false;
 
-    std::vector<xcb_window_t> list;
     const bool hasStacking = stacking && stacking->type == XCB_ATOM_WINDOW;
-    if (hasStacking) {
-        if (treeCookie) {
-            xcb_discard_reply(connection_, treeCookie->sequence);
-        }
-        fallbackList_ = false;
-        list = propertyValues(stacking.get(), XCB_ATOM_WINDOW);
-    } else {
-        if (!fallbackList_) {
-            // Whether a window carries WM_STATE is read only for the fallback list.
-            for (auto& [window, client] : clients_) {
-                client.propertiesDirty = true;
-            }
-        }
-        fallbackList_ = true;
-        if (!treeCookie) {
-            treeCookie = xcb_query_tree(connection_, root_);
-            noteRoundTrip();
-        }
-        Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(connection_, *treeCookie, nullptr));
-        if (tree) {
-            const auto* children = xcb_query_tree_children(tree.get());
-            list.assign(children, children + xcb_query_tree_children_length(tree.get()));
+    if (!hasStacking && !fallbackList_) {
+        // Whether a window carries WM_STATE is read only for the fallback list.
+        for (auto& [window, client] : clients_) {
+            client.propertiesDirty = true;
         }
     }
-    // Both sources list bottom to top.
-    std::reverse(list.begin(), list.end());
-    stacking_ = std::move(list);
-    listDirty_ = false;
-    applicationsDirty_ = true;
+    fallbackList_ = !hasStacking;
+    // Which windows are managed, bottom to top; some window managers keep this in another order
+    // than the real one, so the order is taken from their frames.
+    listed_ = propertyValues(stacking.get(), XCB_ATOM_WINDOW);
+    vanished_.clear();
+}
 
+void X11Desktop::syncManaged() {
+    std::vector<xcb_window_t> managed;
+    if (fallbackList_) {
+        // The root's children; those that carry WM_STATE are the managed ones.
+        for (const auto& child : rootStacking_->children()) {
+            if (!ignored_.contains(child.window)) {
+                managed.push_back(child.window);
+            }
+        }
+    } else {
+        managed = listed_;
+    }
+    // Windows found gone stay out until the list changes.
+    std::erase_if(managed, [this](xcb_window_t w) { return vanished_.contains(w); });
+    if (managed == managed_) {
+        return;
+    }
+    managed_ = std::move(managed);
+    applicationsDirty_ = true;
     // Forget windows that left the list.
     std::unordered_map<xcb_window_t, Client> kept;
-    for (auto window : stacking_) {
+    for (auto window : managed_) {
         auto it = clients_.find(window);
         kept.emplace(window, it != clients_.end() ? std::move(it->second) : Client{});
     }
     clients_ = std::move(kept);
+}
+
+void X11Desktop::refreshWindows() {
+    if (listDirty_) {
+        refreshList();
+    }
+    syncManaged();
+    refreshClients();
+    // Front to back by the frames' places among the root's children; the list's own order breaks
+    // ties (one frame holding several clients) and puts windows of unknown frames at the back.
+    std::vector<std::pair<std::size_t, std::size_t>> keys; // (frame place + 1, list place)
+    keys.reserve(managed_.size());
+    for (std::size_t i = 0; i < managed_.size(); ++i) {
+        const auto it = clients_.find(managed_[i]);
+        const auto place = it != clients_.end() && it->second.frame != 0
+                               ? rootStacking_->indexOf(it->second.frame)
+                               : std::nullopt;
+        keys.emplace_back(place ? *place + 1 : 0, i);
+    }
+    std::sort(keys.begin(), keys.end(), std::greater<>());
+    std::vector<xcb_window_t> order;
+    order.reserve(keys.size());
+    for (const auto& key : keys) {
+        order.push_back(managed_[key.second]);
+    }
+    if (order != stacking_) {
+        stacking_ = std::move(order);
+        applicationsDirty_ = true;
+    }
+}
+
+ProcessID X11Desktop::standInProcess(xcb_window_t window) const {
+    // The server's number of the connection that made the window, negated: no process has it.
+    const std::uint32_t client = (window & clientIdMask_) >> std::countr_zero(clientIdMask_);
+    return -static_cast<ProcessID>(client);
+}
+
+std::optional<xcb_res_query_client_ids_cookie_t>
+X11Desktop::requestProcessIds(const std::vector<xcb_window_t>& windows) {
+    if (!hasClientIds_ || windows.empty()) {
+        return std::nullopt;
+    }
+    std::vector<xcb_res_client_id_spec_t> specs;
+    specs.reserve(windows.size());
+    for (auto window : windows) {
+        specs.push_back({window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID});
+    }
+    return xcb_res_query_client_ids(connection_, static_cast<std::uint32_t>(specs.size()),
+                                    specs.data());
+}
+
+std::unordered_map<std::uint32_t, ProcessID>
+X11Desktop::readProcessIds(std::optional<xcb_res_query_client_ids_cookie_t> cookie) {
+    std::unordered_map<std::uint32_t, ProcessID> byClient;
+    if (!cookie) {
+        return byClient;
+    }
+    Reply<xcb_res_query_client_ids_reply_t> reply(
+        xcb_res_query_client_ids_reply(connection_, *cookie, nullptr));
+    if (!reply) {
+        return byClient;
+    }
+    for (auto it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem > 0;
+         xcb_res_client_id_value_next(&it)) {
+        if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) == 0 ||
+            xcb_res_client_id_value_value_length(it.data) != 1) {
+            continue;
+        }
+        const std::uint32_t pid = *xcb_res_client_id_value_value(it.data);
+        // A connection whose resources outlived it still names its process, which may be gone.
+        if (pid > 0 && pid <= INT32_MAX &&
+            (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM)) {
+            byClient[it.data->spec.client & clientIdMask_] = static_cast<ProcessID>(pid);
+        }
+    }
+    return byClient;
+}
+
+ProcessID
+X11Desktop::processOf(xcb_window_t window, const xcb_get_property_reply_t* pidProperty,
+                      const std::unordered_map<std::uint32_t, ProcessID>& byClient) const {
+    const auto pid = propertyValues(pidProperty, XCB_ATOM_CARDINAL);
+    if (pid.size() == 1 && pid[0] > 0 && pid[0] <= INT32_MAX) {
+        return static_cast<ProcessID>(pid[0]);
+    }
+    // No _NET_WM_PID (xlogo, many older programs): the process behind the window's connection;
+    // when none is known, the window's connection stands for its own application.
+    const auto it = byClient.find(window & clientIdMask_);
+    return it != byClient.end() ? it->second : standInProcess(window);
 }
 
 void X11Desktop::refreshClients() {
@@ -520,15 +624,20 @@ void X11Desktop::refreshClients() {
         xcb_get_window_attributes_cookie_t attributes;
         xcb_get_geometry_cookie_t geometry;
         xcb_translate_coordinates_cookie_t position;
-        xcb_get_property_cookie_t pid, type, state, desktop, extents, wmClass, gtkId, wmState;
+        xcb_get_property_cookie_t pid, type, state, extents, wmClass, gtkId, wmState;
+        std::optional<xcb_query_tree_cookie_t> tree;
     };
     std::vector<Pending> pending;
+    std::vector<xcb_window_t> unknownProcess;
     const std::uint32_t clientMask =
         XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-    for (auto window : stacking_) {
+    for (auto window : managed_) {
         Client& client = clients_[window];
         const bool geometry = client.geometryDirty || allGeometryDirty_;
-        if (!client.propertiesDirty && !geometry) {
+        if (client.frame == 0 && (fallbackList_ || rootStacking_->contains(window))) {
+            client.frame = window; // no frame of its own
+        }
+        if (!client.propertiesDirty && !geometry && client.frame != 0) {
             continue;
         }
         Pending p{};
@@ -542,12 +651,13 @@ void X11Desktop::refreshClients() {
         p.attributes = xcb_get_window_attributes(connection_, window);
         p.geometry = xcb_get_geometry(connection_, window);
         p.position = xcb_translate_coordinates(connection_, window, root_, 0, 0);
+        if (client.frame == 0) {
+            p.tree = xcb_query_tree(connection_, window);
+        }
         if (p.properties) {
             p.pid = xcb_get_property(connection_, 0, window, a.wmPid, XCB_ATOM_ANY, 0, 2);
             p.type = xcb_get_property(connection_, 0, window, a.wmWindowType, XCB_ATOM_ATOM, 0, 32);
             p.state = xcb_get_property(connection_, 0, window, a.wmState, XCB_ATOM_ATOM, 0, 32);
-            p.desktop =
-                xcb_get_property(connection_, 0, window, a.wmDesktop, XCB_ATOM_CARDINAL, 0, 1);
             p.extents =
                 xcb_get_property(connection_, 0, window, a.frameExtents, XCB_ATOM_CARDINAL, 0, 4);
             p.wmClass = xcb_get_property(connection_, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING,
@@ -558,6 +668,7 @@ void X11Desktop::refreshClients() {
                 p.wmState =
                     xcb_get_property(connection_, 0, window, a.icccmWmState, XCB_ATOM_ANY, 0, 2);
             }
+            unknownProcess.push_back(window);
         }
         pending.push_back(p);
     }
@@ -565,9 +676,13 @@ void X11Desktop::refreshClients() {
     if (pending.empty()) {
         return;
     }
+    // Asked for every window read, with the rest: whether _NET_WM_PID is there is not known yet.
+    const auto processIds = readProcessIds(requestProcessIds(unknownProcess));
     noteRoundTrip();
 
     std::vector<xcb_window_t> vanished;
+    // Clients whose frame lies further up: (client, an ancestor below the frame).
+    std::vector<std::pair<xcb_window_t, xcb_window_t>> climbing;
     for (const auto& p : pending) {
         bool gone = false;
         xcb_generic_error_t* error = nullptr;
@@ -589,22 +704,28 @@ void X11Desktop::refreshClients() {
         Reply<xcb_translate_coordinates_reply_t> position(
             take(xcb_translate_coordinates_reply(connection_, p.position, &error), error));
         Client& client = clients_[p.window];
+        if (p.tree) {
+            Reply<xcb_query_tree_reply_t> tree(
+                take(xcb_query_tree_reply(connection_, *p.tree, &error), error));
+            if (tree && (tree->parent == root_ || rootStacking_->contains(tree->parent))) {
+                client.frame = tree->parent == root_ ? p.window : tree->parent;
+            } else if (tree) {
+                climbing.emplace_back(p.window, tree->parent);
+            }
+        }
         if (p.properties) {
-            std::array<Reply<xcb_get_property_reply_t>, 8> props;
-            const xcb_get_property_cookie_t cookies[] = {p.pid,     p.type,    p.state, p.desktop,
-                                                         p.extents, p.wmClass, p.gtkId, p.wmState};
+            std::array<Reply<xcb_get_property_reply_t>, 7> props;
+            const xcb_get_property_cookie_t cookies[] = {p.pid,     p.type,  p.state,  p.extents,
+                                                         p.wmClass, p.gtkId, p.wmState};
             for (std::size_t i = 0; i < props.size(); ++i) {
-                if (i == 7 && !fallbackList_) {
+                if (i == 6 && !fallbackList_) {
                     break;
                 }
                 props[i].reset(
                     take(xcb_get_property_reply(connection_, cookies[i], &error), error));
             }
             client.propertiesDirty = false;
-            const auto pid = propertyValues(props[0].get(), XCB_ATOM_CARDINAL);
-            client.pid = (pid.size() == 1 && pid[0] > 0 && pid[0] <= INT32_MAX)
-                             ? std::optional<ProcessID>(static_cast<ProcessID>(pid[0]))
-                             : std::nullopt;
+            client.pid = processOf(p.window, props[0].get(), processIds);
             client.layer = kNormalLayer;
             client.isDesktop = false;
             client.isNormalOrDialog = true;
@@ -640,11 +761,13 @@ void X11Desktop::refreshClients() {
             for (auto s : propertyValues(props[2].get(), XCB_ATOM_ATOM)) {
                 client.hidden = client.hidden || s == a.stateHidden;
                 client.skipTaskbar = client.skipTaskbar || s == a.stateSkipTaskbar;
+                // Kept above the others, like a floating panel: it never takes the focus from the
+                // windows below it.
+                if (s == a.stateAbove && client.layer == kNormalLayer) {
+                    client.layer = kFloatingLayer;
+                }
             }
-            const auto desktop = propertyValues(props[3].get(), XCB_ATOM_CARDINAL);
-            client.desktop =
-                desktop.empty() ? std::nullopt : std::optional<std::uint32_t>(desktop[0]);
-            const auto extents = propertyValues(props[4].get(), XCB_ATOM_CARDINAL);
+            const auto extents = propertyValues(props[3].get(), XCB_ATOM_CARDINAL);
             if (extents.size() == 4) {
                 client.left = extents[0];
                 client.right = extents[1];
@@ -653,7 +776,7 @@ void X11Desktop::refreshClients() {
             } else {
                 client.left = client.right = client.top = client.bottom = 0;
             }
-            const std::string wmClass = propertyString(props[5].get());
+            const std::string wmClass = propertyString(props[4].get());
             const auto split = wmClass.find('\0');
             client.instance = wmClass.substr(0, split);
             client.windowClass =
@@ -661,8 +784,8 @@ void X11Desktop::refreshClients() {
             if (auto end = client.windowClass.find('\0'); end != std::string::npos) {
                 client.windowClass.resize(end);
             }
-            client.gtkApplicationId = propertyString(props[6].get());
-            client.hasWmState = props[7] && props[7]->type != XCB_ATOM_NONE;
+            client.gtkApplicationId = propertyString(props[5].get());
+            client.hasWmState = props[6] && props[6]->type != XCB_ATOM_NONE;
         }
         if (gone || !attributes || !geometry || !position) {
             vanished.push_back(p.window);
@@ -677,10 +800,43 @@ void X11Desktop::refreshClients() {
         client.rootY = position->dst_y;
     }
     for (auto window : vanished) {
+        vanished_.insert(window);
         clients_.erase(window);
+        std::erase(managed_, window);
         std::erase(stacking_, window);
+        std::erase_if(climbing, [window](const auto& c) { return c.first == window; });
     }
+    climbToFrames(std::move(climbing));
     applicationsDirty_ = true;
+}
+
+void X11Desktop::climbToFrames(std::vector<std::pair<xcb_window_t, xcb_window_t>> climbing) {
+    // Frames within frames (a wrapper between frame and client): one level a round trip, for all
+    // such clients at once. Deeper than any window manager nests.
+    for (int level = 0; level < 8 && !climbing.empty(); ++level) {
+        std::vector<xcb_query_tree_cookie_t> cookies;
+        cookies.reserve(climbing.size());
+        for (const auto& [client, ancestor] : climbing) {
+            cookies.push_back(xcb_query_tree(connection_, ancestor));
+        }
+        noteRoundTrip();
+        std::vector<std::pair<xcb_window_t, xcb_window_t>> higher;
+        for (std::size_t i = 0; i < climbing.size(); ++i) {
+            const auto [client, ancestor] = climbing[i];
+            Reply<xcb_query_tree_reply_t> tree(
+                xcb_query_tree_reply(connection_, cookies[i], nullptr));
+            auto it = clients_.find(client);
+            if (!tree || it == clients_.end()) {
+                continue;
+            }
+            if (tree->parent == root_ || rootStacking_->contains(tree->parent)) {
+                it->second.frame = tree->parent == root_ ? ancestor : tree->parent;
+            } else {
+                higher.emplace_back(client, tree->parent);
+            }
+        }
+        climbing = std::move(higher);
+    }
 }
 
 std::optional<WindowSnapshot> X11Desktop::captureSnapshot() {
@@ -688,10 +844,7 @@ std::optional<WindowSnapshot> X11Desktop::captureSnapshot() {
     if (!isConnected()) {
         return std::nullopt;
     }
-    if (listDirty_) {
-        refreshList();
-    }
-    refreshClients();
+    refreshWindows();
     // Events that arrived while we waited for replies.
     drainEvents();
     schedulePendingDeliveries();
@@ -720,10 +873,9 @@ std::optional<WindowSnapshot> X11Desktop::captureSnapshot() {
             continue;
         }
         const Client& c = it->second;
+        // On screen is what the server shows: window managers unmap the windows of other
+        // workspaces, while one workspace a monitor shows several desktop numbers at once.
         if (!c.viewable || c.hidden || c.isDesktop || (fallbackList_ && !c.hasWmState)) {
-            continue;
-        }
-        if (c.desktop && *c.desktop != kAllDesktops && *c.desktop != currentDesktop_) {
             continue;
         }
         WindowInfo info;

@@ -8,6 +8,7 @@
 #include "core/reactive/Subject.h"
 #include "platform/linux/DesktopEntryIndex.h"
 
+#include <xcb/res.h>
 #include <xcb/xcb.h>
 
 #include <cstdint>
@@ -26,11 +27,15 @@ namespace tavrilux::x11 {
 // The desktop of an X server with an EWMH window manager, behind the window-list, screen,
 // application and workspace ports.
 //
-// - Window list: _NET_CLIENT_LIST_STACKING reversed (front to back), or, when the window manager
-//   does not keep it, the root's children that carry WM_STATE. Every property is read once and
-//   then kept current by PropertyNotify/ConfigureNotify events, so a refresh of an unchanged
-//   desktop waits for no reply at all; a changed one waits at most twice (the list, then all
-//   property requests of all changed windows sent before any reply is read).
+// - Window list: the windows _NET_CLIENT_LIST_STACKING names (or, when the window manager does not
+//   keep it, the root's children that carry WM_STATE), front to back in the order of their frames
+//   among the root's children, which the root's structure events keep current. On screen is
+//   what is viewable and not hidden. The owner is _NET_WM_PID, else the process behind the
+//   window's connection (X-Resource client ids), else a stand-in of its own for that connection
+//   (a negative number). Every property is read once and then kept current by
+//   PropertyNotify/ConfigureNotify events, so a refresh of an unchanged desktop waits for no
+//   reply at all; a changed one waits twice (the list, then all requests of all changed windows
+//   sent before any reply is read), once more for each level of frames within frames.
 // - Screens: RandR 1.5 monitors, primary first, re-read on RandR notifications (output
 //   properties: the EDID only) and on a ConfigureNotify of the root, by which the server
 //   announces monitors added or removed.
@@ -47,6 +52,8 @@ namespace tavrilux::x11 {
 // An X error never ends the process: a window that vanished is dropped from the list. When the
 // connection to the server breaks, the connection-lost handler runs (by default: a line on standard
 // error and exit status 1). Main thread only.
+class X11RootStacking;
+
 class X11Desktop final : public WindowServer,
                          public Screens,
                          public Applications,
@@ -115,7 +122,19 @@ private:
     void deliverPending();
 
     void refreshList();
+    void syncManaged();
     void refreshClients();
+    void climbToFrames(std::vector<std::pair<xcb_window_t, xcb_window_t>> climbing);
+    // The list, the windows and their order, as far as they changed.
+    void refreshWindows();
+    ProcessID standInProcess(xcb_window_t window) const;
+    std::optional<xcb_res_query_client_ids_cookie_t>
+    requestProcessIds(const std::vector<xcb_window_t>& windows);
+    // Process ids by the client part of a window id.
+    std::unordered_map<std::uint32_t, ProcessID>
+    readProcessIds(std::optional<xcb_res_query_client_ids_cookie_t> cookie);
+    ProcessID processOf(xcb_window_t window, const xcb_get_property_reply_t* pidProperty,
+                        const std::unordered_map<std::uint32_t, ProcessID>& byClient) const;
     void refreshMonitors();
     void refreshActiveOwner();
     std::optional<ProcessID> ownerOf(xcb_window_t window);
@@ -130,15 +149,21 @@ private:
     std::shared_ptr<const linux_platform::DesktopEntryIndex> entries_;
     std::uint8_t randrEventBase_ = 0;
     bool hasMonitors_ = false;
+    bool hasClientIds_ = false;
+    // The bits of a resource id that name the connection that made it.
+    std::uint32_t clientIdMask_ = 0;
 
     // Window cache.
+    std::unique_ptr<X11RootStacking> rootStacking_;
     std::unordered_map<xcb_window_t, Client> clients_;
+    std::vector<xcb_window_t> listed_;   // the window manager's list, bottom to top
+    std::vector<xcb_window_t> managed_;  // the windows followed, in the list's order
     std::vector<xcb_window_t> stacking_; // front to back
     std::unordered_set<xcb_window_t> ignored_;
+    std::unordered_set<xcb_window_t> vanished_;
     bool listDirty_ = true;
     bool allGeometryDirty_ = true;
     bool fallbackList_ = false;
-    std::uint32_t currentDesktop_ = 0;
     bool showingDesktop_ = false;
 
     // Screens.

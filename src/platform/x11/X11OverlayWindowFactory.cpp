@@ -1,6 +1,10 @@
 #include "platform/x11/X11OverlayWindowFactory.h"
 
+#include "platform/x11/X11RootStacking.h"
+#include "platform/x11/XcbReply.h"
+
 #include <xcb/randr.h>
+#include <xcb/res.h>
 #include <xcb/shape.h>
 #include <xcb/xfixes.h>
 
@@ -15,11 +19,6 @@
 
 namespace tavrilux::x11 {
 namespace {
-
-template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
-template <typename T> Reply<T> reply(T* r) {
-    return Reply<T>(r, &std::free);
-}
 
 xcb_atom_t intern(xcb_connection_t* c, const char* name) {
     auto r = reply(xcb_intern_atom_reply(
@@ -95,11 +94,11 @@ public:
     }
 
     void order(WindowOrderingMode mode, WindowNumber relativeTo) override {
-        if (!wanted_) {
-            desktopAtOrder_ = factory_.currentDesktop();
-        }
         wanted_ = true;
         placement_ = Placement{mode, relativeTo};
+        // A new order from the engine: the window manager gets its chances again.
+        corrections_.clear();
+        gaveUp_ = false;
         if (factory_.hasCompositor_) {
             applyPlacement();
         }
@@ -110,14 +109,21 @@ public:
         if (mapped_) {
             xcb_unmap_window(factory_.connection_, window_);
             mapped_ = false;
+            managedMapped_ = false;
             xcb_flush(factory_.connection_);
         }
     }
 
     bool isVisible() const override { return wanted_; }
 
+    // Our overlays belong to no workspace; one is on the active one while the window it is
+    // placed against still shows (a window manager unmaps the windows of other workspaces).
     bool isOnActiveSpace() const override {
-        return !wanted_ || desktopAtOrder_ == factory_.currentDesktop();
+        if (!wanted_ || anchorFrame_ == 0) {
+            return true;
+        }
+        factory_.catchUp();
+        return factory_.stacking_->isMapped(anchorFrame_);
     }
 
     void setNeedsDisplay() override {
@@ -136,8 +142,60 @@ public:
         } else if (!present && mapped_) {
             xcb_unmap_window(factory_.connection_, window_);
             mapped_ = false;
+            managedMapped_ = false;
         }
     }
+
+    // The window manager has put our (managed) window on screen: now it can restack it.
+    void managedWindowShown() {
+        if (mapped_ && !managedMapped_) {
+            managedMapped_ = true;
+            topLevel_ = 0;
+            restack();
+        }
+    }
+
+    // The stacking changed: put the window back against its anchor if something came between
+    // or it was moved away. A window manager that keeps moving it back gets a few tries within a
+    // short time, then none until the engine orders the window again: no endless exchange.
+    void keepInPlace() {
+        if (!mapped_ || !placement_ || anchorFrame_ == 0 ||
+            (factory_.managed_ && !managedMapped_)) {
+            return;
+        }
+        const xcb_window_t own = topLevel();
+        const auto ours = [this](xcb_window_t w) { return factory_.isOwnTopLevel(w); };
+        const bool inPlace = placement_->mode == WindowOrderingMode::below
+                                 ? factory_.stacking_->directlyBelow(own, anchorFrame_, ours)
+                                 : factory_.stacking_->directlyBelow(anchorFrame_, own, ours);
+        if (inPlace || gaveUp_ || !factory_.stacking_->contains(anchorFrame_)) {
+            return;
+        }
+        const Seconds now = factory_.queue_.now();
+        std::erase_if(corrections_, [now](Seconds at) {
+            return now - at > X11OverlayWindowFactory::kCorrectionSpan;
+        });
+        if (corrections_.size() >= X11OverlayWindowFactory::kMaxCorrections) {
+            gaveUp_ = true;
+            return;
+        }
+        corrections_.push_back(now);
+        ++factory_.corrections_;
+        restack();
+        xcb_flush(factory_.connection_);
+    }
+
+    // The child of the root that holds this window: itself, or the window manager's frame.
+    xcb_window_t topLevel() {
+        if (!factory_.managed_) {
+            return window_;
+        }
+        if (topLevel_ == 0 || !factory_.stacking_->contains(topLevel_)) {
+            topLevel_ = factory_.frameOf(window_).value_or(0);
+        }
+        return topLevel_;
+    }
+    xcb_window_t cachedTopLevel() const { return factory_.managed_ ? topLevel_ : window_; }
 
     xcb_window_t id() const { return window_; }
 
@@ -153,18 +211,15 @@ private:
             const auto frame = factory_.frameOf(static_cast<xcb_window_t>(placement_->relativeTo));
             // A window never stacked yet would appear on top of everything, over the focused
             // window too: it waits for a window the desktop knows (the next scene brings one).
-            const bool known = frame && *frame != window_;
+            const bool known = frame && *frame != window_ && *frame != topLevel_;
             if (!known && !stacked_) {
                 return;
             }
             if (known) {
-                const std::uint32_t values[] = {*frame,
-                                                placement_->mode == WindowOrderingMode::below
-                                                    ? std::uint32_t{XCB_STACK_MODE_BELOW}
-                                                    : std::uint32_t{XCB_STACK_MODE_ABOVE}};
-                xcb_configure_window(
-                    c, window_, XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
+                anchorFrame_ = *frame;
+                anchorClient_ = static_cast<xcb_window_t>(placement_->relativeTo);
                 stacked_ = true;
+                restack();
             }
         }
         if (!mapped_) {
@@ -178,6 +233,24 @@ private:
             }
         }
         xcb_flush(c);
+    }
+
+    // Directly below (or above) the anchor: our own window is restacked by us; a managed one is
+    // restacked by the window manager on request, once it has taken the window on.
+    void restack() {
+        if (!placement_ || anchorFrame_ == 0) {
+            return;
+        }
+        const bool below = placement_->mode == WindowOrderingMode::below;
+        if (!factory_.managed_) {
+            const std::uint32_t values[] = {anchorFrame_,
+                                            below ? std::uint32_t{XCB_STACK_MODE_BELOW}
+                                                  : std::uint32_t{XCB_STACK_MODE_ABOVE}};
+            xcb_configure_window(factory_.connection_, window_,
+                                 XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
+        } else if (managedMapped_) {
+            factory_.requestRestack(window_, anchorClient_, below);
+        }
     }
 
     void scheduleFrame() {
@@ -295,11 +368,18 @@ private:
     bool dirty_ = false;
     // Placed relative to another window at least once (an unmapped window keeps its place).
     bool stacked_ = false;
+    // Managed windows: the window manager has mapped it (restacking waits for that).
+    bool managedMapped_ = false;
     bool blurHinted_ = false;
     bool frameScheduled_ = false;
     TaskHandle frameTask_;
-    std::optional<std::uint32_t> desktopAtOrder_;
     std::optional<Placement> placement_;
+    xcb_window_t anchorClient_ = 0;
+    xcb_window_t anchorFrame_ = 0;
+    xcb_window_t topLevel_ = 0;
+    // When the window was put back in place lately, and whether it stopped trying.
+    std::vector<Seconds> corrections_;
+    bool gaveUp_ = false;
     double lastAlpha_ = -1.0;
     OverlayPaintState lastState_;
 };
@@ -362,12 +442,36 @@ X11OverlayWindowFactory::X11OverlayWindowFactory(MainQueue& queue, OverlayRender
     atoms_.opacity = intern(connection_, "_NET_WM_WINDOW_OPACITY");
     atoms_.compositorSelection =
         intern(connection_, ("_NET_WM_CM_S" + std::to_string(screenNumber)).c_str());
-    atoms_.currentDesktop = intern(connection_, "_NET_CURRENT_DESKTOP");
     atoms_.blurRegion = intern(connection_, "_KDE_NET_WM_BLUR_BEHIND_REGION");
     atoms_.supported = intern(connection_, "_NET_SUPPORTED");
     atoms_.wmPid = intern(connection_, "_NET_WM_PID");
     atoms_.wmName = intern(connection_, "_NET_WM_NAME");
     atoms_.utf8 = intern(connection_, "UTF8_STRING");
+    atoms_.windowType = intern(connection_, "_NET_WM_WINDOW_TYPE");
+    atoms_.windowTypeNormal = intern(connection_, "_NET_WM_WINDOW_TYPE_NORMAL");
+    atoms_.supportingCheck = intern(connection_, "_NET_SUPPORTING_WM_CHECK");
+    atoms_.motifHints = intern(connection_, "_MOTIF_WM_HINTS");
+    atoms_.wmState = intern(connection_, "_NET_WM_STATE");
+    atoms_.wmDesktop = intern(connection_, "_NET_WM_DESKTOP");
+    atoms_.userTime = intern(connection_, "_NET_WM_USER_TIME");
+    atoms_.skipCloseAnimation = intern(connection_, "_KDE_NET_WM_SKIP_CLOSE_ANIMATION");
+    atoms_.restackWindow = intern(connection_, "_NET_RESTACK_WINDOW");
+    atoms_.managedStates = {intern(connection_, "_NET_WM_STATE_SKIP_TASKBAR"),
+                            intern(connection_, "_NET_WM_STATE_SKIP_PAGER"),
+                            intern(connection_, "_KDE_NET_WM_STATE_SKIP_SWITCHER"),
+                            intern(connection_, "_NET_WM_STATE_STICKY")};
+    clientIdMask_ = ~xcb_get_setup(connection_)->resource_id_mask;
+
+    // The root's children and their order, from here on kept by their events.
+    const std::uint32_t rootMask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &rootMask);
+    stacking_ = std::make_unique<X11RootStacking>(connection_, root_, true);
+    stacking_->reload();
+    isKWin_ = windowManagerName() == "KWin";
+    managed_ = isKWin_;
+    overlayWindowShown_ = overlayWindowExists();
+    // KWin paints through the composite overlay window; others are seen doing it.
+    usesOverlayWindow_ = isKWin_ || overlayWindowShown_;
 
     const xcb_query_extension_reply_t* shape = xcb_get_extension_data(connection_, &xcb_shape_id);
     hasShape_ = shape != nullptr && shape->present != 0;
@@ -412,10 +516,53 @@ int X11OverlayWindowFactory::fileDescriptor() const {
 void X11OverlayWindowFactory::readCompositorOwner() {
     auto owner = reply(xcb_get_selection_owner_reply(
         connection_, xcb_get_selection_owner(connection_, atoms_.compositorSelection), nullptr));
-    setCompositor(owner && owner->owner != XCB_WINDOW_NONE);
+    selectionOwned_ = owner && owner->owner != XCB_WINDOW_NONE;
+    updateCompositor();
 }
 
-void X11OverlayWindowFactory::setCompositor(bool present) {
+bool X11OverlayWindowFactory::overlayWindowExists() {
+    // The server owns one root window a screen and, while a compositor holds it, the composite
+    // overlay window: counted without touching it (asking for it would make it).
+    const auto* resources = xcb_get_extension_data(connection_, &xcb_res_id);
+    if (resources == nullptr || resources->present == 0) {
+        return true;
+    }
+    auto counts = reply(xcb_res_query_client_resources_reply(
+        connection_, xcb_res_query_client_resources(connection_, root_), nullptr));
+    if (!counts) {
+        return true;
+    }
+    for (auto it = xcb_res_query_client_resources_types_iterator(counts.get()); it.rem > 0;
+         xcb_res_type_next(&it)) {
+        if (it.data->resource_type == XCB_ATOM_WINDOW) {
+            return it.data->count >
+                   static_cast<std::uint32_t>(xcb_setup_roots_length(xcb_get_setup(connection_)));
+        }
+    }
+    return false;
+}
+
+std::string X11OverlayWindowFactory::windowManagerName() {
+    auto check = reply(xcb_get_property_reply(
+        connection_,
+        xcb_get_property(connection_, 0, root_, atoms_.supportingCheck, XCB_ATOM_WINDOW, 0, 1),
+        nullptr));
+    if (!check || check->format != 32 || xcb_get_property_value_length(check.get()) != 4) {
+        return {};
+    }
+    const xcb_window_t wm = *static_cast<const xcb_window_t*>(xcb_get_property_value(check.get()));
+    auto name = reply(xcb_get_property_reply(
+        connection_, xcb_get_property(connection_, 0, wm, atoms_.wmName, atoms_.utf8, 0, 64),
+        nullptr));
+    if (!name || name->format != 8) {
+        return {};
+    }
+    return std::string(static_cast<const char*>(xcb_get_property_value(name.get())),
+                       static_cast<std::size_t>(xcb_get_property_value_length(name.get())));
+}
+
+void X11OverlayWindowFactory::updateCompositor() {
+    const bool present = selectionOwned_ && (overlayWindowShown_ || !usesOverlayWindow_);
     if (present == hasCompositor_ && (present || reportedMissingCompositor_)) {
         return;
     }
@@ -429,6 +576,32 @@ void X11OverlayWindowFactory::setCompositor(bool present) {
         window->compositorChanged(present);
     }
     xcb_flush(connection_);
+}
+
+void X11OverlayWindowFactory::catchUp() {
+    std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+    processEvents();
+}
+
+bool X11OverlayWindowFactory::isOwnTopLevel(xcb_window_t window) const {
+    return std::any_of(windows_.begin(), windows_.end(), [window](const X11OverlayWindow* w) {
+        return w->cachedTopLevel() == window;
+    });
+}
+
+void X11OverlayWindowFactory::requestRestack(xcb_window_t window, xcb_window_t sibling,
+                                             bool below) {
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = atoms_.restackWindow;
+    event.data.data32[0] = 2; // from a pager: obeyed without the checks applications get
+    event.data.data32[1] = sibling;
+    event.data.data32[2] = below ? XCB_STACK_MODE_BELOW : XCB_STACK_MODE_ABOVE;
+    xcb_send_event(connection_, 0, root_,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&event));
 }
 
 void X11OverlayWindowFactory::drainSoon() {
@@ -446,6 +619,7 @@ void X11OverlayWindowFactory::drainSoon() {
 }
 
 void X11OverlayWindowFactory::processEvents() {
+    const auto generation = stacking_->generation();
     while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
         const std::uint8_t type = event->response_type & 0x7f;
         if (type == 0) {
@@ -453,26 +627,53 @@ void X11OverlayWindowFactory::processEvents() {
             ++errors_;
         } else if (hasXfixes_ && type == xfixesEventBase_ + XCB_XFIXES_SELECTION_NOTIFY) {
             const auto* e = reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(event);
-            setCompositor(e->subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER &&
-                          e->owner != XCB_WINDOW_NONE);
+            selectionOwned_ = e->subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER &&
+                              e->owner != XCB_WINDOW_NONE;
+            if (!selectionOwned_) {
+                usesOverlayWindow_ = isKWin_; // the next compositor may paint otherwise
+            }
+            updateCompositor();
+        } else {
+            stacking_->handleEvent(*event);
+            handleStructureEvent(*event);
         }
         std::free(event);
     }
+    if (stacking_->generation() != generation) {
+        for (X11OverlayWindow* window : windows_) {
+            window->keepInPlace();
+        }
+        xcb_flush(connection_);
+        drainSoon();
+    }
 }
 
-std::optional<std::uint32_t> X11OverlayWindowFactory::currentDesktop() {
-    auto r = reply(xcb_get_property_reply(
-        connection_,
-        xcb_get_property(connection_, 0, root_, atoms_.currentDesktop, XCB_ATOM_CARDINAL, 0, 1),
-        nullptr));
-    drainSoon();
-    if (!r || r->format != 32 || xcb_get_property_value_length(r.get()) < 4) {
-        return std::nullopt;
+void X11OverlayWindowFactory::handleStructureEvent(const xcb_generic_event_t& event) {
+    const std::uint8_t type = event.response_type & 0x7f;
+    if (type != XCB_MAP_NOTIFY && type != XCB_UNMAP_NOTIFY && type != XCB_DESTROY_NOTIFY) {
+        return;
     }
-    return *static_cast<const std::uint32_t*>(xcb_get_property_value(r.get()));
+    // The three carry the event window and the window at the same places.
+    const auto& e = reinterpret_cast<const xcb_map_notify_event_t&>(event);
+    if (e.event == root_ && isServerWindow(e.window)) {
+        // The composite overlay window, the one root child the server makes itself.
+        overlayWindowShown_ = type == XCB_MAP_NOTIFY;
+        usesOverlayWindow_ = usesOverlayWindow_ || (overlayWindowShown_ && selectionOwned_);
+        updateCompositor();
+    } else if (type == XCB_MAP_NOTIFY && e.event == e.window) {
+        for (X11OverlayWindow* window : windows_) {
+            if (window->id() == e.window) {
+                window->managedWindowShown();
+            }
+        }
+    }
 }
 
 std::optional<xcb_window_t> X11OverlayWindowFactory::frameOf(xcb_window_t client) {
+    if (stacking_->contains(client)) {
+        return client;
+    }
+    drainSoon();
     xcb_window_t window = client;
     for (int depth = 0; depth < 16; ++depth) {
         auto tree =
@@ -517,27 +718,55 @@ X11OverlayWindowFactory::makeWindow(const Rect& frame, const OverlayPaintSource&
     const int y = primaryY + primaryHeight - static_cast<int>(std::lround(frame.y)) - height;
 
     const xcb_window_t window = xcb_generate_id(connection_);
-    const std::uint32_t values[] = {0, 0, 1, colormap_};
+    // Managed windows hear of their own mapping (the window manager maps them when it is ready).
+    const std::uint32_t values[] = {0, 0, managed_ ? 0u : 1u,
+                                    managed_ ? std::uint32_t{XCB_EVENT_MASK_STRUCTURE_NOTIFY} : 0u,
+                                    colormap_};
     xcb_create_window(connection_, 32, window, root_, static_cast<std::int16_t>(x),
                       static_cast<std::int16_t>(y), static_cast<std::uint16_t>(width),
                       static_cast<std::uint16_t>(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, visual_,
                       XCB_CW_BACK_PIXEL | XCB_CW_BORDER_PIXEL | XCB_CW_OVERRIDE_REDIRECT |
-                          XCB_CW_COLORMAP,
+                          XCB_CW_EVENT_MASK | XCB_CW_COLORMAP,
                       values);
     if (hasShape_) {
         // Clicks pass through: the input region is empty.
         xcb_shape_rectangles(connection_, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT,
                              XCB_CLIP_ORDERING_UNSORTED, window, 0, 0, 0, nullptr);
     }
+    const auto set = [&](xcb_atom_t property, xcb_atom_t type, std::uint8_t format,
+                         std::uint32_t length, const void* data) {
+        xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, property, type, format,
+                            length, data);
+    };
     static const char wmClass[] = "tavrilux-overlay\0Tavrilux";
-    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLASS,
-                        XCB_ATOM_STRING, 8, sizeof(wmClass), wmClass);
+    set(XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8, sizeof(wmClass), wmClass);
     static const char name[] = "Tavrilux overlay";
-    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, atoms_.wmName, atoms_.utf8, 8,
-                        sizeof(name) - 1, name);
+    set(atoms_.wmName, atoms_.utf8, 8, sizeof(name) - 1, name);
     const auto pid = static_cast<std::uint32_t>(getpid());
-    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, atoms_.wmPid, XCB_ATOM_CARDINAL,
-                        32, 1, &pid);
+    set(atoms_.wmPid, XCB_ATOM_CARDINAL, 32, 1, &pid);
+    if (managed_) {
+        // Undecorated, never focused, on every workspace, in no task bar, pager or switcher,
+        // where we put it, and without a closing animation.
+        const std::uint32_t motif[] = {2, 0, 0, 0, 0}; // decorations: none
+        set(atoms_.motifHints, atoms_.motifHints, 32, 5, motif);
+        const std::uint32_t hints[9] = {1, 0}; // input: no
+        set(XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 32, 9, hints);
+        std::uint32_t size[18] = {};
+        size[0] = 1 | 2 | 4 | 8 | 16 | 32; // user and program position and size, minimum, maximum
+        size[1] = static_cast<std::uint32_t>(x);
+        size[2] = static_cast<std::uint32_t>(y);
+        size[3] = size[5] = size[7] = static_cast<std::uint32_t>(width);
+        size[4] = size[6] = size[8] = static_cast<std::uint32_t>(height);
+        set(XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 32, 18, size);
+        set(atoms_.windowType, XCB_ATOM_ATOM, 32, 1, &atoms_.windowTypeNormal);
+        set(atoms_.wmState, XCB_ATOM_ATOM, 32, 4, atoms_.managedStates.data());
+        const std::uint32_t everyDesktop = 0xFFFFFFFF;
+        set(atoms_.wmDesktop, XCB_ATOM_CARDINAL, 32, 1, &everyDesktop);
+        const std::uint32_t neverActivate = 0;
+        set(atoms_.userTime, XCB_ATOM_CARDINAL, 32, 1, &neverActivate);
+        const std::uint32_t yes = 1;
+        set(atoms_.skipCloseAnimation, XCB_ATOM_CARDINAL, 32, 1, &yes);
+    }
     xcb_flush(connection_);
     if (lifecycle_) {
         lifecycle_(window, true);

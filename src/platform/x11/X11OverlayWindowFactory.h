@@ -5,6 +5,7 @@
 
 #include <xcb/xcb.h>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -15,6 +16,7 @@
 namespace tavrilux::x11 {
 
 class X11OverlayWindow;
+class X11RootStacking;
 
 // Draws one overlay's content into a premultiplied ARGB buffer (rows top to bottom, 4 bytes a
 // pixel, `width` pixels a row).
@@ -27,16 +29,30 @@ using OverlayRenderer = std::function<void(const OverlayPaintState& state, std::
 // presentation values when they change and on every frame while something animates; nothing runs
 // while nothing changes.
 //
+// The factory follows the stacking of the root's children from their structure events: whenever
+// a window comes between an overlay and its anchor, the anchor moves, or the window manager moves
+// the overlay, the overlay is put back at once (a few times in a row at most, so that a window
+// manager that insists ends the exchange).
+//
+// KWin draws override-redirect windows above all managed ones whatever their stacking, so there
+// the overlays are managed windows instead (undecorated, unfocusable, on every workspace, skipped
+// by task bars and switchers) that KWin is asked to restack with _NET_RESTACK_WINDOW.
+//
 // Without a compositing manager (no owner of _NET_WM_CM_S0) a translucent window would be drawn
 // opaque and black out the desktop, so no overlay is mapped then: the factory says so once on
 // standard error, watches the selection, and maps the overlays that should show as soon as a
-// compositor runs (and unmaps them again if it stops).
+// compositor runs (and unmaps them again if it stops). A compositor that paints through the
+// composite overlay window and takes that window down while keeping the selection (KWin
+// suspending or blocked by a full-screen window) counts as stopped until it takes it up again.
 //
 // Uses a connection of its own; the main loop calls processEvents() whenever fileDescriptor()
 // is readable. Main thread only.
 class X11OverlayWindowFactory final : public OverlayWindowFactory {
 public:
     static constexpr Seconds kFrameInterval{1.0 / 60.0};
+    // An overlay is put back in place at most this often within the span.
+    static constexpr std::size_t kMaxCorrections = 3;
+    static constexpr Seconds kCorrectionSpan{2.0};
 
     static std::unique_ptr<X11OverlayWindowFactory> connect(MainQueue& queue,
                                                             OverlayRenderer renderer,
@@ -57,33 +73,53 @@ public:
     int fileDescriptor() const;
     void processEvents();
     bool hasCompositor() const { return hasCompositor_; }
+    // Overlays are managed windows (the window manager composites override-redirect ones on top).
+    bool managesOverlays() const { return managed_; }
     xcb_connection_t* connection() const { return connection_; }
     // Number of content repaints and alpha updates so far (for measurements).
     std::uint64_t repaintCount() const { return repaints_; }
     std::uint64_t alphaUpdateCount() const { return alphaUpdates_; }
     // X errors received (and dropped) so far.
     std::uint64_t errorCount() const { return errors_; }
+    // Overlays put back in place after the stacking changed around them.
+    std::uint64_t correctionCount() const { return corrections_; }
 
 private:
     friend class X11OverlayWindow;
     struct Atoms {
         xcb_atom_t opacity = 0;
         xcb_atom_t compositorSelection = 0;
-        xcb_atom_t currentDesktop = 0;
         xcb_atom_t blurRegion = 0;
         xcb_atom_t supported = 0;
         xcb_atom_t wmPid = 0;
         xcb_atom_t wmName = 0;
         xcb_atom_t utf8 = 0;
         xcb_atom_t windowType = 0;
-        xcb_atom_t windowTypeNotification = 0;
+        xcb_atom_t windowTypeNormal = 0;
+        xcb_atom_t supportingCheck = 0;
+        xcb_atom_t motifHints = 0;
+        xcb_atom_t wmState = 0;
+        xcb_atom_t wmDesktop = 0;
+        xcb_atom_t userTime = 0;
+        xcb_atom_t skipCloseAnimation = 0;
+        xcb_atom_t restackWindow = 0;
+        std::array<xcb_atom_t, 4> managedStates{};
     };
 
     X11OverlayWindowFactory(MainQueue& queue, OverlayRenderer renderer,
                             xcb_connection_t* connection, int screenNumber);
     void readCompositorOwner();
-    void setCompositor(bool present);
-    std::optional<std::uint32_t> currentDesktop();
+    // Compositing is on: the selection is owned and, for a compositor that paints through the
+    // composite overlay window, that window shows.
+    void updateCompositor();
+    std::string windowManagerName();
+    bool overlayWindowExists();
+    // Every event up to now has been read.
+    void catchUp();
+    bool isOwnTopLevel(xcb_window_t window) const;
+    bool isServerWindow(xcb_window_t window) const { return (window & clientIdMask_) == 0; }
+    void requestRestack(xcb_window_t window, xcb_window_t sibling, bool below);
+    void handleStructureEvent(const xcb_generic_event_t& event);
     // The child of the root that holds `client` (itself when it is one); none when unknown.
     std::optional<xcb_window_t> frameOf(xcb_window_t client);
     // After a round trip xcb may hold events that no longer make the descriptor readable.
@@ -99,6 +135,14 @@ private:
     bool hasXfixes_ = false;
     bool hasShape_ = false;
     bool hasCompositor_ = false;
+    bool selectionOwned_ = false;
+    bool overlayWindowShown_ = true;
+    bool usesOverlayWindow_ = false;
+    bool isKWin_ = false;
+    bool managed_ = false;
+    std::uint32_t clientIdMask_ = 0;
+    std::unique_ptr<X11RootStacking> stacking_;
+    std::uint64_t corrections_ = 0;
     bool reportedMissingCompositor_ = false;
     bool backdropAvailable_ = false;
     Atoms atoms_;

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+#include <optional>
+
+namespace tavrilux {
+
+// Where the quick panel goes: centred under the status icon when it fits below it on the
+// screen, else above it, then moved into the screen. `keepAbove` holds an earlier choice, so
+// that a panel changing its height keeps the edge nearest the icon in place.
+struct PopoverPlacement final {
+    static constexpr int kGap = 4;
+
+    QPoint topLeft;
+    bool above = false;
+
+    friend bool operator==(const PopoverPlacement&, const PopoverPlacement&) = default;
+
+    // `anchor`: the icon's rectangle (a point when only the pointer is known); `screen`: the
+    // screen that holds it. Global pixels, origin at the top left.
+    static PopoverPlacement place(const QSize& panel, const QRect& anchor, const QRect& screen,
+                                  std::optional<bool> keepAbove = std::nullopt);
+    // The tallest panel that fits wholly above or wholly below the anchor.
+    static int room(const QRect& anchor, const QRect& screen);
+};
+
+} // namespace tavrilux

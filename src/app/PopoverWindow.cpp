@@ -1,0 +1,62 @@
+#include "app/PopoverWindow.h"
+
+#include "app/PopoverPlacement.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace tavrilux {
+
+PopoverWindow::PopoverWindow(std::unique_ptr<QWidget> content, bool translucent)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                           Qt::WindowDoesNotAcceptFocus),
+      content_(content.release()) {
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_TranslucentBackground, translucent);
+    setWindowTitle(QGuiApplication::applicationDisplayName());
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->addWidget(content_);
+}
+
+void PopoverWindow::showAgainst(const QRect& anchor) {
+    anchor_ = anchor;
+    above_.reset();
+    // Content that can scroll is told how tall it may be, so that it never covers the icon.
+    if (const auto screen = screenRect();
+        screen && content_->metaObject()->indexOfProperty("heightLimit") >= 0) {
+        content_->setProperty("heightLimit", PopoverPlacement::room(anchor_, *screen));
+    }
+    adjustSize();
+    place();
+    show();
+}
+
+void PopoverWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (isVisible()) {
+        place();
+    }
+}
+
+std::optional<QRect> PopoverWindow::screenRect() const {
+    const QScreen* screen = QGuiApplication::screenAt(anchor_.center());
+    if (screen == nullptr) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    return screen != nullptr ? std::optional<QRect>(screen->geometry()) : std::nullopt;
+}
+
+void PopoverWindow::place() {
+    const auto screen = screenRect();
+    if (!screen) {
+        return;
+    }
+    const auto placement = PopoverPlacement::place(size(), anchor_, *screen, above_);
+    above_ = placement.above;
+    move(placement.topLeft);
+}
+
+} // namespace tavrilux

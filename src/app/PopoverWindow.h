@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QRect>
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+
+namespace tavrilux {
+
+// The window the quick panel shows in: frameless, above other windows, and never taking the
+// activation, so the application the user works in stays the front one while the panel is open.
+// Placed against the status icon (see PopoverPlacement); when the panel changes its height the
+// edge nearest the icon stays where it is. Content with an int property "heightLimit" is given
+// the room above or below the icon, whichever is larger. Translucent when asked, for a panel that
+// paints its own rounded glass (only worth it while a compositor runs).
+class PopoverWindow final : public QWidget {
+    Q_OBJECT
+public:
+    PopoverWindow(std::unique_ptr<QWidget> content, bool translucent);
+
+    // Shows the window against `anchor` (the icon's rectangle, or the pointer as a point) on
+    // the screen that holds it.
+    void showAgainst(const QRect& anchor);
+    QWidget* content() const { return content_; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void place();
+    // The screen holding the anchor (the primary screen when none does).
+    std::optional<QRect> screenRect() const;
+
+    QWidget* content_;
+    QRect anchor_;
+    std::optional<bool> above_;
+};
+
+} // namespace tavrilux

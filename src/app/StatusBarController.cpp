@@ -1,0 +1,199 @@
+#include "app/StatusBarController.h"
+
+#include "app/StatusGlyph.h"
+#include "core/localization/LocalizationManager.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <string>
+
+namespace tavrilux {
+
+namespace {
+
+QString text(std::string_view key) {
+    return QString::fromStdString(L(key));
+}
+
+} // namespace
+
+StatusBarController::StatusBarController(Environment environment, Callbacks callbacks)
+    : env_(std::move(environment)), callbacks_(std::move(callbacks)) {
+    registerToggleHotKey();
+    connect(&statusItem_, &QSystemTrayIcon::activated, this, &StatusBarController::handleClick);
+    statusItem_.setToolTip(text("app_name"));
+    refreshGlyph(std::nullopt);
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        env_.log("tavrilux: no system tray is running; the status icon shows once one starts, "
+                 "and Alt+Super+O toggles dimming meanwhile");
+    }
+    statusItem_.show();
+    enabledSubscription_ =
+        env_.settings->isEnabled.sink([this](const bool& enabled) { refreshGlyph(enabled); });
+    // A panel left on a display that went away would float nowhere.
+    connect(qApp, &QGuiApplication::screenRemoved, this, &StatusBarController::closePopover);
+}
+
+StatusBarController::~StatusBarController() {
+    closePopover();
+    delete popover_.data();
+    delete menu_.data();
+    if (hotKeyRegistered_) {
+        env_.hotKey.unregisterHotKey();
+    }
+}
+
+StatusBarController::ClickAction
+StatusBarController::actionFor(QSystemTrayIcon::ActivationReason reason,
+                               Qt::KeyboardModifiers modifiers) {
+    switch (reason) {
+    case QSystemTrayIcon::Context:
+        return ClickAction::showMenu;
+    case QSystemTrayIcon::Trigger:
+    case QSystemTrayIcon::DoubleClick: // the second click of a quick pair
+        return modifiers.testFlag(Qt::ControlModifier) ? ClickAction::showMenu
+                                                       : ClickAction::togglePanel;
+    default:
+        return ClickAction::none;
+    }
+}
+
+void StatusBarController::registerToggleHotKey() {
+    QPointer<StatusBarController> self(this);
+    const int status = env_.hotKey.registerHotKey([self] {
+        if (StatusBarController* controller = self.data()) {
+            controller->toggleFromHotKey();
+        }
+    });
+    hotKeyRegistered_ = status == 0;
+    env_.log(hotKeyRegistered_ ? std::string("[HotKey] Registered Alt+Super+O")
+                               : "[HotKey] RegisterEventHotKey failed: " + std::to_string(status));
+}
+
+void StatusBarController::toggleFromHotKey() {
+    env_.log("[HotKey] Alt+Super+O toggled dimming");
+    DimmingSettings& settings = *env_.settings;
+    settings.setIsEnabled(!settings.isEnabled.get());
+}
+
+void StatusBarController::refreshGlyph(std::optional<bool> isEnabled) {
+    statusItem_.setIcon(StatusGlyph::icon(isEnabled.value_or(env_.settings->isEnabled.get())));
+}
+
+void StatusBarController::handleClick(QSystemTrayIcon::ActivationReason reason) {
+    switch (actionFor(reason, QGuiApplication::queryKeyboardModifiers())) {
+    case ClickAction::togglePanel:
+        // A tray that does not tell where the icon is (StatusNotifierItem) lets the click
+        // monitor see the press on the icon first: that press closed the panel, and this click
+        // is the same one.
+        if (!statusItem_.geometry().isValid() && closedByPress_.isValid() &&
+            closedByPress_.elapsed() < kSameClickMs) {
+            break;
+        }
+        togglePopover();
+        break;
+    case ClickAction::showMenu:
+        showContextMenu();
+        break;
+    case ClickAction::none:
+        break;
+    }
+}
+
+void StatusBarController::showContextMenu() {
+    delete menu_.data();
+    menu_ = new QMenu();
+    menu_->setAttribute(Qt::WA_DeleteOnClose);
+    const auto add = [this](std::string_view key, const std::function<void()>& action) {
+        QAction* item = menu_->addAction(text(key));
+        item->setEnabled(static_cast<bool>(action));
+        connect(item, &QAction::triggered, this, [action] { action(); });
+    };
+    // X11 has no application menu: its About item comes first here.
+    add("about_tavrilux", callbacks_.onShowAboutPanel);
+    add("settings", callbacks_.onOpenSettings ? std::function<void()>([this] {
+            closePopover();
+            callbacks_.onOpenSettings();
+        })
+                                              : nullptr);
+    menu_->addSeparator();
+    add("quit", [] { QCoreApplication::quit(); });
+    menu_->popup(QCursor::pos());
+}
+
+bool StatusBarController::isPopoverShown() const {
+    const PopoverWindow* shown = popover_.data();
+    return shown != nullptr && shown->isVisible();
+}
+
+void StatusBarController::togglePopover() {
+    if (isPopoverShown()) {
+        closePopover();
+        return;
+    }
+    QPointer<StatusBarController> self(this);
+    const auto closingThen = [self](std::function<void()> StatusBarController::Callbacks::*which) {
+        return [self, which] {
+            if (!self) {
+                return;
+            }
+            self->closePopover();
+            if (const auto& callback = self->callbacks_.*which) {
+                callback();
+            }
+        };
+    };
+    auto panel = env_.makePanel
+                     ? env_.makePanel(QuickPanelActions{closingThen(&Callbacks::onOpenSettings),
+                                                        closingThen(&Callbacks::onOpenAbout)})
+                     : nullptr;
+    if (!panel) {
+        return;
+    }
+    if (popover_) {
+        popover_->deleteLater();
+    }
+    popover_ = new PopoverWindow(std::move(panel), env_.isCompositing && env_.isCompositing());
+    QRect anchor = statusItem_.geometry();
+    if (!anchor.isValid()) {
+        anchor = QRect(QCursor::pos(), QSize(1, 1));
+    }
+    popover_->showAgainst(anchor);
+    if (env_.clickMonitor != nullptr) {
+        env_.clickMonitor->arm([self](int x, int y) {
+            if (self) {
+                self->handlePress(x, y);
+            }
+        });
+    }
+}
+
+void StatusBarController::handlePress(int x, int y) {
+    const QPoint point(x, y);
+    if (statusItem_.geometry().contains(point)) {
+        return; // the icon's own click toggles the panel
+    }
+    for (const QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible() && window->frameGeometry().contains(point)) {
+            return;
+        }
+    }
+    closedByPress_.start();
+    closePopover();
+}
+
+void StatusBarController::closePopover() {
+    if (popover_) {
+        popover_->hide();
+        popover_->deleteLater();
+        popover_.clear();
+    }
+    if (env_.clickMonitor != nullptr) {
+        env_.clickMonitor->disarm();
+    }
+}
+
+} // namespace tavrilux

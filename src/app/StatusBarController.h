@@ -1,0 +1,91 @@
+#pragma once
+
+#include "app/PopoverWindow.h"
+#include "app/ShellScreens.h"
+#include "core/diagnostics/StandardErrorLog.h"
+#include "core/platform/GlobalClickMonitor.h"
+#include "core/platform/GlobalHotKey.h"
+#include "core/reactive/Subscription.h"
+#include "core/settings/DimmingSettings.h"
+
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QObject>
+#include <QPointer>
+#include <QSystemTrayIcon>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace tavrilux {
+
+// The application's presence in the tray: the status icon (the umbrella with a green or red dot
+// that follows isEnabled), the quick panel that a left click opens and closes, the menu of a
+// right click or a Ctrl+left click, and the global hot key Alt+Super+O that toggles dimming.
+//
+// The panel is built anew each time it opens. While it shows, the global click monitor is armed
+// and a press outside our windows and outside the icon closes it; every way of closing it
+// disarms the monitor. Lives as long as the application delegate. Main thread only.
+class StatusBarController final : public QObject {
+    Q_OBJECT
+public:
+    enum class ClickAction { togglePanel, showMenu, none };
+    using PanelFactory = std::function<std::unique_ptr<QWidget>(QuickPanelActions)>;
+
+    struct Environment {
+        std::shared_ptr<DimmingSettings> settings;
+        GlobalHotKey& hotKey;
+        // None when the desktop cannot report clicks: the panel then closes only through us.
+        GlobalClickMonitor* clickMonitor = nullptr;
+        PanelFactory makePanel;
+        // Whether the panel's window may be translucent (a compositor runs).
+        std::function<bool()> isCompositing;
+        LogSink log = writeStandardErrorLine;
+    };
+    // What the menu and the panel open; an empty one disables its menu item.
+    struct Callbacks {
+        std::function<void()> onOpenSettings;
+        std::function<void()> onOpenAbout;
+        // The About window (the menu's About item).
+        std::function<void()> onShowAboutPanel;
+    };
+
+    // Registers the hot key, then shows the status icon.
+    StatusBarController(Environment environment, Callbacks callbacks);
+    ~StatusBarController() override;
+
+    // How a click on the icon is handled.
+    static ClickAction actionFor(QSystemTrayIcon::ActivationReason reason,
+                                 Qt::KeyboardModifiers modifiers);
+
+    // Opens the quick panel against the icon, or closes it when it shows.
+    void togglePopover();
+    void showContextMenu();
+
+    bool isPopoverShown() const;
+    PopoverWindow* popover() const { return popover_.data(); }
+    QMenu* contextMenu() const { return menu_.data(); }
+    QSystemTrayIcon& statusItem() { return statusItem_; }
+
+private:
+    void registerToggleHotKey();
+    void toggleFromHotKey();
+    void refreshGlyph(std::optional<bool> isEnabled);
+    void handleClick(QSystemTrayIcon::ActivationReason reason);
+    void handlePress(int x, int y);
+    void closePopover();
+
+    static constexpr qint64 kSameClickMs = 400;
+
+    Environment env_;
+    Callbacks callbacks_;
+    QSystemTrayIcon statusItem_;
+    QPointer<PopoverWindow> popover_;
+    QPointer<QMenu> menu_;
+    QElapsedTimer closedByPress_;
+    bool hotKeyRegistered_ = false;
+    Subscription enabledSubscription_;
+};
+
+} // namespace tavrilux

@@ -1,0 +1,200 @@
+#include "platform/x11/X11RootStacking.h"
+
+#include "platform/x11/XcbReply.h"
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+
+namespace tavrilux::x11 {
+
+X11RootStacking::X11RootStacking(xcb_connection_t* connection, xcb_window_t root, bool withClasses)
+    : connection_(connection), root_(root), withClasses_(withClasses) {}
+
+void X11RootStacking::reload() {
+    for (auto& [window, cookie] : pendingClasses_) {
+        xcb_discard_reply(connection_, cookie.sequence);
+    }
+    pendingClasses_.clear();
+    const auto treeCookie = xcb_query_tree(connection_, root_);
+    Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(connection_, treeCookie, nullptr));
+    children_.clear();
+    if (tree) {
+        const xcb_window_t* windows = xcb_query_tree_children(tree.get());
+        const int count = xcb_query_tree_children_length(tree.get());
+        std::vector<xcb_get_window_attributes_cookie_t> cookies;
+        cookies.reserve(static_cast<std::size_t>(count));
+        for (int i = 0; i < count; ++i) {
+            cookies.push_back(xcb_get_window_attributes(connection_, windows[i]));
+        }
+        for (int i = 0; i < count; ++i) {
+            Reply<xcb_get_window_attributes_reply_t> a(xcb_get_window_attributes_reply(
+                connection_, cookies[static_cast<std::size_t>(i)], nullptr));
+            if (a) {
+                children_.push_back(Child{windows[i], a->map_state != XCB_MAP_STATE_UNMAPPED,
+                                          a->_class == XCB_WINDOW_CLASS_INPUT_ONLY});
+            }
+        }
+    }
+    // Events already queued describe changes the answer above holds.
+    skipBefore_ = static_cast<std::uint16_t>(treeCookie.sequence);
+    changed();
+}
+
+std::optional<std::size_t> X11RootStacking::indexOf(xcb_window_t window) const {
+    if (indexDirty_) {
+        index_.clear();
+        for (std::size_t i = 0; i < children_.size(); ++i) {
+            index_[children_[i].window] = i;
+        }
+        indexDirty_ = false;
+    }
+    const auto it = index_.find(window);
+    return it == index_.end() ? std::nullopt : std::optional<std::size_t>(it->second);
+}
+
+bool X11RootStacking::isMapped(xcb_window_t window) const {
+    const auto i = indexOf(window);
+    return i && children_[*i].mapped;
+}
+
+void X11RootStacking::changed() {
+    ++generation_;
+    indexDirty_ = true;
+}
+
+void X11RootStacking::remove(xcb_window_t window) {
+    std::erase_if(children_, [window](const Child& c) { return c.window == window; });
+}
+
+void X11RootStacking::insertAbove(const Child& child, xcb_window_t sibling) {
+    remove(child.window);
+    auto it = children_.begin();
+    if (sibling != XCB_WINDOW_NONE) {
+        it = std::find_if(children_.begin(), children_.end(),
+                          [sibling](const Child& c) { return c.window == sibling; });
+        // An unknown sibling: the top is the likelier place.
+        it = it == children_.end() ? it : it + 1;
+    }
+    children_.insert(it, child);
+}
+
+void X11RootStacking::resolveClasses() {
+    for (auto& [window, cookie] : pendingClasses_) {
+        Reply<xcb_get_window_attributes_reply_t> a(
+            xcb_get_window_attributes_reply(connection_, cookie, nullptr));
+        const auto i = indexOf(window);
+        if (a && i) {
+            children_[*i].inputOnly = a->_class == XCB_WINDOW_CLASS_INPUT_ONLY;
+        }
+    }
+    pendingClasses_.clear();
+}
+
+bool X11RootStacking::handleEvent(const xcb_generic_event_t& event) {
+    const std::uint8_t type = event.response_type & 0x7f;
+    if (type < XCB_CREATE_NOTIFY || type > XCB_CIRCULATE_NOTIFY) {
+        return false;
+    }
+    if (skipBefore_) {
+        if (static_cast<std::int16_t>(event.sequence - *skipBefore_) < 0) {
+            return false;
+        }
+        skipBefore_.reset();
+    }
+    const auto top = [this](xcb_window_t window, bool mapped) {
+        Child child{window, mapped, false};
+        if (const auto i = indexOf(window)) {
+            child = children_[*i];
+            child.mapped = mapped;
+        } else if (withClasses_ && !pendingClasses_.contains(window)) {
+            pendingClasses_.emplace(window, xcb_get_window_attributes(connection_, window));
+        }
+        remove(window);
+        children_.push_back(child);
+    };
+    switch (type) {
+    case XCB_CREATE_NOTIFY: {
+        const auto& e = reinterpret_cast<const xcb_create_notify_event_t&>(event);
+        if (e.parent != root_) {
+            return false;
+        }
+        top(e.window, false);
+        break;
+    }
+    case XCB_DESTROY_NOTIFY: {
+        const auto& e = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
+        if (e.event != root_ || !contains(e.window)) {
+            return false;
+        }
+        remove(e.window);
+        if (auto it = pendingClasses_.find(e.window); it != pendingClasses_.end()) {
+            xcb_discard_reply(connection_, it->second.sequence);
+            pendingClasses_.erase(it);
+        }
+        break;
+    }
+    case XCB_REPARENT_NOTIFY: {
+        const auto& e = reinterpret_cast<const xcb_reparent_notify_event_t&>(event);
+        if (e.event != root_) {
+            return false;
+        }
+        if (e.parent == root_) {
+            // Put on top of its new siblings; the server maps it again if it was mapped.
+            top(e.window, false);
+        } else if (contains(e.window)) {
+            remove(e.window);
+        } else {
+            return false;
+        }
+        break;
+    }
+    case XCB_CONFIGURE_NOTIFY: {
+        const auto& e = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
+        if (e.event != root_ || e.window == root_) {
+            return false;
+        }
+        const auto i = indexOf(e.window);
+        const Child child = i ? children_[*i] : Child{e.window, false, false};
+        const xcb_window_t below =
+            (i && *i > 0) ? children_[*i - 1].window : xcb_window_t{XCB_WINDOW_NONE};
+        if (i && below == e.above_sibling) {
+            return false; // moved or resized in place
+        }
+        insertAbove(child, e.above_sibling);
+        break;
+    }
+    case XCB_CIRCULATE_NOTIFY: {
+        const auto& e = reinterpret_cast<const xcb_circulate_notify_event_t&>(event);
+        const auto i = indexOf(e.window);
+        if (e.event != root_ || !i) {
+            return false;
+        }
+        const Child child = children_[*i];
+        remove(e.window);
+        if (e.place == XCB_PLACE_ON_TOP) {
+            children_.push_back(child);
+        } else {
+            children_.insert(children_.begin(), child);
+        }
+        break;
+    }
+    case XCB_MAP_NOTIFY:
+    case XCB_UNMAP_NOTIFY: {
+        // Both carry the event window and the window at the same places.
+        const auto& e = reinterpret_cast<const xcb_map_notify_event_t&>(event);
+        const auto i = indexOf(e.window);
+        const bool mapped = type == XCB_MAP_NOTIFY;
+        if (e.event != root_ || !i || children_[*i].mapped == mapped) {
+            return false;
+        }
+        children_[*i].mapped = mapped;
+        break;
+    }
+    default:
+        return false;
+    }
+    changed();
+    return true;
+}
+
+} // namespace tavrilux::x11

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+namespace tavrilux::x11 {
+
+// The stacking order of the root window's children (the window manager's frames, override-redirect
+// windows), read once and then kept current from the root's SubstructureNotify events alone: no
+// request is needed to follow restacks, maps, unmaps and windows coming and going. Window managers
+// do not all keep _NET_CLIENT_LIST_STACKING in the real order; this order is the real one.
+//
+// The owner selects SubstructureNotify on the root and passes every event it reads to
+// handleEvent(). Main thread only.
+class X11RootStacking final {
+public:
+    struct Child {
+        xcb_window_t window = 0;
+        bool mapped = false;
+        // Input-only windows (a frame's resize handles, say) draw nothing.
+        bool inputOnly = false;
+    };
+
+    // `withClasses`: also learn which windows are input-only (one request a new window).
+    X11RootStacking(xcb_connection_t* connection, xcb_window_t root, bool withClasses);
+    X11RootStacking(const X11RootStacking&) = delete;
+    X11RootStacking& operator=(const X11RootStacking&) = delete;
+
+    // Reads the children and their map states again (two round trips).
+    void reload();
+    // Applies one event; true when the order or a child's map state changed.
+    bool handleEvent(const xcb_generic_event_t& event);
+
+    // Bottom to top.
+    const std::vector<Child>& children() const { return children_; }
+    std::optional<std::size_t> indexOf(xcb_window_t window) const;
+    bool contains(xcb_window_t window) const { return indexOf(window).has_value(); }
+    bool isMapped(xcb_window_t window) const;
+    // Changes with every change of the order or of a map state.
+    std::uint64_t generation() const { return generation_; }
+
+    // `lower` lies below `upper`, and nothing that shows lies between them (unmapped and
+    // input-only windows show nothing, nor do the windows `passOver` names). False when either is
+    // not a child.
+    template <typename Predicate>
+    bool directlyBelow(xcb_window_t lower, xcb_window_t upper, Predicate passOver) {
+        const auto low = indexOf(lower);
+        const auto high = indexOf(upper);
+        if (!low || !high || *low >= *high) {
+            return false;
+        }
+        resolveClasses();
+        for (std::size_t i = *low + 1; i < *high; ++i) {
+            const Child& c = children_[i];
+            if (c.mapped && !c.inputOnly && !passOver(c.window)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+private:
+    void insertAbove(const Child& child, xcb_window_t sibling);
+    void remove(xcb_window_t window);
+    void changed();
+    // Whether windows created since the last look are input-only: their answers are read when
+    // they are needed, by then long arrived.
+    void resolveClasses();
+
+    xcb_connection_t* connection_;
+    xcb_window_t root_;
+    bool withClasses_;
+    std::vector<Child> children_;
+    std::uint64_t generation_ = 0;
+    std::optional<std::uint16_t> skipBefore_;
+    mutable std::unordered_map<xcb_window_t, std::size_t> index_;
+    mutable bool indexDirty_ = true;
+    std::unordered_map<xcb_window_t, xcb_get_window_attributes_cookie_t> pendingClasses_;
+};
+
+} // namespace tavrilux::x11

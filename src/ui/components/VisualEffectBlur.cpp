@@ -1,0 +1,53 @@
+#include "ui/components/VisualEffectBlur.h"
+
+#include <QPainter>
+
+namespace tavrilux::ui {
+
+VisualEffectBlur::VisualEffectBlur(Material material, BlendingMode blendingMode, bool emphasized,
+                                   QWidget* parent)
+    : QWidget(parent), material_(material), blendingMode_(blendingMode), emphasized_(emphasized) {
+    setAttribute(Qt::WA_TranslucentBackground);
+}
+
+void VisualEffectBlur::setMaterial(Material material) {
+    material_ = material;
+    update();
+}
+
+void VisualEffectBlur::setBlendingMode(BlendingMode mode) {
+    blendingMode_ = mode;
+    update();
+}
+
+void VisualEffectBlur::setEmphasized(bool emphasized) {
+    emphasized_ = emphasized;
+    update();
+}
+
+void VisualEffectBlur::setShape(const Shape& shape) {
+    shape_ = shape;
+    update();
+}
+
+void VisualEffectBlur::setMaterialOpacity(qreal opacity) {
+    opacity_ = opacity;
+    update();
+}
+
+QColor VisualEffectBlur::tint(Material, Appearance appearance, bool translucentWindow) {
+    QColor colour = appearance == Appearance::dark ? QColor(32, 32, 36) : QColor(246, 246, 248);
+    colour.setAlphaF(translucentWindow ? 0.78f : 1.0f);
+    return colour;
+}
+
+void VisualEffectBlur::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const bool translucent = window()->testAttribute(Qt::WA_TranslucentBackground) &&
+                             blendingMode_ == BlendingMode::behindWindow;
+    painter.setOpacity(opacity_);
+    painter.fillPath(path_.get(shape_, rect()), tint(material_, appearanceOf(this), translucent));
+}
+
+} // namespace tavrilux::ui

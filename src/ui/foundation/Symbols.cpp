@@ -1,0 +1,143 @@
+#include "ui/foundation/Symbols.h"
+
+#include <QColor>
+#include <QFontDatabase>
+#include <QHash>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRawFont>
+
+#include <algorithm>
+#include <array>
+
+namespace tavrilux::ui {
+
+namespace {
+
+// The design's symbol names and the Material Icons glyph drawn for each.
+constexpr std::array kSymbols{
+    SymbolEntry{"app.dashed", 0xe3c2},                            // crop_free
+    SymbolEntry{"arrow.down.circle.fill", 0xf000},                // download_for_offline
+    SymbolEntry{"arrow.right", 0xe5c8},                           // arrow_forward
+    SymbolEntry{"checkmark", 0xe5ca},                             // check
+    SymbolEntry{"checkmark.circle.fill", 0xe86c},                 // check_circle
+    SymbolEntry{"chevron.down", 0xe5cf},                          // expand_more
+    SymbolEntry{"display", 0xe30c},                               // desktop_windows
+    SymbolEntry{"display.trianglebadge.exclamationmark", 0xe99d}, // desktop_access_disabled
+    SymbolEntry{"gearshape.fill", 0xe8b8},                        // settings
+    SymbolEntry{"hand.raised.fill", 0xe764},                      // back_hand
+    SymbolEntry{"info.circle.fill", 0xe88e},                      // info
+    SymbolEntry{"macwindow", 0xe069},                             // web_asset
+    SymbolEntry{"minus.circle.fill", 0xe15c},                     // remove_circle
+    SymbolEntry{"moon.stars.fill", 0xef44},                       // bedtime
+    SymbolEntry{"rectangle.expand.vertical", 0xe94f},             // expand
+    SymbolEntry{"rectangle.on.rectangle", 0xe3e0},                // filter_none
+    SymbolEntry{"scope", 0xe1b3},                                 // gps_fixed
+    SymbolEntry{"slider.horizontal.3", 0xe429},                   // tune
+    SymbolEntry{"sparkles", 0xe65f},                              // auto_awesome
+    SymbolEntry{"sun.max.fill", 0xe518},                          // light_mode
+    SymbolEntry{"umbrella.fill", 0xeb3e},                         // beach_access
+    SymbolEntry{"wand.and.rays", 0xe663},                         // auto_fix_high
+};
+
+qreal outlineWidth(FontWeight weight, qreal pixelSize) {
+    switch (weight) {
+    case FontWeight::regular:
+        return 0;
+    case FontWeight::medium:
+        return pixelSize * 0.02;
+    case FontWeight::semibold:
+        return pixelSize * 0.035;
+    case FontWeight::bold:
+        return pixelSize * 0.05;
+    }
+    return 0;
+}
+
+// Outlines of glyphs at a pixel size, made once each.
+QPainterPath glyphPath(const QString& family, char16_t glyph, int pixelSize) {
+    static QHash<quint64, QPainterPath> cache;
+    const quint64 key = (static_cast<quint64>(glyph) << 32) | static_cast<quint32>(pixelSize);
+    auto it = cache.find(key);
+    if (it == cache.end()) {
+        QFont font(family);
+        font.setPixelSize(pixelSize);
+        font.setHintingPreference(QFont::PreferNoHinting);
+        QPainterPath path;
+        path.addText(0, 0, font, QString(QChar(glyph)));
+        // centred on its ink, as symbols sit beside text
+        path.translate(-path.boundingRect().center());
+        it = cache.insert(key, path);
+    }
+    return *it;
+}
+
+} // namespace
+
+std::span<const SymbolEntry> symbolTable() {
+    return kSymbols;
+}
+
+std::optional<char16_t> symbolGlyph(std::string_view name) {
+    auto it = std::find_if(kSymbols.begin(), kSymbols.end(),
+                           [&](const SymbolEntry& e) { return e.name == name; });
+    if (it == kSymbols.end()) {
+        return std::nullopt;
+    }
+    return it->glyph;
+}
+
+SymbolFont::SymbolFont(const QString& fontFile) {
+    const int id = QFontDatabase::addApplicationFont(fontFile);
+    if (id >= 0) {
+        family_ = QFontDatabase::applicationFontFamilies(id).value(0);
+    }
+}
+
+const SymbolFont& SymbolFont::shared() {
+    static const SymbolFont font(QStringLiteral(TAVRILUX_SYMBOL_FONT));
+    return font;
+}
+
+bool SymbolFont::draws(char16_t glyph) const {
+    if (!isAvailable()) {
+        return false;
+    }
+    QFont font(family_);
+    font.setPixelSize(24);
+    return QRawFont::fromFont(font).supportsCharacter(QChar(glyph));
+}
+
+void SymbolFont::draw(QPainter& painter, const QRectF& box, std::string_view name, qreal size,
+                      const QColor& colour, FontWeight weight) const {
+    const qreal pixelSize = size * kScale;
+    const auto glyph = symbolGlyph(name);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (!glyph || !isAvailable()) {
+        // A rounded square outline of the glyph's size: visibly something missing.
+        const qreal edge = pixelSize * 0.7;
+        QRectF square(0, 0, edge, edge);
+        square.moveCenter(box.center());
+        painter.setPen(QPen(colour, std::max<qreal>(1, pixelSize * 0.08)));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(square, edge * 0.2, edge * 0.2);
+        painter.restore();
+        return;
+    }
+    const QPainterPath& path =
+        glyphPath(family_, *glyph, std::max(1, static_cast<int>(std::lround(pixelSize))));
+    painter.translate(box.center());
+    painter.fillPath(path, colour);
+    if (const qreal width = outlineWidth(weight, pixelSize); width > 0) {
+        painter.strokePath(path, QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    }
+    painter.restore();
+}
+
+void drawSymbol(QPainter& painter, const QRectF& box, std::string_view name, qreal size,
+                const QColor& colour, FontWeight weight) {
+    SymbolFont::shared().draw(painter, box, name, size, colour, weight);
+}
+
+} // namespace tavrilux::ui

@@ -1,0 +1,180 @@
+#include "app/AppDelegate.h"
+#include "app/PopoverPlacement.h"
+#include "app/SingleInstanceGuard.h"
+#include "app/StatusBarController.h"
+#include "app/StatusGlyph.h"
+#include "core/defaults/DomainStorage.h"
+#include "fakes/FakeGlobalClickMonitor.h"
+#include "fakes/FakeGlobalHotKey.h"
+#include "fakes/FakeWorkspace.h"
+#include "fakes/TempDir.h"
+#include "fakes/VirtualMainQueue.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+
+namespace tavrilux {
+namespace {
+
+using Action = StatusBarController::ClickAction;
+
+TEST(StatusBarControllerTest, ClicksAreRoutedByButtonAndCtrl) {
+    const struct {
+        QSystemTrayIcon::ActivationReason reason;
+        Qt::KeyboardModifiers modifiers;
+        Action expected;
+    } cases[] = {
+        {QSystemTrayIcon::Trigger, Qt::NoModifier, Action::togglePanel},
+        {QSystemTrayIcon::Trigger, Qt::ControlModifier, Action::showMenu},
+        {QSystemTrayIcon::DoubleClick, Qt::NoModifier, Action::togglePanel},
+        {QSystemTrayIcon::Context, Qt::NoModifier, Action::showMenu},
+        {QSystemTrayIcon::Context, Qt::ControlModifier, Action::showMenu},
+        {QSystemTrayIcon::MiddleClick, Qt::NoModifier, Action::none},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(StatusBarController::actionFor(c.reason, c.modifiers), c.expected)
+            << c.reason << " " << c.modifiers.toInt();
+    }
+}
+
+TEST(StatusGlyphTest, WhiteUmbrellaWithTheStateDotAtTheBottomRight) {
+    for (int size : {16, 22, 24, 32}) {
+        for (bool enabled : {true, false}) {
+            const QImage image = StatusGlyph::image(enabled, size);
+            const double d = size / 3.0;
+            const QColor dot = image.pixelColor(qRound(size - 1 - d / 2), qRound(size - d / 2));
+            EXPECT_EQ(dot.rgb(), enabled ? StatusGlyph::kOnColor : StatusGlyph::kOffColor) << size;
+            int white = 0;
+            for (int i = 0; i < size * size; ++i) {
+                const QColor pixel = image.pixelColor(i % size, i / size);
+                white += pixel.alpha() > 240 &&
+                         std::min({pixel.red(), pixel.green(), pixel.blue()}) > 240;
+            }
+            EXPECT_GT(white, size * size / 16) << "the umbrella";
+            EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0) << "transparent around";
+            EXPECT_EQ(image.pixelColor(size - 1, 0).alpha(), 0);
+        }
+    }
+}
+
+TEST(PopoverPlacementTest, BelowWhenItFitsElseAboveAndAlwaysOnTheScreen) {
+    const QSize panel(320, 400);
+    const QRect screen(0, 0, 1280, 800);
+    const QRect right(1280, 0, 1280, 800);
+    const struct {
+        QRect anchor;
+        QRect screen;
+        std::optional<bool> keepAbove;
+        PopoverPlacement expected;
+    } cases[] = {
+        {{600, 0, 24, 24}, screen, {}, {{452, 28}, false}},    // top panel: below, centred
+        {{1256, 776, 24, 24}, screen, {}, {{960, 372}, true}}, // bottom right: above, clamped
+        {{0, 776, 24, 24}, screen, {}, {{0, 372}, true}},      // bottom left: clamped left
+        {{1300, 0, 24, 24}, right, {}, {{1280, 28}, false}},   // second screen's left edge
+        {{600, 372, 24, 24}, screen, {}, {{452, 400}, false}}, // exactly fits below
+        {{600, 373, 24, 24}, screen, {}, {{452, 0}, true}},    // one more: above, clamped
+        {{600, 100, 24, 24}, screen, true, {{452, 0}, true}},  // a kept choice holds
+        {{600, 700, 24, 24}, screen, false, {{452, 400}, false}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PopoverPlacement::place(panel, c.anchor, c.screen, c.keepAbove), c.expected)
+            << c.anchor.x() << "," << c.anchor.y();
+    }
+    EXPECT_EQ(PopoverPlacement::place(QSize(320, 900), {600, 0, 24, 24}, screen).topLeft.y(), 0)
+        << "a panel taller than the screen shows its top";
+    // The room is the larger side less the gap: above a bottom icon, below one at 300.
+    EXPECT_EQ(PopoverPlacement::room({1256, 776, 24, 24}, screen), 772);
+    EXPECT_EQ(PopoverPlacement::room({600, 300, 24, 24}, screen), 472);
+}
+
+TEST(AppDelegateTest, RemovableMediaIsUnderMediaOrRunMedia) {
+    EXPECT_TRUE(AppDelegate::isOnRemovableMedia("/media/ann/STICK/tavrilux"));
+    EXPECT_TRUE(AppDelegate::isOnRemovableMedia("/run/media/ann/STICK/bin/tavrilux"));
+    EXPECT_FALSE(AppDelegate::isOnRemovableMedia("/mediaX/tavrilux"));
+    EXPECT_FALSE(AppDelegate::isOnRemovableMedia("/home/ann/media/tavrilux"));
+    EXPECT_FALSE(AppDelegate::isOnRemovableMedia("/usr/bin/tavrilux"));
+}
+
+TEST(SingleInstanceGuardTest, ALaterLaunchOnTheSameDisplayAsksTheFirstToReopen) {
+    fakes::TempDir folder;
+    const QString dir = QString::fromStdString(folder.path().string());
+    SingleInstanceGuard first(":7", dir);
+    ASSERT_TRUE(first.claim());
+    bool reopened = false;
+    QObject::connect(&first, &SingleInstanceGuard::reopenRequested, [&] { reopened = true; });
+    EXPECT_FALSE(SingleInstanceGuard(":7.0", dir).claim()) << "screen 0 of the same display";
+    QElapsedTimer waited;
+    for (waited.start(); !reopened && waited.elapsed() < 2000;) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    EXPECT_TRUE(reopened);
+    EXPECT_TRUE(SingleInstanceGuard(":8", dir).claim()) << "another display";
+}
+
+TEST(StatusBarControllerTest, PanelIsNewEachTimeAndEveryWayOfClosingDisarmsTheMonitor) {
+    fakes::FakeWorkspace workspace;
+    fakes::VirtualMainQueue queue;
+    fakes::FakeGlobalHotKey hotKey;
+    fakes::FakeGlobalClickMonitor clicks;
+    int panels = 0;
+    int settingsOpened = 0;
+    QuickPanelActions actions;
+    auto controller = std::make_unique<StatusBarController>(
+        StatusBarController::Environment{
+            DimmingSettings::create(std::make_shared<SettingsStore>(std::make_shared<UserDefaults>(
+                                        std::make_unique<MemoryDomainStorage>())),
+                                    workspace, queue),
+            hotKey, &clicks,
+            [&](QuickPanelActions given) {
+                actions = given;
+                ++panels;
+                auto panel = std::make_unique<QWidget>();
+                panel->setFixedSize(320, 200);
+                return panel;
+            },
+            nullptr, [](std::string_view) {}},
+        StatusBarController::Callbacks{[&] { ++settingsOpened; }, nullptr, nullptr});
+
+    controller->togglePopover();
+    ASSERT_TRUE(controller->isPopoverShown());
+    ASSERT_TRUE(clicks.isArmed());
+    const QRect shown = controller->popover()->frameGeometry();
+    EXPECT_EQ(shown.size(), QSize(320, 200));
+    clicks.press(shown.center().x(), shown.center().y());
+    EXPECT_TRUE(controller->isPopoverShown()) << "a press inside the panel";
+    clicks.press(shown.right() + 5, shown.center().y());
+    EXPECT_FALSE(controller->isPopoverShown()) << "a press outside";
+    EXPECT_FALSE(clicks.isArmed());
+    Q_EMIT controller->statusItem().activated(QSystemTrayIcon::Trigger);
+    EXPECT_FALSE(controller->isPopoverShown()) << "that press was on an icon of unknown place";
+
+    controller->togglePopover();
+    controller->togglePopover();
+    EXPECT_FALSE(controller->isPopoverShown()) << "the icon closes it too";
+    EXPECT_FALSE(clicks.isArmed());
+
+    controller->togglePopover();
+    EXPECT_EQ(panels, 3) << "built anew each time";
+    actions.openSettings();
+    EXPECT_FALSE(controller->isPopoverShown());
+    EXPECT_FALSE(clicks.isArmed());
+    EXPECT_EQ(settingsOpened, 1);
+    actions.openAbout(); // no About opener: nothing more happens
+    EXPECT_EQ(settingsOpened, 1);
+
+    ASSERT_TRUE(hotKey.isRegistered());
+    controller.reset();
+    EXPECT_FALSE(hotKey.isRegistered()) << "released with the controller";
+}
+
+} // namespace
+} // namespace tavrilux
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen"); // also when listing the tests
+    QApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,278 @@
+#include "UiHarness.h"
+
+#include "core/theme/TavriluxTheme.h"
+#include "ui/components/BorderedButton.h"
+#include "ui/components/CollapsibleGlassCard.h"
+#include "ui/components/ColorSwatchRow.h"
+#include "ui/components/CustomSwatch.h"
+#include "ui/components/DisclosureHeader.h"
+#include "ui/components/GlassCard.h"
+#include "ui/components/PaletteSwatchCell.h"
+#include "ui/components/PercentSliderRow.h"
+#include "ui/components/SectionLabel.h"
+#include "ui/components/SettingsActionRow.h"
+#include "ui/components/SliderRow.h"
+#include "ui/components/StatusBadge.h"
+#include "ui/components/StepSlider.h"
+#include "ui/components/SwatchGrouping.h"
+#include "ui/components/TavriluxSwitch.h"
+#include "ui/components/ToggleRow.h"
+
+#include <QAccessible>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace tavrilux::ui {
+namespace {
+
+using testing::render;
+
+QColor over(const QColor& top, const QColor& bottom) {
+    const float a = top.alphaF();
+    QColor c;
+    c.setRgbF(top.redF() * a + bottom.redF() * (1 - a),
+              top.greenF() * a + bottom.greenF() * (1 - a),
+              top.blueF() * a + bottom.blueF() * (1 - a));
+    return c;
+}
+
+void expectNear(QRgb actual, const QColor& expected) {
+    EXPECT_NEAR(qRed(actual), expected.red(), 3);
+    EXPECT_NEAR(qGreen(actual), expected.green(), 3);
+    EXPECT_NEAR(qBlue(actual), expected.blue(), 3);
+}
+
+TEST(StatusBadgeTest, TextAndCapsuleColourFollowTheStateAndMissingTextsShowTheirKeys) {
+    const QColor background = paletteFor(Appearance::light).color(QPalette::Window);
+    struct Case {
+        const char* table;
+        bool active;
+        const char* text;
+        QColor colour;
+    };
+    const Case cases[] = {
+        {"\"status_on\" = \"ON\";\n\"status_off\" = \"OFF\";", true, "ON",
+         toQColor(TavriluxTheme::success)},
+        {"\"status_on\" = \"ON\";\n\"status_off\" = \"OFF\";", false, "OFF",
+         resolve(TavriluxTheme::secondaryText, Appearance::light)},
+        {"", true, "status_on", toQColor(TavriluxTheme::success)},
+    };
+    for (const Case& c : cases) {
+        testing::installStrings(c.table);
+        StatusBadge badge(c.active);
+        EXPECT_EQ(badge.text(), c.text);
+        const QImage image = render(badge, Appearance::light);
+        QColor capsule = c.colour;
+        capsule.setAlphaF(capsule.alphaF() * 0.16f);
+        expectNear(image.pixel(4, image.height() / 2), over(capsule, background));
+    }
+}
+
+TEST(GlassCardTest, RestylesAtOnceWhenTheAppearanceChanges) {
+    GlassCard card;
+    card.resize(100, 40);
+    for (Appearance appearance : {Appearance::light, Appearance::dark, Appearance::light}) {
+        const QColor window = paletteFor(appearance).color(QPalette::Window);
+        const QColor fill = appearance == Appearance::light
+                                ? QColor(255, 255, 255, 191)
+                                : resolve(TavriluxTheme::surface, Appearance::dark, 0.5);
+        expectNear(render(card, appearance).pixel(50, 20), over(fill, window));
+    }
+}
+
+TEST(SectionLabelTest, ShowsCapitalsByTheLocaleAndKeepsItsTitle) {
+    SectionLabel label("istanbul");
+    label.setLocale(QLocale(QLocale::English));
+    EXPECT_EQ(label.displayedText(), "ISTANBUL");
+    label.setLocale(QLocale(QLocale::Turkish));
+    EXPECT_EQ(label.displayedText(), QString::fromUtf8("İSTANBUL"));
+    EXPECT_EQ(label.title(), "istanbul");
+}
+
+TEST(CollapsibleGlassCardTest, AClickInTheHeadersEmptyMiddleAsksToFoldAndTheOwnerDecides) {
+    CollapsibleGlassCard card("Glass effects", false);
+    card.addWidget(new QWidget);
+    QObject::connect(&card, &CollapsibleGlassCard::expansionRequested, &card,
+                     &CollapsibleGlassCard::setExpanded);
+    QSignalSpy requests(&card, &CollapsibleGlassCard::expansionRequested);
+    card.resize(320, 200);
+    render(card, Appearance::light);
+    EXPECT_TRUE(card.body()->isHidden()) << "collapsed: no divider, no content";
+    DisclosureHeader* header = card.header();
+    const QPoint middle(header->width() / 2, header->height() / 2);
+    QTest::mouseClick(header, Qt::LeftButton, {}, middle);
+    ASSERT_EQ(requests.count(), 1);
+    EXPECT_TRUE(requests.at(0).at(0).toBool());
+    EXPECT_FALSE(card.body()->isHidden());
+    EXPECT_TRUE(header->isExpanded());
+    QTest::mouseClick(header, Qt::LeftButton, {}, middle);
+    EXPECT_FALSE(requests.at(1).at(0).toBool());
+    EXPECT_TRUE(card.body()->isHidden());
+}
+
+TEST(TavriluxSwitchTest, AsksForTheNegationNeverFlipsItselfAndSaysItsState) {
+    testing::installStrings("\"accessibility_enabled\" = \"Enabled\";\n"
+                            "\"accessibility_on\" = \"On\";\n\"accessibility_off\" = \"Off\";");
+    TavriluxSwitch toggle;
+    EXPECT_EQ(toggle.size(), QSize(46, 25));
+    EXPECT_EQ(TavriluxSwitch(true).size(), QSize(42, 23));
+    QSignalSpy requests(&toggle, &TavriluxSwitch::toggleRequested);
+    QTest::mouseClick(&toggle, Qt::LeftButton);
+    ASSERT_EQ(requests.count(), 1);
+    EXPECT_TRUE(requests.at(0).at(0).toBool());
+    EXPECT_FALSE(toggle.isOn());
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&toggle);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::Button);
+    EXPECT_EQ(accessible->text(QAccessible::Name), "Enabled");
+    EXPECT_EQ(accessible->text(QAccessible::Value), "Off");
+
+    // The knob sits on the side of the state it was given.
+    auto knobIsRight = [&] {
+        const QImage image = render(toggle, Appearance::light);
+        return qGray(image.pixel(34, 12)) > qGray(image.pixel(12, 12));
+    };
+    EXPECT_FALSE(knobIsRight());
+    toggle.setOn(true);
+    EXPECT_TRUE(knobIsRight());
+    EXPECT_EQ(accessible->text(QAccessible::Value), "On");
+    QTest::mouseClick(&toggle, Qt::LeftButton);
+    EXPECT_FALSE(requests.at(1).at(0).toBool());
+}
+
+TEST(SwatchGroupingTest, FamiliesFillRowsOfThreeAndTheRestShareALastRow) {
+    const std::vector<std::pair<std::size_t, std::vector<std::size_t>>> cases{
+        {9, {3, 3, 3}}, {10, {3, 3, 3, 1}}, {14, {3, 3, 3, 5}}, {7, {3, 3, 1}}, {0, {}}};
+    for (const auto& [families, rows] : cases) {
+        EXPECT_EQ(familyRowSizes(families, ColorSwatchRow::kRowFamilyCounts), rows) << families;
+    }
+    std::vector<GlassColorSwatch> six(6);
+    const auto groups = swatchFamilies(six);
+    ASSERT_EQ(groups.size(), 2u);
+    EXPECT_EQ(groups[1].size(), 2u);
+}
+
+std::vector<GlassColorSwatch> palette() {
+    const auto& swatches = TavriluxTheme::glassColorSwatches();
+    return {swatches.begin(), swatches.end()};
+}
+
+int selectedCells(const ColorSwatchRow& row) {
+    return static_cast<int>(std::count_if(row.cells().begin(), row.cells().end(),
+                                          [](auto* cell) { return cell->isSelected(); }));
+}
+
+TEST(ColorSwatchRowTest, OneCellWearsTheSelectionAndOnlyForeignColoursGetTheRoundSwatch) {
+    ColorSwatchRow row("Glass color", palette());
+    row.resize(320, row.sizeHint().height());
+    render(row, Appearance::dark);
+    const OverlayColor emerald = palette()[13].color;
+    row.setSelection(emerald);
+    EXPECT_EQ(selectedCells(row), 1);
+    EXPECT_FALSE(row.showsCustomSwatch());
+    const OverlayColor nearly{emerald.red, emerald.green, std::nextafter(emerald.blue, 2.0)};
+    for (const OverlayColor& foreign : {OverlayColor::black, nearly}) {
+        row.setSelection(foreign);
+        EXPECT_EQ(selectedCells(row), 0);
+        EXPECT_TRUE(row.showsCustomSwatch());
+        EXPECT_FALSE(row.customSwatch()->isHidden());
+    }
+    QSignalSpy requests(&row, &ColorSwatchRow::selectionRequested);
+    PaletteSwatchCell* cell = row.cells()[20];
+    EXPECT_GT(cell->width(), 10);
+    QTest::mouseClick(cell, Qt::LeftButton);
+    ASSERT_EQ(requests.count(), 1);
+    EXPECT_EQ(requests.at(0).at(0).value<OverlayColor>(), palette()[20].color);
+    EXPECT_EQ(row.selection(), nearly) << "the row waits for its owner";
+
+    ColorSwatchRow empty("Glass color", {});
+    empty.setSelection(emerald);
+    EXPECT_TRUE(empty.cells().empty());
+    EXPECT_TRUE(empty.showsCustomSwatch());
+}
+
+TEST(SliderTest, PercentReadoutRoundsHalvesAwayFromZeroAndSurvivesNonNumbers) {
+    const std::vector<std::pair<double, QString>> cases{
+        {0, "0%"},
+        {1, "100%"},
+        {0.37, "37%"},
+        {0.125, "13%"},
+        {0.994, "99%"},
+        {0.995, "100%"},
+        {-0.125, "-13%"},
+        {std::nan(""), "—%"},
+        {std::numeric_limits<double>::infinity(), "—%"},
+        {1e300, "9200000000000000000%"}};
+    for (const auto& [value, text] : cases) {
+        EXPECT_EQ(percentText(value), text) << value;
+    }
+    PercentSliderRow row("Blur");
+    row.setValue(std::nan(""));
+    EXPECT_EQ(row.readout(), "—%");
+}
+
+TEST(SliderTest, ShowsAnyValueWithoutWritingItAndDragsRequestWholeStepsOnce) {
+    PercentSliderRow row("Blur");
+    QSignalSpy requests(&row, &PercentSliderRow::valueRequested);
+    row.resize(300, row.sizeHint().height());
+    row.setValue(0.37);
+    render(row, Appearance::light);
+    EXPECT_EQ(row.readout(), "37%");
+    EXPECT_EQ(requests.count(), 0);
+
+    StepSlider* slider = row.slider();
+    auto at = [&](double fraction) {
+        return QPoint(static_cast<int>(9 + (slider->width() - 18) * fraction),
+                      slider->height() / 2);
+    };
+    QTest::mousePress(slider, Qt::LeftButton, {}, at(0.43));
+    QTest::mouseMove(slider, at(0.41));
+    QTest::mouseMove(slider, at(0.72));
+    QTest::mouseRelease(slider, Qt::LeftButton, {}, at(0.72));
+    ASSERT_EQ(requests.count(), 2);
+    EXPECT_EQ(requests.at(0).at(0).toDouble(), 0.4);
+    EXPECT_EQ(requests.at(1).at(0).toDouble(), 0.7);
+    EXPECT_EQ(row.readout(), "37%") << "the row shows what its owner gives it";
+
+    const SliderSteps speed{0.25, 2.0, 10};
+    EXPECT_NEAR(speed.step(), 0.175, 1e-12);
+    EXPECT_EQ(speed.valueAt(1.0), 2.0);
+    EXPECT_NEAR(speed.stepFrom(0.6, 1), 0.775, 1e-12);
+
+    SliderRow empty("Speed", "", 1.0, 1.0, "Fast", "Slow");
+    QSignalSpy none(&empty, &SliderRow::valueRequested);
+    empty.resize(300, empty.sizeHint().height());
+    render(empty, Appearance::light);
+    EXPECT_FALSE(empty.slider()->isEnabled());
+    QTest::mouseClick(empty.slider(), Qt::LeftButton);
+    EXPECT_EQ(none.count(), 0);
+}
+
+TEST(RowTest, OnlyTheSwitchTogglesAndADisabledActionRowDoesNothing) {
+    ToggleRow toggle("Automatic updates", "Download in the background");
+    QSignalSpy toggles(&toggle, &ToggleRow::toggleRequested);
+    toggle.resize(400, toggle.sizeHint().height());
+    render(toggle, Appearance::light);
+    QTest::mouseClick(&toggle, Qt::LeftButton, {}, QPoint(40, toggle.height() / 2));
+    EXPECT_EQ(toggles.count(), 0);
+    QTest::mouseClick(toggle.toggle(), Qt::LeftButton);
+    EXPECT_EQ(toggles.count(), 1);
+
+    SettingsActionRow action("Current version", std::nullopt, "Check now");
+    QSignalSpy triggered(&action, &SettingsActionRow::triggered);
+    render(action, Appearance::light);
+    action.setEnabled(false);
+    QTest::mouseClick(action.button(), Qt::LeftButton);
+    EXPECT_EQ(triggered.count(), 0);
+    action.setEnabled(true);
+    QTest::mouseClick(action.button(), Qt::LeftButton);
+    EXPECT_EQ(triggered.count(), 1);
+}
+
+} // namespace
+} // namespace tavrilux::ui

@@ -1,0 +1,203 @@
+// The first-launch flow over the fakes, its demonstration's schedule, and a picture of every page.
+// With TAVRILUX_UI_SNAPSHOT_DIR set, each page is saved there as onboarding-<n>.png.
+#include "UiHarness.h"
+
+#include "ui/components/PrimaryButtonStyle.h"
+#include "ui/foundation/ShadowCache.h"
+#include "ui/onboarding/BlobLayer.h"
+#include "ui/onboarding/DemoTimeline.h"
+#include "ui/onboarding/HowItWorksStep.h"
+#include "ui/onboarding/MockWindow.h"
+#include "ui/onboarding/MockWindowsDemo.h"
+#include "ui/onboarding/ModeCard.h"
+#include "ui/onboarding/ModePickerStep.h"
+#include "ui/onboarding/OnboardingView.h"
+#include "ui/onboarding/ProgressDots.h"
+#include "ui/onboarding/ReadyStep.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace tavrilux::ui {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::system_clock;
+// 2001-01-01 00:00:00 UTC.
+const Clock::time_point kReference = Clock::time_point(978307200s);
+
+TEST(DemoTimelineTest, StepsThroughNotesMailBrowserEveryTwoSecondsOfTheInjectedClock) {
+    Clock::time_point now = kReference + 7300ms; // 3.65 ticks: Notes
+    DemoTimeline timeline([&] { return now; });
+    const struct {
+        std::chrono::milliseconds after;
+        int window;
+        std::chrono::milliseconds untilNext;
+    } steps[] = {{0ms, 0, 2000ms},    {1900ms, 0, 100ms},  {2000ms, 1, 2000ms},
+                 {4500ms, 2, 1500ms}, {6000ms, 0, 2000ms}, {8000ms, 1, 2000ms}};
+    for (const auto& s : steps) {
+        now = kReference + 7300ms + s.after;
+        EXPECT_EQ(timeline.activeWindow(), s.window) << s.after.count();
+        EXPECT_EQ(timeline.untilNextTick(), s.untilNext) << s.after.count();
+    }
+    now = kReference + 9000ms; // a clock set back holds the first tick
+    EXPECT_EQ(timeline.activeWindow(), 0);
+    EXPECT_EQ(DemoTimeline::activeWindowAt(kReference + 9000ms), 1) << "the start depends on it";
+    EXPECT_EQ(DemoTimeline::activeWindowAt(kReference - 2500ms), -1) << "before 2001";
+
+    // The blobs glide to their turning point and back.
+    EXPECT_EQ(BlobLayer::offsetAt(0, 0), QPointF(-60, -80));
+    EXPECT_EQ(BlobLayer::offsetAt(0, 8), QPointF(60, 80));
+    EXPECT_EQ(BlobLayer::offsetAt(0, 12), QPointF(0, 0));
+    EXPECT_EQ(BlobLayer::offsetAt(1, 22), QPointF(50, 60));
+    EXPECT_EQ(BlobLayer::offsetAt(2, 11.25), QPointF(20, -25));
+}
+
+TEST(MockWindowsDemoTest, TheBrightWindowIsInFrontAndTheOthersKeepTheirOrder) {
+    MockWindowsDemo demo(0);
+    const auto order = [&] {
+        std::string names;
+        for (QObject* child : demo.children()) { // back to front
+            if (auto* window = qobject_cast<MockWindow*>(child)) {
+                names += window->title().toStdString() + (window->isActive() ? "* " : " ");
+            }
+        }
+        return names;
+    };
+    EXPECT_EQ(order(), "Mail Browser Notes* ");
+    demo.setActiveWindow(2);
+    EXPECT_EQ(order(), "Notes Mail Browser* ");
+    for (int outside : {3, -1}) {
+        demo.setActiveWindow(outside);
+        EXPECT_EQ(order(), "Notes Mail Browser ");
+    }
+}
+
+// The shipped English texts, installed before any page looks one up.
+bool installEnglish() {
+    QFile english(QStringLiteral(
+        TAVRILUX_SOURCE_DIR "/resources/Tavrilux_Tavrilux.bundle/en.lproj/Localizable.strings"));
+    const bool opened = english.open(QIODevice::ReadOnly);
+    testing::installStrings(english.readAll().toStdString());
+    return opened;
+}
+
+class OnboardingFlowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(englishInstalled);
+        view.resize(680, 500);
+        forceAppearance(&view, Appearance::dark);
+        view.setAttribute(Qt::WA_DontShowOnScreen);
+        view.show();
+    }
+
+    // Presses the current page's button.
+    void press() {
+        QWidget* page = view.page();
+        ASSERT_TRUE(page);
+        auto* button = page->findChild<PrimaryButtonStyle*>();
+        ASSERT_TRUE(button);
+        QTest::mouseClick(button, Qt::LeftButton);
+        testing::settle();
+    }
+    void tap(FocusMode mode) {
+        auto* picker = qobject_cast<ModePickerStep*>(view.page());
+        ASSERT_TRUE(picker);
+        for (ModeCard* card : picker->cards()) {
+            if (card->mode() == mode) {
+                QTest::mouseClick(card, Qt::LeftButton, {}, card->rect().center());
+            }
+        }
+        testing::settle();
+    }
+    std::string selectedCards() {
+        std::string selected;
+        for (ModeCard* card : qobject_cast<ModePickerStep*>(view.page())->cards()) {
+            selected += card->isSelected() ? std::string(rawValue(card->mode())) : "";
+        }
+        return selected;
+    }
+    bool saved() const { return model.suite->hasValue("dimming.activeMode"); }
+
+    bool englishInstalled = installEnglish();
+    testing::UiModel model;
+    std::vector<FocusMode> completions;
+    OnboardingView view{model.context, [this](FocusMode mode) { completions.push_back(mode); }};
+};
+
+TEST_F(OnboardingFlowTest, FourPressesCompleteOnceWithFlowAndNothingIsSavedBefore) {
+    for (int step = 0; step < 3; ++step) {
+        EXPECT_EQ(view.step(), step);
+        EXPECT_EQ(view.progressDots()->current(), step) << "the highlighted dot follows";
+        press();
+        EXPECT_TRUE(completions.empty());
+    }
+    EXPECT_EQ(view.step(), 3);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(view.findChildren<HowItWorksStep*>().size(), 0u) << "left pages go";
+    auto* ready = qobject_cast<ReadyStep*>(view.page());
+    ASSERT_TRUE(ready);
+    EXPECT_EQ(ready->secondBenefit(), "Flow mode is set up for you");
+    EXPECT_FALSE(saved());
+    press();
+    EXPECT_EQ(completions, std::vector<FocusMode>{FocusMode::flow});
+    EXPECT_EQ(view.step(), 3) << "the ready page stays";
+    EXPECT_EQ(view.progressDots()->current(), 3);
+    EXPECT_FALSE(saved()) << "the completion's owner applies the preset";
+}
+
+TEST_F(OnboardingFlowTest, EveryCardTapAppliesItsPresetAtOnce) {
+    press();
+    press();
+    EXPECT_EQ(selectedCards(), "flow");
+    tap(FocusMode::focus);
+    tap(FocusMode::evening);
+    EXPECT_EQ(selectedCards(), "evening");
+    EXPECT_EQ(model.settings->activeMode.get(), FocusMode::evening);
+    EXPECT_EQ(model.suite->stringValue("dimming.activeMode"), "evening");
+    // A later change of the look, then the same card again: the preset comes back.
+    model.settings->setTintIntensity(0.9);
+    ASSERT_EQ(model.settings->activeMode.get(), FocusMode::custom);
+    tap(FocusMode::evening);
+    EXPECT_EQ(model.settings->activeMode.get(), FocusMode::evening);
+    EXPECT_DOUBLE_EQ(model.settings->tintIntensity.get(), 0.15);
+    EXPECT_EQ(selectedCards(), "evening");
+    press();
+    EXPECT_EQ(qobject_cast<ReadyStep*>(view.page())->secondBenefit(),
+              "Evening mode is set up for you");
+    press();
+    EXPECT_EQ(completions, std::vector<FocusMode>{FocusMode::evening});
+}
+
+TEST_F(OnboardingFlowTest, EveryPageIsDrawnFromCachedBlursWhenRepainted) {
+    const QString folder = qEnvironmentVariable("TAVRILUX_UI_SNAPSHOT_DIR");
+    for (int step = 0; step < OnboardingView::kPageCount; ++step) {
+        SCOPED_TRACE(step);
+        const QImage first = testing::render(view, Appearance::dark);
+        const std::size_t renders = ShadowCache::shared().renderCount();
+        testing::render(view, Appearance::dark); // the blobs have moved on meanwhile
+        EXPECT_EQ(ShadowCache::shared().renderCount(), renders) << "a repaint blurs nothing";
+        // The accent dot sits where the page's dot is.
+        const QPointF dot = view.progressDots()->mapTo(&view, view.progressDots()->dotCentre(step));
+        EXPECT_GT(first.pixelColor(dot.toPoint()).blue(), 200);
+        if (!folder.isEmpty()) {
+            QDir().mkpath(folder);
+            first.save(QDir(folder).filePath(QString("onboarding-%1.png").arg(step)));
+        }
+        if (step == 2 && !folder.isEmpty()) {
+            tap(FocusMode::evening);
+            testing::render(view, Appearance::dark)
+                .save(QDir(folder).filePath("onboarding-2b.png"));
+        }
+        if (step < 3) {
+            press();
+        }
+    }
+}
+
+} // namespace
+} // namespace tavrilux::ui

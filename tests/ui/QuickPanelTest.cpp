@@ -1,0 +1,285 @@
+#include "UiHarness.h"
+
+#include "core/settings/FocusPresets.h"
+#include "ui/components/CollapsibleGlassCard.h"
+#include "ui/components/ColorSwatchRow.h"
+#include "ui/components/DisclosureHeader.h"
+#include "ui/components/PaletteSwatchCell.h"
+#include "ui/components/PercentSliderRow.h"
+#include "ui/components/SliderRow.h"
+#include "ui/components/StatusBadge.h"
+#include "ui/components/StepSlider.h"
+#include "ui/components/TavriluxSwitch.h"
+#include "ui/components/TextLabel.h"
+#include "ui/quickpanel/AppExclusionRow.h"
+#include "ui/quickpanel/EffectModeButton.h"
+#include "ui/quickpanel/EffectModeRow.h"
+#include "ui/quickpanel/EnableRow.h"
+#include "ui/quickpanel/ExclusionPill.h"
+#include "ui/quickpanel/ExclusionRow.h"
+#include "ui/quickpanel/FadeStartMapping.h"
+#include "ui/quickpanel/ModeButton.h"
+#include "ui/quickpanel/ModeSelectorRow.h"
+#include "ui/quickpanel/MultiScreenControlsSection.h"
+#include "ui/quickpanel/MultiScreenModeButton.h"
+#include "ui/quickpanel/PanelSettingsButton.h"
+#include "ui/quickpanel/QuickPanelView.h"
+#include "ui/quickpanel/UpdateStatusBanner.h"
+
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace tavrilux::ui {
+namespace {
+
+class QuickPanelTest : public ::testing::Test {
+protected:
+    void SetUp() override { testing::installStrings(""); }
+
+    QuickPanelView& build() {
+        panel = std::make_unique<QuickPanelView>(
+            model.context, [this] { ++settingsOpened; }, [this] { ++aboutOpened; });
+        testing::render(*panel, Appearance::light);
+        return *panel;
+    }
+    void click(QWidget* widget) {
+        QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+        testing::settle();
+    }
+    void key(QWidget* widget, Qt::Key k) {
+        QTest::keyClick(widget, k);
+        testing::settle();
+    }
+    void front(std::optional<RunningApplication> app) {
+        model.desktop.workspace.activate(app);
+        model.desktop.queue.runUntilIdle();
+        testing::settle();
+    }
+
+    testing::UiModel model;
+    DimmingSettings& settings = *model.settings;
+    std::unique_ptr<QuickPanelView> panel;
+    int settingsOpened = 0;
+    int aboutOpened = 0;
+};
+
+TEST_F(QuickPanelTest,
+       APresetChosenInThePanelStaysThatPresetWithItsHighlightUntilALookControlMoves) {
+    QuickPanelView& view = build();
+    const auto& buttons = view.modeRow()->buttons();
+    click(buttons[1]);
+    testing::settle();
+    EXPECT_EQ(settings.activeMode.get(), FocusMode::flow) << "no slider wrote its step back";
+    const auto flow = *presetConfiguration(FocusMode::flow);
+    EXPECT_EQ(view.blurRow()->readout(), "18%");
+    EXPECT_DOUBLE_EQ(view.speedRow()->value(), flow.appearanceDuration);
+    EXPECT_EQ(view.modeRow()->highlightRect(), QRectF(buttons[1]->geometry()));
+    EXPECT_TRUE(buttons[1]->isSelected() && !buttons[0]->isSelected());
+
+    key(view.tintRow()->slider(), Qt::Key_Right);
+    EXPECT_EQ(settings.activeMode.get(), FocusMode::custom);
+    EXPECT_FALSE(view.modeRow()->highlightRect().has_value());
+    for (ModeButton* button : buttons) {
+        EXPECT_FALSE(button->isSelected());
+    }
+}
+
+TEST_F(QuickPanelTest, EveryLookControlMarksCustomWhileTheSwitchFadeStartAndShapeKeepThePreset) {
+    struct Case {
+        const char* control;
+        std::function<void(QuickPanelView&)> act;
+        bool keepsPreset;
+    };
+    const auto slide = [this](auto row) {
+        return [this, row](QuickPanelView& v) { key((v.*row)()->slider(), Qt::Key_End); };
+    };
+    const Case cases[] = {
+        {"speed", slide(&QuickPanelView::speedRow), false},
+        {"blur", slide(&QuickPanelView::blurRow), false},
+        {"tint", slide(&QuickPanelView::tintRow), false},
+        {"grain", slide(&QuickPanelView::grainRow), false},
+        {"colour", [this](QuickPanelView& v) { click(v.colourRow()->cells()[0]); }, false},
+        {"aura",
+         [this](QuickPanelView& v) { key(v.effectModeRow()->auraRow()->slider(), Qt::Key_Home); },
+         false},
+        {"switch", [this](QuickPanelView& v) { click(v.enableRow()->toggle()); }, true},
+        {"fade start",
+         [this](QuickPanelView& v) {
+             key(v.effectModeRow()->fadeStartRow()->slider(), Qt::Key_Home);
+         },
+         true},
+        {"shape", [this](QuickPanelView& v) { click(v.effectModeRow()->buttons()[2]); }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.control);
+        // flow is ambient, evening is aura: each effect slider is on show in one of them
+        settings.applyMode(std::string(c.control) == "aura" ? FocusMode::evening : FocusMode::flow);
+        const auto before = settings.configuration();
+        QuickPanelView& view = build();
+        c.act(view);
+        EXPECT_EQ(settings.activeMode.get() != FocusMode::custom, c.keepsPreset);
+        EXPECT_NE(settings.configuration(), before) << "the control wrote its setting";
+    }
+}
+
+TEST_F(QuickPanelTest, SwitchingOffShowsThePauseAtOnce) {
+    QuickPanelView& view = build();
+    settings.setIsEnabled(false);
+    testing::settle();
+    EXPECT_FALSE(view.badge()->isActive());
+    EXPECT_FALSE(view.enableRow()->toggle()->isOn());
+    EXPECT_EQ(view.enableRow()->subtitle()->text(), "effect_is_paused");
+}
+
+TEST(FadeStartMappingTest, StoredHalfRangeMapsOntoTheWholeSlider) {
+    const std::pair<double, double> shown[] = {{0.2, 0.4}, {0.25, 0.5}, {0.5, 1}, {0.8, 1}, {0, 0}};
+    for (auto [stored, slider] : shown) {
+        EXPECT_DOUBLE_EQ(fadeStartSliderValue(stored), slider) << stored;
+    }
+    const std::pair<double, double> stores[] = {
+        {1, 0.5}, {0.7, 0.35}, {0, 0}, {-0.3, 0}, {1.4, 0.5}};
+    for (auto [slider, stored] : stores) {
+        EXPECT_DOUBLE_EQ(fadeStartFromSlider(slider), stored) << slider;
+    }
+}
+
+TEST_F(QuickPanelTest, TheEffectSliderFollowsTheShapeAndTheFadeStartShowsDoubled) {
+    settings.setAmbientFadeStart(0.2);
+    QuickPanelView& view = build();
+    EffectModeRow& row = *view.effectModeRow();
+    const struct {
+        EffectMode mode;
+        bool fade, aura;
+    } cases[] = {{EffectMode::ambient, true, false},
+                 {EffectMode::aura, false, true},
+                 {EffectMode::fullscreen, false, false}};
+    for (const auto& c : cases) {
+        click(row.buttons()[static_cast<std::size_t>(c.mode)]);
+        EXPECT_EQ(settings.effectMode.get(), c.mode);
+        EXPECT_EQ(row.fadeStartRow()->isVisibleTo(&row), c.fade);
+        EXPECT_EQ(row.auraRow()->isVisibleTo(&row), c.aura);
+        EXPECT_EQ(row.sliderGroup()->isVisibleTo(&row), c.fade || c.aura) << "with its divider";
+        EXPECT_EQ(row.highlightRect(),
+                  QRectF(row.buttons()[static_cast<std::size_t>(c.mode)]->geometry()));
+        if (c.mode == EffectMode::ambient) {
+            EXPECT_EQ(row.fadeStartRow()->readout(), "40%");
+            key(row.fadeStartRow()->slider(), Qt::Key_Right);
+            EXPECT_DOUBLE_EQ(settings.ambientFadeStart.get(), 0.25) << "50 % stores a quarter";
+        }
+    }
+}
+
+TEST_F(QuickPanelTest, TheApplicationRowActsOnlyOnAFrontApplicationWithAKey) {
+    QuickPanelView& view = build();
+    ExclusionRow& row = *view.appExclusionRow()->row();
+    const RunningApplication editor{7, "org.example.Editor", "Editor", ActivationPolicy::regular,
+                                    ""};
+    RunningApplication keyless = editor;
+    keyless.bundleIdentifier.reset();
+    for (const auto& app : {std::optional<RunningApplication>(), std::optional(keyless)}) {
+        front(app);
+        EXPECT_EQ(row.titleLabel()->text(), app ? "Editor" : "—");
+        EXPECT_FALSE(row.isEnabled());
+        click(&row);
+        EXPECT_TRUE(settings.excludedBundleIDs.get().empty());
+    }
+    front(editor);
+    ASSERT_TRUE(row.isEnabled());
+    click(&row);
+    EXPECT_EQ(settings.excludedBundleIDs.get(), std::set<std::string>{"org.example.Editor"});
+    EXPECT_TRUE(row.isExcluded());
+    EXPECT_EQ(row.pill()->text(), "remove_exclusion");
+    click(&row);
+    EXPECT_TRUE(settings.excludedBundleIDs.get().empty());
+    EXPECT_EQ(row.pill()->text(), "exclude_current_app");
+}
+
+TEST_F(QuickPanelTest, DisplayControlsShowWithTwoDisplaysAndNeedAConnectedActiveOne) {
+    model.desktop.addScreen(5, Rect{0, 0, 1280, 800}, "UUID-LEFT");
+    EXPECT_FALSE(build().multiScreenSection()->isVisibleTo(panel.get())) << "one display";
+    model.desktop.addScreen(std::nullopt, Rect{1280, 0, 1280, 800});
+    model.desktop.setMainDisplayID(9);
+    MultiScreenControlsSection& section = *build().multiScreenSection();
+    EXPECT_TRUE(section.isVisibleTo(panel.get()));
+    ExclusionRow& row = *section.displayRow();
+    for (std::optional<std::uint32_t> id : {std::optional<std::uint32_t>(), std::optional(42u)}) {
+        settings.setActiveScreenID(id);
+        testing::settle();
+        EXPECT_EQ(row.titleLabel()->text(), "active_display_unavailable");
+        EXPECT_FALSE(row.isEnabled());
+        click(&row);
+        EXPECT_TRUE(settings.excludedDisplayUUIDs.get().empty());
+    }
+    // A display without a number or UUID takes the main display's id, kept in decimal.
+    settings.setActiveScreenID(9);
+    testing::settle();
+    click(&row);
+    EXPECT_EQ(settings.excludedDisplayUUIDs.get(), std::set<std::string>{"9"});
+    EXPECT_TRUE(row.isExcluded());
+
+    click(section.activeScreenButton());
+    EXPECT_EQ(settings.multiScreenFocusMode.get(), MultiScreenFocusMode::activeScreenOnly);
+    EXPECT_TRUE(section.activeScreenButton()->isSelected());
+    EXPECT_FALSE(section.perScreenButton()->isSelected());
+}
+
+TEST_F(QuickPanelTest, TheBannerShowsOnlyAnAvailableUpdateAndBothLinksCallTheirCallbacks) {
+    QuickPanelView& view = build();
+    UpdateStatusBanner& banner = *view.updateBanner();
+    for (const auto& state : {UpdateAvailability::unknown(), UpdateAvailability::available("2.1"),
+                              UpdateAvailability::noUpdate()}) {
+        model.updater.updateAvailability.set(state);
+        testing::settle();
+        EXPECT_EQ(banner.isVisibleTo(&view), state.isAvailable());
+    }
+    testing::installStrings("\"update_available_subtitle\" = \"Version %@ is ready\";");
+    model.updater.updateAvailability.set(UpdateAvailability::available("2.1"));
+    build();
+    EXPECT_EQ(panel->updateBanner()->subtitle(), "Version 2.1 is ready");
+    click(panel->updateBanner());
+    click(panel->settingsButton());
+    EXPECT_EQ(aboutOpened, 1);
+    EXPECT_EQ(settingsOpened, 1);
+}
+
+TEST_F(QuickPanelTest, TheWindowTakesThePanelsFinalHeightAtOnceAndFollowsFoldingWithinTheLimit) {
+    // Hosted as the tray hosts it: a window that takes the panel's size before it first shows.
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    auto* view = new QuickPanelView(model.context, nullptr, nullptr);
+    view->setHeightLimit(5000);
+    layout->addWidget(view);
+    window.adjustSize();
+    const int first = window.height();
+    testing::render(window, Appearance::light);
+    EXPECT_EQ(window.height(), first) << "no stale row heights before the first show";
+    const auto layOut = [] { // each level of nested layouts takes one pass of the event loop
+        for (int i = 0; i < 8; ++i) {
+            testing::settle();
+        }
+    };
+    click(view->glassEffectsCard()->header());
+    layOut();
+    EXPECT_LT(window.height(), first - 200) << "folded";
+    view->setHeightLimit(400);
+    layOut();
+    EXPECT_EQ(window.height(), 400) << "the rest scrolls";
+}
+
+TEST_F(QuickPanelTest, FoldingIsKeptInTheStandardDomainAcrossRebuilds) {
+    click(build().glassEffectsCard()->header());
+    EXPECT_EQ(model.standard->boolValue(QuickPanelView::kGlassEffectsExpandedKey), false);
+    EXPECT_FALSE(model.suite->hasValue(QuickPanelView::kGlassEffectsExpandedKey));
+    QuickPanelView& again = build();
+    EXPECT_FALSE(again.glassEffectsCard()->isExpanded());
+    EXPECT_TRUE(again.effectModeCard()->isExpanded()) << "unset flags default to unfolded";
+}
+
+} // namespace
+} // namespace tavrilux::ui

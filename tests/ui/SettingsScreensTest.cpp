@@ -1,0 +1,266 @@
+#include "SettingsHarness.h"
+
+#include "core/settings/SettingsKeys.h"
+#include "fakes/FakeUpdaterController.h"
+#include "ui/components/SecondaryButtonStyle.h"
+#include "ui/components/SettingsActionRow.h"
+#include "ui/components/SettingsGroupCard.h"
+#include "ui/components/TavriluxSwitch.h"
+#include "ui/components/ToggleRow.h"
+#include "ui/settings/AboutTab.h"
+#include "ui/settings/CheckRow.h"
+#include "ui/settings/ContentView.h"
+#include "ui/settings/ExclusionListRow.h"
+#include "ui/settings/ExclusionsTab.h"
+#include "ui/settings/GeneralTab.h"
+#include "ui/settings/LinkButton.h"
+#include "ui/settings/SidebarRow.h"
+#include "ui/settings/VersionText.h"
+
+#include <QSplitter>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <future>
+
+namespace tavrilux::ui {
+namespace {
+
+using testing::settle;
+using testing::waitFor;
+
+template <typename T> QList<T*> rowsIn(SettingsGroupCard* card) {
+    return card->findChildren<T*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+TEST(ContentViewTest, SidebarAndContentFollowTheSelectedTabBothWays) {
+    testing::SettingsModel model;
+    ContentView view(model.context, model.services);
+    view.show();
+    ASSERT_EQ(view.sidebarRows().size(), 3u);
+    // The tab shown, and that it alone is selected in the sidebar.
+    const auto shows = [&](SettingsTab tab) {
+        settle();
+        return view.shownTab() == tab &&
+               std::count_if(view.sidebarRows().begin(), view.sidebarRows().end(), [&](auto* row) {
+                   return row->isSelected() != (row->tab() == tab);
+               }) == 0;
+    };
+    EXPECT_TRUE(shows(SettingsTab::general));
+    QTest::mouseClick(view.sidebarRows()[1], Qt::LeftButton);
+    EXPECT_TRUE(shows(SettingsTab::exclusions));
+    EXPECT_EQ(model.navigation.selectedTab.get(), SettingsTab::exclusions);
+    EXPECT_NE(qobject_cast<ExclusionsTab*>(view.tabContent()), nullptr);
+
+    model.navigation.selectedTab.set(SettingsTab::about);
+    EXPECT_TRUE(shows(SettingsTab::about));
+    QWidget* about = view.tabContent();
+    EXPECT_NE(qobject_cast<AboutTab*>(about), nullptr);
+    model.navigation.selectedTab.set(SettingsTab::about);
+    EXPECT_TRUE(shows(SettingsTab::about));
+    EXPECT_EQ(view.tabContent(), about) << "the same tab keeps its view";
+
+    // Approved meanwhile: coming back reads the login item again.
+    model.loginService.setStatus(LoginItemStatus::enabled);
+    model.navigation.selectedTab.set(SettingsTab::general);
+    EXPECT_TRUE(shows(SettingsTab::general));
+    auto* general = qobject_cast<GeneralTab*>(view.tabContent());
+    ASSERT_TRUE(waitFor([&] { return !general->isWaiting(); }));
+    EXPECT_TRUE(general->checkRow()->isOn());
+
+    for (int asked : {100, 200, 400}) {
+        view.splitter()->setSizes({asked, 900});
+        EXPECT_EQ(view.sidebar()->width(), std::clamp(asked, 180, 240));
+    }
+}
+
+TEST(GeneralTabTest, TheBoxShowsWhatTheLoginServiceReports) {
+    struct Case {
+        LoginItemStatus before;
+        LoginItemStatus afterRegister;
+        std::optional<ServiceFailure> failure;
+        bool on;
+        bool link;
+    };
+    const Case cases[] = {
+        {LoginItemStatus::notRegistered, LoginItemStatus::requiresApproval, std::nullopt, false,
+         true},
+        {LoginItemStatus::notFound, LoginItemStatus::enabled, std::nullopt, true, false},
+        {LoginItemStatus::requiresApproval, LoginItemStatus::enabled,
+         ServiceFailure{"the session bus is gone"}, false, false},
+    };
+    for (const Case& c : cases) {
+        testing::SettingsModel model;
+        model.loginService.setStatus(c.before);
+        model.loginService.statusAfterRegister = c.afterRegister;
+        model.loginService.failure = c.failure;
+        GeneralTab tab(model.context, model.loginItem);
+        tab.show();
+        ASSERT_TRUE(waitFor([&] { return !tab.isWaiting(); }));
+        EXPECT_EQ(tab.approvalLink()->isVisible(), c.before == LoginItemStatus::requiresApproval);
+        ::testing::internal::CaptureStdout();
+        // The title is part of the click target.
+        QTest::mouseClick(tab.checkRow(), Qt::LeftButton, {},
+                          QPoint(tab.checkRow()->width() - 4, tab.checkRow()->height() / 2));
+        ASSERT_TRUE(waitFor([&] { return !tab.isWaiting(); }));
+        const std::string out = ::testing::internal::GetCapturedStdout();
+        EXPECT_EQ(model.loginService.registerCalls, 1);
+        EXPECT_EQ(tab.checkRow()->isOn(), c.on);
+        EXPECT_EQ(tab.approvalLink()->isVisible(), c.link);
+        EXPECT_EQ(out,
+                  c.failure ? "LoginItem.setEnabled(true) failed: the session bus is gone\n" : "");
+        if (c.link) {
+            QTest::mouseClick(tab.approvalLink(), Qt::LeftButton);
+            ASSERT_TRUE(waitFor([&] { return !model.opener.opened.empty(); }));
+            EXPECT_EQ(model.opener.opened.front(), "/home/ann/.config/autostart");
+        }
+        if (c.on) {
+            QTest::mouseClick(tab.checkRow(), Qt::LeftButton);
+            ASSERT_TRUE(waitFor([&] { return !tab.isWaiting(); }));
+            EXPECT_EQ(model.loginService.unregisterCalls, 1);
+            EXPECT_FALSE(tab.checkRow()->isOn());
+        }
+    }
+}
+
+TEST(GeneralTabTest, AHangingLoginServiceNeverBlocksTheWindow) {
+    testing::SettingsModel model;
+    model.loginService.setStatus(LoginItemStatus::enabled);
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    model.loginService.onCall = [released] { released.wait(); };
+
+    auto gone = std::make_unique<GeneralTab>(model.context, model.loginItem);
+    GeneralTab tab(model.context, model.loginItem); // built while the first read hangs
+    tab.show();
+    EXPECT_TRUE(tab.isWaiting());
+    QTest::mouseClick(tab.checkRow(), Qt::LeftButton);
+    EXPECT_TRUE(waitFor([&] { return !tab.checkRow()->isEnabled(); })) << "dims when late";
+    gone.reset(); // its answer has nowhere to go
+
+    release.set_value();
+    ASSERT_TRUE(waitFor([&] { return !tab.isWaiting(); }));
+    EXPECT_TRUE(tab.checkRow()->isOn());
+    EXPECT_TRUE(tab.checkRow()->isEnabled());
+    settle();
+    EXPECT_EQ(model.loginService.registerCalls + model.loginService.unregisterCalls, 0)
+        << "a click while waiting is dropped";
+}
+
+TEST(ExclusionRowsTest, PlainStringOrderAndLookUpsOfEveryKind) {
+    fakes::FakeApplicationDirectory directory;
+    directory.installed["org.gnome.Nautilus"] = {"Files", "/icons/files.svg"};
+    const auto apps =
+        excludedApps({"org.gnome.Nautilus", "Zed", "zed", "éditeur", "Alpha"}, directory);
+    std::vector<std::string> keys;
+    for (const auto& app : apps) {
+        keys.push_back(app.key);
+    }
+    EXPECT_EQ(keys,
+              (std::vector<std::string>{"Alpha", "Zed", "org.gnome.Nautilus", "zed", "éditeur"}));
+    EXPECT_EQ(apps[2].installed, (InstalledApplication{"Files", "/icons/files.svg"}));
+    EXPECT_FALSE(apps[0].installed);
+
+    fakes::FakeDesktop desktop;
+    desktop.addScreen(1, Rect{0, 0, 1280, 800}, "AAAA-1");
+    desktop.addScreen(std::nullopt, Rect{1280, 0, 1280, 800}); // no number: the main display's
+    desktop.addScreen(5, Rect{2560, 0, 1280, 800});            // no UUID: its number
+    desktop.setMainDisplayID(1);
+    EXPECT_EQ(excludedDisplays({"AAAA-1", "5", "1", "BBBB-2"}, desktop),
+              (std::vector<ExcludedDisplay>{{"1", std::nullopt},
+                                            {"5", "screen-3"},
+                                            {"AAAA-1", "screen-1"},
+                                            {"BBBB-2", std::nullopt}}));
+}
+
+TEST(ExclusionsTabTest, RowsFollowTheSettingsLiveAndRemoveOneAtATime) {
+    testing::SettingsModel model;
+    model.applications.installed["editor"] = {"Editor", "/nonexistent/editor.png"};
+    ExclusionsTab tab(model.context, model.applications);
+    tab.setFixedWidth(460);
+    tab.show();
+    EXPECT_TRUE(rowsIn<ExclusionListRow>(tab.appsCard()).empty());
+    EXPECT_TRUE(rowsIn<ExclusionListRow>(tab.displaysCard()).empty());
+    EXPECT_EQ(rowsIn<QWidget>(tab.appsCard()).size(), 1u) << "the empty state";
+
+    const std::string longKey(120, 'F');
+    for (const char* key : {"zed", "editor", "Alpha"}) {
+        model.settings->toggleExclusion(key); // as the quick panel does
+    }
+    model.settings->toggleDisplayExclusion(longKey);
+    settle();
+    settle(); // the new rows' layout
+    auto apps = rowsIn<ExclusionListRow>(tab.appsCard());
+    ASSERT_EQ(apps.size(), 3u);
+    EXPECT_EQ(rowsIn<QWidget>(tab.appsCard()).size(), 5u) << "two dividers, none after the last";
+    EXPECT_EQ(tab.appRows()[1].key, "editor");
+    EXPECT_EQ(tab.appRows()[1].installed->name, "Editor") << "its icon does not decode";
+
+    auto displays = rowsIn<ExclusionListRow>(tab.displaysCard());
+    ASSERT_EQ(displays.size(), 1u);
+    EXPECT_EQ(rowsIn<QWidget>(tab.displaysCard()).size(), 1u);
+    EXPECT_LE(displays[0]->minimumSizeHint().width(), tab.width())
+        << "a long key is cut to fit, not widening the window";
+
+    QTest::mouseClick(apps[1]->removeButton(), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(model.settings->excludedBundleIDs.get(), (std::set<std::string>{"Alpha", "zed"}));
+    EXPECT_EQ(rowsIn<ExclusionListRow>(tab.appsCard()).size(), 2u);
+    QTest::mouseClick(displays[0]->removeButton(), Qt::LeftButton);
+    settle();
+    EXPECT_TRUE(model.settings->excludedDisplayUUIDs.get().empty());
+    EXPECT_TRUE(rowsIn<ExclusionListRow>(tab.displaysCard()).empty());
+    EXPECT_EQ(rowsIn<ExclusionListRow>(tab.appsCard()).size(), 2u) << "the other list stays";
+}
+
+TEST(AboutTabTest, SwitchesShowWhatIsStoredAndCheckNowFollowsTheService) {
+    testing::installStrings("\"version_format\" = \"Version %@\";");
+    EXPECT_EQ(versionText("1.2.0"), "Version 1.2.0");
+    EXPECT_EQ(versionText(std::nullopt), "Version dev");
+
+    testing::SettingsModel model;
+    {
+        AboutTab tab(model.context, std::nullopt); // no update controller
+        tab.show();
+        tab.automaticUpdatesRow()->toggle()->click();
+        settle();
+        EXPECT_FALSE(tab.automaticUpdatesRow()->isOn()) << "springs back";
+        EXPECT_FALSE(tab.checkNowRow()->isEnabled());
+    }
+
+    fakes::FakeUpdaterController* controller = nullptr;
+    UpdaterManager updater(BuildFlavor::packaged, [&](UpdaterDelegate& delegate) {
+        auto made = std::make_unique<fakes::FakeUpdaterController>(delegate);
+        controller = made.get();
+        return made;
+    });
+    UiContext context = model.context;
+    UiContext withController{
+        context.settings,         updater,         context.navigation,  context.localization,
+        context.standardDefaults, context.screens, context.applications};
+    AboutTab tab(withController, "1.2.0");
+    tab.show();
+    tab.automaticUpdatesRow()->toggle()->click();
+    settle();
+    EXPECT_TRUE(controller->automaticDownloads);
+    EXPECT_TRUE(tab.automaticUpdatesRow()->isOn());
+    EXPECT_FALSE(tab.checkNowRow()->isEnabled());
+    controller->canCheck.set(true);
+    settle();
+    ASSERT_TRUE(tab.checkNowRow()->isEnabled()) << "without reopening";
+    emit tab.checkNowRow()->triggered();
+    EXPECT_EQ(controller->checkCalls, 1);
+
+    int sent = 0;
+    auto subscription = model.settings->configurationChangesSubject.subscribe(
+        [&](const DimmingConfiguration&) { ++sent; });
+    tab.crashReportingRow()->toggle()->click();
+    settle();
+    EXPECT_EQ(model.suite->boolValue(SettingsKeys::crashReportingEnabled), false);
+    EXPECT_FALSE(tab.crashReportingRow()->isOn());
+    EXPECT_EQ(sent, 0);
+}
+
+} // namespace
+} // namespace tavrilux::ui

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "core/defaults/DomainStorage.h"
+#include "core/defaults/UserDefaults.h"
+#include "core/localization/LocalizationManager.h"
+#include "core/navigation/SettingsNavigation.h"
+#include "core/services/UpdaterManager.h"
+#include "core/settings/DimmingSettings.h"
+#include "fakes/FakeDesktop.h"
+#include "fakes/FakeResourceBundle.h"
+#include "ui/foundation/Appearance.h"
+#include "ui/foundation/UiContext.h"
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QWidget>
+
+#include <memory>
+#include <string>
+
+namespace tavrilux::ui::testing {
+
+// The model every screen sees, over the fakes.
+struct UiModel {
+    static std::shared_ptr<UserDefaults> memoryDefaults() {
+        return std::make_shared<UserDefaults>(std::make_unique<MemoryDomainStorage>());
+    }
+
+    fakes::FakeDesktop desktop;
+    std::shared_ptr<UserDefaults> suite = memoryDefaults();
+    std::shared_ptr<UserDefaults> standard = memoryDefaults();
+    std::shared_ptr<DimmingSettings> settings = DimmingSettings::create(
+        std::make_shared<SettingsStore>(suite), desktop.workspace, desktop.queue);
+    UpdaterManager updater{BuildFlavor::development, nullptr};
+    SettingsNavigation navigation;
+    UiContext context{*settings, updater, navigation, LocalizationManager::shared(),
+                      *standard, desktop, desktop};
+};
+
+// Makes `table` (the text of an English strings file; empty for none) what L() looks up in.
+inline void installStrings(const std::string& table) {
+    auto bundle = std::make_shared<fakes::FakeResourceBundle>();
+    if (!table.empty()) {
+        bundle->addTable("en", table);
+    }
+    LocalizationManager::installShared(std::make_unique<LocalizationManager>(
+        UiModel::memoryDefaults(), bundle, [] { return std::vector<std::string>{"en"}; }));
+}
+
+// Runs the queued refreshes and repaints.
+inline void settle() {
+    QCoreApplication::processEvents();
+}
+
+// The widget as drawn in an appearance, on that appearance's window colour.
+inline QImage render(QWidget& widget, Appearance appearance) {
+    widget.setPalette(paletteFor(appearance));
+    if (!widget.isVisible()) {
+        // laid out and shown as in a window, without one
+        widget.setAttribute(Qt::WA_DontShowOnScreen);
+        widget.show();
+    }
+    settle(); // layout requests of rows added after construction
+    if (!widget.testAttribute(Qt::WA_Resized)) {
+        widget.adjustSize();
+    }
+    QImage image(widget.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(paletteFor(appearance).color(QPalette::Window));
+    widget.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    return image;
+}
+
+} // namespace tavrilux::ui::testing
