@@ -95,17 +95,6 @@ TEST_F(DimmingResourceMonitorTest, StartingAgainLeavesOneTimerAtTheNewInterval) 
     EXPECT_EQ(queue.pendingCount(), 1u);
 }
 
-TEST_F(DimmingResourceMonitorTest, FiringsAfterTheMonitorIsGoneDoNothing) {
-    auto monitor = make();
-    monitor->start(2.0s, countingSample());
-    queue.advance(2.0s);
-    monitor.reset();
-    queue.advance(10.0s);
-    EXPECT_EQ(samples, 1);
-    EXPECT_EQ(lines.size(), 1u);
-    EXPECT_FALSE(queue.hasPending());
-}
-
 TEST_F(DimmingResourceMonitorTest, GoneOrStoppedBetweenFiringAndItsTaskWritesNothing) {
     for (const bool stop : {false, true}) {
         auto monitor = make();

@@ -92,16 +92,6 @@ TEST_F(DimmingSettingsTest, LookChangesMarkCustomWhileShapeAndOnOffKeepThePreset
     EXPECT_EQ(sent.size(), 2u) << "assigning the same value still sends";
 }
 
-TEST_F(DimmingSettingsTest, FirstChangeOnFirstLaunchEndsIt) {
-    create();
-    ASSERT_TRUE(store->isFirstLaunch());
-    settings->setIsEnabled(false);
-    EXPECT_FALSE(store->isFirstLaunch());
-    auto expected = *presetConfiguration(FocusMode::focus);
-    expected.isEnabled = false;
-    EXPECT_EQ(store->loadConfiguration(), expected);
-}
-
 TEST_F(DimmingSettingsTest, ConfigurationClampsWhatThePropertiesHold) {
     createAfterFirstLaunch(FocusMode::custom);
     settings->setBlurIntensity(1.8);
@@ -133,22 +123,6 @@ TEST_F(DimmingSettingsTest, ApplyModeIsOneBatchThatLeavesTheOnOffStateAlone) {
 
     settings->applyMode(FocusMode::evening);
     EXPECT_EQ(sent.size(), 2u) << "applying the active preset again still sends";
-}
-
-TEST_F(DimmingSettingsTest, ApplyingCustomChangesNothing) {
-    createAfterFirstLaunch(FocusMode::flow);
-    const auto before = settings->configuration();
-    defaults->flush();
-    const auto storesBefore = defaults->storeCount();
-    int willChange = 0;
-    auto token = settings->objectWillChange.subscribe([&](const std::monostate&) { ++willChange; });
-    settings->applyMode(FocusMode::custom);
-    EXPECT_EQ(settings->configuration(), before);
-    EXPECT_EQ(settings->activeMode.get(), FocusMode::flow);
-    EXPECT_EQ(willChange, 0);
-    EXPECT_TRUE(sent.empty());
-    defaults->flush();
-    EXPECT_EQ(defaults->storeCount(), storesBefore);
 }
 
 TEST_F(DimmingSettingsTest, ObserversHearBeforeTheValueChangesAndTheStreamAfterTheSave) {

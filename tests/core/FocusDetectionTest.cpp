@@ -218,14 +218,5 @@ TEST_F(FocusDetectionTest, OverviewTestChecksTheLayerBeforeLookingUpTheOwner) {
     EXPECT_EQ(lookups, 0);
 }
 
-TEST_F(FocusDetectionTest, SubPointFrameChangesMakeScenesUnequal) {
-    desktop.addWindow(1, kEditor, {100, 100, 400, 400});
-    const auto before = scene();
-    desktop.moveWindow(1, {100.25, 100, 400, 400});
-    EXPECT_NE(scene(), before);
-    desktop.moveWindow(1, {100, 100, 400, 400});
-    EXPECT_EQ(scene(), before);
-}
-
 } // namespace
 } // namespace tavrilux

@@ -118,14 +118,6 @@ TEST_F(ScreenFocusTrackerTest, AHandlerMayStopTheTrackerFromInsideADelivery) {
     EXPECT_FALSE(desktop.queue.hasPending());
 }
 
-TEST_F(ScreenFocusTrackerTest, APollDueAfterTheTrackerIsGoneDoesNothing) {
-    start();
-    tracker.reset();
-    const auto snapshots = desktop.snapshotCount();
-    desktop.queue.advance(Seconds{1.0});
-    EXPECT_EQ(desktop.snapshotCount(), snapshots);
-}
-
 class SystemEventObserverTest : public ::testing::Test {
 protected:
     FakeDesktop desktop;

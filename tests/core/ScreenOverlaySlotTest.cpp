@@ -121,26 +121,6 @@ TEST_F(ScreenOverlaySlotTest, OtherApplicationCrossFadesToAFreshWindow) {
     EXPECT_EQ(slot->state(), State::showing);
 }
 
-TEST_F(ScreenOverlaySlotTest, SameApplicationDuringACrossFadeMovesTheIncomingWindowOnly) {
-    crossfadeAtoB();
-    advance(0.3);
-    OverlayWindow* incoming = slot->incomingWindow();
-    const double before = incoming->presentationAlpha();
-    slot->setPresentation(focused(2, 24, Rect{10, 10, 300, 300}));
-    EXPECT_EQ(slot->state(), State::crossfading);
-    EXPECT_EQ(slot->incomingWindow(), incoming);
-    EXPECT_EQ(placed(incoming), below(24));
-    EXPECT_EQ(incoming->contentView().lastWindowRect(), (Rect{10, 10, 300, 300}));
-    EXPECT_EQ(incoming->presentationAlpha(), before);
-    EXPECT_EQ(factory.createdCount(), 2u);
-    // The fades keep their course: the cross-fade still ends at 1 s.
-    advance(0.69);
-    EXPECT_EQ(slot->state(), State::crossfading);
-    advance(0.02);
-    EXPECT_EQ(slot->state(), State::showing);
-    EXPECT_EQ(slot->currentPresentation(), focused(2, 24, Rect{10, 10, 300, 300}));
-}
-
 TEST_F(ScreenOverlaySlotTest, SecondChangeIsQueuedAndHurriesTheCrossFadeFromThePresentAlphas) {
     crossfadeAtoB();
     advance(0.3);
@@ -220,31 +200,6 @@ TEST_F(ScreenOverlaySlotTest, ClearDuringACrossFadeLeavesTheOutgoingWindowFading
     EXPECT_TRUE(factory.visibleWindows().empty());
 }
 
-TEST_F(ScreenOverlaySlotTest, PresentationDuringAFadeOutKeepsTheWindow) {
-    slot->setPresentation(focused(1, 11));
-    advance(2.0);
-    slot->clear(1.0);
-    advance(0.5);
-    slot->setPresentation(focused(2, 22));
-    advance(3.0);
-    EXPECT_EQ(slot->state(), State::showing);
-    EXPECT_TRUE(slot->steadyWindow().isVisible());
-    EXPECT_EQ(alpha(), 1.0);
-    EXPECT_EQ(factory.createdCount(), 1u) << "an idle slot reuses its window";
-}
-
-TEST_F(ScreenOverlaySlotTest, LookChangesReachShownWindowsOnly) {
-    slot->update(lookWithDuration(1.0, 0.9));
-    EXPECT_EQ(slot->steadyWindow().paintState().tintColor.alpha, 0.0) << "idle: untouched";
-    crossfadeAtoB();
-    slot->update(lookWithDuration(1.0, 0.2));
-    EXPECT_TRUE(slot->incomingWindow()->contentView().dimLayer().animation("dimColor"));
-    // During a cross-fade the outgoing window is still the steady one and follows the look.
-    EXPECT_TRUE(slot->outgoingWindow()->contentView().dimLayer().animation("dimColor"));
-    advance(2.0);
-    EXPECT_EQ(slot->steadyWindow().paintState().tintColor.alpha, 0.2);
-}
-
 TEST_F(ScreenOverlaySlotTest, WindowLeftOnAnotherWorkspaceIsOrderedOutBeforeItReturns) {
     for (const bool fadingOut : {false, true}) {
         SCOPED_TRACE(fadingOut ? "fading out" : "shown");
@@ -299,27 +254,6 @@ TEST_F(OverlayManagerTest, SlotsForEveryDisplayOnceOneIsShownAndNoneBefore) {
     apply({{1, focused(1, 11)}});
     ASSERT_EQ(manager.slots().size(), 1u);
     EXPECT_EQ(manager.slots().at(1)->screen().frame, (Rect{1000, 0, 500, 500}));
-}
-
-TEST_F(OverlayManagerTest, MovedDisplayGetsAFreshSlotAndARemovedOneLeavesNoWindow) {
-    apply({{1, focused(1, 11)}, {2, focused(2, 21)}});
-    queue.advance(Seconds{2.0});
-    OverlayWindow* first = &steady(1);
-    OverlayWindow* second = &steady(2);
-    screens[1].frame = Rect{1000, 0, 1280, 800};
-    apply({{1, focused(1, 11)}, {2, focused(3, 31)}});
-    EXPECT_EQ(&steady(1), first);
-    EXPECT_NE(&steady(2), second);
-    EXPECT_EQ(steady(2).presentationAlpha(), 0.0) << "fades in anew";
-    EXPECT_EQ(factory.visibleWindows().size(), 2u);
-
-    queue.advance(Seconds{0.3}); // removed during its fade-in
-    screens.erase(screens.begin() + 1);
-    apply({{1, focused(1, 11)}});
-    EXPECT_EQ(manager.slots().count(2), 0u);
-    EXPECT_EQ(factory.visibleWindows().size(), 1u);
-    queue.advance(Seconds{3.0});
-    EXPECT_EQ(factory.visibleWindows().size(), 1u);
 }
 
 TEST_F(OverlayManagerTest, SpaceChangeDropsSlotsWhoseWindowsAreElsewhere) {

@@ -4,9 +4,7 @@
 #include "fakes/TempDir.h"
 #include "platform/linux/DmiPlatformIdentifiers.h"
 #include "platform/linux/LinuxFileSystem.h"
-#include "platform/linux/OperatingSystem.h"
 #include "platform/linux/ProcessBundle.h"
-#include "platform/linux/ServiceEndpoints.h"
 #include "platform/linux/XdgOpener.h"
 
 #include <gtest/gtest.h>
@@ -213,14 +211,6 @@ TEST(ProcessBundleTest, InstalledPrefixWithResourcesIsPackaged) {
     ASSERT_TRUE(self.executablePath.has_value());
     EXPECT_EQ(self.executablePath->filename(), "tavrilux_services_linux_tests");
     EXPECT_EQ(self.flavor, BuildFlavor::development);
-}
-
-TEST(ServiceEndpointsTest, AddressesAreHttpsAndCarryTheFixedPath) {
-    EXPECT_EQ(linux_platform::ServiceEndpoints::updateFeedUrl().rfind("https://", 0), 0u);
-    const auto crash = linux_platform::ServiceEndpoints::crashReportUrl();
-    EXPECT_EQ(crash, "https://" + linux_platform::ServiceEndpoints::crashReportHost() +
-                         "/api/v1/crash-reports");
-    EXPECT_FALSE(linux_platform::OperatingSystem::versionString().empty());
 }
 
 } // namespace
