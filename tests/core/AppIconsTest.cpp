@@ -26,19 +26,6 @@ std::string pngHeader(std::uint32_t width, std::uint32_t height) {
     return data;
 }
 
-TEST(AppIconsTest, LoadsThePngOnceWithItsSize) {
-    auto bundle = std::make_shared<fakes::FakeResourceBundle>();
-    bundle->addFile("AppIcon.png", pngHeader(512, 256));
-    AppIconCache icons(bundle);
-    const auto& icon = icons.appIcon();
-    ASSERT_TRUE(icon);
-    EXPECT_EQ(icon->width, 512);
-    EXPECT_EQ(icon->height, 256);
-    EXPECT_EQ(icon->pngData, pngHeader(512, 256));
-    EXPECT_EQ(&icons.appIcon(), &icon);
-    EXPECT_EQ(bundle->readCount("AppIcon.png"), 1);
-}
-
 TEST(AppIconsTest, MissingFileOrOneThatIsNoImageIsNothingAndNotReadAgain) {
     for (const std::optional<std::string>& data :
          {std::optional<std::string>(), std::optional<std::string>("GIF89a not a png, really not"),

@@ -11,29 +11,6 @@ OverlayColor over255(int r, int g, int b) {
     return OverlayColor{r / 255.0, g / 255.0, b / 255.0};
 }
 
-TEST(TavriluxThemeTest, PaletteHasNineFamiliesOfFourExactShadesInOrder) {
-    const auto& swatches = TavriluxTheme::glassColorSwatches();
-    ASSERT_EQ(swatches.size(), 36u);
-    const char* families[] = {"Red",  "Orange",  "Lime",  "Emerald", "Cyan",
-                              "Blue", "Fuchsia", "Slate", "Neutral"};
-    const int shades[] = {400, 500, 600, 700};
-    std::set<std::string> ids;
-    for (std::size_t i = 0; i < swatches.size(); ++i) {
-        const auto& s = swatches[i];
-        EXPECT_EQ(s.family, families[i / 4]) << i;
-        EXPECT_EQ(s.shade, shades[i % 4]) << i;
-        ids.insert(s.id());
-        for (double c : {s.color.red, s.color.green, s.color.blue}) {
-            const double n = c * 255.0;
-            EXPECT_EQ(n, static_cast<double>(static_cast<int>(n + 0.5))) << s.id();
-        }
-    }
-    EXPECT_EQ(ids.size(), 36u) << "ids are unique";
-    EXPECT_EQ(swatches[20].id(), "Blue-400");
-    EXPECT_EQ(swatches[20].color, over255(96, 165, 250));
-    EXPECT_EQ(swatches[32].color, over255(255, 255, 255)) << "Neutral 400 is pure white";
-}
-
 TEST(TavriluxThemeTest, GlassColorLooksUpExactPairsAndFallsBackToBlack) {
     EXPECT_EQ(TavriluxTheme::glassColor("Neutral", 700), over255(23, 23, 23));
     EXPECT_EQ(TavriluxTheme::glassColor("Orange", 600), over255(234, 88, 12));
