@@ -123,6 +123,18 @@ TEST_F(OverlayCoordinatorTest, TurningDimmingOffFadesOutAndStopsTrackingThenOnRe
     EXPECT_EQ(slot(2).state(), State::showing);
 }
 
+TEST_F(OverlayCoordinatorTest, ExcludingDisplaysAndApplications) {
+    startSettled();
+    settings->toggleDisplayExclusion("NOT-CONNECTED");
+    EXPECT_EQ(slot(2).state(), State::showing);
+    settings->toggleDisplayExclusion("UUID-TWO");
+    EXPECT_EQ(slot(1).state(), State::showing);
+    EXPECT_EQ(slot(2).state(), State::idle);
+    // An excluded front application clears every display, even on an excluded display.
+    settings->toggleExclusion("org.example.Browser");
+    EXPECT_EQ(slot(1).state(), State::idle);
+}
+
 TEST_F(OverlayCoordinatorTest, ActiveScreenOnlyDimsOtherDisplaysWhole) {
     startSettled();
     settings->setMultiScreenFocusMode(MultiScreenFocusMode::activeScreenOnly);

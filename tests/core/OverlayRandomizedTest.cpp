@@ -289,6 +289,7 @@ protected:
         ASSERT_NO_FATAL_FAILURE(checkInvariants());
         const bool enabled = settings->isEnabled.get();
         ASSERT_EQ(coordinator->isTrackingSystemState(), enabled);
+        ASSERT_EQ(coordinator->latestScene().has_value(), enabled);
         ASSERT_FALSE(coordinator->isWaitingForMissionControlReturn());
         const auto& look = settings->configuration();
         for (const auto& [id, slot] : coordinator->manager().slots()) {
@@ -308,6 +309,10 @@ protected:
                 ASSERT_TRUE(std::any_of(screens.begin(), screens.end(), [&](const Screen& s) {
                     return s.displayNumber == id && s.frame == slot->screen().frame;
                 })) << "slot of a display that is gone or moved";
+                const auto uuid = desktop.displayUUID(id);
+                ASSERT_FALSE(uuid && settings->excludedDisplayUUIDs.get().count(*uuid) &&
+                             steady.isVisible())
+                    << "an excluded display is dimmed";
             }
         }
     }

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace tavrilux {
 namespace {
 
@@ -154,7 +156,9 @@ struct BackdropBlurTest : ::testing::TestWithParam<bool> {
     }
 };
 
-TEST_P(BackdropBlurTest, IntensityIsClamped) {
+TEST_P(BackdropBlurTest, OneKindOnlyHiddenUntilGivenAClampedIntensity) {
+    EXPECT_NE(blur.backdropLayer() == nullptr, blur.fallbackEffectView() == nullptr);
+    EXPECT_TRUE(hidden());
     blur.setBlurIntensity(1.7, false, Seconds{0}, easeOut, Seconds{0});
     EXPECT_DOUBLE_EQ(intensityShown(), 1.0);
     EXPECT_FALSE(hidden());
@@ -196,6 +200,18 @@ TEST(BackdropBlurDelayTest, DelayedRadiusAnimationHoldsItsStartValue) {
     queue.advance(Seconds{0.3});
     EXPECT_DOUBLE_EQ(blur.backdropLayer()->presentationDouble(BackdropBlurView::kRadiusKeyPath),
                      40.0);
+}
+
+TEST(GrainTileTest, TileIsMadeOnceAndItsAlphaVaries) {
+    const NoiseTile& tile = GrainView::noiseTile();
+    EXPECT_EQ(&tile, &GrainView::noiseTile());
+    EXPECT_EQ(tile.alpha.size(), 128u * 128u);
+    const auto low =
+        std::count_if(tile.alpha.begin(), tile.alpha.end(), [](auto a) { return a < 64; });
+    const auto high =
+        std::count_if(tile.alpha.begin(), tile.alpha.end(), [](auto a) { return a > 192; });
+    EXPECT_GT(low, 1000);
+    EXPECT_GT(high, 1000);
 }
 
 TEST_F(OverlayViewTest, FadesRunTheirCompletionAsATaskAndHideCanOrderOut) {
