@@ -30,19 +30,6 @@ struct OverlayViewTest : ::testing::Test {
     OverlayView& view() { return window->contentView(); }
 };
 
-TEST_F(OverlayViewTest, NewViewStacksItsLayersAtRestWithoutMask) {
-    const auto state = window->paintState();
-    EXPECT_EQ(state.bounds, (Rect{0, 0, 1000, 800}));
-    EXPECT_EQ(state.tintColor, Rgba::clear());
-    EXPECT_EQ(state.borderOpacity, 0.0);
-    EXPECT_EQ(state.grainOpacity, 0.0);
-    EXPECT_FALSE(state.blurVisible);
-    EXPECT_TRUE(std::holds_alternative<OverlayPaintState::NoMask>(state.mask));
-    EXPECT_EQ(view().ambientMaskLayer().locations, (std::vector<double>{0, 0.5, 1}));
-    EXPECT_EQ(view().ambientMaskLayer().startPoint, (UnitPoint{0.5, 0.0}));
-    EXPECT_FALSE(window->isVisible());
-}
-
 TEST_F(OverlayViewTest, AnimatedTintStartsFromThePresentationAndTakes180Milliseconds) {
     window->apply(look(0, 0.2, 0, EffectMode::fullscreen), false);
     window->apply(look(0, 0.8, 0, EffectMode::fullscreen), true);
@@ -59,9 +46,8 @@ TEST_F(OverlayViewTest, AnimatedTintStartsFromThePresentationAndTakes180Millisec
     queue.advance(Seconds{0.18});
     EXPECT_EQ(window->paintState().tintColor.alpha, 0.0);
     EXPECT_FALSE(window->isAnimating());
-}
 
-TEST_F(OverlayViewTest, UnanimatedApplyRemovesARunningTintAnimation) {
+    // An unanimated change ends a running one.
     window->apply(look(0, 0.8, 0, EffectMode::fullscreen), true);
     queue.advance(Seconds{0.05});
     window->apply(look(0, 0.3, 0, EffectMode::fullscreen), false);

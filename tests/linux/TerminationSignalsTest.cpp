@@ -6,15 +6,11 @@
 #include <nlohmann/json.hpp>
 
 #include <atomic>
-#include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <fstream>
-#include <spawn.h>
-#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace tavrilux {
 namespace {
@@ -51,55 +47,23 @@ struct ProbeResult {
 
 // Runs the probe with its settings in `configHome`, sends `signal` once it has saved, and waits.
 ProbeResult runProbe(const std::filesystem::path& configHome, int signal) {
-    int out[2];
-    if (pipe(out) != 0) {
-        throw std::runtime_error("pipe failed");
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-
-    std::vector<std::string> env{"XDG_CONFIG_HOME=" + configHome.string(),
-                                 "XDG_STATE_HOME=" + configHome.string(), "HOME=/nonexistent"};
-    std::vector<char*> envp;
-    for (auto& e : env) {
-        envp.push_back(e.data());
-    }
-    envp.push_back(nullptr);
-    std::string path = TAVRILUX_SETTINGS_EXIT_PROBE;
-    char* argv[] = {path.data(), nullptr};
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv, envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    if (spawned != 0) {
-        close(out[0]);
+    const std::string home = configHome.string();
+    const std::string command = "XDG_CONFIG_HOME='" + home + "' XDG_STATE_HOME='" + home +
+                                "' HOME=/nonexistent exec '" TAVRILUX_SETTINGS_EXIT_PROBE "'";
+    FILE* out = popen(command.c_str(), "r");
+    if (out == nullptr) {
         throw std::runtime_error("cannot start the probe");
     }
-
     ProbeResult result;
-    char buffer[256];
-    bool signalled = false;
-    for (;;) {
-        const ssize_t n = read(out[0], buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            break;
-        }
-        result.output.append(buffer, static_cast<std::size_t>(n));
-        if (!signalled && result.output.find("ready\n") != std::string::npos) {
+    char line[256];
+    while (std::fgets(line, sizeof line, out) != nullptr) {
+        result.output += line;
+        int pid = 0;
+        if (std::sscanf(line, "ready %d", &pid) == 1) {
             kill(pid, signal);
-            signalled = true;
         }
     }
-    close(out[0]);
-    if (!signalled) {
-        kill(pid, SIGKILL);
-    }
-    waitpid(pid, &result.status, 0);
+    result.status = pclose(out);
     return result;
 }
 

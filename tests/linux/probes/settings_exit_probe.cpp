@@ -1,5 +1,5 @@
-// Saves a known configuration, prints "ready" and waits for SIGTERM or SIGINT; then flushes the
-// settings and exits 0. Settings go to $XDG_CONFIG_HOME/tavrilux, as in the application.
+// Saves a known configuration, prints "ready <pid>" and waits for SIGTERM or SIGINT; then flushes
+// the settings and exits 0. Settings go to $XDG_CONFIG_HOME/tavrilux, as in the application.
 #include "core/defaults/DefaultsRegistry.h"
 #include "core/settings/FocusPresets.h"
 #include "core/settings/SettingsStore.h"
@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
+#include <unistd.h>
 
 using namespace tavrilux;
 using namespace tavrilux::linux_platform;
@@ -35,7 +36,7 @@ int main() {
     store.saveMode(FocusMode::evening);
     store.saveExcludedBundleIDs({"org.example.probe"});
 
-    std::printf("ready\n");
+    std::printf("ready %d\n", static_cast<int>(getpid()));
     std::fflush(stdout);
 
     std::unique_lock lock(mutex);

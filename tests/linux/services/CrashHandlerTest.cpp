@@ -7,13 +7,11 @@
 #include <nlohmann/json.hpp>
 
 #include <cerrno>
-#include <condition_variable>
 #include <csignal>
-#include <mutex>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <thread>
+#include <vector>
 
 namespace tavrilux {
 namespace {
@@ -22,38 +20,28 @@ using namespace std::chrono_literals;
 using fakes::TempDir;
 
 // Runs the helper with its state home in `stateHome`; returns its wait status. A helper that
-// hangs is killed (SIGKILL) after a minute.
+// hangs is killed (SIGKILL) after a minute; timeout(1) passes on the signal that ended it.
 int crashChild(const std::filesystem::path& stateHome, const char* mode,
                std::string argument = {}) {
-    std::string helper = TAVRILUX_CRASH_HELPER;
-    std::string modeArg = mode;
+    std::vector<std::string> args{"timeout", "-s", "KILL", "60", TAVRILUX_CRASH_HELPER, mode};
+    if (!argument.empty()) {
+        args.push_back(std::move(argument));
+    }
+    std::vector<char*> argv;
+    for (auto& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
     std::string stateVar = "XDG_STATE_HOME=" + stateHome.string();
     std::string asanVar = "ASAN_OPTIONS=handle_segv=0:handle_abort=0:detect_leaks=0";
-    char* argv[] = {helper.data(), modeArg.data(), argument.empty() ? nullptr : argument.data(),
-                    nullptr};
     char* envp[] = {stateVar.data(), asanVar.data(), nullptr};
     pid_t pid = -1;
-    if (::posix_spawn(&pid, helper.c_str(), nullptr, nullptr, argv, envp) != 0) {
+    if (::posix_spawnp(&pid, "timeout", nullptr, nullptr, argv.data(), envp) != 0) {
         return -1;
     }
-    std::mutex mutex;
-    std::condition_variable ended;
-    bool done = false;
-    std::thread watchdog([&] {
-        std::unique_lock lock(mutex);
-        if (!ended.wait_for(lock, 60s, [&] { return done; })) {
-            ::kill(pid, SIGKILL);
-        }
-    });
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
-    {
-        std::lock_guard lock(mutex);
-        done = true;
-    }
-    ended.notify_all();
-    watchdog.join();
     return status;
 }
 

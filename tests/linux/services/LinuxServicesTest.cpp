@@ -45,50 +45,42 @@ protected:
                                        std::filesystem::path("/opt/tavrilux/bin/tavrilux")};
 };
 
-TEST_F(LinuxLoginItemTest, DevelopmentBuildWritesItsOwnAutostartEntry) {
-    const std::filesystem::path exe = "/srv/dev test/build/tavrilux";
-    auto item = make(BuildFlavor::development, exe);
-    auto result = item.setEnabled(true);
-    ASSERT_TRUE(result.ok()) << result.failure().description;
-    EXPECT_EQ(result.value(), LoginItemStatus::enabled);
+// Each build has an entry of its own, which starts that build's executable.
+TEST_F(LinuxLoginItemTest, EachBuildWritesOnlyItsOwnAutostartEntry) {
+    const struct {
+        BuildFlavor flavor;
+        std::filesystem::path exe;
+        const char *entry, *other;
+    } cases[] = {{BuildFlavor::development, "/srv/dev test/build/tavrilux",
+                  "com.mirtal.tavrilux.dev.desktop", "com.mirtal.tavrilux.desktop"},
+                 {BuildFlavor::packaged, "/opt/tavrilux/bin/tavrilux",
+                  "com.mirtal.tavrilux.desktop", "com.mirtal.tavrilux.dev.desktop"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.entry);
+        auto item = make(c.flavor, c.exe);
+        EXPECT_EQ(item.status(), LoginItemStatus::notRegistered);
+        auto result = item.setEnabled(true);
+        ASSERT_TRUE(result.ok()) << result.failure().description;
+        EXPECT_EQ(result.value(), LoginItemStatus::enabled);
+        const auto entry = configHome / "autostart" / c.entry;
+        EXPECT_EQ(slurp(entry), "[Desktop Entry]\nType=Application\nName=Tavrilux\nExec=\"" +
+                                    c.exe.string() + "\"\nX-GNOME-Autostart-enabled=true\n");
+        struct stat info {};
+        ASSERT_EQ(::stat(entry.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0644u);
+        EXPECT_FALSE(std::filesystem::exists(configHome / "autostart" / c.other));
+        EXPECT_FALSE(std::filesystem::exists(home / "Library")) << "no launch agent";
 
-    const auto entry = configHome / "autostart/com.mirtal.tavrilux.dev.desktop";
-    EXPECT_EQ(slurp(entry), "[Desktop Entry]\nType=Application\nName=Tavrilux\n"
-                            "Exec=\"/srv/dev test/build/tavrilux\"\n"
-                            "X-GNOME-Autostart-enabled=true\n");
-    EXPECT_FALSE(std::filesystem::exists(configHome / "autostart/com.mirtal.tavrilux.desktop"));
-    EXPECT_FALSE(std::filesystem::exists(home / "Library")) << "no launch agent";
-
-    ASSERT_TRUE(item.setEnabled(false).ok());
-    EXPECT_FALSE(std::filesystem::exists(entry));
-    EXPECT_EQ(item.status(), LoginItemStatus::notRegistered);
-}
-
-TEST_F(LinuxLoginItemTest, PackagedBuildWritesOnlyTheAutostartEntry) {
-    auto item = make(BuildFlavor::packaged, "/opt/tavrilux/bin/tavrilux");
-    EXPECT_EQ(item.status(), LoginItemStatus::notRegistered);
-    auto result = item.setEnabled(true);
-    ASSERT_TRUE(result.ok()) << result.failure().description;
-    EXPECT_EQ(result.value(), LoginItemStatus::enabled);
-
-    const auto entry = configHome / "autostart/com.mirtal.tavrilux.desktop";
-    EXPECT_EQ(slurp(entry), "[Desktop Entry]\nType=Application\nName=Tavrilux\n"
-                            "Exec=\"/opt/tavrilux/bin/tavrilux\"\n"
-                            "X-GNOME-Autostart-enabled=true\n");
-    struct stat info {};
-    ASSERT_EQ(::stat(entry.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0644u);
-    EXPECT_FALSE(std::filesystem::exists(home / "Library"));
-
-    // The user switches it off in the desktop's own settings.
-    std::ofstream(entry, std::ios::app) << "Hidden=true\n";
-    EXPECT_EQ(item.status(), LoginItemStatus::notRegistered);
-    ASSERT_TRUE(item.setEnabled(true).ok());
-    EXPECT_EQ(item.status(), LoginItemStatus::enabled);
-    ASSERT_TRUE(item.setEnabled(false).ok());
-    EXPECT_FALSE(std::filesystem::exists(entry));
-
-    item.openSystemSettings();
+        // The user switches it off in the desktop's own settings.
+        std::ofstream(entry, std::ios::app) << "Hidden=true\n";
+        EXPECT_EQ(item.status(), LoginItemStatus::notRegistered);
+        ASSERT_TRUE(item.setEnabled(true).ok());
+        EXPECT_EQ(item.status(), LoginItemStatus::enabled);
+        ASSERT_TRUE(item.setEnabled(false).ok());
+        EXPECT_FALSE(std::filesystem::exists(entry));
+        EXPECT_EQ(item.status(), LoginItemStatus::notRegistered);
+    }
+    make(BuildFlavor::packaged, "/opt/tavrilux/bin/tavrilux").openSystemSettings();
     ASSERT_EQ(opener.opened.size(), 1u);
     EXPECT_EQ(opener.opened[0], configHome / "autostart");
 }
