@@ -18,19 +18,9 @@ using namespace std::chrono_literals;
 
 class CrashReportingEndToEndTest : public testdesktop::TestDesktopFixture {
 protected:
-    static std::size_t diagnosticsLineCount(const std::string& text) {
-        std::size_t count = 0;
-        for (auto at = text.find("[DimmingPerf]"); at != std::string::npos;
-             at = text.find("[DimmingPerf]", at + 1)) {
-            ++count;
-        }
-        return count;
-    }
-
     // Waits for one more diagnostics line than `seen`: the engine's loop is running.
     static bool waitForAnotherDiagnosticsLine(const EngineProcess& engine, std::size_t seen) {
-        return DesktopControl::waitUntil(
-            [&] { return diagnosticsLineCount(engine.standardError()) > seen; }, 10s);
+        return DesktopControl::waitUntil([&] { return engine.said("[DimmingPerf]") > seen; }, 10s);
     }
 
     static std::vector<std::filesystem::path> filesIn(const std::filesystem::path& folder) {
@@ -62,7 +52,7 @@ TEST_F(CrashReportingEndToEndTest, CrashIsRecordedAndDeliveredAtTheNextLaunch) {
 
     // With uploads switched off nothing leaves the machine, yet the record is consumed.
     engine.restart("\"app.crashReportingEnabled\": false");
-    const std::size_t linesBefore = diagnosticsLineCount(engine.standardError());
+    const std::size_t linesBefore = engine.said("[DimmingPerf]");
     ASSERT_TRUE(waitForAnotherDiagnosticsLine(engine, linesBefore)) << engine.standardError();
     EXPECT_TRUE(filesIn(folder).empty());
     ASSERT_TRUE(waitForAnotherDiagnosticsLine(engine, linesBefore + 1)) << engine.standardError();

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <thread>
@@ -125,18 +126,23 @@ std::string EngineProcess::standardOutput() const {
     return readAll(home_ / "stdout.txt");
 }
 
+std::size_t EngineProcess::said(const std::string& text) const {
+    const std::string err = standardError();
+    std::size_t count = 0;
+    for (auto at = err.find(text); at != std::string::npos; at = err.find(text, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+std::string EngineProcess::storedSettings() const {
+    return readAll(configHome() / "tavrilux/com.mirtal.tavrilux.json");
+}
+
 std::string EngineProcess::readAll(const std::filesystem::path& file) {
-    std::string text;
-    const int fd = ::open(file.c_str(), O_RDONLY);
-    if (fd < 0) {
-        return text;
-    }
-    char buffer[1024];
-    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) {
-        text.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return text;
+    std::ostringstream text;
+    text << std::ifstream(file).rdbuf();
+    return text.str();
 }
 
 } // namespace tavrilux::e2e

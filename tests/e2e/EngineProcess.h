@@ -45,6 +45,10 @@ public:
     // What the engine wrote on standard error (standard output) so far.
     std::string standardError() const;
     std::string standardOutput() const;
+    // How many times `text` stands in standard error so far.
+    std::size_t said(const std::string& text) const;
+    // The settings file as the application last wrote it.
+    std::string storedSettings() const;
 
     // Starts the engine again, once the last run has ended, in the same folders; its settings
     // file is written anew from the look plus `extraSettings` (JSON members, e.g.

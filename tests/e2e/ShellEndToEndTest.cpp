@@ -101,26 +101,14 @@ protected:
 
     // "dimming.isEnabled" as the application last wrote it.
     std::optional<bool> stored() {
-        std::ifstream in(app->stateHome().parent_path() /
-                         "config/tavrilux/com.mirtal.tavrilux.json");
-        std::ostringstream text;
-        text << in.rdbuf();
         std::smatch match;
-        const std::string json = text.str();
+        const std::string json = app->storedSettings();
         if (!std::regex_search(json, match, std::regex(R"("dimming.isEnabled": *(true|false))"))) {
             return std::nullopt;
         }
         return match[1] == "true";
     }
-
-    std::size_t said(const std::string& line) {
-        const std::string err = app->standardError();
-        std::size_t count = 0;
-        for (auto at = err.find(line); at != std::string::npos; at = err.find(line, at + 1)) {
-            ++count;
-        }
-        return count;
-    }
+    std::size_t said(const std::string& line) { return app->said(line); }
 
     void launch() {
         app = std::make_unique<EngineProcess>(desktop->display(), EngineLook{});
@@ -281,11 +269,9 @@ TEST_F(ShellEndToEndTest, AFirstLaunchWalksThroughTheOnboardingAndALaterOneShows
     click(340, 445);
     EXPECT_TRUE(DesktopControl::waitUntil([&] { return !onboarding() && panels() == 1; }))
         << "the quick panel opens at the icon";
-    std::ifstream file(app->configHome() / "tavrilux/com.mirtal.tavrilux.json");
-    std::ostringstream json;
-    json << file.rdbuf();
-    EXPECT_TRUE(std::regex_search(json.str(), std::regex(R"("dimming.activeMode": *"evening")")))
-        << json.str();
+    EXPECT_TRUE(
+        std::regex_search(app->storedSettings(), std::regex(R"("dimming.activeMode": *"evening")")))
+        << app->storedSettings();
     EXPECT_EQ(app->terminate(), 0);
 
     app->restart();
