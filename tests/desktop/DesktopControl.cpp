@@ -1,4 +1,5 @@
 #include "DesktopControl.h"
+#include "platform/x11/XcbReply.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -9,12 +10,7 @@
 
 namespace tavrilux::testdesktop {
 
-namespace {
-template <typename T> struct Free {
-    void operator()(T* p) const { std::free(p); }
-};
-template <typename T> using Reply = std::unique_ptr<T, Free<T>>;
-} // namespace
+using x11::Reply;
 
 DesktopControl::DesktopControl(const std::string& display)
     : connection_(xcb_connect(display.c_str(), nullptr)) {
@@ -27,6 +23,11 @@ DesktopControl::DesktopControl(const std::string& display)
 
 DesktopControl::~DesktopControl() {
     xcb_disconnect(connection_);
+}
+
+void DesktopControl::sync() {
+    Reply<xcb_get_input_focus_reply_t>(
+        xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
 }
 
 xcb_atom_t DesktopControl::atom(const std::string& name) {
@@ -95,8 +96,7 @@ void DesktopControl::sendRootMessage(xcb_window_t window, xcb_atom_t type, std::
     xcb_send_event(connection_, 0, root_,
                    XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&event));
-    Reply<xcb_get_input_focus_reply_t>(
-        xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+    sync();
 }
 
 void DesktopControl::activate(xcb_window_t window) {
@@ -109,8 +109,7 @@ void DesktopControl::moveFrame(xcb_window_t window, int x, int y) {
     // frame's top-left corner there.
     const std::uint32_t values[] = {static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y)};
     xcb_configure_window(connection_, window, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, values);
-    Reply<xcb_get_input_focus_reply_t>(
-        xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+    sync();
 }
 
 void DesktopControl::requestClose(xcb_window_t window) {
@@ -136,8 +135,7 @@ void DesktopControl::switchDesktop(int index) {
 
 void DesktopControl::deleteRootProperty(const std::string& name) {
     xcb_delete_property(connection_, root_, atom(name));
-    Reply<xcb_get_input_focus_reply_t>(
-        xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+    sync();
 }
 
 void DesktopControl::destroy(xcb_window_t window) {
@@ -161,9 +159,9 @@ std::optional<xcb_window_t> DesktopControl::topLevelOf(xcb_window_t window) {
     return std::nullopt;
 }
 
-std::vector<xcb_window_t> DesktopControl::rootChildren() {
+std::vector<xcb_window_t> DesktopControl::children(xcb_window_t parent) {
     Reply<xcb_query_tree_reply_t> tree(
-        xcb_query_tree_reply(connection_, xcb_query_tree(connection_, root_), nullptr));
+        xcb_query_tree_reply(connection_, xcb_query_tree(connection_, parent), nullptr));
     if (!tree) {
         return {};
     }
@@ -215,15 +213,20 @@ DesktopControl::Colour DesktopControl::pixel(int x, int y) {
     return Colour{bgrx[2], bgrx[1], bgrx[0]};
 }
 
-DesktopControl::Colour DesktopControl::centrePixel(xcb_window_t window) {
+std::optional<DesktopControl::Geometry> DesktopControl::geometry(xcb_window_t window) {
     Reply<xcb_translate_coordinates_reply_t> origin(xcb_translate_coordinates_reply(
         connection_, xcb_translate_coordinates(connection_, window, root_, 0, 0), nullptr));
     Reply<xcb_get_geometry_reply_t> g(
         xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr));
     if (!origin || !g) {
-        return {};
+        return std::nullopt;
     }
-    return pixel(origin->dst_x + g->width / 2, origin->dst_y + g->height / 2);
+    return Geometry{origin->dst_x, origin->dst_y, g->width, g->height};
+}
+
+DesktopControl::Colour DesktopControl::centrePixel(xcb_window_t window) {
+    const auto g = geometry(window);
+    return g ? pixel(g->x + g->width / 2, g->y + g->height / 2) : Colour{};
 }
 
 bool DesktopControl::waitUntil(const std::function<bool()>& condition,

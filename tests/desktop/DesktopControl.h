@@ -59,11 +59,14 @@ public:
     std::optional<Geometry> frameGeometry(xcb_window_t window);
     // The child of the root that holds `window` (itself when it is one); none once it is gone.
     std::optional<xcb_window_t> topLevelOf(xcb_window_t window);
-    // Every child of the root, mapped or not, bottom to top.
-    std::vector<xcb_window_t> rootChildren();
+    // Every child of `parent`, mapped or not, bottom to top.
+    std::vector<xcb_window_t> children(xcb_window_t parent);
+    std::vector<xcb_window_t> rootChildren() { return children(root_); }
     bool isViewable(xcb_window_t window);
     // WM_CLASS as stored: instance and class, each ended by a NUL.
     std::string wmClass(xcb_window_t window);
+    // The window's own rectangle (without border) in root coordinates.
+    std::optional<Geometry> geometry(xcb_window_t window);
     // What the screen shows at (x, y) of the root, and at the centre of a client window.
     Colour pixel(int x, int y);
     Colour centrePixel(xcb_window_t window);
@@ -73,6 +76,8 @@ public:
                           std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
 private:
+    // Waits until the server has handled every request sent so far.
+    void sync();
     void sendRootMessage(xcb_window_t window, xcb_atom_t type, std::uint32_t d0,
                          std::uint32_t d1 = 0, std::uint32_t d2 = 0, std::uint32_t d3 = 0,
                          std::uint32_t d4 = 0);

@@ -37,30 +37,15 @@ protected:
     std::vector<DesktopControl::Geometry> windows(const std::string& instance, int minWidth = 0,
                                                   int maxWidth = 1 << 16, xcb_window_t top = 0) {
         std::vector<DesktopControl::Geometry> found;
-        auto* tree =
-            xcb_query_tree_reply(c(), xcb_query_tree(c(), top ? top : control->root()), nullptr);
-        for (int i = 0; tree != nullptr && i < xcb_query_tree_children_length(tree); ++i) {
-            const xcb_window_t w = xcb_query_tree_children(tree)[i];
-            auto* p = xcb_get_property_reply(
-                c(), xcb_get_property(c(), 0, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 16),
-                nullptr);
-            auto* g = xcb_get_geometry_reply(c(), xcb_get_geometry(c(), w), nullptr);
-            auto* t = xcb_translate_coordinates_reply(
-                c(), xcb_translate_coordinates(c(), w, control->root(), 0, 0), nullptr);
-            if (p != nullptr && g != nullptr && t != nullptr && control->isViewable(w) &&
-                g->width >= minWidth && g->width < maxWidth &&
-                std::string(static_cast<const char*>(xcb_get_property_value(p)),
-                            static_cast<std::size_t>(xcb_get_property_value_length(p)))
-                        .rfind(instance + '\0', 0) == 0) {
-                found.push_back({t->dst_x, t->dst_y, g->width, g->height});
+        for (const xcb_window_t w : control->children(top ? top : control->root())) {
+            const auto g = control->geometry(w);
+            if (g && g->width >= minWidth && g->width < maxWidth && control->isViewable(w) &&
+                control->wmClass(w).rfind(instance + '\0', 0) == 0) {
+                found.push_back(*g);
             }
-            std::free(p);
-            std::free(g);
-            std::free(t);
             const auto below = windows(instance, minWidth, maxWidth, w);
             found.insert(found.end(), below.begin(), below.end());
         }
-        std::free(tree);
         return found;
     }
     std::optional<DesktopControl::Geometry> trayIcon() {
