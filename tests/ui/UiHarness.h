@@ -6,6 +6,7 @@
 #include "core/navigation/SettingsNavigation.h"
 #include "core/services/UpdaterManager.h"
 #include "core/settings/DimmingSettings.h"
+#include "core/theme/TavriluxTheme.h"
 #include "fakes/FakeDesktop.h"
 #include "fakes/FakeResourceBundle.h"
 #include "ui/foundation/Appearance.h"
@@ -45,6 +46,11 @@ inline void installStrings(const std::string& table) {
     }
     LocalizationManager::installShared(std::make_unique<LocalizationManager>(
         UiModel::memoryDefaults(), bundle, [] { return std::vector<std::string>{"en"}; }));
+}
+
+inline std::vector<GlassColorSwatch> glassPalette() {
+    const auto& swatches = TavriluxTheme::glassColorSwatches();
+    return {swatches.begin(), swatches.end()};
 }
 
 // Runs the queued refreshes and repaints.
