@@ -79,6 +79,13 @@ TEST_F(LayerTest, PresentationFollowsTheAnimationAndANewOneStartsFromWhereItIs) 
     queue.advance(Seconds{0.5});
     EXPECT_DOUBLE_EQ(layer.presentationDouble("opacity"), 0.0);
     EXPECT_FALSE(layer.hasAnimations());
+
+    // A removed animation shows the model value at once.
+    layer.setValue("opacity", 0.2);
+    layer.addAnimation(fade(1.0, 1.0), "fade");
+    queue.advance(Seconds{0.5});
+    layer.removeAnimation("fade");
+    EXPECT_DOUBLE_EQ(layer.presentationDouble("opacity"), 0.2);
 }
 
 TEST_F(LayerTest, CompletionsRunAsTasksAndTellWhetherTheAnimationFinished) {
@@ -97,14 +104,6 @@ TEST_F(LayerTest, CompletionsRunAsTasksAndTellWhetherTheAnimationFinished) {
     EXPECT_EQ(results, std::vector<bool>{false});
     queue.advance(Seconds{0.5});
     EXPECT_EQ(results, (std::vector<bool>{false, true}));
-}
-
-TEST_F(LayerTest, RemovedAnimationShowsTheModelValueAtOnce) {
-    layer.setValue("opacity", 0.2);
-    layer.addAnimation(fade(1.0, 1.0), "fade");
-    queue.advance(Seconds{0.5});
-    layer.removeAnimation("fade");
-    EXPECT_DOUBLE_EQ(layer.presentationDouble("opacity"), 0.2);
 }
 
 TEST_F(LayerTest, FillModesDecideWhatShowsBeforeTheBeginTime) {

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <unistd.h>
 
 namespace tavrilux::x11 {
@@ -12,11 +11,7 @@ namespace {
 
 class X11ScreensTest : public X11FocusFixture {
 protected:
-    // Runs xrandr on the test desktop; true when it succeeded.
-    bool xrandr(const std::string& arguments) {
-        const std::string command = "DISPLAY=" + desktop->display() + " xrandr " + arguments;
-        return std::system(command.c_str()) == 0;
-    }
+    bool xrandr(const std::string& arguments) { return desktop->xrandr(arguments) == 0; }
 
     // The RandR output behind the primary monitor of the test desktop.
     xcb_randr_output_t screenOutput() {
