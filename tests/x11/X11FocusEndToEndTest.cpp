@@ -209,6 +209,10 @@ TEST_F(X11FocusEndToEndTest, SpaceAndScreenChangesAreNotified) {
     auto screenSubscription = x11->onScreenParametersChanged([&] { ++screenChanges; });
     const auto sticky = startManagedClient({"--geometry", "400x300+100+100"});
     control->moveToDesktop(sticky.windows[0], 0xFFFFFFFF); // on every desktop
+    // And marked so, as most window managers (not openbox) do.
+    const xcb_atom_t stickyState = control->atom("_NET_WM_STATE_STICKY");
+    xcb_change_property(control->connection(), XCB_PROP_MODE_REPLACE, sticky.windows[0],
+                        control->atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 32, 1, &stickyState);
     const auto front = startManagedClient({"--geometry", "400x300+300+200"});
     control->activate(front.windows[0]);
     startTracker();

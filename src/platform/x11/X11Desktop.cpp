@@ -1025,7 +1025,10 @@ void X11Desktop::rebuildApplications() const {
     // Front to back: the front-most window of a process names its application.
     for (auto window : stacking_) {
         auto it = clients_.find(window);
-        if (it == clients_.end() || !it->second.pid || it->second.propertiesDirty) {
+        // A client whose properties changed since they were read keeps its last-read values
+        // until the next snapshot reads them, as the window list does: an event that arrives
+        // during a snapshot must not drop its application for a poll.
+        if (it == clients_.end() || !it->second.pid) {
             continue;
         }
         const Client& c = it->second;
