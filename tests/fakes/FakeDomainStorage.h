@@ -12,8 +12,8 @@
 
 namespace tavrilux::fakes {
 
-// A domain kept in a string the test can preload, inspect after handing the storage over, and
-// make fail. Safe to inspect while the writer thread stores.
+// A domain kept in a string the test can preload and inspect after handing the storage over. Safe
+// to inspect while the writer thread stores.
 class FakeDomainStorage final : public DomainStorage {
 public:
     struct State {
@@ -21,8 +21,7 @@ public:
         std::optional<std::string> text;      // what load() returns and store() replaces
         std::optional<std::string> asideText; // what setAside() moved away
         std::vector<std::string> calls;       // "load", "setAside", "store" in call order
-        bool failSetAside = false;
-        int storeCount = 0; // successful stores
+        int storeCount = 0;                   // successful stores
         mutable std::condition_variable storeDone;
 
         std::optional<std::string> stored() const {
@@ -50,9 +49,6 @@ public:
     bool setAside() override {
         std::lock_guard lock(state_->mutex);
         state_->calls.push_back("setAside");
-        if (state_->failSetAside) {
-            return false;
-        }
         state_->asideText = std::exchange(state_->text, std::nullopt);
         return true;
     }

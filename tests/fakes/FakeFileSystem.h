@@ -58,7 +58,6 @@ public:
     std::optional<std::string> content(const std::filesystem::path& file) const {
         return readFile(file, SIZE_MAX);
     }
-    bool hasFolder(const std::filesystem::path& folder) const { return folders_.count(folder) > 0; }
 
     bool failWrites = false;
     bool failCreateDirectories = false;

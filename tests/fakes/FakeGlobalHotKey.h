@@ -4,13 +4,10 @@
 
 namespace tavrilux::fakes {
 
-// A hot key the test presses. `refuseWith` makes the next registration fail with that status.
+// A hot key the test presses.
 class FakeGlobalHotKey final : public GlobalHotKey {
 public:
     int registerHotKey(std::function<void()> onPress) override {
-        if (refuseWith != 0) {
-            return refuseWith;
-        }
         onPress_ = std::move(onPress);
         return 0;
     }
@@ -23,8 +20,6 @@ public:
             onPress_();
         }
     }
-
-    int refuseWith = 0;
 
 private:
     std::function<void()> onPress_;

@@ -62,9 +62,9 @@ public:
                                                   const OverlayPaintSource& source) override {
         return std::make_unique<FakeOverlayWindowPort>(*this, frame, source, created_++);
     }
-    bool isBackdropAvailable() const override { return backdropAvailable_; }
+    // The desktop never blurs behind windows here.
+    bool isBackdropAvailable() const override { return false; }
 
-    void setBackdropAvailable(bool available) { backdropAvailable_ = available; }
     int currentSpace() const { return currentSpace_; }
     void setCurrentSpace(int space) { currentSpace_ = space; }
 
@@ -80,7 +80,6 @@ public:
 
 private:
     friend class FakeOverlayWindowPort;
-    bool backdropAvailable_ = false;
     int currentSpace_ = 0;
     std::size_t created_ = 0;
     std::vector<FakeOverlayWindowPort*> live_;

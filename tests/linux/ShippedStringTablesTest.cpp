@@ -43,16 +43,6 @@ std::set<std::string> keysLookedUpInSources() {
     return keys;
 }
 
-std::vector<std::string> missingKeys(const std::set<std::string>& keys, const StringTable& table) {
-    std::vector<std::string> missing;
-    for (const auto& key : keys) {
-        if (!table.contains(key)) {
-            missing.push_back(key);
-        }
-    }
-    return missing;
-}
-
 StringTable shippedTable(const std::string& code) {
     DirectoryResourceBundle bundle(kBundle);
     auto text = bundle.readFile(code + ".lproj/Localizable.strings");
@@ -79,21 +69,16 @@ std::vector<std::string> placeholders(const std::string& text) {
     return found;
 }
 
-TEST(ShippedStringTablesTest, EnglishGermanAndFrenchAreShipped) {
-    const auto codes = DirectoryResourceBundle(kBundle).localizations();
-    for (const char* code : {"en", "de", "fr"}) {
-        EXPECT_NE(std::find(codes.begin(), codes.end(), code), codes.end()) << code;
-    }
-}
-
-TEST(ShippedStringTablesTest, EveryKeyLookedUpInTheSourcesHasAnEntryInEveryTable) {
+// Every other language is held to English's keys below.
+TEST(ShippedStringTablesTest, EveryKeyLookedUpInTheSourcesHasAnEnglishEntry) {
     const auto keys = keysLookedUpInSources();
     // The modes' and tabs' keys are looked up in the core; an empty scan would prove nothing.
     for (const char* known : {"focus_mode_custom", "effect_aura", "settings_tab_about"}) {
         EXPECT_EQ(keys.count(known), 1u) << known;
     }
-    for (const auto& code : DirectoryResourceBundle(kBundle).localizations()) {
-        EXPECT_EQ(missingKeys(keys, shippedTable(code)), std::vector<std::string>{}) << code;
+    const StringTable english = shippedTable("en");
+    for (const auto& key : keys) {
+        EXPECT_TRUE(english.contains(key)) << key;
     }
 }
 
@@ -103,14 +88,10 @@ TEST(ShippedStringTablesTest, EveryLanguageIsCompleteAndKeepsThePlaceholders) {
     for (const auto& code : DirectoryResourceBundle(kBundle).localizations()) {
         SCOPED_TRACE(code);
         const StringTable table = shippedTable(code);
-        std::set<std::string> extra;
         for (const auto& [key, text] : table.entries()) {
-            if (!english.contains(key)) {
-                extra.insert(key);
-            }
+            EXPECT_TRUE(english.contains(key)) << key << ", which English does not have";
             EXPECT_FALSE(text.empty()) << key;
         }
-        EXPECT_EQ(extra, std::set<std::string>{}) << "keys English does not have";
         for (const auto& [key, text] : english.entries()) {
             const auto* translated = table.find(key);
             if (!translated) {

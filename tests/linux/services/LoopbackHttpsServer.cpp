@@ -3,11 +3,14 @@
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 
+#include <algorithm>
 #include <arpa/inet.h>
+#include <cctype>
 #include <csignal>
 #include <netinet/in.h>
 #include <poll.h>
 #include <pthread.h>
+#include <sstream>
 #include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -16,26 +19,42 @@ namespace tavrilux::testing {
 
 namespace {
 
-std::string lower(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
+// Reads one request; false when the client hangs up first or sends more than 4 MiB.
+bool readRequest(SSL* ssl, ReceivedRequest& request) {
+    std::string data;
+    std::size_t headerEnd = std::string::npos;
+    std::size_t contentLength = 0;
+    while (headerEnd == std::string::npos || data.size() < headerEnd + 4 + contentLength) {
+        char buffer[4096];
+        const int got = SSL_read(ssl, buffer, sizeof buffer);
+        if (got <= 0 || data.size() > 4 * 1024 * 1024) {
+            return false;
         }
+        data.append(buffer, static_cast<std::size_t>(got));
+        if (headerEnd != std::string::npos ||
+            (headerEnd = data.find("\r\n\r\n")) == std::string::npos) {
+            continue;
+        }
+        // Every line of the head, the last one included, ends in "\r\n".
+        std::istringstream head(data.substr(0, headerEnd + 2));
+        std::string line;
+        std::getline(head, line);
+        std::istringstream(line) >> request.method >> request.path;
+        while (std::getline(head, line)) {
+            const auto colon = line.find(':');
+            if (colon != std::string::npos) {
+                auto name = line.substr(0, colon);
+                std::transform(name.begin(), name.end(), name.begin(),
+                               [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+                const auto value = line.find_first_not_of(' ', colon + 1);
+                request.headers[name] = line.substr(value, line.size() - 1 - value);
+            }
+        }
+        const auto length = request.headers.find("content-length");
+        contentLength = length == request.headers.end() ? 0 : std::stoul(length->second);
     }
-    return text;
-}
-
-const char* reason(int status) {
-    switch (status) {
-    case 200:
-        return "OK";
-    case 404:
-        return "Not Found";
-    case 500:
-        return "Internal Server Error";
-    default:
-        return "Status";
-    }
+    request.body = data.substr(headerEnd + 4, contentLength);
+    return true;
 }
 
 } // namespace
@@ -141,57 +160,9 @@ void LoopbackHttpsServer::serve(int fd) {
     ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
     SSL* ssl = SSL_new(context_);
     SSL_set_fd(ssl, fd);
-    if (SSL_accept(ssl) != 1) {
-        SSL_free(ssl);
-        ::close(fd);
-        return;
-    }
-    std::string data;
-    char buffer[4096];
-    std::size_t headerEnd = std::string::npos;
-    std::size_t contentLength = 0;
     ReceivedRequest request;
-    for (;;) {
-        if (headerEnd == std::string::npos) {
-            headerEnd = data.find("\r\n\r\n");
-            if (headerEnd != std::string::npos) {
-                std::size_t lineEnd = data.find("\r\n");
-                const std::string first = data.substr(0, lineEnd);
-                const auto space1 = first.find(' ');
-                const auto space2 = first.find(' ', space1 + 1);
-                request.method = first.substr(0, space1);
-                request.path = first.substr(space1 + 1, space2 - space1 - 1);
-                std::size_t pos = lineEnd + 2;
-                while (pos < headerEnd) {
-                    const auto end = data.find("\r\n", pos);
-                    const std::string line = data.substr(pos, end - pos);
-                    const auto colon = line.find(':');
-                    if (colon != std::string::npos) {
-                        auto value = line.substr(colon + 1);
-                        value.erase(0, value.find_first_not_of(' '));
-                        request.headers[lower(line.substr(0, colon))] = value;
-                    }
-                    pos = end + 2;
-                }
-                if (auto it = request.headers.find("content-length"); it != request.headers.end()) {
-                    contentLength = std::stoul(it->second);
-                }
-            }
-        }
-        if (headerEnd != std::string::npos && data.size() >= headerEnd + 4 + contentLength) {
-            request.body = data.substr(headerEnd + 4, contentLength);
-            break;
-        }
-        const int got = SSL_read(ssl, buffer, sizeof buffer);
-        if (got <= 0 || data.size() > 4 * 1024 * 1024) {
-            SSL_free(ssl);
-            ::close(fd);
-            return;
-        }
-        data.append(buffer, static_cast<std::size_t>(got));
-    }
-    const CannedAnswer answer = handler_(request);
-    {
+    if (SSL_accept(ssl) == 1 && readRequest(ssl, request)) {
+        const CannedAnswer answer = handler_(request);
         std::unique_lock lock(mutex_);
         requests_.push_back(request);
         arrived_.notify_all();
@@ -199,15 +170,15 @@ void LoopbackHttpsServer::serve(int fd) {
             ++silentHeld_;
             stopped_.wait_for(lock, kLifetime, [&] { return stopping_.load(); });
             --silentHeld_;
+        } else {
+            lock.unlock();
+            const std::string response =
+                "HTTP/1.1 " + std::to_string(answer.status) +
+                " Canned\r\nContent-Type: application/json\r\nContent-Length: " +
+                std::to_string(answer.body.size()) + "\r\nConnection: close\r\n\r\n" + answer.body;
+            SSL_write(ssl, response.data(), static_cast<int>(response.size()));
+            SSL_shutdown(ssl);
         }
-    }
-    if (!answer.neverAnswer) {
-        const std::string response =
-            "HTTP/1.1 " + std::to_string(answer.status) + " " + reason(answer.status) +
-            "\r\nContent-Type: application/json\r\nContent-Length: " +
-            std::to_string(answer.body.size()) + "\r\nConnection: close\r\n\r\n" + answer.body;
-        SSL_write(ssl, response.data(), static_cast<int>(response.size()));
-        SSL_shutdown(ssl);
     }
     SSL_free(ssl);
     ::close(fd);
