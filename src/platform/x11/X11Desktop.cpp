@@ -567,13 +567,13 @@ X11Desktop::requestProcessIds(const std::vector<xcb_window_t>& windows) {
     if (!hasClientIds_ || windows.empty()) {
         return std::nullopt;
     }
-    std::vector<xcb_res_client_id_spec_t> specs;
-    specs.reserve(windows.size());
+    std::vector<xcb_res_client_id_spec_t> clientIds;
+    clientIds.reserve(windows.size());
     for (auto window : windows) {
-        specs.push_back({window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID});
+        clientIds.push_back({window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID});
     }
-    return xcb_res_query_client_ids(connection_, static_cast<std::uint32_t>(specs.size()),
-                                    specs.data());
+    return xcb_res_query_client_ids(connection_, static_cast<std::uint32_t>(clientIds.size()),
+                                    clientIds.data());
 }
 
 std::unordered_map<std::uint32_t, ProcessID>
@@ -589,7 +589,8 @@ X11Desktop::readProcessIds(std::optional<xcb_res_query_client_ids_cookie_t> cook
     }
     for (auto it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem > 0;
          xcb_res_client_id_value_next(&it)) {
-        if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) == 0 ||
+        [[maybe_unused]] const auto& [clientId, length] = *it.data;
+        if ((clientId.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) == 0 ||
             xcb_res_client_id_value_value_length(it.data) != 1) {
             continue;
         }
@@ -597,7 +598,7 @@ X11Desktop::readProcessIds(std::optional<xcb_res_query_client_ids_cookie_t> cook
         // A connection whose resources outlived it still names its process, which may be gone.
         if (pid > 0 && pid <= INT32_MAX &&
             (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM)) {
-            byClient[it.data->spec.client & clientIdMask_] = static_cast<ProcessID>(pid);
+            byClient[clientId.client & clientIdMask_] = static_cast<ProcessID>(pid);
         }
     }
     return byClient;
