@@ -18,9 +18,8 @@ std::string_view symbolOf(EffectMode mode) {
     }
     return symbolName("rectangle.expand.vertical");
 }
-} // namespace
 
-Rgba EffectModeButton::accentOf(EffectMode mode) {
+Rgba accentOf(EffectMode mode) {
     switch (mode) {
     case EffectMode::ambient:
         return TavriluxTheme::ambientAccent;
@@ -31,6 +30,7 @@ Rgba EffectModeButton::accentOf(EffectMode mode) {
     }
     return TavriluxTheme::fullscreenAccent;
 }
+} // namespace
 
 EffectModeButton::EffectModeButton(EffectMode mode, QWidget* parent)
     : SelectorButton(symbolOf(mode), QString::fromStdString(displayName(mode)), accentOf(mode),

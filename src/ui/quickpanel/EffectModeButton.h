@@ -12,7 +12,6 @@ public:
     explicit EffectModeButton(EffectMode mode, QWidget* parent = nullptr);
 
     EffectMode mode() const { return mode_; }
-    static Rgba accentOf(EffectMode mode);
 
 private:
     EffectMode mode_;

@@ -64,14 +64,8 @@ EffectModeRow::EffectModeRow(const UiContext& context, QWidget* parent)
 
 void EffectModeRow::refresh() {
     const EffectMode mode = settings_.effectMode.get();
-    int index = SlidingHighlight::kNone;
-    for (std::size_t i = 0; i < buttons_.size(); ++i) {
-        const bool selected = buttons_[i]->mode() == mode;
-        buttons_[i]->setSelected(selected);
-        if (selected) {
-            index = static_cast<int>(i);
-        }
-    }
+    const int index = selectButtons(
+        buttons_, [mode](const EffectModeButton& button) { return button.mode() == mode; });
     // Only our own click slides; a preset's shape takes its place at once.
     highlight_.select(index,
                       clicked_ && isVisible() ? std::optional<Spring>(kSpring) : std::nullopt);
@@ -86,19 +80,15 @@ void EffectModeRow::refresh() {
     group_->setVisible(mode != EffectMode::fullscreen);
 }
 
-std::optional<SlidingHighlight::Placement> EffectModeRow::placement() const {
-    return highlightPlacement(highlight_, buttons_);
-}
-
 std::optional<QRectF> EffectModeRow::highlightRect() const {
-    if (auto p = placement()) {
+    if (auto p = highlightPlacement(highlight_, buttons_)) {
         return p->rect;
     }
     return std::nullopt;
 }
 
 void EffectModeRow::paintEvent(QPaintEvent*) {
-    paintRowHighlight(*this, placement(), buttons_, true);
+    paintRowHighlight(*this, highlightPlacement(highlight_, buttons_), buttons_, true);
 }
 
 } // namespace tavrilux::ui

@@ -39,7 +39,6 @@ protected:
 
 private:
     void refresh();
-    std::optional<SlidingHighlight::Placement> placement() const;
 
     DimmingSettings& settings_;
     std::vector<EffectModeButton*> buttons_;

@@ -31,33 +31,23 @@ ModeSelectorRow::ModeSelectorRow(const UiContext& context, std::vector<FocusMode
 
 void ModeSelectorRow::refresh() {
     const FocusMode active = settings_.activeMode.get();
-    int index = SlidingHighlight::kNone;
-    for (std::size_t i = 0; i < buttons_.size(); ++i) {
-        const bool selected = buttons_[i]->mode() == active;
-        buttons_[i]->setSelected(selected);
-        if (selected) {
-            index = static_cast<int>(i);
-        }
-    }
+    const int index = selectButtons(
+        buttons_, [active](const ModeButton& button) { return button.mode() == active; });
     // A preset arrives along its spring; the custom look (a slider moved) shows at once.
     highlight_.select(index, index == SlidingHighlight::kNone || !isVisible()
                                  ? std::nullopt
                                  : std::optional<Spring>(kPresetSpring));
 }
 
-std::optional<SlidingHighlight::Placement> ModeSelectorRow::placement() const {
-    return highlightPlacement(highlight_, buttons_);
-}
-
 std::optional<QRectF> ModeSelectorRow::highlightRect() const {
-    if (auto p = placement()) {
+    if (auto p = highlightPlacement(highlight_, buttons_)) {
         return p->rect;
     }
     return std::nullopt;
 }
 
 void ModeSelectorRow::paintEvent(QPaintEvent*) {
-    paintRowHighlight(*this, placement(), buttons_, false);
+    paintRowHighlight(*this, highlightPlacement(highlight_, buttons_), buttons_, false);
 }
 
 } // namespace tavrilux::ui

@@ -34,7 +34,6 @@ protected:
 
 private:
     void refresh();
-    std::optional<SlidingHighlight::Placement> placement() const;
 
     DimmingSettings& settings_;
     std::vector<ModeButton*> buttons_;

@@ -62,6 +62,21 @@ private:
     CachedPath border_;
 };
 
+// Shows as selected the buttons `isSelected` picks, and only those; the index of the one picked,
+// or SlidingHighlight::kNone.
+template <typename Button, typename IsSelected>
+int selectButtons(const std::vector<Button*>& buttons, IsSelected isSelected) {
+    int index = SlidingHighlight::kNone;
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        const bool selected = isSelected(*buttons[i]);
+        buttons[i]->setSelected(selected);
+        if (selected) {
+            index = static_cast<int>(i);
+        }
+    }
+    return index;
+}
+
 // Where a row's highlight is now, given the row's buttons.
 template <typename Button>
 std::optional<SlidingHighlight::Placement> highlightPlacement(const SlidingHighlight& highlight,
