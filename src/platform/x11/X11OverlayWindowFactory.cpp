@@ -206,13 +206,12 @@ private:
             // A window never stacked yet would appear on top of everything, over the focused
             // window too: it waits for a window the desktop knows (the next scene brings one).
             const bool known = frame && *frame != window_ && *frame != topLevel_;
-            if (!known && !stacked_) {
+            if (!known && anchorFrame_ == 0) {
                 return;
             }
             if (known) {
                 anchorFrame_ = *frame;
                 anchorClient_ = static_cast<xcb_window_t>(placement_->relativeTo);
-                stacked_ = true;
                 restack();
             }
         }
@@ -360,8 +359,6 @@ private:
     bool mapped_ = false;
     bool painted_ = false;
     bool dirty_ = false;
-    // Placed relative to another window at least once (an unmapped window keeps its place).
-    bool stacked_ = false;
     // Managed windows: the window manager has mapped it (restacking waits for that).
     bool managedMapped_ = false;
     bool blurHinted_ = false;
@@ -369,6 +366,8 @@ private:
     TaskHandle frameTask_;
     std::optional<Placement> placement_;
     xcb_window_t anchorClient_ = 0;
+    // The top-level window last placed against; 0 until the window was placed at least once
+    // (an unmapped window keeps its place).
     xcb_window_t anchorFrame_ = 0;
     xcb_window_t topLevel_ = 0;
     // When the window was put back in place lately, and whether it stopped trying.
