@@ -1,5 +1,7 @@
 #include "platform/linux/JsonFileStorage.h"
 
+#include "platform/linux/FileText.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -63,30 +65,17 @@ StoredText JsonFileStorage::load() {
         return unreadable(cannotRead(errno));
     }
     // It may have been replaced since it was looked at.
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
+    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    int error = 0;
+    auto text = regular ? readToEnd(fd, kMaxBytes, &error) : std::nullopt;
+    ::close(fd);
+    if (!regular) {
         return unreadable("is not a regular file");
     }
-    std::string text;
-    char buffer[16384];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n > 0) {
-            text.append(buffer, static_cast<std::size_t>(n));
-            if (text.size() > kMaxBytes) {
-                ::close(fd);
-                return unreadable(tooLarge);
-            }
-        } else if (n == 0) {
-            break;
-        } else if (errno != EINTR) {
-            const int error = errno;
-            ::close(fd);
-            return unreadable(cannotRead(error));
-        }
+    if (!text) {
+        return unreadable(error == EFBIG ? tooLarge : cannotRead(error));
     }
-    ::close(fd);
-    return {StoredText::State::present, std::move(text)};
+    return {StoredText::State::present, std::move(*text)};
 }
 
 bool JsonFileStorage::setAside() {

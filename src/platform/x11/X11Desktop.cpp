@@ -2,6 +2,7 @@
 
 #include "platform/x11/NameBasedUuid.h"
 #include "platform/x11/X11RootStacking.h"
+#include "platform/x11/XcbAtoms.h"
 #include "platform/x11/XcbReply.h"
 
 #include <xcb/randr.h>
@@ -14,7 +15,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 namespace tavrilux::x11 {
 
@@ -175,51 +175,37 @@ X11Desktop::~X11Desktop() {
 }
 
 void X11Desktop::internAtoms() {
-    struct Name {
-        xcb_atom_t* atom;
-        const char* name;
-    };
     Atoms& a = *atoms_;
-    const Name names[] = {{&a.clientListStacking, "_NET_CLIENT_LIST_STACKING"},
-                          {&a.activeWindow, "_NET_ACTIVE_WINDOW"},
-                          {&a.currentDesktop, "_NET_CURRENT_DESKTOP"},
-                          {&a.showingDesktop, "_NET_SHOWING_DESKTOP"},
-                          {&a.wmPid, "_NET_WM_PID"},
-                          {&a.wmWindowType, "_NET_WM_WINDOW_TYPE"},
-                          {&a.wmState, "_NET_WM_STATE"},
-                          {&a.frameExtents, "_NET_FRAME_EXTENTS"},
-                          {&a.icccmWmState, "WM_STATE"},
-                          {&a.gtkApplicationId, "_GTK_APPLICATION_ID"},
-                          {&a.utf8String, "UTF8_STRING"},
-                          {&a.edid, "EDID"},
-                          {&a.stateHidden, "_NET_WM_STATE_HIDDEN"},
-                          {&a.stateSkipTaskbar, "_NET_WM_STATE_SKIP_TASKBAR"},
-                          {&a.stateAbove, "_NET_WM_STATE_ABOVE"},
-                          {&a.typeDesktop, "_NET_WM_WINDOW_TYPE_DESKTOP"},
-                          {&a.typeDock, "_NET_WM_WINDOW_TYPE_DOCK"},
-                          {&a.typeToolbar, "_NET_WM_WINDOW_TYPE_TOOLBAR"},
-                          {&a.typeMenu, "_NET_WM_WINDOW_TYPE_MENU"},
-                          {&a.typeUtility, "_NET_WM_WINDOW_TYPE_UTILITY"},
-                          {&a.typeSplash, "_NET_WM_WINDOW_TYPE_SPLASH"},
-                          {&a.typeDialog, "_NET_WM_WINDOW_TYPE_DIALOG"},
-                          {&a.typeDropdownMenu, "_NET_WM_WINDOW_TYPE_DROPDOWN_MENU"},
-                          {&a.typePopupMenu, "_NET_WM_WINDOW_TYPE_POPUP_MENU"},
-                          {&a.typeTooltip, "_NET_WM_WINDOW_TYPE_TOOLTIP"},
-                          {&a.typeNotification, "_NET_WM_WINDOW_TYPE_NOTIFICATION"},
-                          {&a.typeCombo, "_NET_WM_WINDOW_TYPE_COMBO"},
-                          {&a.typeDnd, "_NET_WM_WINDOW_TYPE_DND"},
-                          {&a.typeNormal, "_NET_WM_WINDOW_TYPE_NORMAL"}};
-    std::vector<xcb_intern_atom_cookie_t> cookies;
-    for (const auto& n : names) {
-        cookies.push_back(xcb_intern_atom(connection_, 0,
-                                          static_cast<std::uint16_t>(std::strlen(n.name)), n.name));
-    }
+    x11::internAtoms(connection_, {{&a.clientListStacking, "_NET_CLIENT_LIST_STACKING"},
+                                   {&a.activeWindow, "_NET_ACTIVE_WINDOW"},
+                                   {&a.currentDesktop, "_NET_CURRENT_DESKTOP"},
+                                   {&a.showingDesktop, "_NET_SHOWING_DESKTOP"},
+                                   {&a.wmPid, "_NET_WM_PID"},
+                                   {&a.wmWindowType, "_NET_WM_WINDOW_TYPE"},
+                                   {&a.wmState, "_NET_WM_STATE"},
+                                   {&a.frameExtents, "_NET_FRAME_EXTENTS"},
+                                   {&a.icccmWmState, "WM_STATE"},
+                                   {&a.gtkApplicationId, "_GTK_APPLICATION_ID"},
+                                   {&a.utf8String, "UTF8_STRING"},
+                                   {&a.edid, "EDID"},
+                                   {&a.stateHidden, "_NET_WM_STATE_HIDDEN"},
+                                   {&a.stateSkipTaskbar, "_NET_WM_STATE_SKIP_TASKBAR"},
+                                   {&a.stateAbove, "_NET_WM_STATE_ABOVE"},
+                                   {&a.typeDesktop, "_NET_WM_WINDOW_TYPE_DESKTOP"},
+                                   {&a.typeDock, "_NET_WM_WINDOW_TYPE_DOCK"},
+                                   {&a.typeToolbar, "_NET_WM_WINDOW_TYPE_TOOLBAR"},
+                                   {&a.typeMenu, "_NET_WM_WINDOW_TYPE_MENU"},
+                                   {&a.typeUtility, "_NET_WM_WINDOW_TYPE_UTILITY"},
+                                   {&a.typeSplash, "_NET_WM_WINDOW_TYPE_SPLASH"},
+                                   {&a.typeDialog, "_NET_WM_WINDOW_TYPE_DIALOG"},
+                                   {&a.typeDropdownMenu, "_NET_WM_WINDOW_TYPE_DROPDOWN_MENU"},
+                                   {&a.typePopupMenu, "_NET_WM_WINDOW_TYPE_POPUP_MENU"},
+                                   {&a.typeTooltip, "_NET_WM_WINDOW_TYPE_TOOLTIP"},
+                                   {&a.typeNotification, "_NET_WM_WINDOW_TYPE_NOTIFICATION"},
+                                   {&a.typeCombo, "_NET_WM_WINDOW_TYPE_COMBO"},
+                                   {&a.typeDnd, "_NET_WM_WINDOW_TYPE_DND"},
+                                   {&a.typeNormal, "_NET_WM_WINDOW_TYPE_NORMAL"}});
     noteRoundTrip();
-    for (std::size_t i = 0; i < cookies.size(); ++i) {
-        Reply<xcb_intern_atom_reply_t> reply(
-            xcb_intern_atom_reply(connection_, cookies[i], nullptr));
-        *names[i].atom = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-    }
 }
 
 int X11Desktop::fileDescriptor() const {

@@ -1,6 +1,7 @@
 #include "platform/x11/X11OverlayWindowFactory.h"
 
 #include "platform/x11/X11RootStacking.h"
+#include "platform/x11/XcbAtoms.h"
 #include "platform/x11/XcbReply.h"
 
 #include <xcb/randr.h>
@@ -14,17 +15,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 namespace tavrilux::x11 {
 namespace {
-
-xcb_atom_t intern(xcb_connection_t* c, const char* name) {
-    auto r = reply(xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr));
-    return r ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
-}
 
 std::uint8_t channel(double value, double alpha) {
     const double v = std::clamp(value, 0.0, 1.0) * std::clamp(alpha, 0.0, 1.0);
@@ -212,13 +206,12 @@ private:
             // A window never stacked yet would appear on top of everything, over the focused
             // window too: it waits for a window the desktop knows (the next scene brings one).
             const bool known = frame && *frame != window_ && *frame != topLevel_;
-            if (!known && !stacked_) {
+            if (!known && anchorFrame_ == 0) {
                 return;
             }
             if (known) {
                 anchorFrame_ = *frame;
                 anchorClient_ = static_cast<xcb_window_t>(placement_->relativeTo);
-                stacked_ = true;
                 restack();
             }
         }
@@ -366,8 +359,6 @@ private:
     bool mapped_ = false;
     bool painted_ = false;
     bool dirty_ = false;
-    // Placed relative to another window at least once (an unmapped window keeps its place).
-    bool stacked_ = false;
     // Managed windows: the window manager has mapped it (restacking waits for that).
     bool managedMapped_ = false;
     bool blurHinted_ = false;
@@ -375,6 +366,8 @@ private:
     TaskHandle frameTask_;
     std::optional<Placement> placement_;
     xcb_window_t anchorClient_ = 0;
+    // The top-level window last placed against; 0 until the window was placed at least once
+    // (an unmapped window keeps its place).
     xcb_window_t anchorFrame_ = 0;
     xcb_window_t topLevel_ = 0;
     // When the window was put back in place lately, and whether it stopped trying.
@@ -439,27 +432,28 @@ X11OverlayWindowFactory::X11OverlayWindowFactory(MainQueue& queue, OverlayRender
         xcb_create_colormap(connection_, XCB_COLORMAP_ALLOC_NONE, colormap_, root_, visual_);
     }
 
-    atoms_.opacity = intern(connection_, "_NET_WM_WINDOW_OPACITY");
-    atoms_.compositorSelection =
-        intern(connection_, ("_NET_WM_CM_S" + std::to_string(screenNumber)).c_str());
-    atoms_.blurRegion = intern(connection_, "_KDE_NET_WM_BLUR_BEHIND_REGION");
-    atoms_.supported = intern(connection_, "_NET_SUPPORTED");
-    atoms_.wmPid = intern(connection_, "_NET_WM_PID");
-    atoms_.wmName = intern(connection_, "_NET_WM_NAME");
-    atoms_.utf8 = intern(connection_, "UTF8_STRING");
-    atoms_.windowType = intern(connection_, "_NET_WM_WINDOW_TYPE");
-    atoms_.windowTypeNormal = intern(connection_, "_NET_WM_WINDOW_TYPE_NORMAL");
-    atoms_.supportingCheck = intern(connection_, "_NET_SUPPORTING_WM_CHECK");
-    atoms_.motifHints = intern(connection_, "_MOTIF_WM_HINTS");
-    atoms_.wmState = intern(connection_, "_NET_WM_STATE");
-    atoms_.wmDesktop = intern(connection_, "_NET_WM_DESKTOP");
-    atoms_.userTime = intern(connection_, "_NET_WM_USER_TIME");
-    atoms_.skipCloseAnimation = intern(connection_, "_KDE_NET_WM_SKIP_CLOSE_ANIMATION");
-    atoms_.restackWindow = intern(connection_, "_NET_RESTACK_WINDOW");
-    atoms_.managedStates = {intern(connection_, "_NET_WM_STATE_SKIP_TASKBAR"),
-                            intern(connection_, "_NET_WM_STATE_SKIP_PAGER"),
-                            intern(connection_, "_KDE_NET_WM_STATE_SKIP_SWITCHER"),
-                            intern(connection_, "_NET_WM_STATE_STICKY")};
+    const std::string compositorSelection = "_NET_WM_CM_S" + std::to_string(screenNumber);
+    auto& states = atoms_.managedStates;
+    internAtoms(connection_, {{&atoms_.opacity, "_NET_WM_WINDOW_OPACITY"},
+                              {&atoms_.compositorSelection, compositorSelection.c_str()},
+                              {&atoms_.blurRegion, "_KDE_NET_WM_BLUR_BEHIND_REGION"},
+                              {&atoms_.supported, "_NET_SUPPORTED"},
+                              {&atoms_.wmPid, "_NET_WM_PID"},
+                              {&atoms_.wmName, "_NET_WM_NAME"},
+                              {&atoms_.utf8, "UTF8_STRING"},
+                              {&atoms_.windowType, "_NET_WM_WINDOW_TYPE"},
+                              {&atoms_.windowTypeNormal, "_NET_WM_WINDOW_TYPE_NORMAL"},
+                              {&atoms_.supportingCheck, "_NET_SUPPORTING_WM_CHECK"},
+                              {&atoms_.motifHints, "_MOTIF_WM_HINTS"},
+                              {&atoms_.wmState, "_NET_WM_STATE"},
+                              {&atoms_.wmDesktop, "_NET_WM_DESKTOP"},
+                              {&atoms_.userTime, "_NET_WM_USER_TIME"},
+                              {&atoms_.skipCloseAnimation, "_KDE_NET_WM_SKIP_CLOSE_ANIMATION"},
+                              {&atoms_.restackWindow, "_NET_RESTACK_WINDOW"},
+                              {&states[0], "_NET_WM_STATE_SKIP_TASKBAR"},
+                              {&states[1], "_NET_WM_STATE_SKIP_PAGER"},
+                              {&states[2], "_KDE_NET_WM_STATE_SKIP_SWITCHER"},
+                              {&states[3], "_NET_WM_STATE_STICKY"}});
     clientIdMask_ = ~xcb_get_setup(connection_)->resource_id_mask;
 
     // The root's children and their order, from here on kept by their events.
