@@ -2,7 +2,7 @@
 
 namespace tavrilux {
 
-SerialWorker::SerialWorker() : state_(std::make_shared<State>()) {
+SerialWorker::SerialWorker(OnStop onStop) : onStop_(onStop), state_(std::make_shared<State>()) {
     thread_ = std::thread([state = state_] { run(state); });
 }
 
@@ -21,8 +21,10 @@ void SerialWorker::stop() {
     if (!thread_.joinable()) {
         return;
     }
-    if (thread_.get_id() == std::this_thread::get_id()) {
-        thread_.detach(); // stopped by one of its own jobs: the thread holds the state
+    // The thread holds the state: stopped by one of its own jobs, or told not to wait, it ends by
+    // itself.
+    if (thread_.get_id() == std::this_thread::get_id() || onStop_ == OnStop::leaveRunningJob) {
+        thread_.detach();
     } else {
         thread_.join();
     }

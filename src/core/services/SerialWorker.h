@@ -15,13 +15,18 @@ namespace tavrilux {
 // jobs, the thread ends by itself after that job.
 class SerialWorker final {
 public:
-    SerialWorker();
+    // Whether stopping waits for the running job, or leaves it to end on its own: for jobs that
+    // may never return, which must not hold up whoever stops the worker.
+    enum class OnStop { waitForRunningJob, leaveRunningJob };
+
+    explicit SerialWorker(OnStop onStop = OnStop::waitForRunningJob);
     ~SerialWorker();
     SerialWorker(const SerialWorker&) = delete;
     SerialWorker& operator=(const SerialWorker&) = delete;
 
     void post(std::function<void()> job);
-    // Waits for the running job, if any; idempotent. Not while another thread destroys the worker.
+    // Waits for the running job, if any (unless made to leave it); idempotent. Not while another
+    // thread destroys the worker.
     void stop();
 
 private:
@@ -33,6 +38,7 @@ private:
     };
     static void run(const std::shared_ptr<State>& state);
 
+    OnStop onStop_;
     std::shared_ptr<State> state_;
     std::thread thread_;
 };

@@ -4,18 +4,12 @@
 
 #include <QMetaObject>
 
-#include <condition_variable>
-#include <deque>
 #include <mutex>
-#include <thread>
 
 namespace tavrilux::ui {
 
 struct BackgroundLoginItem::Shared {
     std::mutex mutex;
-    std::condition_variable wake;
-    std::deque<std::function<void()>> jobs;
-    bool stopping = false;
     // Where answers are delivered; none once the owner is gone.
     QObject* receiver = nullptr;
     std::shared_ptr<LoginItem> item;
@@ -25,32 +19,11 @@ BackgroundLoginItem::BackgroundLoginItem(std::shared_ptr<LoginItem> item, QObjec
     : QObject(parent), shared_(std::make_shared<Shared>()) {
     shared_->receiver = this;
     shared_->item = std::move(item);
-    // Detached: the thread keeps what it uses alive, and nobody waits for a stuck call.
-    std::thread([shared = shared_] {
-        std::unique_lock lock(shared->mutex);
-        for (;;) {
-            shared->wake.wait(lock, [&] { return shared->stopping || !shared->jobs.empty(); });
-            if (shared->stopping) {
-                return;
-            }
-            auto job = std::move(shared->jobs.front());
-            shared->jobs.pop_front();
-            lock.unlock();
-            job();
-            job = nullptr;
-            lock.lock();
-        }
-    }).detach();
 }
 
 BackgroundLoginItem::~BackgroundLoginItem() {
-    {
-        std::lock_guard lock(shared_->mutex);
-        shared_->stopping = true;
-        shared_->receiver = nullptr;
-        shared_->jobs.clear();
-    }
-    shared_->wake.notify_all();
+    std::lock_guard lock(shared_->mutex);
+    shared_->receiver = nullptr;
 }
 
 template <typename R>
@@ -73,11 +46,7 @@ void BackgroundLoginItem::run(std::function<R(LoginItem&)> call, QObject* contex
             },
             Qt::QueuedConnection);
     };
-    {
-        std::lock_guard lock(shared_->mutex);
-        shared_->jobs.push_back(std::move(job));
-    }
-    shared_->wake.notify_one();
+    worker_.post(std::move(job));
 }
 
 void BackgroundLoginItem::status(QObject* context, std::function<void(LoginItemStatus)> done) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/services/LoginItemStatus.h"
+#include "core/services/SerialWorker.h"
 #include "core/services/ServiceFailure.h"
 
 #include <QObject>
@@ -39,6 +40,8 @@ private:
              std::function<void(const R&)> answer);
 
     std::shared_ptr<Shared> shared_;
+    // Destroyed first: a stuck call is left running, and nobody waits for it.
+    SerialWorker worker_{SerialWorker::OnStop::leaveRunningJob};
 };
 
 } // namespace tavrilux::ui
