@@ -10,9 +10,7 @@
 #include "ui/settings/BackgroundLoginItem.h"
 #include "ui/settings/SettingsServices.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QTimer>
+#include <QtCore/qtestsupport_core.h>
 
 #include <memory>
 
@@ -31,17 +29,9 @@ struct SettingsModel : UiModel {
     SettingsServices services{std::string("1.2.0"), applications, loginItem};
 };
 
-// Lets answers from the login item's thread arrive until `done` holds.
+// Lets answers from the login item's thread arrive until `done` holds (at most 5 s).
 template <typename Predicate> bool waitFor(Predicate done) {
-    QElapsedTimer waited;
-    QTimer poll; // wakes the blocking wait now and then
-    poll.start(10);
-    for (waited.start(); !done(); QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents)) {
-        if (waited.elapsed() > 5000) {
-            return false;
-        }
-    }
-    return true;
+    return QTest::qWaitFor(done, 5000);
 }
 
 } // namespace tavrilux::ui::testing

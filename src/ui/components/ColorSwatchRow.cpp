@@ -42,7 +42,6 @@ ColorSwatchRow::ColorSwatchRow(const QString& title, std::vector<GlassColorSwatc
         cells_.push_back(cell);
     }
     setSelection(OverlayColor{});
-    custom_->setPresent(showsCustomSwatch(), kTapSpring);
 }
 
 void ColorSwatchRow::setSelection(const OverlayColor& selection) {

@@ -1,5 +1,6 @@
 #include "ui/components/CustomSwatch.h"
 
+#include "ui/foundation/Appearance.h"
 #include "ui/foundation/Painting.h"
 #include "ui/foundation/ShadowCache.h"
 
@@ -59,12 +60,8 @@ void CustomSwatch::paintEvent(QPaintEvent*) {
         ShadowCache::shared().drawShadow(painter, Shape::circle(), circle,
                                          QColor(0, 0, 0, shadowAlpha), 2, QPointF(0, 1));
     }
-    QColor fill;
-    fill.setRgbF(static_cast<float>(std::clamp(colour_.red, 0.0, 1.0)),
-                 static_cast<float>(std::clamp(colour_.green, 0.0, 1.0)),
-                 static_cast<float>(std::clamp(colour_.blue, 0.0, 1.0)));
     painter.setPen(Qt::NoPen);
-    painter.setBrush(fill);
+    painter.setBrush(toQColor(Rgba{colour_.red, colour_.green, colour_.blue}));
     painter.drawEllipse(circle);
     painter.setBrush(Qt::NoBrush);
     if (ring_.isVisible()) {

@@ -1,5 +1,6 @@
 #include "ui/components/PaletteSwatchCell.h"
 
+#include "ui/foundation/Appearance.h"
 #include "ui/foundation/Painting.h"
 
 #include <QPainter>
@@ -73,10 +74,7 @@ void PaletteSwatchCell::rebuildPaths() {
 void PaletteSwatchCell::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    QColor colour;
-    colour.setRgbF(static_cast<float>(colour_.red), static_cast<float>(colour_.green),
-                   static_cast<float>(colour_.blue));
-    painter.fillPath(fill_, colour);
+    painter.fillPath(fill_, toQColor(Rgba{colour_.red, colour_.green, colour_.blue}));
     if (selected_) {
         painter.fillPath(ring_, Qt::white);
     } else if (hasFocus()) {

@@ -14,14 +14,6 @@ namespace tavrilux::ui {
 namespace {
 constexpr qreal kKnobInset = 3;
 
-QColor mix(const QColor& a, const QColor& b, qreal t) {
-    const auto lerp = [t](float x, float y) { return static_cast<float>(x + (y - x) * t); };
-    QColor c;
-    c.setRgbF(lerp(a.redF(), b.redF()), lerp(a.greenF(), b.greenF()), lerp(a.blueF(), b.blueF()),
-              lerp(a.alphaF(), b.alphaF()));
-    return c;
-}
-
 class SwitchAccessible final : public QAccessibleWidget {
 public:
     explicit SwitchAccessible(QWidget* widget) : QAccessibleWidget(widget, QAccessible::Button) {}
@@ -102,7 +94,7 @@ void TavriluxSwitch::paintEvent(QPaintEvent*) {
     const qreal t = position_.value();
     const QColor off = resolve(TavriluxTheme::surfaceBorder, appearance, 0.9);
     painter.fillPath(track_.get(Shape::capsule(), track),
-                     mix(off, systemAccent(this), std::clamp<qreal>(t, 0, 1)));
+                     mixColours(off, systemAccent(this), std::clamp<qreal>(t, 0, 1)));
     if (hasFocus()) {
         painter.strokePath(track_.get(Shape::capsule(), track),
                            QPen(systemAccent(this).lighter(130), 1.5));

@@ -25,16 +25,6 @@ void VisualEffectBlur::setEmphasized(bool emphasized) {
     update();
 }
 
-void VisualEffectBlur::setShape(const Shape& shape) {
-    shape_ = shape;
-    update();
-}
-
-void VisualEffectBlur::setMaterialOpacity(qreal opacity) {
-    opacity_ = opacity;
-    update();
-}
-
 QColor VisualEffectBlur::tint(Material, Appearance appearance, bool translucentWindow) {
     QColor colour = appearance == Appearance::dark ? QColor(32, 32, 36) : QColor(246, 246, 248);
     colour.setAlphaF(translucentWindow ? 0.78f : 1.0f);
@@ -42,12 +32,9 @@ QColor VisualEffectBlur::tint(Material, Appearance appearance, bool translucentW
 }
 
 void VisualEffectBlur::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
     const bool translucent = window()->testAttribute(Qt::WA_TranslucentBackground) &&
                              blendingMode_ == BlendingMode::behindWindow;
-    painter.setOpacity(opacity_);
-    painter.fillPath(path_.get(shape_, rect()), tint(material_, appearanceOf(this), translucent));
+    QPainter(this).fillRect(rect(), tint(material_, appearanceOf(this), translucent));
 }
 
 } // namespace tavrilux::ui

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "ui/foundation/Appearance.h"
-#include "ui/foundation/Painting.h"
 
 #include <QWidget>
 
@@ -29,11 +28,6 @@ public:
     BlendingMode blendingMode() const { return blendingMode_; }
     bool isEmphasized() const { return emphasized_; }
 
-    // The outline the material fills (the whole widget by default) and its overall opacity,
-    // as the quick panel clips and fades it.
-    void setShape(const Shape& shape);
-    void setMaterialOpacity(qreal opacity);
-
     // The material's fill in an appearance; opaque when the window behind is not translucent.
     static QColor tint(Material material, Appearance appearance, bool translucentWindow);
 
@@ -44,9 +38,6 @@ private:
     Material material_;
     BlendingMode blendingMode_;
     bool emphasized_;
-    Shape shape_ = Shape::rounded(0);
-    qreal opacity_ = 1.0;
-    CachedPath path_;
 };
 
 } // namespace tavrilux::ui

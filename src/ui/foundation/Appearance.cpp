@@ -51,6 +51,14 @@ QColor resolve(const ThemeColor& colour, Appearance appearance, double opacity) 
     return toQColor(appearance == Appearance::dark ? colour.dark : colour.light, opacity);
 }
 
+QColor mixColours(const QColor& a, const QColor& b, qreal t) {
+    const auto lerp = [t](float x, float y) { return static_cast<float>(x + (y - x) * t); };
+    QColor c;
+    c.setRgbF(lerp(a.redF(), b.redF()), lerp(a.greenF(), b.greenF()), lerp(a.blueF(), b.blueF()),
+              lerp(a.alphaF(), b.alphaF()));
+    return c;
+}
+
 QColor systemAccent(const QWidget* widget) {
     return widget ? widget->palette().color(QPalette::Highlight) : QColor(0, 122, 255);
 }

@@ -33,7 +33,8 @@ QPainterPath continuousRoundedRect(const QRectF& rect, qreal radius) {
     auto tr = [&](qreal x, qreal y) { return QPointF(ri - x * r, t + y * r); };
     auto br = [&](qreal x, qreal y) { return QPointF(ri - x * r, b - y * r); };
     auto bl = [&](qreal x, qreal y) { return QPointF(l + x * r, b - y * r); };
-    // One corner from the edge along x to the edge along y, and the same reversed.
+    // One corner from the edge along x to the edge along y; with the axes swapped, the same
+    // corner traced the other way round.
     auto corner = [&path](auto at) {
         path.cubicTo(at(1.08849323, 0.0), at(0.86840689, 0.0), at(0.66993427, 0.06549600));
         path.lineTo(at(0.63149399, 0.07491176));
@@ -42,13 +43,8 @@ QPainterPath continuousRoundedRect(const QRectF& rect, qreal radius) {
         path.lineTo(at(0.06549600, 0.66993427));
         path.cubicTo(at(0.0, 0.86840689), at(0.0, 1.08849323), at(0.0, kCornerExtent));
     };
-    auto cornerSwapped = [&path](auto at) {
-        path.cubicTo(at(0.0, 1.08849323), at(0.0, 0.86840689), at(0.06549600, 0.66993427));
-        path.lineTo(at(0.07491176, 0.63149399));
-        path.cubicTo(at(0.16906001, 0.37282392), at(0.37282392, 0.16906001),
-                     at(0.63149399, 0.07491176));
-        path.lineTo(at(0.66993427, 0.06549600));
-        path.cubicTo(at(0.86840689, 0.0), at(1.08849323, 0.0), at(kCornerExtent, 0.0));
+    auto cornerSwapped = [&corner](auto at) {
+        corner([&at](qreal x, qreal y) { return at(y, x); });
     };
     path.moveTo(tl(kCornerExtent, 0));
     path.lineTo(tr(kCornerExtent, 0));

@@ -109,6 +109,26 @@ void ShadowCache::makeRoom() {
     }
 }
 
+QImage ShadowCache::render(QSizeF size, qreal radius, qreal devicePixelRatio,
+                           const std::function<void(QPainter&)>& paint) {
+    makeRoom();
+    const qreal m = margin(radius);
+    QImage image(QSize(static_cast<int>(std::ceil((size.width() + 2 * m) * devicePixelRatio)),
+                       static_cast<int>(std::ceil((size.height() + 2 * m) * devicePixelRatio))),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(devicePixelRatio);
+    image.fill(Qt::transparent);
+    {
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.translate(m, m);
+        paint(p);
+    }
+    blurImage(image, radius * devicePixelRatio);
+    ++renders_;
+    return image;
+}
+
 void ShadowCache::drawShadow(QPainter& painter, const Shape& shape, const QRectF& rect,
                              const QColor& colour, qreal radius, QPointF offset) {
     if (colour.alpha() == 0 || rect.isEmpty()) {
@@ -124,20 +144,9 @@ void ShadowCache::drawShadow(QPainter& painter, const Shape& shape, const QRectF
                         dpr};
     auto it = shadows_.find(key);
     if (it == shadows_.end()) {
-        makeRoom();
-        const qreal m = margin(radius);
-        QImage image(QSize(static_cast<int>(std::ceil((rect.width() + 2 * m) * dpr)),
-                           static_cast<int>(std::ceil((rect.height() + 2 * m) * dpr))),
-                     QImage::Format_ARGB32_Premultiplied);
-        image.setDevicePixelRatio(dpr);
-        image.fill(Qt::transparent);
-        {
-            QPainter p(&image);
-            p.setRenderHint(QPainter::Antialiasing);
-            p.fillPath(shape.path(QRectF(QPointF(m, m), rect.size())), colour);
-        }
-        blurImage(image, radius * dpr);
-        ++renders_;
+        QImage image = render(rect.size(), radius, dpr, [&](QPainter& p) {
+            p.fillPath(shape.path(QRectF(QPointF(0, 0), rect.size())), colour);
+        });
         it = shadows_.emplace(key, std::move(image)).first;
     }
     const qreal m = margin(radius);
@@ -150,22 +159,7 @@ const QImage& ShadowCache::blurred(const QString& key, QSizeF size, qreal radius
     const DrawingKey fullKey{key, size.width(), size.height(), radius, devicePixelRatio};
     auto it = drawings_.find(fullKey);
     if (it == drawings_.end()) {
-        makeRoom();
-        const qreal m = margin(radius);
-        QImage image(QSize(static_cast<int>(std::ceil((size.width() + 2 * m) * devicePixelRatio)),
-                           static_cast<int>(std::ceil((size.height() + 2 * m) * devicePixelRatio))),
-                     QImage::Format_ARGB32_Premultiplied);
-        image.setDevicePixelRatio(devicePixelRatio);
-        image.fill(Qt::transparent);
-        {
-            QPainter p(&image);
-            p.setRenderHint(QPainter::Antialiasing);
-            p.translate(m, m);
-            paint(p);
-        }
-        blurImage(image, radius * devicePixelRatio);
-        ++renders_;
-        it = drawings_.emplace(fullKey, std::move(image)).first;
+        it = drawings_.emplace(fullKey, render(size, radius, devicePixelRatio, paint)).first;
     }
     return it->second;
 }

@@ -52,6 +52,9 @@ private:
     using DrawingKey = std::tuple<QString, qreal, qreal, qreal, qreal>;
 
     void makeRoom();
+    // What `paint` draws on a fresh canvas of `size` plus the margin, blurred; makes room first.
+    QImage render(QSizeF size, qreal radius, qreal devicePixelRatio,
+                  const std::function<void(QPainter&)>& paint);
 
     std::map<ShadowKey, QImage> shadows_;
     std::map<DrawingKey, QImage> drawings_;
