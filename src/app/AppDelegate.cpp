@@ -3,6 +3,7 @@
 #include "core/defaults/DefaultsRegistry.h"
 #include "core/localization/LocalizationManager.h"
 #include "core/resources/AppIcons.h"
+#include "ui/foundation/LocalizedText.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -14,10 +15,7 @@
 namespace tavrilux {
 
 namespace {
-
-QString text(std::string_view key) {
-    return QString::fromStdString(L(key));
-}
+using ui::text;
 
 // A callback that calls `action` on the delegate while it exists, and does nothing afterwards.
 std::function<void()> weakly(const std::shared_ptr<AppDelegate*>& self,

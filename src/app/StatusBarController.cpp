@@ -2,6 +2,7 @@
 
 #include "app/StatusGlyph.h"
 #include "core/localization/LocalizationManager.h"
+#include "ui/foundation/LocalizedText.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -13,10 +14,7 @@
 namespace tavrilux {
 
 namespace {
-
-QString text(std::string_view key) {
-    return QString::fromStdString(L(key));
-}
+using ui::text;
 
 } // namespace
 

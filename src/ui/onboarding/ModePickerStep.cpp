@@ -5,6 +5,7 @@
 #include "core/theme/TavriluxTheme.h"
 #include "ui/components/PrimaryButtonStyle.h"
 #include "ui/foundation/Fonts.h"
+#include "ui/foundation/LocalizedText.h"
 #include "ui/foundation/Symbols.h"
 #include "ui/onboarding/ModeCard.h"
 #include "ui/onboarding/ModePreview.h"
@@ -19,10 +20,6 @@ namespace tavrilux::ui {
 namespace {
 constexpr int kSide = 24;
 constexpr int kCardSpacing = 12;
-
-QString text(const char* key) {
-    return QString::fromStdString(L(key));
-}
 
 struct CardLook {
     FocusMode mode;

@@ -15,11 +15,7 @@ namespace {
 constexpr Spring kSpring{0.3, 0.7};
 
 QColor mix(const QColor& from, const QColor& to, qreal amount) {
-    const qreal t = std::clamp<qreal>(amount, 0, 1);
-    return QColor::fromRgbF(static_cast<float>(from.redF() + (to.redF() - from.redF()) * t),
-                            static_cast<float>(from.greenF() + (to.greenF() - from.greenF()) * t),
-                            static_cast<float>(from.blueF() + (to.blueF() - from.blueF()) * t),
-                            static_cast<float>(from.alphaF() + (to.alphaF() - from.alphaF()) * t));
+    return mixColours(from, to, std::clamp<qreal>(amount, 0, 1));
 }
 } // namespace
 

@@ -6,6 +6,7 @@
 #include "ui/components/PrimaryButtonStyle.h"
 #include "ui/foundation/Appearance.h"
 #include "ui/foundation/Fonts.h"
+#include "ui/foundation/LocalizedText.h"
 #include "ui/foundation/Spring.h"
 #include "ui/foundation/Symbols.h"
 #include "ui/onboarding/PageLayout.h"
@@ -25,10 +26,6 @@ constexpr qreal kRise = 8;
 constexpr qreal kBenefitSize = 14;
 constexpr qreal kSymbolGap = 8;
 constexpr Spring kMarkSpring{0.4, 0.75};
-
-QString text(const char* key) {
-    return QString::fromStdString(L(key));
-}
 
 // "Flow mode is set up for you": the preset's name, capitalized, before the sentence.
 QString secondBenefitFor(FocusMode mode) {

@@ -7,6 +7,7 @@
 #include "ui/components/PrimaryButtonStyle.h"
 #include "ui/foundation/Appearance.h"
 #include "ui/foundation/Fonts.h"
+#include "ui/foundation/LocalizedText.h"
 #include "ui/foundation/ShadowCache.h"
 #include "ui/foundation/Symbols.h"
 #include "ui/onboarding/BlurRadius.h"
@@ -31,10 +32,6 @@ constexpr double kBreath = 2.5; // seconds from dim to bright
 constexpr Rgba kGlow{0.12, 0.42, 0.44, 1};
 // The glow is blurred once at each of these radii and cross-faded between neighbours.
 constexpr std::array<qreal, 4> kGlowRadii{20, 25, 30, 35};
-
-QString text(const char* key) {
-    return QString::fromStdString(L(key));
-}
 
 QFont headlineFont() {
     QFont font = uiFont(28, FontWeight::bold);

@@ -4,6 +4,7 @@
 #include "core/settings/DimmingSettings.h"
 #include "ui/components/Divider.h"
 #include "ui/components/PercentSliderRow.h"
+#include "ui/foundation/LocalizedText.h"
 #include "ui/quickpanel/BouncyButtonStyle.h"
 #include "ui/quickpanel/EffectModeButton.h"
 #include "ui/quickpanel/FadeStartMapping.h"
@@ -13,12 +14,6 @@
 #include <QVBoxLayout>
 
 namespace tavrilux::ui {
-
-namespace {
-QString text(std::string_view key) {
-    return QString::fromStdString(L(key));
-}
-} // namespace
 
 EffectModeRow::EffectModeRow(const UiContext& context, QWidget* parent)
     : QWidget(parent), settings_(context.settings), group_(new QWidget),

@@ -4,6 +4,7 @@
 #include "core/platform/Screens.h"
 #include "core/settings/DimmingSettings.h"
 #include "ui/components/Divider.h"
+#include "ui/foundation/LocalizedText.h"
 #include "ui/foundation/Symbols.h"
 #include "ui/quickpanel/BadgedIcon.h"
 #include "ui/quickpanel/ExclusionRow.h"
@@ -13,12 +14,6 @@
 #include <QVBoxLayout>
 
 namespace tavrilux::ui {
-
-namespace {
-QString text(std::string_view key) {
-    return QString::fromStdString(L(key));
-}
-} // namespace
 
 MultiScreenControlsSection::MultiScreenControlsSection(const UiContext& context, QWidget* parent)
     : QWidget(parent), settings_(context.settings), screens_(context.screens),

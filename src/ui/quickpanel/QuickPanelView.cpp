@@ -14,6 +14,7 @@
 #include "ui/components/StatusBadge.h"
 #include "ui/components/ViewHeader.h"
 #include "ui/components/VisualEffectBlur.h"
+#include "ui/foundation/LocalizedText.h"
 #include "ui/foundation/ShadowCache.h"
 #include "ui/quickpanel/AppExclusionRow.h"
 #include "ui/quickpanel/EffectModeRow.h"
@@ -37,10 +38,6 @@
 namespace tavrilux::ui {
 
 namespace {
-QString text(std::string_view key) {
-    return QString::fromStdString(L(key));
-}
-
 constexpr double kBlurLayerOpacity = 0.7;
 // Room the panel leaves above and below itself on a screen it does not fit.
 constexpr int kScreenMargin = 8;

@@ -1,6 +1,7 @@
 #include "ui/quickpanel/SelectorButton.h"
 
 #include "core/theme/TavriluxTheme.h"
+#include "ui/foundation/Appearance.h"
 #include "ui/foundation/Fonts.h"
 #include "ui/foundation/ShadowCache.h"
 #include "ui/foundation/Symbols.h"
@@ -29,13 +30,6 @@ qreal symbolBox() {
     return std::ceil(kSymbolSize * SymbolFont::kScale);
 }
 
-QColor mix(const QColor& a, const QColor& b, qreal t) {
-    const auto lerp = [t](float x, float y) { return static_cast<float>(x + (y - x) * t); };
-    QColor c;
-    c.setRgbF(lerp(a.redF(), b.redF()), lerp(a.greenF(), b.greenF()), lerp(a.blueF(), b.blueF()),
-              lerp(a.alphaF(), b.alphaF()));
-    return c;
-}
 } // namespace
 
 SelectorButton::SelectorButton(std::string_view symbol, const QString& title, const Rgba& accent,
@@ -90,7 +84,7 @@ QSize SelectorButton::minimumSizeHint() const {
 void SelectorButton::paintHighlight(QPainter& painter, const SlidingHighlight::Placement& placement,
                                     const Rgba& fromAccent, const Rgba& toAccent,
                                     Appearance appearance, bool withShadow) {
-    const QColor accent = mix(toQColor(fromAccent), toQColor(toAccent), placement.progress);
+    const QColor accent = mixColours(toQColor(fromAccent), toQColor(toAccent), placement.progress);
     const auto tinted = [&accent](double opacity) {
         QColor c = accent;
         c.setAlphaF(static_cast<float>(c.alphaF() * opacity));
@@ -128,8 +122,9 @@ void SelectorButton::paintEvent(QPaintEvent*) {
                        : resolve(TavriluxTheme::surfaceBorder, appearance, 0.3),
                  kBorderWidth));
     }
-    const QColor colour = mix(resolve(TavriluxTheme::primaryText, appearance), toQColor(accent_),
-                              std::clamp<qreal>(selection_.value(), 0, 1));
+    const QColor colour =
+        mixColours(resolve(TavriluxTheme::primaryText, appearance), toQColor(accent_),
+                   std::clamp<qreal>(selection_.value(), 0, 1));
     const QFontMetricsF metrics(titleFont());
     const qreal box = symbolBox();
     const qreal top = (bounds.height() - (box + kSpacing + metrics.height())) / 2;

@@ -11,6 +11,7 @@
 #include "ui/components/TextLabel.h"
 #include "ui/components/ToggleRow.h"
 #include "ui/foundation/Fonts.h"
+#include "ui/foundation/LocalizedText.h"
 #include "ui/settings/VersionText.h"
 
 #include <QHBoxLayout>
@@ -18,12 +19,6 @@
 #include <QVBoxLayout>
 
 namespace tavrilux::ui {
-
-namespace {
-QString text(std::string_view key) {
-    return QString::fromStdString(L(key));
-}
-} // namespace
 
 AboutTab::AboutTab(const UiContext& context, const std::optional<std::string>& version,
                    QWidget* parent)

@@ -8,6 +8,7 @@
 #include "ui/components/SymbolIcon.h"
 #include "ui/components/TextLabel.h"
 #include "ui/foundation/Fonts.h"
+#include "ui/foundation/LocalizedText.h"
 #include "ui/foundation/Symbols.h"
 #include "ui/settings/ApplicationIcon.h"
 #include "ui/settings/ExclusionListRow.h"
@@ -21,10 +22,6 @@ namespace {
 constexpr int kIconEdge = 32;
 // Under a row with an icon, dividers start where its texts do.
 constexpr int kRowDividerInset = 52;
-
-QString text(std::string_view key) {
-    return QString::fromStdString(L(key));
-}
 
 TextLabel* label(const QString& content, const QFont& font, const ThemeColor& colour) {
     return new TextLabel(content, font, UiColor::theme(colour));

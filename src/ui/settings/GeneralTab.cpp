@@ -6,6 +6,7 @@
 #include "ui/components/SettingsGroupCard.h"
 #include "ui/components/TextLabel.h"
 #include "ui/foundation/Fonts.h"
+#include "ui/foundation/LocalizedText.h"
 #include "ui/settings/BackgroundLoginItem.h"
 #include "ui/settings/CheckRow.h"
 #include "ui/settings/KeyCap.h"
@@ -18,12 +19,6 @@
 #include <cstdio>
 
 namespace tavrilux::ui {
-
-namespace {
-QString text(std::string_view key) {
-    return QString::fromStdString(L(key));
-}
-} // namespace
 
 GeneralTab::GeneralTab(const UiContext&, BackgroundLoginItem& loginItem, QWidget* parent)
     : QWidget(parent), loginItem_(loginItem),
