@@ -26,8 +26,6 @@ protected:
         TestDesktopFixture::TearDown();
     }
 
-    xcb_connection_t* c() const { return control->connection(); }
-
     bool sh(const std::string& command) {
         return std::system(("export DISPLAY=" + desktop->display() + "; " + command).c_str()) == 0;
     }
