@@ -4,13 +4,8 @@
 // Besides the time per frame it reports the heap allocations per frame, counted by this
 // program's operator new: shadows, blurs and outlines come from caches, so what remains is Qt's
 // own painting and text layout.
-#include "core/defaults/DomainStorage.h"
-#include "core/localization/LocalizationManager.h"
-#include "core/navigation/SettingsNavigation.h"
-#include "core/services/UpdaterManager.h"
-#include "core/settings/DimmingSettings.h"
 #include "core/theme/TavriluxTheme.h"
-#include "fakes/FakeDesktop.h"
+#include "ui/UiHarness.h"
 #include "ui/components/CollapsibleGlassCard.h"
 #include "ui/components/ColorSwatchRow.h"
 #include "ui/components/PercentSliderRow.h"
@@ -21,7 +16,6 @@
 #include "ui/foundation/Appearance.h"
 #include "ui/foundation/ShadowCache.h"
 #include "ui/foundation/SpringAnimator.h"
-#include "ui/foundation/UiContext.h"
 #include "ui/onboarding/OnboardingView.h"
 #include "ui/quickpanel/QuickPanelView.h"
 
@@ -135,22 +129,13 @@ BENCHMARK(BM_GlassEffectsCardWithSwatchGrid)->Arg(0)->Arg(1)->Unit(benchmark::kM
 // What the tray does on every click: build a new panel over the live model, lay it out, and
 // paint its first frame (two displays, a front application, the aura shape).
 void BM_QuickPanelBuiltAndFirstFramePainted(benchmark::State& state) {
-    fakes::FakeDesktop desktop;
-    desktop.addScreen(1, Rect{0, 0, 1280, 800});
-    desktop.addScreen(2, Rect{1280, 0, 1280, 800});
-    desktop.workspace.setFrontmost(
+    testing::UiModel model;
+    model.desktop.addScreen(1, Rect{0, 0, 1280, 800});
+    model.desktop.addScreen(2, Rect{1280, 0, 1280, 800});
+    model.desktop.workspace.activate(
         RunningApplication{7, "org.example.Editor", "Text Editor", ActivationPolicy::regular, ""});
-    const auto memory = [] {
-        return std::make_shared<UserDefaults>(std::make_unique<MemoryDomainStorage>());
-    };
-    auto standard = memory();
-    auto settings = DimmingSettings::create(std::make_shared<SettingsStore>(memory()),
-                                            desktop.workspace, desktop.queue);
-    settings->applyMode(FocusMode::evening);
-    UpdaterManager updater(BuildFlavor::development, nullptr);
-    SettingsNavigation navigation;
-    const UiContext context{*settings, updater, navigation, LocalizationManager::shared(),
-                            *standard, desktop, desktop};
+    model.desktop.queue.runUntilIdle();
+    model.settings->applyMode(FocusMode::evening);
     // Hosted as the tray's popover window hosts it: a window that takes the panel's size.
     const auto open = [&] {
         QWidget window;
@@ -158,7 +143,7 @@ void BM_QuickPanelBuiltAndFirstFramePainted(benchmark::State& state) {
         auto* layout = new QVBoxLayout(&window);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSizeConstraint(QLayout::SetFixedSize);
-        auto* panel = new QuickPanelView(context, nullptr, nullptr);
+        auto* panel = new QuickPanelView(model.context, nullptr, nullptr);
         panel->setHeightLimit(772);
         layout->addWidget(panel);
         window.show();
@@ -204,16 +189,9 @@ BENCHMARK(BM_BareWidgetTreeOfTheSameSize)->Arg(0)->Unit(benchmark::kMicrosecond)
 // One frame of the onboarding window on page `state.range(0)`, the blobs drifting between
 // frames as they do on screen: what each tick of its motion costs to paint.
 void BM_OnboardingWindowFrame(benchmark::State& state) {
-    fakes::FakeDesktop desktop;
-    auto defaults = std::make_shared<UserDefaults>(std::make_unique<MemoryDomainStorage>());
-    auto settings = DimmingSettings::create(std::make_shared<SettingsStore>(defaults),
-                                            desktop.workspace, desktop.queue);
-    UpdaterManager updater(BuildFlavor::development, nullptr);
-    SettingsNavigation navigation;
-    const UiContext context{*settings, updater, navigation, LocalizationManager::shared(),
-                            *defaults, desktop, desktop};
+    testing::UiModel model;
     SpringAnimator::setAnimationsEnabled(false); // each page at rest
-    OnboardingView view(context, [](FocusMode) {});
+    OnboardingView view(model.context, [](FocusMode) {});
     view.resize(680, 500);
     view.setPalette(paletteFor(Appearance::dark));
     view.setAttribute(Qt::WA_DontShowOnScreen);

@@ -32,6 +32,7 @@ protected:
         }
         return client;
     }
+    xcb_connection_t* c() const { return control->connection(); }
 
     std::unique_ptr<TestDesktop> desktop;
     std::unique_ptr<DesktopControl> control;

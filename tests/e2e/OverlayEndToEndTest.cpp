@@ -46,8 +46,6 @@ protected:
         TestDesktopFixture::TearDown();
     }
 
-    xcb_connection_t* c() const { return control->connection(); }
-
     // One application's window on the test desktop.
     xcb_window_t startApp(const std::string& name, const std::string& color,
                           const std::string& geometry, std::vector<std::string> more = {}) {

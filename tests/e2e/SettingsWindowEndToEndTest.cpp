@@ -51,12 +51,10 @@ TEST_F(SettingsWindowEndToEndTest, ASecondLaunchShowsTheWindowThatClosingOnlyHid
     launchAgain();
     ASSERT_TRUE(DesktopControl::waitUntil([&] { return settingsWindow().has_value(); }, 10s));
     const xcb_window_t window = *settingsWindow();
-    auto* size = xcb_get_geometry_reply(control->connection(),
-                                        xcb_get_geometry(control->connection(), window), nullptr);
-    ASSERT_NE(size, nullptr);
+    const auto size = control->geometry(window);
+    ASSERT_TRUE(size);
     EXPECT_EQ(size->width, 820);
     EXPECT_EQ(size->height, 540);
-    std::free(size);
     const auto centred = control->frameGeometry(window);
     ASSERT_TRUE(centred);
     EXPECT_NEAR(centred->x + centred->width / 2, testdesktop::TestDesktop::kMonitorWidth / 2, 12);

@@ -26,8 +26,6 @@ protected:
         TestDesktopFixture::TearDown();
     }
 
-    xcb_connection_t* c() const { return control->connection(); }
-
     bool sh(const std::string& command) {
         return std::system(("export DISPLAY=" + desktop->display() + "; " + command).c_str()) == 0;
     }
@@ -59,21 +57,13 @@ protected:
     // The status dot's colour: 'g' green, 'r' red, '?' anything else.
     char dot() {
         const auto icon = trayIcon();
-        const int d = icon ? icon->width / 3 : 0;
-        auto* r = xcb_get_image_reply(
-            c(),
-            xcb_get_image(c(), XCB_IMAGE_FORMAT_Z_PIXMAP, control->root(),
-                          static_cast<std::int16_t>(icon ? icon->x + icon->width - 1 - d / 2 : 0),
-                          static_cast<std::int16_t>(icon ? icon->y + icon->height - d / 2 : 0), 1,
-                          1, 0xffffffff),
-            nullptr);
-        const std::uint8_t* p = r != nullptr ? xcb_get_image_data(r) : nullptr;
-        const char colour = !icon || p == nullptr      ? '?'
-                            : p[1] > 150 && p[2] < 120 ? 'g'
-                            : p[2] > 200 && p[1] < 120 ? 'r'
-                                                       : '?';
-        std::free(r);
-        return colour;
+        if (!icon) {
+            return '?';
+        }
+        const int d = icon->width / 3;
+        const auto p =
+            control->pixel(icon->x + icon->width - 1 - d / 2, icon->y + icon->height - d / 2);
+        return p.green > 150 && p.red < 120 ? 'g' : p.red > 200 && p.green < 120 ? 'r' : '?';
     }
 
     void clickIcon(int button = 1) {

@@ -20,7 +20,6 @@
 #include "ui/settings/GeneralTab.h"
 
 #include <QDir>
-#include <QFile>
 #include <QGridLayout>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -191,10 +190,7 @@ int inkPixels(const QImage& image) {
 }
 
 TEST(GalleryTest, EveryComponentDrawsInBothAppearancesAndRepaintsFromItsCaches) {
-    QFile english(QStringLiteral(
-        TAVRILUX_SOURCE_DIR "/resources/Tavrilux_Tavrilux.bundle/en.lproj/Localizable.strings"));
-    ASSERT_TRUE(english.open(QIODevice::ReadOnly));
-    testing::installStrings(english.readAll().toStdString());
+    ASSERT_TRUE(testing::installEnglish());
     const QString folder = qEnvironmentVariable("TAVRILUX_UI_SNAPSHOT_DIR");
     if (!folder.isEmpty()) {
         QDir().mkpath(folder);

@@ -16,7 +16,6 @@
 #include "ui/onboarding/ReadyStep.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -74,15 +73,6 @@ TEST(MockWindowsDemoTest, TheBrightWindowIsInFrontAndTheOthersKeepTheirOrder) {
     }
 }
 
-// The shipped English texts, installed before any page looks one up.
-bool installEnglish() {
-    QFile english(QStringLiteral(
-        TAVRILUX_SOURCE_DIR "/resources/Tavrilux_Tavrilux.bundle/en.lproj/Localizable.strings"));
-    const bool opened = english.open(QIODevice::ReadOnly);
-    testing::installStrings(english.readAll().toStdString());
-    return opened;
-}
-
 class OnboardingFlowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -121,7 +111,7 @@ protected:
     }
     bool saved() const { return model.suite->hasValue("dimming.activeMode"); }
 
-    bool englishInstalled = installEnglish();
+    bool englishInstalled = testing::installEnglish(); // before any page looks a text up
     testing::UiModel model;
     std::vector<FocusMode> completions;
     OnboardingView view{model.context, [this](FocusMode mode) { completions.push_back(mode); }};

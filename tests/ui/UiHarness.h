@@ -13,6 +13,7 @@
 #include "ui/foundation/UiContext.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QImage>
 #include <QWidget>
 
@@ -46,6 +47,15 @@ inline void installStrings(const std::string& table) {
     }
     LocalizationManager::installShared(std::make_unique<LocalizationManager>(
         UiModel::memoryDefaults(), bundle, [] { return std::vector<std::string>{"en"}; }));
+}
+
+// Installs the shipped English table; false when it cannot be read.
+inline bool installEnglish() {
+    QFile english(QStringLiteral(
+        TAVRILUX_SOURCE_DIR "/resources/Tavrilux_Tavrilux.bundle/en.lproj/Localizable.strings"));
+    const bool opened = english.open(QIODevice::ReadOnly);
+    installStrings(english.readAll().toStdString());
+    return opened;
 }
 
 inline std::vector<GlassColorSwatch> glassPalette() {

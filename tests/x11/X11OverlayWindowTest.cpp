@@ -50,8 +50,6 @@ protected:
         TestDesktopFixture::TearDown();
     }
 
-    xcb_connection_t* c() const { return control->connection(); }
-
     // A new overlay covering the left monitor; returns it and its X window.
     std::pair<OverlayWindow*, xcb_window_t> makeOverlay() {
         windows.push_back(OverlayWindow::make(Rect{0, 0, testdesktop::TestDesktop::kMonitorWidth,

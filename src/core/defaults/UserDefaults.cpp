@@ -50,11 +50,11 @@ std::string decimalText(const json& number) {
 UserDefaults::UserDefaults(std::unique_ptr<DomainStorage> storage,
                            std::chrono::milliseconds coalesce)
     : storage_(std::move(storage)), coalesce_(coalesce) {
-    const StoredText stored = storage_->load();
-    std::string why = stored.content;
+    StoredText stored = storage_->load();
     if (stored.state == StoredText::State::absent) {
         return;
     }
+    std::string why;
     if (stored.state == StoredText::State::present) {
         auto read = DomainText::read(stored.content);
         if (auto* content = std::get_if<DomainText::Content>(&read)) {
@@ -62,6 +62,8 @@ UserDefaults::UserDefaults(std::unique_ptr<DomainStorage> storage,
             return;
         }
         why = std::get<std::string>(std::move(read));
+    } else {
+        why = std::move(stored.content);
     }
     if (storage_->setAside()) {
         std::fprintf(stderr, "tavrilux: %s %s; kept aside, starting empty\n",

@@ -36,18 +36,14 @@ Result<LoginItemStatus> LoginItem::setEnabled(bool enabled) {
 }
 
 Result<LoginItemStatus> LoginItem::setDevelopmentLoginItemEnabled(bool enabled) {
-    if (!enabled) {
-        if (env_.files.fileExists(development_.entryPath())) {
-            if (auto failure = development_.unregisterApp()) {
-                return *failure;
-            }
-        }
-        return status();
+    // The entry's service itself refuses to register when no executable is known.
+    std::optional<ServiceFailure> failure;
+    if (enabled) {
+        failure = development_.registerApp();
+    } else if (env_.files.fileExists(development_.entryPath())) {
+        failure = development_.unregisterApp();
     }
-    if (!env_.bundle.executablePath) {
-        return ServiceFailure{kMissingExecutable};
-    }
-    if (auto failure = development_.registerApp()) {
+    if (failure) {
         return *failure;
     }
     return status();

@@ -18,8 +18,6 @@ namespace tavrilux {
 // thread only.
 class LoginItem final {
 public:
-    static constexpr const char* kMissingExecutable = "Unable to locate the Tavrilux executable.";
-
     struct Environment {
         MainBundleInfo bundle;
         MainAppLoginService& mainApp;
