@@ -129,4 +129,11 @@ std::string L(std::string_view key) {
     return LocalizationManager::shared().localizedString(key);
 }
 
+std::string withArgument(std::string text, std::string_view value) {
+    if (const auto at = text.find("%@"); at != std::string::npos) {
+        text.replace(at, 2, value);
+    }
+    return text;
+}
+
 } // namespace tavrilux

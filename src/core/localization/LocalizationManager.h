@@ -84,6 +84,9 @@ private:
 // The lookup every visible text goes through: the shared manager's table, the key as fallback.
 std::string L(std::string_view key);
 
+// A table's text with its "%@" filled in with `value`.
+std::string withArgument(std::string text, std::string_view value);
+
 // Marks a string literal as a lookup key that is passed on to L() later, so that checks of the
 // shipped tables find it in the sources.
 constexpr std::string_view localizationKey(std::string_view key) {

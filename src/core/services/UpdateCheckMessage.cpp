@@ -4,19 +4,6 @@
 
 namespace tavrilux {
 
-namespace {
-
-// The table's text with its "%@" filled in.
-std::string filled(const std::string& format, const std::string& value) {
-    std::string text = format;
-    if (const auto at = text.find("%@"); at != std::string::npos) {
-        text.replace(at, 2, value);
-    }
-    return text;
-}
-
-} // namespace
-
 UpdateCheckMessage UpdateCheckMessage::forOutcome(const UpdateCheckOutcome& outcome) {
     UpdateCheckMessage message;
     message.dismissButton = L("ok");
@@ -24,20 +11,20 @@ UpdateCheckMessage UpdateCheckMessage::forOutcome(const UpdateCheckOutcome& outc
     switch (outcome.kind) {
     case UpdateCheckOutcome::Kind::updateFound:
         message.title = L("update_found_title");
-        message.text = filled(L("update_found_message"), outcome.version);
+        message.text = withArgument(L("update_found_message"), outcome.version);
         if (outcome.downloadUrl.rfind("https://", 0) == 0) {
             message.downloadUrl = outcome.downloadUrl;
         }
         return message;
     case UpdateCheckOutcome::Kind::upToDate:
         message.title = L("update_up_to_date_title");
-        message.text = filled(L("update_up_to_date_message"), outcome.version);
+        message.text = withArgument(L("update_up_to_date_message"), outcome.version);
         return message;
     case UpdateCheckOutcome::Kind::failed:
         break;
     }
     message.title = L("update_error_title");
-    message.text = filled(L("update_error_message"), outcome.message);
+    message.text = withArgument(L("update_error_message"), outcome.message);
     return message;
 }
 

@@ -44,10 +44,8 @@ UpdateStatusBanner::UpdateStatusBanner(QWidget* parent)
 }
 
 void UpdateStatusBanner::setVersion(const QString& version) {
-    QString subtitle = QString::fromStdString(L("update_available_subtitle"));
-    if (const auto at = subtitle.indexOf(QStringLiteral("%@")); at >= 0) {
-        subtitle.replace(at, 2, version);
-    }
+    const QString subtitle =
+        QString::fromStdString(withArgument(L("update_available_subtitle"), version.toStdString()));
     if (subtitle != subtitle_) {
         subtitle_ = subtitle;
         setAccessibleDescription(subtitle_);

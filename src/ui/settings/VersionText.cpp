@@ -5,12 +5,8 @@
 namespace tavrilux::ui {
 
 QString versionText(const std::optional<std::string>& version) {
-    std::string text = L(localizationKey("version_format"));
-    const std::string shown = version.value_or("dev");
-    if (const auto at = text.find("%@"); at != std::string::npos) {
-        text.replace(at, 2, shown);
-    }
-    return QString::fromStdString(text);
+    return QString::fromStdString(
+        withArgument(L(localizationKey("version_format")), version.value_or("dev")));
 }
 
 } // namespace tavrilux::ui
