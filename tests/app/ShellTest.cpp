@@ -12,49 +12,159 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QPainter>
+#include <QTest>
+#include <QWindow>
 
 namespace tavrilux {
 namespace {
 
-using Action = StatusBarController::ClickAction;
+// A status item over the fakes, whose panels note the actions they are given.
+struct StatusItem {
+    void start() {
+        controller = std::make_unique<StatusBarController>(
+            StatusBarController::Environment{
+                DimmingSettings::create(
+                    std::make_shared<SettingsStore>(
+                        std::make_shared<UserDefaults>(std::make_unique<MemoryDomainStorage>())),
+                    workspace, queue),
+                hotKey, &clicks,
+                [this](QuickPanelActions given) {
+                    actions = given;
+                    ++panels;
+                    auto panel = std::make_unique<QWidget>();
+                    panel->setFixedSize(320, 200);
+                    return panel;
+                },
+                nullptr, [this] { return trayColour; },
+                [this](std::string_view line) { log.emplace_back(line); }},
+            StatusBarController::Callbacks{[this] { ++settingsOpened; }, nullptr, nullptr});
+    }
+    bool panelShown() const { return controller->isPopoverShown(); }
+    bool menuShown() const {
+        const QMenu* menu = controller->contextMenu();
+        return menu != nullptr && menu->isVisible();
+    }
+    void click(QSystemTrayIcon::ActivationReason reason) {
+        if (QMenu* menu = controller->contextMenu()) {
+            menu->close();
+        }
+        Q_EMIT controller->statusItem().activated(reason);
+    }
 
-TEST(StatusBarControllerTest, ClicksAreRoutedByButtonAndCtrl) {
-    const struct {
-        QSystemTrayIcon::ActivationReason reason;
-        Qt::KeyboardModifiers modifiers;
-        Action expected;
-    } cases[] = {
-        {QSystemTrayIcon::Trigger, Qt::NoModifier, Action::togglePanel},
-        {QSystemTrayIcon::Trigger, Qt::ControlModifier, Action::showMenu},
-        {QSystemTrayIcon::DoubleClick, Qt::NoModifier, Action::togglePanel},
-        {QSystemTrayIcon::Context, Qt::NoModifier, Action::showMenu},
-        {QSystemTrayIcon::Context, Qt::ControlModifier, Action::showMenu},
-        {QSystemTrayIcon::MiddleClick, Qt::NoModifier, Action::none},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(StatusBarController::actionFor(c.reason, c.modifiers), c.expected)
-            << c.reason << " " << c.modifiers.toInt();
+    fakes::FakeWorkspace workspace;
+    fakes::VirtualMainQueue queue;
+    fakes::FakeGlobalHotKey hotKey;
+    fakes::FakeGlobalClickMonitor clicks;
+    std::optional<QColor> trayColour;
+    std::vector<std::string> log;
+    int panels = 0;
+    int settingsOpened = 0;
+    QuickPanelActions actions;
+    std::unique_ptr<StatusBarController> controller;
+};
+
+// Pixels of `image` within 8 of `colour` in each channel, fully opaque.
+int pixelsOf(const QImage& image, const QColor& colour) {
+    int count = 0;
+    for (int i = 0; i < image.width() * image.height(); ++i) {
+        const QColor p = image.pixelColor(i % image.width(), i / image.width());
+        count += p.alpha() > 240 && std::abs(p.red() - colour.red()) <= 8 &&
+                 std::abs(p.green() - colour.green()) <= 8 &&
+                 std::abs(p.blue() - colour.blue()) <= 8;
+    }
+    return count;
+}
+
+TEST(StatusBarControllerTest, ALeftClickTogglesThePanelAndARightOrCtrlClickShowsTheMenu) {
+    StatusItem item;
+    item.start();
+    item.click(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(item.panelShown());
+    item.click(QSystemTrayIcon::DoubleClick); // the second click of a quick pair
+    EXPECT_FALSE(item.panelShown());
+    item.click(QSystemTrayIcon::MiddleClick);
+    EXPECT_FALSE(item.panelShown() || item.menuShown());
+    item.click(QSystemTrayIcon::Context);
+    EXPECT_TRUE(item.menuShown());
+    EXPECT_FALSE(item.panelShown());
+
+    QWindow keyboard;
+    QTest::keyPress(&keyboard, Qt::Key_Control, Qt::ControlModifier);
+    item.click(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(item.menuShown()) << "Ctrl+click";
+    EXPECT_FALSE(item.panelShown());
+    QTest::keyRelease(&keyboard, Qt::Key_Control);
+    item.click(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(item.panelShown());
+    EXPECT_EQ(item.panels, 2);
+}
+
+TEST(StatusBarControllerTest, AHotKeyThatCannotBeHadIsSaidWithWhy) {
+    for (const auto& [status, why] : {std::pair<int, std::string>{10, "10"},
+                                      {GlobalHotKey::kNoKey, "no key for O in the keymap"}}) {
+        StatusItem item;
+        item.hotKey.refusal = status;
+        item.start();
+        EXPECT_EQ(std::count(item.log.begin(), item.log.end(),
+                             "[HotKey] RegisterEventHotKey failed: " + why),
+                  1);
+        EXPECT_FALSE(item.hotKey.isRegistered());
     }
 }
 
-TEST(StatusGlyphTest, WhiteUmbrellaWithTheStateDotAtTheBottomRight) {
-    for (int size : {16, 22, 24, 32}) {
-        for (bool enabled : {true, false}) {
-            const QImage image = StatusGlyph::image(enabled, size);
-            const double d = size / 3.0;
-            const QColor dot = image.pixelColor(qRound(size - 1 - d / 2), qRound(size - d / 2));
-            EXPECT_EQ(dot.rgb(), enabled ? StatusGlyph::kOnColor : StatusGlyph::kOffColor) << size;
-            int white = 0;
-            for (int i = 0; i < size * size; ++i) {
-                const QColor pixel = image.pixelColor(i % size, i / size);
-                white += pixel.alpha() > 240 &&
-                         std::min({pixel.red(), pixel.green(), pixel.blue()}) > 240;
+TEST(StatusBarControllerTest, TheUmbrellaTakesTheTraysColourElseThePalettesText) {
+    const QPalette before = QApplication::palette();
+    QPalette palette = before;
+    palette.setColor(QPalette::WindowText, QColor(30, 60, 90));
+    QApplication::setPalette(palette);
+    StatusItem item;
+    item.start();
+    const auto icon = [&] { return item.controller->statusItem().icon().pixmap(22).toImage(); };
+    EXPECT_GT(pixelsOf(icon(), QColor(30, 60, 90)), 22 * 22 / 16);
+    item.trayColour = QColor(255, 204, 0);
+    EXPECT_GT(pixelsOf(icon(), QColor(255, 204, 0)), 22 * 22 / 16) << "asked at every paint";
+    QApplication::setPalette(before);
+}
+
+TEST(StatusGlyphTest, AnUmbrellaLegibleOnLightAndDarkTraysWithTheStateDotAtTheBottomRight) {
+    const QColor lightTray(0xd6, 0xd2, 0xcb);
+    const QColor darkTray(0x24, 0x24, 0x24);
+    const auto luma = [](const QColor& c) { return qGray(c.rgb()); };
+    for (const QColor& foreground : {QColor(Qt::white), QColor(Qt::black)}) {
+        for (int size : {16, 22, 32}) {
+            for (bool enabled : {true, false}) {
+                const QImage image = StatusGlyph::image(enabled, size, foreground);
+                const double d = size / 3.0;
+                const QColor dot = image.pixelColor(qRound(size - 1 - d / 2), qRound(size - d / 2));
+                EXPECT_EQ(dot.rgb(), enabled ? StatusGlyph::kOnColor : StatusGlyph::kOffColor);
+                EXPECT_GT(pixelsOf(image, foreground), size * size / 20) << "the umbrella";
+                EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0) << "transparent around";
+                EXPECT_EQ(image.pixelColor(size - 1, 0).alpha(), 0);
+                for (const QColor& tray : {lightTray, darkTray}) {
+                    QImage shown(size, size, QImage::Format_RGB32);
+                    shown.fill(tray);
+                    QPainter(&shown).drawImage(0, 0, image);
+                    // Clear of the tray's own lightness, the dot left out.
+                    int standingOut = 0;
+                    for (int i = 0; i < size * size; ++i) {
+                        const int x = i % size;
+                        const int y = i / size;
+                        standingOut += (x < size - d - 1 || y < size - d) &&
+                                       std::abs(luma(shown.pixelColor(x, y)) - luma(tray)) > 90;
+                    }
+                    EXPECT_GT(standingOut, size * size / 16)
+                        << size << " " << foreground.name().toStdString() << " on "
+                        << tray.name().toStdString();
+                }
             }
-            EXPECT_GT(white, size * size / 16) << "the umbrella";
-            EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0) << "transparent around";
-            EXPECT_EQ(image.pixelColor(size - 1, 0).alpha(), 0);
         }
     }
 }
@@ -101,7 +211,18 @@ TEST(SingleInstanceGuardTest, ALaterLaunchOnTheSameDisplayAsksTheFirstToReopen) 
     fakes::TempDir folder;
     const QString dir = QString::fromStdString(folder.path().string());
     SingleInstanceGuard first(":7", dir);
+    // The socket an instance that crashed left behind.
+    sockaddr_un stale{AF_UNIX, {}};
+    first.socketPath().toStdString().copy(stale.sun_path, sizeof(stale.sun_path) - 1);
+    const int left = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(::bind(left, reinterpret_cast<sockaddr*>(&stale), sizeof(stale)), 0);
+    ::close(left);
     ASSERT_TRUE(first.claim());
+    EXPECT_EQ(QFileInfo(first.socketPath()).permissions() &
+                  ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser |
+                    QFile::WriteUser | QFile::ExeUser),
+              0)
+        << "only its user reaches it";
     bool reopened = false;
     QObject::connect(&first, &SingleInstanceGuard::reopenRequested, [&] { reopened = true; });
     EXPECT_FALSE(SingleInstanceGuard(":7.0", dir).claim()) << "screen 0 of the same display";
@@ -114,28 +235,10 @@ TEST(SingleInstanceGuardTest, ALaterLaunchOnTheSameDisplayAsksTheFirstToReopen) 
 }
 
 TEST(StatusBarControllerTest, PanelIsNewEachTimeAndEveryWayOfClosingDisarmsTheMonitor) {
-    fakes::FakeWorkspace workspace;
-    fakes::VirtualMainQueue queue;
-    fakes::FakeGlobalHotKey hotKey;
-    fakes::FakeGlobalClickMonitor clicks;
-    int panels = 0;
-    int settingsOpened = 0;
-    QuickPanelActions actions;
-    auto controller = std::make_unique<StatusBarController>(
-        StatusBarController::Environment{
-            DimmingSettings::create(std::make_shared<SettingsStore>(std::make_shared<UserDefaults>(
-                                        std::make_unique<MemoryDomainStorage>())),
-                                    workspace, queue),
-            hotKey, &clicks,
-            [&](QuickPanelActions given) {
-                actions = given;
-                ++panels;
-                auto panel = std::make_unique<QWidget>();
-                panel->setFixedSize(320, 200);
-                return panel;
-            },
-            nullptr, [](std::string_view) {}},
-        StatusBarController::Callbacks{[&] { ++settingsOpened; }, nullptr, nullptr});
+    StatusItem item;
+    item.start();
+    auto& controller = item.controller;
+    auto& clicks = item.clicks;
 
     controller->togglePopover();
     ASSERT_TRUE(controller->isPopoverShown());
@@ -156,17 +259,17 @@ TEST(StatusBarControllerTest, PanelIsNewEachTimeAndEveryWayOfClosingDisarmsTheMo
     EXPECT_FALSE(clicks.isArmed());
 
     controller->togglePopover();
-    EXPECT_EQ(panels, 3) << "built anew each time";
-    actions.openSettings();
+    EXPECT_EQ(item.panels, 3) << "built anew each time";
+    item.actions.openSettings();
     EXPECT_FALSE(controller->isPopoverShown());
     EXPECT_FALSE(clicks.isArmed());
-    EXPECT_EQ(settingsOpened, 1);
-    actions.openAbout(); // no About opener: nothing more happens
-    EXPECT_EQ(settingsOpened, 1);
+    EXPECT_EQ(item.settingsOpened, 1);
+    item.actions.openAbout(); // no About opener: nothing more happens
+    EXPECT_EQ(item.settingsOpened, 1);
 
-    ASSERT_TRUE(hotKey.isRegistered());
+    ASSERT_TRUE(item.hotKey.isRegistered());
     controller.reset();
-    EXPECT_FALSE(hotKey.isRegistered()) << "released with the controller";
+    EXPECT_FALSE(item.hotKey.isRegistered()) << "released with the controller";
 }
 
 } // namespace

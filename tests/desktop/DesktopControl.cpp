@@ -116,6 +116,32 @@ void DesktopControl::requestClose(xcb_window_t window) {
     sendRootMessage(window, atom("_NET_CLOSE_WINDOW"), XCB_CURRENT_TIME, 2);
 }
 
+void DesktopControl::minimize(xcb_window_t window) {
+    constexpr std::uint32_t kIconicState = 3;
+    sendRootMessage(window, atom("WM_CHANGE_STATE"), kIconicState);
+}
+
+std::vector<std::string> DesktopControl::atomNames(xcb_window_t window,
+                                                   const std::string& property) {
+    Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        connection_, xcb_get_property(connection_, 0, window, atom(property), XCB_ATOM_ATOM, 0, 64),
+        nullptr));
+    std::vector<std::string> names;
+    if (!reply || reply->format != 32) {
+        return names;
+    }
+    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
+    for (int i = 0; i < xcb_get_property_value_length(reply.get()) / 4; ++i) {
+        Reply<xcb_get_atom_name_reply_t> name(xcb_get_atom_name_reply(
+            connection_, xcb_get_atom_name(connection_, atoms[i]), nullptr));
+        if (name) {
+            names.emplace_back(xcb_get_atom_name_name(name.get()),
+                               static_cast<std::size_t>(xcb_get_atom_name_name_length(name.get())));
+        }
+    }
+    return names;
+}
+
 void DesktopControl::setShowingDesktop(bool shown) {
     sendRootMessage(root_, atom("_NET_SHOWING_DESKTOP"), shown ? 1 : 0);
 }

@@ -54,6 +54,8 @@ public:
     void destroy(xcb_window_t window);
     // Asks the window manager to close `window`, as its close button does.
     void requestClose(xcb_window_t window);
+    // Asks the window manager to minimise `window`, as its minimise button does.
+    void minimize(xcb_window_t window);
 
     // The window manager's frame around `window` (its top-level ancestor), root coordinates.
     std::optional<Geometry> frameGeometry(xcb_window_t window);
@@ -65,6 +67,8 @@ public:
     bool isViewable(xcb_window_t window);
     // WM_CLASS as stored: instance and class, each ended by a NUL.
     std::string wmClass(xcb_window_t window);
+    // The names in an ATOM[] property of `window` (_NET_WM_STATE, _NET_WM_WINDOW_TYPE, ...).
+    std::vector<std::string> atomNames(xcb_window_t window, const std::string& property);
     // The window's own rectangle (without border) in root coordinates.
     std::optional<Geometry> geometry(xcb_window_t window);
     // What the screen shows at (x, y) of the root, and at the centre of a client window.

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -30,16 +32,16 @@ protected:
         return std::system(("export DISPLAY=" + desktop->display() + "; " + command).c_str()) == 0;
     }
 
-    // Viewable windows whose WM_CLASS starts with `instance`, anywhere in the tree, as
-    // rectangles in root coordinates, at least `minWidth` and below `maxWidth` wide.
-    std::vector<DesktopControl::Geometry> windows(const std::string& instance, int minWidth = 0,
-                                                  int maxWidth = 1 << 16, xcb_window_t top = 0) {
-        std::vector<DesktopControl::Geometry> found;
+    // Viewable windows whose WM_CLASS starts with `instance`, anywhere in the tree, at least
+    // `minWidth` and below `maxWidth` wide.
+    std::vector<xcb_window_t> windows(const std::string& instance, int minWidth = 0,
+                                      int maxWidth = 1 << 16, xcb_window_t top = 0) {
+        std::vector<xcb_window_t> found;
         for (const xcb_window_t w : control->children(top ? top : control->root())) {
             const auto g = control->geometry(w);
             if (g && g->width >= minWidth && g->width < maxWidth && control->isViewable(w) &&
                 control->wmClass(w).rfind(instance + '\0', 0) == 0) {
-                found.push_back(*g);
+                found.push_back(w);
             }
             const auto below = windows(instance, minWidth, maxWidth, w);
             found.insert(found.end(), below.begin(), below.end());
@@ -48,7 +50,29 @@ protected:
     }
     std::optional<DesktopControl::Geometry> trayIcon() {
         const auto icons = windows("tavrilux", 0, 64);
-        return icons.empty() ? std::nullopt : std::optional(icons.front());
+        return icons.empty() ? std::nullopt : control->geometry(icons.front());
+    }
+    bool has(xcb_window_t window, const std::string& property, const std::string& atom) {
+        const auto names = control->atomNames(window, property);
+        return std::find(names.begin(), names.end(), atom) != names.end();
+    }
+    // Right-clicks the icon and picks from its menu (About, Settings, Quit) with `keys`.
+    void choose(const std::string& keys) {
+        // Each time a little aside from the last, so that two quick ones make no double click.
+        const auto icon = trayIcon();
+        ASSERT_TRUE(icon);
+        const int x = icon->x + icon->width / 2 + (++menus_ % 2 == 0 ? 6 : -6);
+        ASSERT_TRUE(sh("xdotool mousemove " + std::to_string(x) + " " +
+                       std::to_string(icon->y + icon->height / 2) + " click 3"));
+        // The menu: a small window of ours that no window manager frames.
+        ASSERT_TRUE(DesktopControl::waitUntil([&] {
+            const auto roots = control->rootChildren();
+            const auto ours = windows("tavrilux", 64, 300);
+            return std::any_of(ours.begin(), ours.end(), [&](xcb_window_t w) {
+                return std::find(roots.begin(), roots.end(), w) != roots.end();
+            });
+        }));
+        ASSERT_TRUE(sh("xdotool key " + keys));
     }
     // The quick panel, not the wider settings window.
     int panels() { return static_cast<int>(windows("tavrilux", 300, 500).size()); }
@@ -92,6 +116,7 @@ protected:
     }
 
     std::unique_ptr<EngineProcess> app;
+    int menus_ = 0;
 };
 
 TEST_F(ShellEndToEndTest, HotKeyTogglesOncePerPressAndTheDotAndOverlaysFollow) {
@@ -138,11 +163,20 @@ TEST_F(ShellEndToEndTest, PanelNeverTakesTheActivationAndClosesOnAnyWayOut) {
     clickIcon();
     ASSERT_TRUE(DesktopControl::waitUntil([&] { return panels() == 1; }));
     EXPECT_EQ(control->activeWindow(), alpha);
-    const auto panel = windows("tavrilux").back();
+    const xcb_window_t panelWindow = windows("tavrilux", 300, 500).front();
+    const auto panel = *control->geometry(panelWindow);
     EXPECT_LE(panel.y + panel.height, icon.y) << "above the bottom tray";
     EXPECT_LE(panel.x + panel.width, testdesktop::TestDesktop::kMonitorWidth);
-    ASSERT_TRUE(sh("xdotool mousemove 300 250 click 1"));
-    EXPECT_TRUE(DesktopControl::waitUntil([&] { return panels() == 0; }));
+    EXPECT_TRUE(has(panelWindow, "_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR"));
+    EXPECT_TRUE(has(panelWindow, "_NET_WM_STATE", "_NET_WM_STATE_SKIP_PAGER"));
+    for (const char* button : {"1", "3"}) {
+        ASSERT_TRUE(sh(std::string("xdotool mousemove 300 250 click ") + button));
+        EXPECT_TRUE(DesktopControl::waitUntil([&] { return panels() == 0; })) << button;
+        clickIcon();
+        ASSERT_TRUE(DesktopControl::waitUntil([&] { return panels() == 1; }));
+    }
+    clickIcon();
+    ASSERT_TRUE(DesktopControl::waitUntil([&] { return panels() == 0; }));
 
     // A storm of clicks never shows two panels; the last click still decides.
     ASSERT_TRUE(sh("xdotool mousemove " + std::to_string(icon.x + 10) + " " +
@@ -165,9 +199,7 @@ TEST_F(ShellEndToEndTest, PanelNeverTakesTheActivationAndClosesOnAnyWayOut) {
                    "xrandr --output screen --primary"));
     EXPECT_TRUE(DesktopControl::waitUntil([&] { return panels() == 0; }));
 
-    clickIcon(3);
-    std::this_thread::sleep_for(300ms);
-    ASSERT_TRUE(sh("xdotool key Up Return")); // the menu's last item: Quit
+    choose("Up Return"); // the last item: Quit
     EXPECT_EQ(app->waitForExit(5s), 0) << app->standardError();
     EXPECT_EQ(overlays(), 0);
 }
@@ -209,7 +241,7 @@ TEST_F(ShellEndToEndTest, AFirstLaunchWalksThroughTheOnboardingAndALaterOneShows
                                           EngineProcess::Configuration::fresh);
     const auto onboarding = [&]() -> std::optional<DesktopControl::Geometry> {
         const auto shown = windows("tavrilux", 680, 681);
-        return shown.empty() ? std::nullopt : std::optional(shown.front());
+        return shown.empty() ? std::nullopt : control->geometry(shown.front());
     };
     const auto entry = app->configHome() / "autostart/com.mirtal.tavrilux.dev.desktop";
     ASSERT_TRUE(DesktopControl::waitUntil(
@@ -253,6 +285,135 @@ TEST_F(ShellEndToEndTest, AFirstLaunchWalksThroughTheOnboardingAndALaterOneShows
     ASSERT_TRUE(DesktopControl::waitUntil([&] { return trayIcon().has_value(); }, 15s));
     std::this_thread::sleep_for(1s);
     EXPECT_FALSE(onboarding()) << "a later launch shows only the icon";
+}
+
+TEST_F(ShellEndToEndTest, MinimisedWindowsComeBackInFrontOnEveryWayOfShowingThem) {
+    const auto alpha =
+        startManagedClient({"--class", "alpha,alpha", "--geometry", "400x300+100+100"})
+            .windows.at(0);
+    launch();
+    ASSERT_TRUE(DesktopControl::waitUntil([&] { return trayIcon().has_value(); }, 10s));
+    const auto titled = [&](const std::string& title) -> std::optional<xcb_window_t> {
+        const std::string command = "DISPLAY=" + desktop->display() +
+                                    " xdotool search --onlyvisible --name '^" + title + "$'";
+        std::unique_ptr<FILE, int (*)(FILE*)> out(popen(command.c_str(), "r"), pclose);
+        unsigned long id = 0;
+        return out && std::fscanf(out.get(), "%lu", &id) == 1
+                   ? std::optional(static_cast<xcb_window_t>(id))
+                   : std::nullopt;
+    };
+    const auto launchAgain = [&] {
+        EngineProcess again(desktop->display(), EngineLook{});
+        EXPECT_EQ(again.waitForExit(10s), 0) << again.standardError();
+    };
+    const auto hidden = [&](xcb_window_t w) {
+        return has(w, "_NET_WM_STATE", "_NET_WM_STATE_HIDDEN");
+    };
+    // Shown, focused and stacked above the application that had the focus.
+    const auto inFront = [&](xcb_window_t w) {
+        const auto stack = control->rootChildren();
+        const auto level = [&](xcb_window_t x) {
+            return std::find(stack.begin(), stack.end(), control->topLevelOf(x).value_or(0)) -
+                   stack.begin();
+        };
+        return control->isViewable(w) && !hidden(w) && control->activeWindow() == w &&
+               level(w) > level(alpha);
+    };
+    const auto minimiseThenShow = [&](xcb_window_t w, const std::function<void()>& show,
+                                      const char* way) {
+        control->minimize(w);
+        ASSERT_TRUE(DesktopControl::waitUntil([&] { return hidden(w) && !control->isViewable(w); }))
+            << way;
+        show();
+        EXPECT_TRUE(DesktopControl::waitUntil([&] { return inFront(w); })) << way;
+    };
+
+    launchAgain();
+    ASSERT_TRUE(DesktopControl::waitUntil([&] { return titled("Tavrilux Settings").has_value(); }));
+    const xcb_window_t settings = *titled("Tavrilux Settings");
+    minimiseThenShow(settings, launchAgain, "a second launch");
+    minimiseThenShow(
+        settings, [&] { choose("Down Down Return"); }, "the menu's Settings");
+    choose("Down Return");
+    ASSERT_TRUE(DesktopControl::waitUntil([&] { return titled("About Tavrilux").has_value(); }));
+    const xcb_window_t about = *titled("About Tavrilux");
+    minimiseThenShow(
+        about, [&] { choose("Down Return"); }, "the menu's About");
+    EXPECT_EQ(app->terminate(), 0) << app->standardError();
+}
+
+TEST_F(ShellEndToEndTest, TheUmbrellaStandsOutOnTheTrayInTheColourItAnnounces) {
+    launch();
+    ASSERT_TRUE(DesktopControl::waitUntil([&] { return dot() == 'g'; }, 10s));
+    // Pixels of the icon (the dot left out) that `matches` accepts.
+    const auto count = [&](const std::function<bool(const DesktopControl::Colour&)>& matches) {
+        const auto icon = *trayIcon();
+        int found = 0;
+        for (int y = icon.y; y < icon.y + icon.height * 2 / 3; ++y) {
+            for (int x = icon.x; x < icon.x + icon.width; ++x) {
+                found += matches(control->pixel(x, y));
+            }
+        }
+        return found;
+    };
+    // trayer announces nothing and is light grey: the umbrella takes the palette's dark text.
+    EXPECT_GT(count([](const auto& p) { return p.red + p.green + p.blue < 150; }), 20);
+
+    auto* owner = xcb_get_selection_owner_reply(
+        c(), xcb_get_selection_owner(c(), control->atom("_NET_SYSTEM_TRAY_S0")), nullptr);
+    const xcb_window_t tray = owner != nullptr ? owner->owner : xcb_window_t{XCB_WINDOW_NONE};
+    std::free(owner);
+    ASSERT_NE(tray, xcb_window_t{XCB_WINDOW_NONE});
+    // Foreground, error, warning and success, 16 bits a channel.
+    const std::uint32_t colours[12] = {0xffff, 0x8080, 0, 0xffff, 0,      0,
+                                       0xffff, 0xffff, 0, 0,      0xffff, 0};
+    std::free(
+        xcb_request_check(c(), xcb_change_property_checked(c(), XCB_PROP_MODE_REPLACE, tray,
+                                                           control->atom("_NET_SYSTEM_TRAY_COLORS"),
+                                                           XCB_ATOM_CARDINAL, 32, 12, colours)));
+    ASSERT_TRUE(sh("xdotool key super+alt+o")); // the icon is drawn again, red
+    EXPECT_TRUE(DesktopControl::waitUntil([&] {
+        return dot() == 'r' && count([](const auto& p) {
+                                   return p.red > 240 && std::abs(p.green - 128) < 12 &&
+                                          p.blue < 16;
+                               }) > 20;
+    }));
+    EXPECT_EQ(app->terminate(), 0);
+}
+
+TEST_F(ShellEndToEndTest, ALostConnectionIsSaidOnceAndEndsWithStatusOne) {
+    control->activate(
+        startManagedClient({"--class", "alpha,alpha", "--geometry", "400x300+100+100"})
+            .windows.at(0));
+    launch();
+    // Only one of its own connections breaks, as xkill does: the toolkit's, then the overlays'.
+    for (const bool toolkit : {true, false}) {
+        ASSERT_TRUE(DesktopControl::waitUntil([&] { return trayIcon() && overlays() > 0; }, 10s));
+        const std::size_t before = said("the connection to the X server was lost");
+        xcb_kill_client(c(), toolkit ? windows("tavrilux", 0, 64).front()
+                                     : windows("tavrilux-overlay").front());
+        xcb_flush(c());
+        EXPECT_EQ(app->waitForExit(10s), 1) << app->standardError();
+        EXPECT_EQ(said("the connection to the X server was lost"), before + 1) << toolkit;
+        app->restart();
+    }
+
+    // The whole server, while a first launch is still under way: it is held until the server is
+    // gone, and goes on from there.
+    app = std::make_unique<EngineProcess>(desktop->display(), EngineLook{},
+                                          EngineProcess::Configuration::fresh);
+    ASSERT_TRUE(DesktopControl::waitUntil([&] { return said("[HotKey] ") > 0; }, 10s));
+    ::kill(app->pid(), SIGSTOP);
+    desktop->killServer();
+    EXPECT_TRUE(DesktopControl::waitUntil([&] {
+        xcb_connection_t* probe = xcb_connect(desktop->display().c_str(), nullptr);
+        const bool gone = xcb_connection_has_error(probe) != 0;
+        xcb_disconnect(probe);
+        return gone;
+    }));
+    ::kill(app->pid(), SIGCONT);
+    EXPECT_EQ(app->waitForExit(10s), 1) << app->standardError();
+    EXPECT_EQ(said("the connection to the X server was lost"), 1u) << app->standardError();
 }
 
 } // namespace
