@@ -9,7 +9,6 @@
 #include "fakes/TempDir.h"
 #include "ui/UiHarness.h"
 #include "ui/components/PrimaryButtonStyle.h"
-#include "ui/foundation/LocalizedText.h"
 #include "ui/onboarding/HowItWorksStep.h"
 
 #include <QAbstractAnimation>
@@ -88,34 +87,20 @@ TEST(OnboardingWindowManagerTest, DarkWindowHidesIdleAndCompletesIntoTheQuickPan
     EXPECT_EQ(runningAnimations(*window), 0);
 }
 
-// A hot key that notes when the status item registers it.
-class NotingHotKey final : public GlobalHotKey {
-public:
-    explicit NotingHotKey(std::vector<std::string>& log) : log_(log) {}
-    int registerHotKey(std::function<void()>) override {
-        log_.push_back("status item");
-        return 0;
-    }
-    void unregisterHotKey() override {}
+// The delegate over the fakes, with screens that note in `log` what the shell asks of them.
+struct Shell {
+    struct Noting final : SettingsWindowManaging, OnboardingWindowManaging {
+        explicit Noting(Shell& shell) : shell_(shell) {}
+        void showSettingsWindow(std::optional<SettingsTab> tab) override {
+            shell_.settingsShown.push_back(tab);
+        }
+        void show() override { shell_.log.push_back("onboarding shows"); }
+        Shell& shell_;
+    };
 
-private:
-    std::vector<std::string>& log_;
-};
-
-class NotingOnboarding final : public OnboardingWindowManaging {
-public:
-    explicit NotingOnboarding(std::vector<std::string>& log) : log_(log) {}
-    void show() override { log_.push_back("onboarding shows"); }
-
-private:
-    std::vector<std::string>& log_;
-};
-
-TEST(LaunchOrderTest, AFirstLaunchAsksForStartAtLoginThenShowsTheOnboarding) {
-    fakes::TempDir state;
-    qputenv("XDG_STATE_HOME", QByteArray::fromStdString(state.path().string()));
-    for (bool firstLaunch : {true, false}) {
-        SCOPED_TRACE(firstLaunch);
+    explicit Shell(bool firstLaunch = true,
+                   std::optional<std::filesystem::path> executable = std::nullopt) {
+        qputenv("XDG_STATE_HOME", QByteArray::fromStdString(state.path().string()));
         DefaultsRegistry::installShared(std::make_unique<DefaultsRegistry>(
             [](const std::string&) { return std::make_unique<MemoryDomainStorage>(); }));
         if (!firstLaunch) {
@@ -127,75 +112,29 @@ TEST(LaunchOrderTest, AFirstLaunchAsksForStartAtLoginThenShowsTheOnboarding) {
         std::filesystem::create_directories(record.parent_path());
         std::filesystem::permissions(record.parent_path(), std::filesystem::perms::owner_all);
         std::ofstream(record) << "not a record";
-
-        std::vector<std::string> log;
-        fakes::FakeDesktop desktop;
-        fakes::FakeApplicationActivator activator;
-        fakes::FakeOverlayWindowFactory overlays;
-        fakes::FakeResourceUsageProbe probe;
-        NotingHotKey hotKey(log);
-        ShellScreens screens;
-        screens.settingsWindowManager = [&](const ui::UiContext&, std::function<void()>) {
-            log.push_back(std::filesystem::exists(record) ? "settings window manager"
-                                                          : "crash reports too early");
-            return nullptr;
+        const auto note = [this, record](const std::string& what) {
+            if (!std::filesystem::exists(record) && !crashReportsTaken) {
+                crashReportsTaken = true;
+                log.push_back("crash reports");
+            }
+            log.push_back(what);
         };
-        screens.onboardingWindowManager = [&](const ui::UiContext&, std::function<void()>) {
-            log.push_back(std::filesystem::exists(record) ? "crash reports missed"
-                                                          : "onboarding manager");
-            return std::make_unique<NotingOnboarding>(log);
-        };
-        screens.enableLoginItem = [&] { log.push_back("start at login"); };
-        AppDelegate delegate(
-            AppDelegate::Platform{OverlayCoordinator::Desktop{desktop.queue, desktop.workspace,
-                                                              desktop, desktop, desktop, activator,
-                                                              overlays, 1},
-                                  probe, hotKey, nullptr, [] { return true; },
-                                  BuildFlavor::development, nullptr, std::nullopt, nullptr},
-            std::move(screens));
-        ASSERT_TRUE(delegate.applicationDidFinishLaunching());
-        std::vector<std::string> expected{"settings window manager", "status item",
-                                          "onboarding manager"};
-        if (firstLaunch) {
-            expected.insert(expected.end(), {"start at login", "onboarding shows"});
-        }
-        EXPECT_EQ(log, expected);
-    }
-}
-
-// The delegate over the fakes, with screens that note what the shell asks of them.
-struct Shell {
-    class NotingSettingsWindow final : public SettingsWindowManaging {
-    public:
-        explicit NotingSettingsWindow(std::vector<std::optional<SettingsTab>>& shown)
-            : shown_(shown) {}
-        void showSettingsWindow(std::optional<SettingsTab> tab) override { shown_.push_back(tab); }
-
-    private:
-        std::vector<std::optional<SettingsTab>>& shown_;
-    };
-
-    explicit Shell(std::optional<std::filesystem::path> executable = std::nullopt) {
-        qputenv("XDG_STATE_HOME", QByteArray::fromStdString(state.path().string()));
-        DefaultsRegistry::installShared(std::make_unique<DefaultsRegistry>(
-            [](const std::string&) { return std::make_unique<MemoryDomainStorage>(); }));
         ShellScreens screens;
         screens.quickPanel = [this](const ui::UiContext&, QuickPanelActions actions) {
             panelActions = std::move(actions);
             return std::make_unique<QWidget>();
         };
-        screens.settingsWindowManager = [this](const ui::UiContext&, std::function<void()>) {
-            return std::make_unique<NotingSettingsWindow>(settingsShown);
+        screens.settingsWindowManager = [this, note](const ui::UiContext&, std::function<void()>) {
+            note(delegate->statusBarController() ? "status item first" : "settings window manager");
+            return std::make_unique<Noting>(*this);
         };
-        screens.aboutPanel = [this] {
-            ++aboutPanels;
-            return std::make_unique<QWidget>();
-        };
-        screens.onboardingWindowManager = [this](const ui::UiContext&,
-                                                 std::function<void()> showQuickPanel) {
+        screens.onboardingWindowManager = [this, note](const ui::UiContext&,
+                                                       std::function<void()> showQuickPanel) {
+            note(delegate->statusBarController() ? "onboarding manager" : "no status item");
             completeOnboarding = std::move(showQuickPanel);
-            return nullptr;
+            return std::make_unique<Noting>(*this);
         };
+        screens.enableLoginItem = [note] { note("start at login"); };
         delegate = std::make_unique<AppDelegate>(
             AppDelegate::Platform{OverlayCoordinator::Desktop{desktop.queue, desktop.workspace,
                                                               desktop, desktop, desktop, activator,
@@ -205,28 +144,33 @@ struct Shell {
             std::move(screens));
     }
     StatusBarController& tray() const { return *delegate->statusBarController(); }
-    // The visible top-level window titled `title`, if any.
-    static QWidget* shownWindow(const QString& title) {
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (window->isVisible() && window->windowTitle() == title) {
-                return window;
-            }
-        }
-        return nullptr;
-    }
-
     fakes::TempDir state;
     fakes::FakeDesktop desktop;
     fakes::FakeApplicationActivator activator;
     fakes::FakeOverlayWindowFactory overlays;
     fakes::FakeResourceUsageProbe probe;
     fakes::FakeGlobalHotKey hotKey;
+    std::vector<std::string> log;
+    bool crashReportsTaken = false;
     QuickPanelActions panelActions;
     std::vector<std::optional<SettingsTab>> settingsShown;
-    int aboutPanels = 0;
     std::function<void()> completeOnboarding;
     std::unique_ptr<AppDelegate> delegate;
 };
+
+TEST(AppDelegateTest, AFirstLaunchAsksForStartAtLoginThenShowsTheOnboarding) {
+    for (bool firstLaunch : {true, false}) {
+        Shell shell(firstLaunch);
+        ASSERT_TRUE(shell.delegate->applicationDidFinishLaunching());
+        std::vector<std::string> expected{"settings window manager", "crash reports",
+                                          "onboarding manager"};
+        if (firstLaunch) {
+            expected.insert(expected.end(), {"start at login", "onboarding shows"});
+        }
+        EXPECT_EQ(shell.log, expected) << firstLaunch;
+        EXPECT_TRUE(shell.hotKey.isRegistered());
+    }
+}
 
 TEST(AppDelegateTest, FinishingTheOnboardingOpensThePanelAndLeavesAnOpenOneOpen) {
     Shell shell;
@@ -241,7 +185,7 @@ TEST(AppDelegateTest, FinishingTheOnboardingOpensThePanelAndLeavesAnOpenOneOpen)
     EXPECT_GT(shell.desktop.snapshotCount(), 0) << "dimming runs";
 }
 
-TEST(AppDelegateTest, ThePanelAndTheMenuOpenTheWindowsTheyName) {
+TEST(AppDelegateTest, ThePanelsWaysOutOpenTheSettingsWindowOnTheirTab) {
     Shell shell;
     ASSERT_TRUE(shell.delegate->applicationDidFinishLaunching());
     shell.tray().togglePopover();
@@ -251,28 +195,14 @@ TEST(AppDelegateTest, ThePanelAndTheMenuOpenTheWindowsTheyName) {
     EXPECT_EQ(shell.settingsShown,
               (std::vector<std::optional<SettingsTab>>{SettingsTab::about, std::nullopt}));
     EXPECT_FALSE(shell.tray().isPopoverShown());
-
-    const auto menuItem = [&](int index) {
-        shell.tray().showContextMenu();
-        const auto items = shell.tray().contextMenu()->actions();
-        EXPECT_EQ(items.size(), 4) << "About, Settings, a separator, Quit";
-        return items.value(index);
-    };
-    EXPECT_EQ(menuItem(0)->text(), ui::text("about_tavrilux"));
-    menuItem(1)->trigger();
-    EXPECT_EQ(shell.settingsShown.size(), 3u);
-    EXPECT_EQ(shell.settingsShown.back(), std::nullopt);
-    menuItem(0)->trigger();
-    QWidget* about = Shell::shownWindow(ui::text("about_tavrilux"));
-    ASSERT_TRUE(about);
-    about->close();
-    menuItem(0)->trigger();
-    EXPECT_EQ(Shell::shownWindow(ui::text("about_tavrilux")), about) << "the same window";
-    EXPECT_EQ(shell.aboutPanels, 1);
 }
 
 TEST(AppDelegateTest, FromRemovableMediaItSaysSoAndStartsNothing) {
-    Shell shell("/media/ann/STICK/tavrilux");
+    EXPECT_TRUE(AppDelegate::isOnRemovableMedia("/run/media/ann/STICK/bin/tavrilux"));
+    for (const char* elsewhere : {"/mediaX/tavrilux", "/home/ann/media/tavrilux", "/usr/bin/x"}) {
+        EXPECT_FALSE(AppDelegate::isOnRemovableMedia(elsewhere)) << elsewhere;
+    }
+    Shell shell(true, "/media/ann/STICK/tavrilux");
     QTimer::singleShot(0, [] {
         if (QWidget* alert = QApplication::activeModalWidget()) {
             alert->close();

@@ -121,25 +121,17 @@ void DesktopControl::minimize(xcb_window_t window) {
     sendRootMessage(window, atom("WM_CHANGE_STATE"), kIconicState);
 }
 
-std::vector<std::string> DesktopControl::atomNames(xcb_window_t window,
-                                                   const std::string& property) {
+bool DesktopControl::hasAtom(xcb_window_t window, const std::string& property,
+                             const std::string& atom) {
     Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        connection_, xcb_get_property(connection_, 0, window, atom(property), XCB_ATOM_ATOM, 0, 64),
+        connection_,
+        xcb_get_property(connection_, 0, window, this->atom(property), XCB_ATOM_ATOM, 0, 64),
         nullptr));
-    std::vector<std::string> names;
-    if (!reply || reply->format != 32) {
-        return names;
-    }
-    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
-    for (int i = 0; i < xcb_get_property_value_length(reply.get()) / 4; ++i) {
-        Reply<xcb_get_atom_name_reply_t> name(xcb_get_atom_name_reply(
-            connection_, xcb_get_atom_name(connection_, atoms[i]), nullptr));
-        if (name) {
-            names.emplace_back(xcb_get_atom_name_name(name.get()),
-                               static_cast<std::size_t>(xcb_get_atom_name_name_length(name.get())));
-        }
-    }
-    return names;
+    const auto* atoms =
+        static_cast<const xcb_atom_t*>(reply ? xcb_get_property_value(reply.get()) : nullptr);
+    const int count =
+        reply && reply->format == 32 ? xcb_get_property_value_length(reply.get()) / 4 : 0;
+    return std::find(atoms, atoms + count, this->atom(atom)) != atoms + count;
 }
 
 void DesktopControl::setShowingDesktop(bool shown) {

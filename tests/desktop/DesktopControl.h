@@ -67,8 +67,8 @@ public:
     bool isViewable(xcb_window_t window);
     // WM_CLASS as stored: instance and class, each ended by a NUL.
     std::string wmClass(xcb_window_t window);
-    // The names in an ATOM[] property of `window` (_NET_WM_STATE, _NET_WM_WINDOW_TYPE, ...).
-    std::vector<std::string> atomNames(xcb_window_t window, const std::string& property);
+    // Whether the ATOM[] property `property` of `window` (_NET_WM_STATE, ...) holds `atom`.
+    bool hasAtom(xcb_window_t window, const std::string& property, const std::string& atom);
     // The window's own rectangle (without border) in root coordinates.
     std::optional<Geometry> geometry(xcb_window_t window);
     // What the screen shows at (x, y) of the root, and at the centre of a client window.

@@ -20,6 +20,10 @@ namespace {
 using testdesktop::DesktopControl;
 using namespace std::chrono_literals;
 
+bool soon(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 5s) {
+    return DesktopControl::waitUntil(condition, timeout);
+}
+
 // The whole application on the test desktop: its icon in trayer, its panel, menu and hot key.
 class ShellEndToEndTest : public testdesktop::TestDesktopFixture {
 protected:
@@ -52,26 +56,12 @@ protected:
         const auto icons = windows("tavrilux", 0, 64);
         return icons.empty() ? std::nullopt : control->geometry(icons.front());
     }
-    bool has(xcb_window_t window, const std::string& property, const std::string& atom) {
-        const auto names = control->atomNames(window, property);
-        return std::find(names.begin(), names.end(), atom) != names.end();
-    }
-    // Right-clicks the icon and picks from its menu (About, Settings, Quit) with `keys`.
+    // Right-clicks the icon and picks from its menu (About, Settings, Quit) with `keys`: each
+    // time a little aside from the last, so that two quick ones make no double click.
     void choose(const std::string& keys) {
-        // Each time a little aside from the last, so that two quick ones make no double click.
-        const auto icon = trayIcon();
-        ASSERT_TRUE(icon);
-        const int x = icon->x + icon->width / 2 + (++menus_ % 2 == 0 ? 6 : -6);
-        ASSERT_TRUE(sh("xdotool mousemove " + std::to_string(x) + " " +
-                       std::to_string(icon->y + icon->height / 2) + " click 3"));
-        // The menu: a small window of ours that no window manager frames.
-        ASSERT_TRUE(DesktopControl::waitUntil([&] {
-            const auto roots = control->rootChildren();
-            const auto ours = windows("tavrilux", 64, 300);
-            return std::any_of(ours.begin(), ours.end(), [&](xcb_window_t w) {
-                return std::find(roots.begin(), roots.end(), w) != roots.end();
-            });
-        }));
+        clickIcon(3, ++menus_ % 2 == 0 ? 6 : -6);
+        // The menu: small, and below the width of the About window.
+        ASSERT_TRUE(soon([&] { return !windows("tavrilux", 64, 200).empty(); }));
         ASSERT_TRUE(sh("xdotool key " + keys));
     }
     // The quick panel, not the wider settings window.
@@ -90,12 +80,19 @@ protected:
         return p.green > 150 && p.red < 120 ? 'g' : p.red > 200 && p.green < 120 ? 'r' : '?';
     }
 
-    void clickIcon(int button = 1) {
+    void clickIcon(int button = 1, int aside = 0) {
         const auto icon = trayIcon();
         ASSERT_TRUE(icon);
-        ASSERT_TRUE(sh("xdotool mousemove " + std::to_string(icon->x + icon->width / 2) + " " +
-                       std::to_string(icon->y + icon->height / 2) + " click " +
+        ASSERT_TRUE(sh("xdotool mousemove " + std::to_string(icon->x + icon->width / 2 + aside) +
+                       " " + std::to_string(icon->y + icon->height / 2) + " click " +
                        std::to_string(button)));
+    }
+    xcb_window_t startAlpha() {
+        const auto alpha =
+            startManagedClient({"--class", "alpha,alpha", "--geometry", "400x300+100+100"})
+                .windows.at(0);
+        control->activate(alpha);
+        return alpha;
     }
 
     // "dimming.isEnabled" as the application last wrote it.
@@ -111,8 +108,7 @@ protected:
 
     void launch() {
         app = std::make_unique<EngineProcess>(desktop->display(), EngineLook{});
-        ASSERT_TRUE(DesktopControl::waitUntil([&] { return said("[HotKey] ") > 0; }, 10s))
-            << app->standardError();
+        ASSERT_TRUE(soon([&] { return said("[HotKey] ") > 0; }, 10s)) << app->standardError();
     }
 
     std::unique_ptr<EngineProcess> app;
@@ -120,26 +116,25 @@ protected:
 };
 
 TEST_F(ShellEndToEndTest, HotKeyTogglesOncePerPressAndTheDotAndOverlaysFollow) {
-    control->activate(
-        startManagedClient({"--class", "alpha,alpha", "--geometry", "400x300+100+100"})
-            .windows.at(0));
+    startAlpha();
     launch();
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return dot() == 'g' && overlays() > 0; }, 10s));
+    ASSERT_TRUE(soon([&] { return dot() == 'g' && overlays() > 0; }, 10s));
 
     ASSERT_TRUE(sh("xdotool key super+alt+o"));
-    EXPECT_TRUE(DesktopControl::waitUntil(
-        [&] { return stored() == false && overlays() == 0 && dot() == 'r'; }));
+    EXPECT_TRUE(soon([&] { return stored() == false && overlays() == 0 && dot() == 'r'; }));
 
     // Held for many repeats: one toggle.
     ASSERT_TRUE(sh("xdotool keydown super+alt+o sleep 1.5 keyup o alt super"));
-    EXPECT_TRUE(DesktopControl::waitUntil(
-        [&] { return stored() == true && overlays() > 0 && dot() == 'g'; }));
+    EXPECT_TRUE(soon([&] { return stored() == true && overlays() > 0 && dot() == 'g'; }));
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(said("[HotKey] Alt+Super+O toggled dimming"), 2u) << app->standardError();
+    // With Caps Lock on, then with Num Lock on.
+    ASSERT_TRUE(sh("xdotool key Caps_Lock super+alt+o Caps_Lock Num_Lock super+alt+o Num_Lock"));
+    EXPECT_TRUE(soon([&] { return said("toggled dimming") == 4; }));
 
     // The server goes away right after a change: the change is on disk all the same.
     ASSERT_TRUE(sh("xdotool key super+alt+o"));
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return said("toggled dimming") == 3; }));
+    ASSERT_TRUE(soon([&] { return said("toggled dimming") == 5; }));
     desktop->killServer();
     EXPECT_EQ(app->waitForExit(10s), 1);
     EXPECT_EQ(said("the connection to the X server was lost"), 1u) << app->standardError();
@@ -147,36 +142,42 @@ TEST_F(ShellEndToEndTest, HotKeyTogglesOncePerPressAndTheDotAndOverlaysFollow) {
 }
 
 TEST_F(ShellEndToEndTest, PanelNeverTakesTheActivationAndClosesOnAnyWayOut) {
-    const auto alpha =
-        startManagedClient({"--class", "alpha,alpha", "--geometry", "400x300+100+100"})
-            .windows.at(0);
-    control->activate(alpha);
+    const auto alpha = startAlpha();
     // Another program holds the hot key: said once, and everything else goes on.
     xcb_grab_key(c(), 1, control->root(), XCB_MOD_MASK_1 | XCB_MOD_MASK_4, XCB_GRAB_ANY,
                  XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
     xcb_flush(c());
     launch();
     EXPECT_EQ(said("[HotKey] RegisterEventHotKey failed: 10"), 1u) << app->standardError();
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return trayIcon() && overlays() > 0; }, 10s));
+    // It gave back what it had taken: with Caps Lock or Num Lock the combination is free.
+    for (const std::uint16_t lock : {XCB_MOD_MASK_LOCK, XCB_MOD_MASK_2}) {
+        xcb_generic_error_t* held = xcb_request_check(
+            c(),
+            xcb_grab_key_checked(c(), 1, control->root(), XCB_MOD_MASK_1 | XCB_MOD_MASK_4 | lock,
+                                 XCB_GRAB_ANY, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        EXPECT_EQ(held, nullptr) << lock;
+        std::free(held);
+    }
+    ASSERT_TRUE(soon([&] { return trayIcon() && overlays() > 0; }, 10s));
     const auto icon = *trayIcon();
 
     clickIcon();
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return panels() == 1; }));
+    ASSERT_TRUE(soon([&] { return panels() == 1; }));
     EXPECT_EQ(control->activeWindow(), alpha);
     const xcb_window_t panelWindow = windows("tavrilux", 300, 500).front();
     const auto panel = *control->geometry(panelWindow);
     EXPECT_LE(panel.y + panel.height, icon.y) << "above the bottom tray";
     EXPECT_LE(panel.x + panel.width, testdesktop::TestDesktop::kMonitorWidth);
-    EXPECT_TRUE(has(panelWindow, "_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR"));
-    EXPECT_TRUE(has(panelWindow, "_NET_WM_STATE", "_NET_WM_STATE_SKIP_PAGER"));
+    EXPECT_TRUE(control->hasAtom(panelWindow, "_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR"));
+    EXPECT_TRUE(control->hasAtom(panelWindow, "_NET_WM_STATE", "_NET_WM_STATE_SKIP_PAGER"));
     for (const char* button : {"1", "3"}) {
         ASSERT_TRUE(sh(std::string("xdotool mousemove 300 250 click ") + button));
-        EXPECT_TRUE(DesktopControl::waitUntil([&] { return panels() == 0; })) << button;
+        EXPECT_TRUE(soon([&] { return panels() == 0; })) << button;
         clickIcon();
-        ASSERT_TRUE(DesktopControl::waitUntil([&] { return panels() == 1; }));
+        ASSERT_TRUE(soon([&] { return panels() == 1; }));
     }
     clickIcon();
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return panels() == 0; }));
+    ASSERT_TRUE(soon([&] { return panels() == 0; }));
 
     // A storm of clicks never shows two panels; the last click still decides.
     ASSERT_TRUE(sh("xdotool mousemove " + std::to_string(icon.x + 10) + " " +
@@ -188,16 +189,16 @@ TEST_F(ShellEndToEndTest, PanelNeverTakesTheActivationAndClosesOnAnyWayOut) {
     EXPECT_LE(most, 1);
     const int before = panels();
     clickIcon();
-    EXPECT_TRUE(DesktopControl::waitUntil([&] { return panels() == 1 - before; }));
+    EXPECT_TRUE(soon([&] { return panels() == 1 - before; }));
 
     if (panels() == 0) {
         clickIcon();
-        ASSERT_TRUE(DesktopControl::waitUntil([&] { return panels() == 1; }));
+        ASSERT_TRUE(soon([&] { return panels() == 1; }));
     }
     // A display goes away while the panel shows.
     ASSERT_TRUE(sh("xrandr --delmonitor tavrilux-right && xrandr --noprimary && "
                    "xrandr --output screen --primary"));
-    EXPECT_TRUE(DesktopControl::waitUntil([&] { return panels() == 0; }));
+    EXPECT_TRUE(soon([&] { return panels() == 0; }));
 
     choose("Up Return"); // the last item: Quit
     EXPECT_EQ(app->waitForExit(5s), 0) << app->standardError();
@@ -206,14 +207,12 @@ TEST_F(ShellEndToEndTest, PanelNeverTakesTheActivationAndClosesOnAnyWayOut) {
 
 TEST_F(ShellEndToEndTest, WithoutATrayItKeepsDimmingAndIsOneInstance) {
     ASSERT_TRUE(sh("kill $(xdotool search --limit 1 --class trayer getwindowpid)"));
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return !sh("xdotool search --class trayer"); }));
-    control->activate(
-        startManagedClient({"--class", "alpha,alpha", "--geometry", "400x300+100+100"})
-            .windows.at(0));
+    ASSERT_TRUE(soon([&] { return !sh("xdotool search --class trayer"); }));
+    startAlpha();
     launch();
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return overlays() > 0; }, 10s));
+    ASSERT_TRUE(soon([&] { return overlays() > 0; }, 10s));
     ASSERT_TRUE(sh("xdotool key super+alt+o"));
-    EXPECT_TRUE(DesktopControl::waitUntil([&] { return stored() == false && overlays() == 0; }));
+    EXPECT_TRUE(soon([&] { return stored() == false && overlays() == 0; }));
 
     EngineProcess second(desktop->display(), EngineLook{});
     EXPECT_EQ(second.waitForExit(10s), 0) << second.standardError();
@@ -224,9 +223,9 @@ TEST_F(ShellEndToEndTest, WithoutATrayItKeepsDimmingAndIsOneInstance) {
     // (It ends with the X server.)
     ASSERT_TRUE(sh("trayer --edge bottom --align right --widthtype request --height 24 "
                    ">/dev/null 2>&1 &"));
-    EXPECT_TRUE(DesktopControl::waitUntil([&] { return dot() == 'r'; }, 10s));
+    EXPECT_TRUE(soon([&] { return dot() == 'r'; }, 10s));
     clickIcon();
-    EXPECT_TRUE(DesktopControl::waitUntil([&] { return panels() == 1; }));
+    EXPECT_TRUE(soon([&] { return panels() == 1; }));
     EXPECT_EQ(said("no system tray"), 1u) << app->standardError();
     EXPECT_EQ(said("[HotKey] Registered Alt+Super+O"), 1u);
     EXPECT_EQ(app->terminate(), 0);
@@ -234,9 +233,7 @@ TEST_F(ShellEndToEndTest, WithoutATrayItKeepsDimmingAndIsOneInstance) {
 }
 
 TEST_F(ShellEndToEndTest, AFirstLaunchWalksThroughTheOnboardingAndALaterOneShowsOnlyTheIcon) {
-    control->activate(
-        startManagedClient({"--class", "alpha,alpha", "--geometry", "400x300+100+100"})
-            .windows.at(0));
+    startAlpha();
     app = std::make_unique<EngineProcess>(desktop->display(), EngineLook{},
                                           EngineProcess::Configuration::fresh);
     const auto onboarding = [&]() -> std::optional<DesktopControl::Geometry> {
@@ -244,8 +241,8 @@ TEST_F(ShellEndToEndTest, AFirstLaunchWalksThroughTheOnboardingAndALaterOneShows
         return shown.empty() ? std::nullopt : control->geometry(shown.front());
     };
     const auto entry = app->configHome() / "autostart/com.mirtal.tavrilux.dev.desktop";
-    ASSERT_TRUE(DesktopControl::waitUntil(
-        [&] { return onboarding() && std::filesystem::exists(entry) && overlays() > 0; }, 15s))
+    ASSERT_TRUE(
+        soon([&] { return onboarding() && std::filesystem::exists(entry) && overlays() > 0; }, 15s))
         << app->standardError();
     EXPECT_EQ(app->standardOutput(), "");
 
@@ -254,7 +251,7 @@ TEST_F(ShellEndToEndTest, AFirstLaunchWalksThroughTheOnboardingAndALaterOneShows
     std::filesystem::remove_all(entry.parent_path());
     std::ofstream(entry.parent_path()) << "a file where the folder belongs";
     app->restart();
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return onboarding().has_value(); }, 15s));
+    ASSERT_TRUE(soon([&] { return onboarding().has_value(); }, 15s));
     EXPECT_EQ(app->standardOutput().rfind("LoginItem.setEnabled(true) on first launch failed: ", 0),
               0u)
         << app->standardOutput();
@@ -262,7 +259,7 @@ TEST_F(ShellEndToEndTest, AFirstLaunchWalksThroughTheOnboardingAndALaterOneShows
     std::filesystem::remove(entry.parent_path());
 
     app->restart();
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return onboarding().has_value(); }, 15s));
+    ASSERT_TRUE(soon([&] { return onboarding().has_value(); }, 15s));
     const auto window = *onboarding();
     const auto click = [&](int x, int y) {
         ASSERT_TRUE(sh("xdotool mousemove " + std::to_string(window.x + x) + " " +
@@ -274,7 +271,7 @@ TEST_F(ShellEndToEndTest, AFirstLaunchWalksThroughTheOnboardingAndALaterOneShows
     click(552, 150); // the evening card
     click(340, 445);
     click(340, 445);
-    EXPECT_TRUE(DesktopControl::waitUntil([&] { return !onboarding() && panels() == 1; }))
+    EXPECT_TRUE(soon([&] { return !onboarding() && panels() == 1; }))
         << "the quick panel opens at the icon";
     EXPECT_TRUE(
         std::regex_search(app->storedSettings(), std::regex(R"("dimming.activeMode": *"evening")")))
@@ -282,32 +279,21 @@ TEST_F(ShellEndToEndTest, AFirstLaunchWalksThroughTheOnboardingAndALaterOneShows
     EXPECT_EQ(app->terminate(), 0);
 
     app->restart();
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return trayIcon().has_value(); }, 15s));
+    ASSERT_TRUE(soon([&] { return trayIcon().has_value(); }, 15s));
     std::this_thread::sleep_for(1s);
     EXPECT_FALSE(onboarding()) << "a later launch shows only the icon";
 }
 
 TEST_F(ShellEndToEndTest, MinimisedWindowsComeBackInFrontOnEveryWayOfShowingThem) {
-    const auto alpha =
-        startManagedClient({"--class", "alpha,alpha", "--geometry", "400x300+100+100"})
-            .windows.at(0);
+    const auto alpha = startAlpha();
     launch();
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return trayIcon().has_value(); }, 10s));
-    const auto titled = [&](const std::string& title) -> std::optional<xcb_window_t> {
-        const std::string command = "DISPLAY=" + desktop->display() +
-                                    " xdotool search --onlyvisible --name '^" + title + "$'";
-        std::unique_ptr<FILE, int (*)(FILE*)> out(popen(command.c_str(), "r"), pclose);
-        unsigned long id = 0;
-        return out && std::fscanf(out.get(), "%lu", &id) == 1
-                   ? std::optional(static_cast<xcb_window_t>(id))
-                   : std::nullopt;
-    };
+    ASSERT_TRUE(soon([&] { return trayIcon().has_value(); }, 10s));
     const auto launchAgain = [&] {
         EngineProcess again(desktop->display(), EngineLook{});
         EXPECT_EQ(again.waitForExit(10s), 0) << again.standardError();
     };
     const auto hidden = [&](xcb_window_t w) {
-        return has(w, "_NET_WM_STATE", "_NET_WM_STATE_HIDDEN");
+        return control->hasAtom(w, "_NET_WM_STATE", "_NET_WM_STATE_HIDDEN");
     };
     // Shown, focused and stacked above the application that had the focus.
     const auto inFront = [&](xcb_window_t w) {
@@ -322,21 +308,38 @@ TEST_F(ShellEndToEndTest, MinimisedWindowsComeBackInFrontOnEveryWayOfShowingThem
     const auto minimiseThenShow = [&](xcb_window_t w, const std::function<void()>& show,
                                       const char* way) {
         control->minimize(w);
-        ASSERT_TRUE(DesktopControl::waitUntil([&] { return hidden(w) && !control->isViewable(w); }))
-            << way;
+        ASSERT_TRUE(soon([&] { return hidden(w) && !control->isViewable(w); })) << way;
         show();
-        EXPECT_TRUE(DesktopControl::waitUntil([&] { return inFront(w); })) << way;
+        EXPECT_TRUE(soon([&] { return inFront(w); })) << way;
     };
 
+    // The settings window is 820 x 540, the About window narrower than 300.
+    const auto shown = [&](int minWidth, int maxWidth) {
+        return soon([&] { return !windows("tavrilux", minWidth, maxWidth).empty(); })
+                   ? windows("tavrilux", minWidth, maxWidth).front()
+                   : xcb_window_t{0};
+    };
     launchAgain();
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return titled("Tavrilux Settings").has_value(); }));
-    const xcb_window_t settings = *titled("Tavrilux Settings");
+    const xcb_window_t settings = shown(820, 821);
+    ASSERT_NE(settings, 0u);
+    EXPECT_EQ(control->geometry(settings)->height, 540);
+    const auto centred = *control->frameGeometry(settings);
+    EXPECT_NEAR(centred.x + centred.width / 2, testdesktop::TestDesktop::kMonitorWidth / 2, 12);
+    // Closing only hides it; it comes back where it was left, centred only when first built.
+    control->moveFrame(settings, 60, 40);
+    ASSERT_TRUE(soon([&] { return control->frameGeometry(settings)->x == 60; }));
+    control->requestClose(settings);
+    ASSERT_TRUE(soon([&] { return !control->isViewable(settings); }));
+    EXPECT_TRUE(app->isRunning());
+    launchAgain();
+    EXPECT_TRUE(soon([&] { return inFront(settings); }));
+    EXPECT_EQ(control->frameGeometry(settings)->x, 60);
     minimiseThenShow(settings, launchAgain, "a second launch");
     minimiseThenShow(
         settings, [&] { choose("Down Down Return"); }, "the menu's Settings");
     choose("Down Return");
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return titled("About Tavrilux").has_value(); }));
-    const xcb_window_t about = *titled("About Tavrilux");
+    const xcb_window_t about = shown(200, 300);
+    ASSERT_NE(about, 0u);
     minimiseThenShow(
         about, [&] { choose("Down Return"); }, "the menu's About");
     EXPECT_EQ(app->terminate(), 0) << app->standardError();
@@ -344,7 +347,7 @@ TEST_F(ShellEndToEndTest, MinimisedWindowsComeBackInFrontOnEveryWayOfShowingThem
 
 TEST_F(ShellEndToEndTest, TheUmbrellaStandsOutOnTheTrayInTheColourItAnnounces) {
     launch();
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return dot() == 'g'; }, 10s));
+    ASSERT_TRUE(soon([&] { return dot() == 'g'; }, 10s));
     // Pixels of the icon (the dot left out) that `matches` accepts.
     const auto count = [&](const std::function<bool(const DesktopControl::Colour&)>& matches) {
         const auto icon = *trayIcon();
@@ -372,7 +375,7 @@ TEST_F(ShellEndToEndTest, TheUmbrellaStandsOutOnTheTrayInTheColourItAnnounces) {
                                                            control->atom("_NET_SYSTEM_TRAY_COLORS"),
                                                            XCB_ATOM_CARDINAL, 32, 12, colours)));
     ASSERT_TRUE(sh("xdotool key super+alt+o")); // the icon is drawn again, red
-    EXPECT_TRUE(DesktopControl::waitUntil([&] {
+    EXPECT_TRUE(soon([&] {
         return dot() == 'r' && count([](const auto& p) {
                                    return p.red > 240 && std::abs(p.green - 128) < 12 &&
                                           p.blue < 16;
@@ -382,13 +385,11 @@ TEST_F(ShellEndToEndTest, TheUmbrellaStandsOutOnTheTrayInTheColourItAnnounces) {
 }
 
 TEST_F(ShellEndToEndTest, ALostConnectionIsSaidOnceAndEndsWithStatusOne) {
-    control->activate(
-        startManagedClient({"--class", "alpha,alpha", "--geometry", "400x300+100+100"})
-            .windows.at(0));
+    startAlpha();
     launch();
     // Only one of its own connections breaks, as xkill does: the toolkit's, then the overlays'.
     for (const bool toolkit : {true, false}) {
-        ASSERT_TRUE(DesktopControl::waitUntil([&] { return trayIcon() && overlays() > 0; }, 10s));
+        ASSERT_TRUE(soon([&] { return trayIcon() && overlays() > 0; }, 10s));
         const std::size_t before = said("the connection to the X server was lost");
         xcb_kill_client(c(), toolkit ? windows("tavrilux", 0, 64).front()
                                      : windows("tavrilux-overlay").front());
@@ -402,10 +403,10 @@ TEST_F(ShellEndToEndTest, ALostConnectionIsSaidOnceAndEndsWithStatusOne) {
     // gone, and goes on from there.
     app = std::make_unique<EngineProcess>(desktop->display(), EngineLook{},
                                           EngineProcess::Configuration::fresh);
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return said("[HotKey] ") > 0; }, 10s));
+    ASSERT_TRUE(soon([&] { return said("[HotKey] ") > 0; }, 10s));
     ::kill(app->pid(), SIGSTOP);
     desktop->killServer();
-    EXPECT_TRUE(DesktopControl::waitUntil([&] {
+    EXPECT_TRUE(soon([&] {
         xcb_connection_t* probe = xcb_connect(desktop->display().c_str(), nullptr);
         const bool gone = xcb_connection_has_error(probe) != 0;
         xcb_disconnect(probe);
@@ -414,6 +415,13 @@ TEST_F(ShellEndToEndTest, ALostConnectionIsSaidOnceAndEndsWithStatusOne) {
     ::kill(app->pid(), SIGCONT);
     EXPECT_EQ(app->waitForExit(10s), 1) << app->standardError();
     EXPECT_EQ(said("the connection to the X server was lost"), 1u) << app->standardError();
+}
+
+TEST_F(ShellEndToEndTest, AKeymapWithoutOSaysWhyThereIsNoHotKey) {
+    ASSERT_TRUE(sh("xmodmap -e 'keysym o ='"));
+    launch();
+    EXPECT_EQ(said("[HotKey] RegisterEventHotKey failed: no key for O in the keymap"), 1u)
+        << app->standardError();
 }
 
 } // namespace

@@ -8,9 +8,6 @@ namespace tavrilux::fakes {
 class FakeGlobalHotKey final : public GlobalHotKey {
 public:
     int registerHotKey(std::function<void()> onPress) override {
-        if (refusal != 0) {
-            return refusal;
-        }
         onPress_ = std::move(onPress);
         return 0;
     }
@@ -23,9 +20,6 @@ public:
             onPress_();
         }
     }
-
-    // The status registerHotKey() fails with; 0 to succeed.
-    int refusal = 0;
 
 private:
     std::function<void()> onPress_;
