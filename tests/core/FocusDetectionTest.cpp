@@ -72,6 +72,67 @@ TEST_F(FocusDetectionTest, OneApplicationPerDisplayWithTopAnchorAndMainFrame) {
     EXPECT_FALSE(result.isMissionControlActive);
 }
 
+// Focus and stacking part on X11: the window typed into leads on its display wherever it lies;
+// the overlay goes below the unbroken run of its application's windows under it.
+TEST_F(FocusDetectionTest, TheActiveWindowLeadsAndTheAnchorEndsTheUnbrokenRunBelowIt) {
+    desktop.addWindow(1, kBrowser, {100, 100, 400, 400}); // raised without the focus
+    desktop.addWindow(2, kEditor, {150, 150, 50, 50});    // a dialog above its main window
+    desktop.addWindow(3, kEditor, {200, 200, 400, 300});
+    desktop.addWindow(4, kBrowser, {300, 300, 400, 400});
+    desktop.addWindow(5, kEditor, {0, 0, 900, 700}); // a window of the editor buried under it
+    const auto target = [](ProcessID pid, WindowNumber top, WindowNumber anchor, Rect frame) {
+        std::optional<std::string> key;
+        if (pid == kEditor) {
+            key = "org.example.Editor";
+        }
+        return ScreenFocusTarget{1, pid, key, top, anchor, frame};
+    };
+    const Rect mainFrame{200, 300, 400, 300};
+    desktop.setActiveWindow(2); // the run's main window carries the glass frame
+    EXPECT_EQ(scene().targets.at(1), target(kEditor, 2, 3, mainFrame));
+    desktop.setActiveWindow(3); // focused with its dialog above it
+    EXPECT_EQ(scene().targets.at(1), target(kEditor, 3, 3, mainFrame));
+    desktop.setActiveWindow(5);
+    EXPECT_EQ(scene().targets.at(1), target(kEditor, 5, 5, Rect{0, 100, 900, 700}));
+    EXPECT_EQ(scene().activeScreenID, 1u);
+
+    // No active window, or one that cannot lead (ours, an accessory's, above the others, not
+    // listed, off every display): the front-most regular window leads, with the same run anchor.
+    desktop.addWindow(6, kOwn, {0, 0, 500, 500});
+    desktop.addWindow(7, kPanel, {0, 0, 500, 500});
+    desktop.addWindow(8, kEditor, {0, 0, 500, 500}, 3);
+    desktop.addWindow(9, kEditor, {3000, 0, 500, 500});
+    const auto front = target(kBrowser, 1, 1, Rect{100, 300, 400, 400});
+    for (const WindowNumber active : {6, 7, 8, 9, 99}) {
+        desktop.setActiveWindow(active);
+        EXPECT_EQ(scene().targets.at(1), front) << active;
+    }
+    desktop.setActiveWindow(std::nullopt);
+    EXPECT_EQ(scene().targets.at(1), front);
+}
+
+TEST_F(FocusDetectionTest, TheActiveWindowsDisplayIsActiveAndTheOthersKeepTheirFrontWindow) {
+    desktop.addWindow(1, kEditor, {100, 100, 400, 400});
+    desktop.addWindow(2, kBrowser, {1100, 100, 400, 400});
+    desktop.addWindow(3, kBrowser, {200, 200, 400, 400});
+    desktop.setActiveWindow(3);
+    auto result = scene();
+    EXPECT_EQ(result.activeScreenID, 1u);
+    EXPECT_EQ(result.targets.at(1).topWindowNumber, 3);
+    EXPECT_EQ(result.targets.at(2).topWindowNumber, 2);
+    desktop.setActiveWindow(2); // the editor's main window stays on the left
+    result = scene();
+    EXPECT_EQ(result.activeScreenID, 2u);
+    EXPECT_EQ(result.targets.at(1).topWindowNumber, 1);
+    EXPECT_EQ(result.targets.at(1).anchorWindowNumber, 1);
+    // Straddling both: it leads on both, and the larger share makes the active display.
+    desktop.moveWindow(2, {700, 100, 400, 400});
+    result = scene();
+    EXPECT_EQ(result.targets.at(1).topWindowNumber, 2);
+    EXPECT_EQ(result.targets.at(2).topWindowNumber, 2);
+    EXPECT_EQ(result.activeScreenID, 1u);
+}
+
 TEST_F(FocusDetectionTest, MalformedAndEmptyEntriesTakePartInNothing) {
     desktop.addEntry(WindowInfo{20, kBrowser, 0, std::nullopt});                     // no bounds
     desktop.addEntry(WindowInfo{21, std::nullopt, 0, WindowBounds{0, 0, 500, 500}}); // no owner
@@ -87,7 +148,7 @@ TEST_F(FocusDetectionTest, MalformedAndEmptyEntriesTakePartInNothing) {
 }
 
 TEST_F(FocusDetectionTest, WindowRecordsFlipAgainstThePrimaryDisplayHeight) {
-    WindowSnapshot snapshot{{WindowInfo{1, kEditor, 0, WindowBounds{10, 20, 30, 40}}}};
+    WindowSnapshot snapshot{{WindowInfo{1, kEditor, 0, WindowBounds{10, 20, 30, 40}}}, {}};
     // A taller display at the origin listed second is still the reference.
     const std::vector<ScreenGeometry> screens{{7, Rect{-500, 0, 500, 300}},
                                               {8, Rect{0, 0, 1000, 600}}};

@@ -133,6 +133,13 @@ TEST_F(OverlayCoordinatorTest, ExcludingDisplaysAndApplications) {
     // An excluded front application clears every display, even on an excluded display.
     settings->toggleExclusion("org.example.Browser");
     EXPECT_EQ(slot(1).state(), State::idle);
+    // Also when it is the window typed into, below another application's window.
+    settings->toggleExclusion("org.example.Browser");
+    settings->toggleExclusion("org.example.Terminal");
+    EXPECT_EQ(slot(1).state(), State::showing);
+    desktop.setActiveWindow(31);
+    desktop.queue.advance(Seconds{0.15});
+    EXPECT_EQ(slot(1).state(), State::idle);
 }
 
 TEST_F(OverlayCoordinatorTest, ActiveScreenOnlyDimsOtherDisplaysWhole) {

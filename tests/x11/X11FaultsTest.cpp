@@ -160,6 +160,36 @@ TEST_F(X11BareServerTest, WithoutAStackingListTheRootsChildrenWithWmStateAreList
     EXPECT_FALSE(x11->runningApplication(unmanaged.pid).has_value());
 }
 
+// A listed window whose frame is not among the root's children (deeper than any window manager
+// nests) lies behind every window whose frame is, the root's bottom-most child included.
+TEST_F(X11BareServerTest, WindowsOfUnknownFramesLieBehindTheBottomMostFrame) {
+    xcb_connection_t* c = control->connection();
+    const auto child = [c](xcb_window_t parent) {
+        const xcb_window_t w = xcb_generate_id(c);
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, w, parent, 10, 10, 200, 200, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+        xcb_map_window(c, w);
+        return w;
+    };
+    const xcb_window_t top = child(control->root());
+    const xcb_window_t bottom = child(control->root());
+    const std::uint32_t lowest[] = {XCB_STACK_MODE_BELOW};
+    xcb_configure_window(c, bottom, XCB_CONFIG_WINDOW_STACK_MODE, lowest);
+    xcb_window_t nested = top;
+    for (int depth = 0; depth < 10; ++depth) {
+        nested = child(nested);
+    }
+    const xcb_window_t listed[] = {bottom, nested, top};
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, control->root(),
+                        control->atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW, 32, 3, listed);
+    control->activeWindow(); // a round trip: all is done
+    const auto entries = entriesOf(*x11->captureSnapshot(), {bottom, nested, top});
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].number, top);
+    EXPECT_EQ(entries[1].number, bottom);
+    EXPECT_EQ(entries[2].number, nested);
+}
+
 TEST_F(X11BareServerTest, EveryErrorOfAListedWindowThatIsGoneIsTakenOnce) {
     const auto client = desktop->startClient({"--wm-state", "--geometry", "300x200+40+50"});
     // A window that existed: the list names it after it is gone.
