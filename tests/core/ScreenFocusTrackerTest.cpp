@@ -53,15 +53,6 @@ TEST_F(ScreenFocusTrackerTest, StartDeliversASceneAtOnceThenPollsEvery150Millise
     EXPECT_EQ(desktop.snapshotCount(), 21) << "20 polls in 3 s";
 }
 
-TEST_F(ScreenFocusTrackerTest, ForcedRefreshesDeliverEvenUnchangedScenes) {
-    start();
-    tracker->refresh(true);
-    tracker->refresh(true);
-    tracker->refresh(false);
-    ASSERT_EQ(scenes.size(), 3u);
-    EXPECT_EQ(scenes[1], scenes[2]);
-}
-
 TEST_F(ScreenFocusTrackerTest, StopSilencesAndRestartDeliversTheSameSceneAgain) {
     tracker->stop(); // on an idle tracker: nothing
     tracker->refresh(false);

@@ -2,8 +2,8 @@
 // ("window 0x...") and lives until it is killed or its X server goes away.
 //
 // Usage: tavrilux_test_client [window options] [--count N] [--step PIXELS] [--dialog] [--orphan]
-// --dialog: the windows after the first are dialogs of the application as a whole (as a Qt
-// dialog without a parent), which window managers raise on their own.
+// --dialog: the windows after the first are dialogs of no window in particular (as a Qt dialog
+// without a parent), which window managers raise on their own.
 // --orphan: leave the windows behind and exit, so that no process owns them any more.
 #include "TestWindow.h"
 
@@ -61,7 +61,6 @@ int main(int argc, char** argv) {
         o.y = static_cast<std::int16_t>(options.y + i * step);
         if (dialogs && i > 0) {
             o.type = "DIALOG";
-            o.transientFor = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
         }
         windows.push_back(std::make_unique<TestWindow>(connection, o));
         std::printf("window 0x%x\n", windows.back()->id());

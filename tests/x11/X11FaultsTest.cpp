@@ -171,10 +171,8 @@ TEST_F(X11BareServerTest, WindowsOfUnknownFramesLieBehindTheBottomMostFrame) {
         xcb_map_window(c, w);
         return w;
     };
+    const xcb_window_t bottom = child(control->root()); // the root's first child
     const xcb_window_t top = child(control->root());
-    const xcb_window_t bottom = child(control->root());
-    const std::uint32_t lowest[] = {XCB_STACK_MODE_BELOW};
-    xcb_configure_window(c, bottom, XCB_CONFIG_WINDOW_STACK_MODE, lowest);
     xcb_window_t nested = top;
     for (int depth = 0; depth < 10; ++depth) {
         nested = child(nested);

@@ -90,7 +90,8 @@ std::map<DisplayID, ScreenFocusTarget> focusTargets(const std::vector<WindowReco
                 top = &*it;
             }
         }
-        if (top == nullptr) {
+        // The focused window's application was asked before this call; it is asked again here.
+        if (top == nullptr || !lookup(top->ownerPID)) {
             continue;
         }
         const auto run = unbrokenRun(candidates, *top);
