@@ -39,13 +39,6 @@ protected:
     FakeDesktop desktop;
 };
 
-TEST_F(FocusDetectionTest, EmptyWindowListOrNoDisplayGivesEmptyScene) {
-    EXPECT_EQ(scene(), FocusScene{});
-    desktop.clearScreens();
-    desktop.addWindow(1, kEditor, {0, 0, 500, 500});
-    EXPECT_EQ(scene(), FocusScene{});
-}
-
 // Focus and stacking part on X11: the window typed into leads on its display wherever it lies;
 // the overlay goes below the unbroken run of its application's windows under it.
 TEST_F(FocusDetectionTest, TheActiveWindowLeadsAndTheAnchorEndsTheUnbrokenRunBelowIt) {
@@ -67,23 +60,13 @@ TEST_F(FocusDetectionTest, TheActiveWindowLeadsAndTheAnchorEndsTheUnbrokenRunBel
     desktop.setActiveWindow(5);
     EXPECT_EQ(scene().targets.at(1), target(kEditor, 5, 5, Rect{0, 100, 900, 700}));
     EXPECT_EQ(scene().activeScreenID, 1u);
-
-    // No active window, or one that cannot lead (ours, an accessory's, above the others, not
-    // listed, off every display): the front-most regular window leads, with the same run anchor.
-    desktop.addWindow(6, kOwn, {0, 0, 500, 500});
-    desktop.addWindow(7, kPanel, {0, 0, 500, 500});
-    desktop.addWindow(8, kEditor, {0, 0, 500, 500}, 3);
-    desktop.addWindow(9, kEditor, {3000, 0, 500, 500});
-    const auto front = target(kBrowser, 1, 1, Rect{100, 300, 400, 400});
-    for (const WindowNumber active : {6, 7, 8, 9, 99}) {
-        desktop.setActiveWindow(active);
-        EXPECT_EQ(scene().targets.at(1), front) << active;
-    }
+    // Without an active window the front-most regular window leads, with the same run anchor.
     desktop.setActiveWindow(std::nullopt);
-    EXPECT_EQ(scene().targets.at(1), front);
+    EXPECT_EQ(scene().targets.at(1), target(kBrowser, 1, 1, Rect{100, 300, 400, 400}));
 }
 
-TEST_F(FocusDetectionTest, MalformedAndEmptyEntriesTakePartInNothing) {
+TEST_F(FocusDetectionTest, EmptyListsMalformedEntriesAndNoDisplayGiveNothing) {
+    EXPECT_EQ(scene(), FocusScene{});
     desktop.addEntry(WindowInfo{20, kBrowser, 0, std::nullopt});                     // no bounds
     desktop.addEntry(WindowInfo{21, std::nullopt, 0, WindowBounds{0, 0, 500, 500}}); // no owner
     desktop.addEntry(WindowInfo{22, kBrowser, std::nullopt, WindowBounds{0, 0, 500, 500}});
@@ -95,6 +78,8 @@ TEST_F(FocusDetectionTest, MalformedAndEmptyEntriesTakePartInNothing) {
     ASSERT_EQ(result.targets.size(), 1u);
     EXPECT_EQ(result.targets.at(1).ownerPID, kEditor);
     EXPECT_EQ(result.targets.at(1).anchorWindowNumber, 25);
+    desktop.clearScreens();
+    EXPECT_EQ(scene(), FocusScene{});
 }
 
 TEST_F(FocusDetectionTest, WindowRecordsFlipAgainstThePrimaryDisplayHeight) {
@@ -150,11 +135,15 @@ TEST_F(FocusDetectionTest, OwnAccessoryUnknownAndNonZeroLayerWindowsArePassedOve
     desktop.addWindow(4, kEditor, {0, 0, 1000, 800}, 3);
     desktop.addWindow(5, kBrowser, {50, 50, 400, 400});
     desktop.addWindow(6, kBrowser, {60, 60, 400, 400}, 8);
-    const auto result = scene();
-    EXPECT_EQ(result.targets.at(1).ownerPID, kBrowser);
-    EXPECT_EQ(result.targets.at(1).topWindowNumber, 5);
-    EXPECT_EQ(result.targets.at(1).anchorWindowNumber, 5);
-    EXPECT_EQ(result.activeScreenID, 1u);
+    desktop.addWindow(7, kEditor, {3000, 0, 500, 500}); // off every display
+    // Nor can they lead as the active window (a listed one or not).
+    for (const WindowNumber active : {1, 2, 3, 4, 7, 99}) {
+        desktop.setActiveWindow(active);
+        const auto result = scene();
+        EXPECT_EQ(result.targets.at(1).topWindowNumber, 5) << active;
+        EXPECT_EQ(result.targets.at(1).anchorWindowNumber, 5);
+        EXPECT_EQ(result.activeScreenID, 1u);
+    }
 }
 
 TEST_F(FocusDetectionTest, SmallWindowsOnlyGiveTheTopWindowsFrame) {

@@ -150,7 +150,7 @@ TEST_F(OverlayCoordinatorTest, ActiveScreenOnlyDimsOtherDisplaysWhole) {
     EXPECT_EQ(slot(2).transitionPresentation(), ScreenOverlayPresentation::dimAll(21));
 }
 
-TEST_F(OverlayCoordinatorTest, MissionControlClearsThenWaitsForTheSettleDelay) {
+TEST_F(OverlayCoordinatorTest, MissionControlClearsThenWaitsForTheSettleDelayUnlessTurnedOff) {
     startSettled();
     desktop.showOverview(true);
     desktop.queue.advance(Seconds{0.15});
@@ -173,10 +173,8 @@ TEST_F(OverlayCoordinatorTest, MissionControlClearsThenWaitsForTheSettleDelay) {
     desktop.queue.advance(Seconds{0.11});
     EXPECT_FALSE(coordinator->isWaitingForMissionControlReturn());
     EXPECT_EQ(slot(1).state(), State::showing);
-}
 
-TEST_F(OverlayCoordinatorTest, TurningDimmingOffDuringTheSettleDelayCancelsIt) {
-    startSettled();
+    // Turning dimming off during the wait cancels it.
     desktop.showOverview(true);
     desktop.queue.advance(Seconds{0.2});
     desktop.showOverview(false);

