@@ -152,42 +152,6 @@ const Colour kAlpha{0xff, 0x88, 0x00};
 const Colour kBeta{0x33, 0x66, 0xcc};
 const Colour kGamma{0x33, 0xcc, 0x66};
 
-// With a mirrored monitor (one of the left one's rectangle), which is one display with it.
-TEST_F(OverlayEndToEndTest, FocusedApplicationsStayBrightAndEverythingElseIsTinted) {
-    ASSERT_EQ(desktop->xrandr("--setmonitor tavrilux-mirror 1280/338x800/211+0+0 none"), 0);
-    const auto a = startApp("alpha", "ff8800", "400x300+100+100");
-    const auto b = startApp("beta", "3366cc", "400x300+700+300");
-    const auto right = startApp("gamma", "33cc66", "400x300+1500+200");
-    control->activate(right);
-    control->activate(a);
-    ASSERT_TRUE(soon([&] { return control->activeWindow() == a; }));
-    // The desktop's colour is read once the compositor drew it (black until its first frame).
-    Colour desktopBefore;
-    ASSERT_TRUE(soon([&] {
-        const Colour now = control->pixel(640, 750);
-        const bool settled = now.red == desktopBefore.red && now.green == desktopBefore.green &&
-                             now.blue == desktopBefore.blue && now.red + now.green + now.blue > 0 &&
-                             control->centrePixel(a).red == 0xff;
-        desktopBefore = now;
-        std::this_thread::sleep_for(50ms);
-        return settled;
-    }));
-
-    // The evening preset's orange, at a strength that shows every channel.
-    const EngineLook orange{0.6, 0.25, 234 / 255.0, 88 / 255.0, 12 / 255.0};
-    ASSERT_TRUE(startEngineBelow(a, orange));
-    ASSERT_TRUE(soon([&] { return overlayDirectlyBelow(right); }));
-    std::this_thread::sleep_for(800ms); // the fade-in and a compositor frame
-    EXPECT_EQ(overlaysOn(0), 1);
-    EXPECT_EQ(overlaysOn(kRight), 1);
-
-    expectNear(control->centrePixel(a), kAlpha, 1, "the focused window is untouched");
-    expectNear(control->centrePixel(b), dimmed(kBeta, orange), 2, "another window is tinted");
-    expectNear(control->pixel(640, 750), dimmed(desktopBefore, orange), 2, "the desktop is tinted");
-    expectNear(control->centrePixel(right), kGamma, 1, "the right monitor's focused window");
-    expectCleanExit();
-}
-
 TEST_F(OverlayEndToEndTest, MonitorRemovedDuringAFade) {
     const auto a = startApp("alpha", "ff8800", "400x300+100+100");
     const auto right = startApp("gamma", "33cc66", "400x300+1500+200");
@@ -337,21 +301,45 @@ using OnKWin = OnDesktop<kKWin>;
 
 const Colour kMulti{0xcc, 0x33, 0x66};
 
-// X11 separates focus from stacking, and an application's windows from each other.
-TEST_F(OverlayEndToEndTest, TheWindowTypedIntoStaysBrightAndOtherApplicationsBetweenItsAreDimmed) {
+// X11 separates focus from stacking, and an application's windows from each other. A mirrored
+// monitor (one of the left one's rectangle) is one display with it.
+TEST_F(OverlayEndToEndTest, TheFocusedWindowStaysBrightAndEverythingElseIsTintedOnce) {
+    ASSERT_EQ(desktop->xrandr("--setmonitor tavrilux-mirror 1280/338x800/211+0+0 none"), 0);
     const auto w1 = startApp("multi", "cc3366", "300x200+50+50", {"--count", "2", "--step", "400"});
     const auto w2 = clients.back().windows.at(1);
     // Without _NET_WM_PID (xlogo, older programs) it is an application like any other.
     const auto a = startApp("alpha", "ff8800", "300x200+250+150", {"--no-pid"});
     const auto b = startApp("beta", "3366cc", "300x200+800+100");
-    for (const auto w : {w1, a, b, w2}) {
+    const auto right = startApp("gamma", "33cc66", "400x300+1500+200");
+    for (const auto w : {right, w1, a, b, w2}) {
         control->activate(w);
     }
-    // One application's second window focused on top, its first buried under two others.
-    ASSERT_TRUE(startEngineUntil([&] { return overlaysOn(0) == 1; }));
-    EXPECT_TRUE(soonShows(a, dimmed(kAlpha)));
-    EXPECT_TRUE(soonShows(b, dimmed(kBeta)));
-    EXPECT_TRUE(soonShows(w2, kMulti));
+    ASSERT_TRUE(soon([&] { return control->activeWindow() == w2; }));
+    // The desktop's colour is read once the compositor drew it (black until its first frame).
+    Colour desktopBefore;
+    ASSERT_TRUE(soon([&] {
+        const Colour now = control->pixel(640, 750);
+        const bool settled = now.red == desktopBefore.red && now.green == desktopBefore.green &&
+                             now.blue == desktopBefore.blue && now.red + now.green + now.blue > 0 &&
+                             control->centrePixel(w2).red == 0xcc;
+        desktopBefore = now;
+        std::this_thread::sleep_for(50ms);
+        return settled;
+    }));
+
+    // One application's second window focused on top, its first buried under two others. The
+    // evening preset's orange, at a strength that shows every channel.
+    const EngineLook orange{0.6, 0.25, 234 / 255.0, 88 / 255.0, 12 / 255.0};
+    ASSERT_TRUE(startEngineBelow(w2, orange));
+    ASSERT_TRUE(soon([&] { return overlayDirectlyBelow(right); }));
+    std::this_thread::sleep_for(800ms); // the fade-in and a compositor frame
+    EXPECT_EQ(overlaysOn(0), 1);
+    EXPECT_EQ(overlaysOn(kRight), 1);
+    expectNear(control->centrePixel(w2), kMulti, 1, "the focused window is untouched");
+    expectNear(control->centrePixel(a), dimmed(kAlpha, orange), 2, "a window under it is tinted");
+    expectNear(control->centrePixel(b), dimmed(kBeta, orange), 2, "and so is another");
+    expectNear(control->pixel(640, 750), dimmed(desktopBefore, orange), 2, "the desktop is tinted");
+    expectNear(control->centrePixel(right), kGamma, 1, "the right monitor's focused window");
 
     // Another window raised without the focus stays bright, and so does the focused one (once
     // the cross-fade to it is over).

@@ -140,9 +140,9 @@ TEST_F(X11BareServerTest, IgnoredOwnWindowsCostNoRoundTrips) {
     EXPECT_EQ(x11->roundTrips(), before);
 }
 
-// Without the window manager's list (none yet, or its manager gone) the root's children that
-// carry WM_STATE are listed, in the root's order.
-TEST_F(X11BareServerTest, WithoutAStackingListTheRootsChildrenWithWmStateAreListed) {
+// Windows lie in their frames' order among the root's children. Without the window manager's
+// list (none yet, or its manager gone) the root's children that carry WM_STATE are listed.
+TEST_F(X11BareServerTest, FramesOrderTheListAndWithoutItTheRootsChildrenWithWmStateAreListed) {
     const auto first = desktop->startClient({"--wm-state", "--geometry", "300x300+10+10"});
     const auto unmanaged = desktop->startClient({"--geometry", "300x300+20+20"});
     const auto second = desktop->startClient({"--wm-state", "--geometry", "300x300+1400+30"});
@@ -164,43 +164,30 @@ TEST_F(X11BareServerTest, WithoutAStackingListTheRootsChildrenWithWmStateAreList
     EXPECT_EQ(x11->runningApplication(first.pid)->activationPolicy, ActivationPolicy::regular);
     EXPECT_FALSE(x11->runningApplication(unmanaged.pid).has_value());
 
-    // A window manager's list naming all three, then the window manager gone.
-    const xcb_window_t all[] = {first.windows[0], unmanaged.windows[0], second.windows[0]};
-    xcb_change_property(control->connection(), XCB_PROP_MODE_REPLACE, control->root(),
-                        control->atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW, 32, 3, all);
-    xcb_flush(control->connection());
-    ASSERT_TRUE(listed(3));
+    // A window manager's list naming all three and a window nested deeper than any window
+    // manager nests frames: its frame is unknown, so it lies behind every window whose frame is
+    // known, the root's bottom-most child (the first window) included.
+    xcb_connection_t* c = control->connection();
+    xcb_window_t nested = second.windows[0];
+    for (int depth = 0; depth < 10; ++depth) {
+        const xcb_window_t parent = nested;
+        nested = xcb_generate_id(c);
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, nested, parent, 10, 10, 100, 100, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+        xcb_map_window(c, nested);
+    }
+    const xcb_window_t all[] = {first.windows[0], nested, unmanaged.windows[0], second.windows[0]};
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, control->root(),
+                        control->atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW, 32, 4, all);
+    xcb_flush(c);
+    ASSERT_TRUE(listed(4));
     EXPECT_TRUE(x11->usesStackingList());
+    const auto order = x11->captureSnapshot()->windowInfo;
+    EXPECT_EQ(order[2].number, first.windows[0]);
+    EXPECT_EQ(order[3].number, nested);
+    // The window manager gone.
     control->deleteRootProperty("_NET_CLIENT_LIST_STACKING");
     EXPECT_TRUE(listed(2));
-}
-
-// A listed window whose frame is not among the root's children (deeper than any window manager
-// nests) lies behind every window whose frame is, the root's bottom-most child included.
-TEST_F(X11BareServerTest, WindowsOfUnknownFramesLieBehindTheBottomMostFrame) {
-    xcb_connection_t* c = control->connection();
-    const auto child = [c](xcb_window_t parent) {
-        const xcb_window_t w = xcb_generate_id(c);
-        xcb_create_window(c, XCB_COPY_FROM_PARENT, w, parent, 10, 10, 200, 200, 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
-        xcb_map_window(c, w);
-        return w;
-    };
-    const xcb_window_t bottom = child(control->root()); // the root's first child
-    const xcb_window_t top = child(control->root());
-    xcb_window_t nested = top;
-    for (int depth = 0; depth < 10; ++depth) {
-        nested = child(nested);
-    }
-    const xcb_window_t listed[] = {bottom, nested, top};
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, control->root(),
-                        control->atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW, 32, 3, listed);
-    control->activeWindow(); // a round trip: all is done
-    const auto entries = entriesOf(*x11->captureSnapshot(), {bottom, nested, top});
-    ASSERT_EQ(entries.size(), 3u);
-    EXPECT_EQ(entries[0].number, top);
-    EXPECT_EQ(entries[1].number, bottom);
-    EXPECT_EQ(entries[2].number, nested);
 }
 
 TEST_F(X11BareServerTest, EveryErrorOfAListedWindowThatIsGoneIsTakenOnce) {
