@@ -173,19 +173,6 @@ TEST_F(OverlayEndToEndTest, MonitorRemovedDuringAFade) {
     expectCleanExit();
 }
 
-TEST_F(OverlayEndToEndTest, WorkspaceSwitchLeavesNoOverlayBehindAndReturnsWithTheWindow) {
-    const auto a = startApp("alpha", "ff8800", "400x300+100+100");
-    control->activate(a);
-    ASSERT_TRUE(startEngineBelow(a));
-    // The second desktop is empty: nothing is dimmed there.
-    control->switchDesktop(1);
-    EXPECT_TRUE(soon([&] { return overlaysOn(0) == 0; }, 3s));
-    control->switchDesktop(0);
-    EXPECT_TRUE(soon([&] { return overlayDirectlyBelow(a); }, 3s));
-    EXPECT_EQ(overlaysOn(0), 1);
-    expectCleanExit();
-}
-
 // The "[DimmingPerf]" lines the engine has written so far.
 std::vector<std::string> diagnosticsLines(const std::string& standardError) {
     std::vector<std::string> lines;
@@ -260,25 +247,6 @@ TEST_F(OverlayCompositorTest, NoOverlayWithoutCompositorUntilOneRunsAgain) {
     EXPECT_EQ(engine->said("no compositing manager"), 1u) << engine->standardError();
 }
 
-// Restacks that change no focus: keep-below and back, raised above the focused window.
-TEST_F(OverlayEndToEndTest, RestacksWithoutAFocusChangePutTheOverlayBackBelowTheFocusedWindow) {
-    const auto other = startApp("gamma", "33cc66", "400x300+700+300");
-    const auto a = startApp("alpha", "ff8800", "400x300+100+100");
-    control->activate(a);
-    ASSERT_TRUE(startEngineBelow(a));
-    control->setState(other, "BELOW", true);
-    control->setState(other, "BELOW", false);
-    EXPECT_TRUE(soon([&] { return overlayDirectlyBelow(a); }));
-    EXPECT_TRUE(soonShows(other, dimmed(kGamma)));
-    // Kept above the focused window: above the overlay too, and the focus stays.
-    control->setState(other, "ABOVE", true);
-    std::this_thread::sleep_for(500ms); // a few polls of the engine
-    EXPECT_TRUE(overlayDirectlyBelow(a));
-    EXPECT_TRUE(soonShows(other, kGamma));
-    EXPECT_TRUE(soonShows(a, kAlpha));
-    EXPECT_EQ(control->activeWindow(), a);
-}
-
 // Each on a desktop of another window manager.
 template <const char* windowManager> class OnDesktop : public OverlayEndToEndTest {
 protected:
@@ -303,7 +271,7 @@ const Colour kMulti{0xcc, 0x33, 0x66};
 
 // X11 separates focus from stacking, and an application's windows from each other. A mirrored
 // monitor (one of the left one's rectangle) is one display with it.
-TEST_F(OverlayEndToEndTest, TheFocusedWindowStaysBrightAndEverythingElseIsTintedOnce) {
+TEST_F(OverlayEndToEndTest, TheFocusedWindowStaysBrightAndEverythingElseIsTintedOnceWhateverMoves) {
     ASSERT_EQ(desktop->xrandr("--setmonitor tavrilux-mirror 1280/338x800/211+0+0 none"), 0);
     const auto w1 = startApp("multi", "cc3366", "300x200+50+50", {"--count", "2", "--step", "400"});
     const auto w2 = clients.back().windows.at(1);
@@ -363,6 +331,28 @@ TEST_F(OverlayEndToEndTest, TheFocusedWindowStaysBrightAndEverythingElseIsTinted
         return next && (*next == a || *next == b) && overlayDirectlyBelow(*next) &&
                overlaysOn(0) == 1;
     }));
+
+    // Restacks that change no focus: kept below and back, a window is put under the overlay
+    // again; kept above, it stays bright, and so does the focused window, which keeps the focus.
+    control->activate(a);
+    ASSERT_TRUE(soon([&] { return overlayDirectlyBelow(a); }));
+    control->setState(b, "BELOW", true);
+    control->setState(b, "BELOW", false);
+    EXPECT_TRUE(soon([&] { return overlayDirectlyBelow(a); }));
+    EXPECT_TRUE(soonShows(b, dimmed(kBeta, orange)));
+    control->setState(b, "ABOVE", true);
+    std::this_thread::sleep_for(500ms); // a few polls of the engine
+    EXPECT_TRUE(overlayDirectlyBelow(a));
+    EXPECT_TRUE(soonShows(b, kBeta));
+    EXPECT_TRUE(soonShows(a, kAlpha));
+    EXPECT_EQ(control->activeWindow(), a);
+
+    // An empty desktop leaves no overlay behind; back, it returns below the focused window.
+    control->switchDesktop(1);
+    EXPECT_TRUE(soon([&] { return overlaysOn(0) == 0; }, 3s));
+    control->switchDesktop(0);
+    EXPECT_TRUE(soon([&] { return overlayDirectlyBelow(a); }, 3s));
+    EXPECT_EQ(overlaysOn(0), 1);
     expectCleanExit();
 }
 
