@@ -47,22 +47,20 @@ TEST_F(FocusDetectionTest, TheActiveWindowLeadsAndTheAnchorEndsTheUnbrokenRunBel
     desktop.addWindow(3, kEditor, {200, 200, 400, 300});
     desktop.addWindow(4, kBrowser, {300, 300, 400, 400});
     desktop.addWindow(5, kEditor, {0, 0, 900, 700}); // a window of the editor buried under it
-    const auto target = [](ProcessID pid, WindowNumber top, WindowNumber anchor, Rect frame) {
-        const auto key =
-            pid == kEditor ? std::optional<std::string>("org.example.Editor") : std::nullopt;
-        return ScreenFocusTarget{1, pid, key, top, anchor, frame};
+    const auto editor = [](WindowNumber top, WindowNumber anchor, Rect frame) {
+        return ScreenFocusTarget{1, kEditor, "org.example.Editor", top, anchor, frame};
     };
-    const Rect mainFrame{200, 300, 400, 300};
     desktop.setActiveWindow(2); // the run's main window carries the glass frame
-    EXPECT_EQ(scene().targets.at(1), target(kEditor, 2, 3, mainFrame));
+    EXPECT_EQ(scene().targets.at(1), editor(2, 3, Rect{200, 300, 400, 300}));
     desktop.setActiveWindow(3); // focused with its dialog above it
-    EXPECT_EQ(scene().targets.at(1), target(kEditor, 3, 3, mainFrame));
+    EXPECT_EQ(scene().targets.at(1), editor(3, 3, Rect{200, 300, 400, 300}));
     desktop.setActiveWindow(5);
-    EXPECT_EQ(scene().targets.at(1), target(kEditor, 5, 5, Rect{0, 100, 900, 700}));
+    EXPECT_EQ(scene().targets.at(1), editor(5, 5, Rect{0, 100, 900, 700}));
     EXPECT_EQ(scene().activeScreenID, 1u);
     // Without an active window the front-most regular window leads, with the same run anchor.
     desktop.setActiveWindow(std::nullopt);
-    EXPECT_EQ(scene().targets.at(1), target(kBrowser, 1, 1, Rect{100, 300, 400, 400}));
+    EXPECT_EQ(scene().targets.at(1),
+              (ScreenFocusTarget{1, kBrowser, std::nullopt, 1, 1, Rect{100, 300, 400, 400}}));
 }
 
 TEST_F(FocusDetectionTest, EmptyListsMalformedEntriesAndNoDisplayGiveNothing) {

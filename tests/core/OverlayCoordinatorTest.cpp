@@ -75,7 +75,7 @@ protected:
     std::shared_ptr<OverlayCoordinator> coordinator;
 };
 
-TEST_F(OverlayCoordinatorTest, StartShowsEachDisplaysFocusedApplication) {
+TEST_F(OverlayCoordinatorTest, StartShowsEachDisplaysFocusedApplicationAndActivationsCrossFade) {
     start();
     EXPECT_TRUE(coordinator->isTrackingSystemState());
     ASSERT_EQ(coordinator->manager().slots().size(), 2u);
@@ -87,10 +87,9 @@ TEST_F(OverlayCoordinatorTest, StartShowsEachDisplaysFocusedApplication) {
     EXPECT_EQ(coordinator->overlayCount(), 2);
     // The manager took the settings' look before any window existed.
     EXPECT_EQ(coordinator->manager().configuration(), settings->configuration());
-}
 
-TEST_F(OverlayCoordinatorTest, ActivationCrossFadesOnTheNotification) {
-    startSettled();
+    // An activation cross-fades on its notification.
+    settle();
     desktop.activate(kTerminal);
     desktop.queue.runUntilIdle(); // the notification's hop, well before the next poll
     EXPECT_EQ(slot(1).state(), State::crossfading);

@@ -60,27 +60,9 @@ TEST_F(X11FaultsTest, WindowsWithoutAUsablePidBelongToTheProcessBehindTheirConne
     EXPECT_EQ(app->bundleIdentifier, "Orphan");
 }
 
-TEST_F(X11FaultsTest, NonApplicationWindowsAreNotRegularApplications) {
-    const auto dock =
-        startManagedClient({"--type", "DOCK", "--class", "dock,Dock", "--geometry", "1280x30+0+0"});
-    const auto skipper = startManagedClient({"--skip-taskbar", "--geometry", "300x300+100+100"});
-    const auto gtk =
-        startManagedClient({"--gtk-id", "org.example.Gtk", "--geometry", "300x300+500+100"});
-    const auto windows = {dock.windows[0], skipper.windows[0], gtk.windows[0]};
-    const auto snapshot = x11->captureSnapshot();
-    const auto entries = entriesOf(*snapshot, windows);
-    EXPECT_EQ(entries.size(), 3u);
-    EXPECT_EQ(x11->runningApplication(dock.pid)->activationPolicy, ActivationPolicy::accessory);
-    EXPECT_EQ(x11->runningApplication(skipper.pid)->activationPolicy, ActivationPolicy::accessory);
-    EXPECT_EQ(x11->runningApplication(gtk.pid)->activationPolicy, ActivationPolicy::regular);
-    EXPECT_EQ(x11->runningApplication(gtk.pid)->bundleIdentifier, "org.example.Gtk");
-    EXPECT_FALSE(x11->runningApplication(999999).has_value());
-    for (const auto& info : entries) {
-        EXPECT_EQ(info.layer, info.number == dock.windows[0] ? 20 : 0);
-    }
-}
-
-TEST_F(X11FaultsTest, ApplicationKeysComeFromGtkIdsThenDesktopEntriesThenWmClass) {
+// Regular applications own a normal window in the task bar; their keys come from GTK ids, then
+// desktop entries, then WM_CLASS.
+TEST_F(X11FaultsTest, RegularApplicationsAndTheirKeys) {
     const fakes::TempDir folder;
     const std::filesystem::path data = folder.path();
     fakes::writeFile(
@@ -89,10 +71,22 @@ TEST_F(X11FaultsTest, ApplicationKeysComeFromGtkIdsThenDesktopEntriesThenWmClass
     x11 = X11Desktop::connect(queue, desktop->display().c_str(), nullptr,
                               std::make_shared<linux_platform::DesktopEntryIndex>(
                                   std::vector<std::filesystem::path>{data}));
+    const auto dock =
+        startManagedClient({"--type", "DOCK", "--class", "dock,Dock", "--geometry", "1280x30+0+0"});
+    const auto skipper = startManagedClient({"--skip-taskbar", "--geometry", "300x300+100+100"});
     const auto editor = startManagedClient({"--class", "editor,Editor"});
     const auto plain = startManagedClient({"--class", "plain,Plain"});
     const auto both = startManagedClient({"--class", "editor,Editor", "--gtk-id", "org.gtk.Both"});
-    x11->captureSnapshot();
+    const auto entries =
+        entriesOf(*x11->captureSnapshot(), {dock.windows[0], skipper.windows[0], both.windows[0]});
+    EXPECT_EQ(entries.size(), 3u);
+    for (const auto& info : entries) {
+        EXPECT_EQ(info.layer, info.number == dock.windows[0] ? 20 : 0);
+    }
+    EXPECT_EQ(x11->runningApplication(dock.pid)->activationPolicy, ActivationPolicy::accessory);
+    EXPECT_EQ(x11->runningApplication(skipper.pid)->activationPolicy, ActivationPolicy::accessory);
+    EXPECT_EQ(x11->runningApplication(both.pid)->activationPolicy, ActivationPolicy::regular);
+    EXPECT_FALSE(x11->runningApplication(999999).has_value());
     EXPECT_EQ(x11->runningApplication(editor.pid)->bundleIdentifier, "org.example.Editor");
     EXPECT_EQ(x11->runningApplication(editor.pid)->localizedName, "Example Editor");
     EXPECT_EQ(x11->runningApplication(plain.pid)->bundleIdentifier, "Plain");
