@@ -1,5 +1,5 @@
 // Building a focus scene from one snapshot: 200 windows of 40 applications on 4 displays, the
-// application lookup answered by the fake desktop.
+// application lookup answered by the fake desktop; /1: with an active window deep in the stacking.
 #include "core/focus/FocusDetection.h"
 #include "fakes/FakeDesktop.h"
 
@@ -28,6 +28,9 @@ void BM_BuildFocusScene(benchmark::State& state) {
         desktop.addWindow(100 + w, 1000 + app, {x, y, 300.0 + (w % 5) * 100, 200.0 + (w % 3) * 80},
                           w % 17 == 0 ? 20 : 0);
     }
+    if (state.range(0) == 1) {
+        desktop.setActiveWindow(100 + 150);
+    }
     const auto snapshot = *desktop.captureSnapshot();
     const auto screens = screenGeometries(desktop.screens(), desktop);
     const auto lookup = windowApplicationLookup(desktop);
@@ -43,6 +46,8 @@ void BM_BuildFocusScene(benchmark::State& state) {
         FocusDetection::buildScene(snapshot, screens, 1, lookup, bundleOf).targets.size());
 }
 BENCHMARK(BM_BuildFocusScene)
+    ->Arg(0)
+    ->Arg(1)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);

@@ -39,40 +39,32 @@ protected:
     FakeDesktop desktop;
 };
 
-TEST_F(FocusDetectionTest, EmptyWindowListOrNoDisplayGivesEmptyScene) {
-    EXPECT_EQ(scene(), FocusScene{});
-    desktop.clearScreens();
-    desktop.addWindow(1, kEditor, {0, 0, 500, 500});
-    EXPECT_EQ(scene(), FocusScene{});
+// Focus and stacking part on X11: the window typed into leads on its display wherever it lies;
+// the overlay goes below the unbroken run of its application's windows under it.
+TEST_F(FocusDetectionTest, TheActiveWindowLeadsAndTheAnchorEndsTheUnbrokenRunBelowIt) {
+    desktop.addWindow(1, kBrowser, {100, 100, 400, 400}); // raised without the focus
+    desktop.addWindow(2, kEditor, {150, 150, 50, 50});    // a dialog above its main window
+    desktop.addWindow(3, kEditor, {200, 200, 400, 300});
+    desktop.addWindow(4, kBrowser, {300, 300, 400, 400});
+    desktop.addWindow(5, kEditor, {0, 0, 900, 700}); // a window of the editor buried under it
+    const auto editor = [](WindowNumber top, WindowNumber anchor, Rect frame) {
+        return ScreenFocusTarget{1, kEditor, "org.example.Editor", top, anchor, frame};
+    };
+    desktop.setActiveWindow(2); // the run's main window carries the glass frame
+    EXPECT_EQ(scene().targets.at(1), editor(2, 3, Rect{200, 300, 400, 300}));
+    desktop.setActiveWindow(3); // focused with its dialog above it
+    EXPECT_EQ(scene().targets.at(1), editor(3, 3, Rect{200, 300, 400, 300}));
+    desktop.setActiveWindow(5);
+    EXPECT_EQ(scene().targets.at(1), editor(5, 5, Rect{0, 100, 900, 700}));
+    EXPECT_EQ(scene().activeScreenID, 1u);
+    // Without an active window the front-most regular window leads, with the same run anchor.
+    desktop.setActiveWindow(std::nullopt);
+    EXPECT_EQ(scene().targets.at(1),
+              (ScreenFocusTarget{1, kBrowser, std::nullopt, 1, 1, Rect{100, 300, 400, 400}}));
 }
 
-TEST_F(FocusDetectionTest, OneApplicationPerDisplayWithTopAnchorAndMainFrame) {
-    desktop.addWindow(11, kEditor, {100, 100, 50, 50});   // small, front-most on the left
-    desktop.addWindow(12, kBrowser, {1100, 0, 600, 400}); // right display
-    desktop.addWindow(13, kEditor, {200, 200, 400, 300}); // editor's main window
-    desktop.addWindow(14, kEditor, {0, 0, 900, 700});     // editor's back-most window
-    const auto result = scene();
-
-    ASSERT_EQ(result.targets.size(), 2u);
-    const auto& left = result.targets.at(1);
-    EXPECT_EQ(left.screenID, 1u);
-    EXPECT_EQ(left.ownerPID, kEditor);
-    EXPECT_EQ(left.bundleIdentifier, "org.example.Editor");
-    EXPECT_EQ(left.topWindowNumber, 11);
-    EXPECT_EQ(left.anchorWindowNumber, 14);
-    // Flipped with the primary display's height: y = 800 - 200 - 300.
-    EXPECT_EQ(left.windowFrame, (Rect{200, 300, 400, 300}));
-
-    const auto& right = result.targets.at(2);
-    EXPECT_EQ(right.ownerPID, kBrowser);
-    EXPECT_EQ(right.bundleIdentifier, std::nullopt);
-    EXPECT_EQ(right.topWindowNumber, 12);
-    EXPECT_EQ(right.anchorWindowNumber, 12);
-    EXPECT_EQ(result.activeScreenID, 1u);
-    EXPECT_FALSE(result.isMissionControlActive);
-}
-
-TEST_F(FocusDetectionTest, MalformedAndEmptyEntriesTakePartInNothing) {
+TEST_F(FocusDetectionTest, EmptyListsMalformedEntriesAndNoDisplayGiveNothing) {
+    EXPECT_EQ(scene(), FocusScene{});
     desktop.addEntry(WindowInfo{20, kBrowser, 0, std::nullopt});                     // no bounds
     desktop.addEntry(WindowInfo{21, std::nullopt, 0, WindowBounds{0, 0, 500, 500}}); // no owner
     desktop.addEntry(WindowInfo{22, kBrowser, std::nullopt, WindowBounds{0, 0, 500, 500}});
@@ -84,10 +76,12 @@ TEST_F(FocusDetectionTest, MalformedAndEmptyEntriesTakePartInNothing) {
     ASSERT_EQ(result.targets.size(), 1u);
     EXPECT_EQ(result.targets.at(1).ownerPID, kEditor);
     EXPECT_EQ(result.targets.at(1).anchorWindowNumber, 25);
+    desktop.clearScreens();
+    EXPECT_EQ(scene(), FocusScene{});
 }
 
 TEST_F(FocusDetectionTest, WindowRecordsFlipAgainstThePrimaryDisplayHeight) {
-    WindowSnapshot snapshot{{WindowInfo{1, kEditor, 0, WindowBounds{10, 20, 30, 40}}}};
+    WindowSnapshot snapshot{{WindowInfo{1, kEditor, 0, WindowBounds{10, 20, 30, 40}}}, {}};
     // A taller display at the origin listed second is still the reference.
     const std::vector<ScreenGeometry> screens{{7, Rect{-500, 0, 500, 300}},
                                               {8, Rect{0, 0, 1000, 600}}};
@@ -112,6 +106,19 @@ TEST_F(FocusDetectionTest, StraddlingWindowLeadsOnBothDisplaysWithPerDisplayAnch
     EXPECT_EQ(left.anchorWindowNumber, 3);
     EXPECT_EQ(right.anchorWindowNumber, 2);
     EXPECT_EQ(left.windowFrame, right.windowFrame);
+    // The active window leads on the displays it meets and makes the active display (the larger
+    // share); a display it does not meet keeps its front window.
+    desktop.setActiveWindow(4);
+    auto active = scene();
+    EXPECT_EQ(active.targets.at(2).topWindowNumber, 4);
+    EXPECT_EQ(active.targets.at(1).topWindowNumber, 1);
+    EXPECT_EQ(active.activeScreenID, 2u);
+    desktop.moveWindow(4, {900, 50, 500, 500});
+    active = scene();
+    EXPECT_EQ(active.targets.at(1).topWindowNumber, 4);
+    EXPECT_EQ(active.targets.at(2).topWindowNumber, 4);
+    EXPECT_EQ(active.activeScreenID, 2u);
+    desktop.setActiveWindow(std::nullopt);
     // A window that only touches a display's edge is no candidate there.
     desktop.removeWindow(1);
     desktop.addWindow(5, kBrowser, {1000, 0, 100, 100});
@@ -126,11 +133,15 @@ TEST_F(FocusDetectionTest, OwnAccessoryUnknownAndNonZeroLayerWindowsArePassedOve
     desktop.addWindow(4, kEditor, {0, 0, 1000, 800}, 3);
     desktop.addWindow(5, kBrowser, {50, 50, 400, 400});
     desktop.addWindow(6, kBrowser, {60, 60, 400, 400}, 8);
-    const auto result = scene();
-    EXPECT_EQ(result.targets.at(1).ownerPID, kBrowser);
-    EXPECT_EQ(result.targets.at(1).topWindowNumber, 5);
-    EXPECT_EQ(result.targets.at(1).anchorWindowNumber, 5);
-    EXPECT_EQ(result.activeScreenID, 1u);
+    desktop.addWindow(7, kEditor, {3000, 0, 500, 500}); // off every display
+    // Nor can they lead as the active window (a listed one or not).
+    for (const WindowNumber active : {1, 2, 3, 4, 7, 99}) {
+        desktop.setActiveWindow(active);
+        const auto result = scene();
+        EXPECT_EQ(result.targets.at(1).topWindowNumber, 5) << active;
+        EXPECT_EQ(result.targets.at(1).anchorWindowNumber, 5);
+        EXPECT_EQ(result.activeScreenID, 1u);
+    }
 }
 
 TEST_F(FocusDetectionTest, SmallWindowsOnlyGiveTheTopWindowsFrame) {

@@ -75,7 +75,7 @@ protected:
     std::shared_ptr<OverlayCoordinator> coordinator;
 };
 
-TEST_F(OverlayCoordinatorTest, StartShowsEachDisplaysFocusedApplication) {
+TEST_F(OverlayCoordinatorTest, StartShowsEachDisplaysFocusedApplicationAndActivationsCrossFade) {
     start();
     EXPECT_TRUE(coordinator->isTrackingSystemState());
     ASSERT_EQ(coordinator->manager().slots().size(), 2u);
@@ -87,10 +87,9 @@ TEST_F(OverlayCoordinatorTest, StartShowsEachDisplaysFocusedApplication) {
     EXPECT_EQ(coordinator->overlayCount(), 2);
     // The manager took the settings' look before any window existed.
     EXPECT_EQ(coordinator->manager().configuration(), settings->configuration());
-}
 
-TEST_F(OverlayCoordinatorTest, ActivationCrossFadesOnTheNotification) {
-    startSettled();
+    // An activation cross-fades on its notification.
+    settle();
     desktop.activate(kTerminal);
     desktop.queue.runUntilIdle(); // the notification's hop, well before the next poll
     EXPECT_EQ(slot(1).state(), State::crossfading);
@@ -133,6 +132,13 @@ TEST_F(OverlayCoordinatorTest, ExcludingDisplaysAndApplications) {
     // An excluded front application clears every display, even on an excluded display.
     settings->toggleExclusion("org.example.Browser");
     EXPECT_EQ(slot(1).state(), State::idle);
+    // Also when it is the window typed into, below another application's window.
+    settings->toggleExclusion("org.example.Browser");
+    settings->toggleExclusion("org.example.Terminal");
+    EXPECT_EQ(slot(1).state(), State::showing);
+    desktop.setActiveWindow(31);
+    desktop.queue.advance(Seconds{0.15});
+    EXPECT_EQ(slot(1).state(), State::idle);
 }
 
 TEST_F(OverlayCoordinatorTest, ActiveScreenOnlyDimsOtherDisplaysWhole) {
@@ -143,7 +149,7 @@ TEST_F(OverlayCoordinatorTest, ActiveScreenOnlyDimsOtherDisplaysWhole) {
     EXPECT_EQ(slot(2).transitionPresentation(), ScreenOverlayPresentation::dimAll(21));
 }
 
-TEST_F(OverlayCoordinatorTest, MissionControlClearsThenWaitsForTheSettleDelay) {
+TEST_F(OverlayCoordinatorTest, MissionControlClearsThenWaitsForTheSettleDelayUnlessTurnedOff) {
     startSettled();
     desktop.showOverview(true);
     desktop.queue.advance(Seconds{0.15});
@@ -166,10 +172,8 @@ TEST_F(OverlayCoordinatorTest, MissionControlClearsThenWaitsForTheSettleDelay) {
     desktop.queue.advance(Seconds{0.11});
     EXPECT_FALSE(coordinator->isWaitingForMissionControlReturn());
     EXPECT_EQ(slot(1).state(), State::showing);
-}
 
-TEST_F(OverlayCoordinatorTest, TurningDimmingOffDuringTheSettleDelayCancelsIt) {
-    startSettled();
+    // Turning dimming off during the wait cancels it.
     desktop.showOverview(true);
     desktop.queue.advance(Seconds{0.2});
     desktop.showOverview(false);

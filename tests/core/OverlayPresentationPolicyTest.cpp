@@ -64,7 +64,7 @@ TEST(OverlayPresentationPolicyTest, PerScreenFocusesEveryEligibleDisplay) {
     EXPECT_DOUBLE_EQ(decision.clearDuration, 0.8);
 }
 
-TEST(OverlayPresentationPolicyTest, ActiveScreenOnlyDimsTheOtherDisplaysAboveTheirTopWindow) {
+TEST(OverlayPresentationPolicyTest, ActiveScreenOnlyDimsTheOtherDisplaysAboveTheirTopWindowIfAny) {
     const auto scene = twoDisplays();
     for (auto mode : {EffectMode::ambient, EffectMode::fullscreen}) {
         const auto decision =
@@ -82,16 +82,14 @@ TEST(OverlayPresentationPolicyTest, ActiveScreenOnlyDimsTheOtherDisplaysAboveThe
     const auto excluded = decide(scene, config(), {}, {1}, MultiScreenFocusMode::activeScreenOnly);
     ASSERT_EQ(excluded.presentations.size(), 1u);
     EXPECT_EQ(excluded.presentations.at(2), ScreenOverlayPresentation::dimAll(21));
-}
-
-TEST(OverlayPresentationPolicyTest, ActiveScreenOnlyWithoutAnActiveTargetBehavesPerScreen) {
-    auto scene = twoDisplays();
-    scene.activeScreenID = 3;
-    auto decision = decide(scene, config(), {}, {}, MultiScreenFocusMode::activeScreenOnly);
-    EXPECT_EQ(decision, decide(scene));
-    scene.activeScreenID.reset();
-    decision = decide(scene, config(), {}, {}, MultiScreenFocusMode::activeScreenOnly);
-    EXPECT_TRUE(decision.presentations.at(2).isFocusedWindow());
+    // Without a target on the active display, or without an active display: as per screen.
+    auto noActive = scene;
+    for (const std::optional<DisplayID> active :
+         {std::optional<DisplayID>(3), std::optional<DisplayID>()}) {
+        noActive.activeScreenID = active;
+        EXPECT_EQ(decide(noActive, config(), {}, {}, MultiScreenFocusMode::activeScreenOnly),
+                  decide(noActive));
+    }
 }
 
 TEST(ScreenOverlayPresentationTest, FamiliesAreTheKindAndForAFocusedWindowItsProcess) {

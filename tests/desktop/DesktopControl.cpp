@@ -104,6 +104,19 @@ void DesktopControl::activate(xcb_window_t window) {
     sendRootMessage(window, atom("_NET_ACTIVE_WINDOW"), 2, XCB_CURRENT_TIME, 0);
 }
 
+void DesktopControl::raise(xcb_window_t window) {
+    // A configure request on the client, as XRaiseWindow sends it, and the same from a pager,
+    // which KWin obeys where it refuses a program's and openbox ignores.
+    const std::uint32_t above[] = {XCB_STACK_MODE_ABOVE};
+    xcb_configure_window(connection_, window, XCB_CONFIG_WINDOW_STACK_MODE, above);
+    sendRootMessage(window, atom("_NET_RESTACK_WINDOW"), 2, XCB_WINDOW_NONE, XCB_STACK_MODE_ABOVE);
+}
+
+void DesktopControl::focus(xcb_window_t window) {
+    xcb_set_input_focus(connection_, XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME);
+    sync();
+}
+
 void DesktopControl::moveFrame(xcb_window_t window, int x, int y) {
     // A configure request on the client: with north-west gravity the window manager puts the
     // frame's top-left corner there.

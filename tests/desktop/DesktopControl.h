@@ -41,6 +41,10 @@ public:
                         std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
     void activate(xcb_window_t window);
+    // As a program can, without the window manager's activation: raise `window` without giving
+    // it the focus, or give it the focus without raising it.
+    void raise(xcb_window_t window);
+    void focus(xcb_window_t window);
     // Asks the window manager to put the frame of `window` at (x, y) in root coordinates.
     void moveFrame(xcb_window_t window, int x, int y);
     void setShowingDesktop(bool shown);

@@ -1,7 +1,9 @@
 // A test application: maps windows of a known class, process and colour, prints their ids
 // ("window 0x...") and lives until it is killed or its X server goes away.
 //
-// Usage: tavrilux_test_client [window options] [--count N] [--step PIXELS] [--orphan]
+// Usage: tavrilux_test_client [window options] [--count N] [--step PIXELS] [--dialog] [--orphan]
+// --dialog: the windows after the first are dialogs of no window in particular (as a Qt dialog
+// without a parent), which window managers raise on their own.
 // --orphan: leave the windows behind and exit, so that no process owns them any more.
 #include "TestWindow.h"
 
@@ -24,6 +26,7 @@ int main(int argc, char** argv) {
     int count = 1;
     int step = 20;
     bool orphan = false;
+    bool dialogs = false;
     for (int i = 1; i < argc;) {
         i = TestWindow::parseArguments(argc, argv, options, i);
         if (i >= argc) {
@@ -34,6 +37,9 @@ int main(int argc, char** argv) {
             i += 2;
         } else if (std::strcmp(argv[i], "--orphan") == 0) {
             orphan = true;
+            ++i;
+        } else if (std::strcmp(argv[i], "--dialog") == 0) {
+            dialogs = true;
             ++i;
         } else if (std::strcmp(argv[i], "--step") == 0 && i + 1 < argc) {
             step = std::atoi(argv[i + 1]);
@@ -53,6 +59,9 @@ int main(int argc, char** argv) {
         TestWindowOptions o = options;
         o.x = static_cast<std::int16_t>(options.x + i * step);
         o.y = static_cast<std::int16_t>(options.y + i * step);
+        if (dialogs && i > 0) {
+            o.type = "DIALOG";
+        }
         windows.push_back(std::make_unique<TestWindow>(connection, o));
         std::printf("window 0x%x\n", windows.back()->id());
     }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -151,59 +152,6 @@ const Colour kAlpha{0xff, 0x88, 0x00};
 const Colour kBeta{0x33, 0x66, 0xcc};
 const Colour kGamma{0x33, 0xcc, 0x66};
 
-TEST_F(OverlayEndToEndTest, FocusedApplicationsStayBrightAndEverythingElseIsTinted) {
-    const auto a = startApp("alpha", "ff8800", "400x300+100+100");
-    const auto b = startApp("beta", "3366cc", "400x300+700+300");
-    const auto right = startApp("gamma", "33cc66", "400x300+1500+200");
-    control->activate(right);
-    control->activate(a);
-    ASSERT_TRUE(soon([&] { return control->activeWindow() == a; }));
-    // The desktop's colour is read once the compositor drew it (black until its first frame).
-    Colour desktopBefore;
-    ASSERT_TRUE(soon([&] {
-        const Colour now = control->pixel(640, 750);
-        const bool settled = now.red == desktopBefore.red && now.green == desktopBefore.green &&
-                             now.blue == desktopBefore.blue && now.red + now.green + now.blue > 0 &&
-                             control->centrePixel(a).red == 0xff;
-        desktopBefore = now;
-        std::this_thread::sleep_for(50ms);
-        return settled;
-    }));
-
-    // The evening preset's orange, at a strength that shows every channel.
-    const EngineLook orange{0.6, 0.25, 234 / 255.0, 88 / 255.0, 12 / 255.0};
-    ASSERT_TRUE(startEngineBelow(a, orange));
-    ASSERT_TRUE(soon([&] { return overlayDirectlyBelow(right); }));
-    std::this_thread::sleep_for(800ms); // the fade-in and a compositor frame
-    EXPECT_EQ(overlaysOn(0), 1);
-    EXPECT_EQ(overlaysOn(kRight), 1);
-
-    expectNear(control->centrePixel(a), kAlpha, 1, "the focused window is untouched");
-    expectNear(control->centrePixel(b), dimmed(kBeta, orange), 2, "another window is tinted");
-    expectNear(control->pixel(640, 750), dimmed(desktopBefore, orange), 2, "the desktop is tinted");
-    expectNear(control->centrePixel(right), kGamma, 1, "the right monitor's focused window");
-
-    // Another application takes the focus: it is bright now, and the former one tinted.
-    control->activate(b);
-    ASSERT_TRUE(soon([&] { return overlaysOn(0) == 1 && overlayDirectlyBelow(b); }, 3s));
-    std::this_thread::sleep_for(300ms);
-    expectNear(control->centrePixel(b), kBeta, 1, "the new application is bright");
-    expectNear(control->centrePixel(a), dimmed(kAlpha, orange), 2, "the former one is tinted");
-    expectCleanExit();
-}
-
-TEST_F(OverlayEndToEndTest, AnchorWindowDestroyedUnderTheOverlay) {
-    const auto a = startApp("alpha", "ff8800", "400x300+100+100");
-    const auto b = startApp("beta", "3366cc", "400x300+700+300");
-    control->activate(b);
-    control->activate(a);
-    ASSERT_TRUE(startEngineBelow(a));
-    desktop->stopClient(clients[0]);
-    ASSERT_TRUE(soon([&] { return overlayDirectlyBelow(b); }));
-    ASSERT_TRUE(soon([&] { return overlaysOn(0) == 1; }, 3s));
-    expectCleanExit();
-}
-
 TEST_F(OverlayEndToEndTest, MonitorRemovedDuringAFade) {
     const auto a = startApp("alpha", "ff8800", "400x300+100+100");
     const auto right = startApp("gamma", "33cc66", "400x300+1500+200");
@@ -222,19 +170,6 @@ TEST_F(OverlayEndToEndTest, MonitorRemovedDuringAFade) {
     EXPECT_TRUE(soon([&] { return overlaysOn(kRight) == 0; }, 3s));
     std::this_thread::sleep_for(2500ms);
     EXPECT_EQ(overlaysOn(kRight), 0);
-    expectCleanExit();
-}
-
-TEST_F(OverlayEndToEndTest, WorkspaceSwitchLeavesNoOverlayBehindAndReturnsWithTheWindow) {
-    const auto a = startApp("alpha", "ff8800", "400x300+100+100");
-    control->activate(a);
-    ASSERT_TRUE(startEngineBelow(a));
-    // The second desktop is empty: nothing is dimmed there.
-    control->switchDesktop(1);
-    EXPECT_TRUE(soon([&] { return overlaysOn(0) == 0; }, 3s));
-    control->switchDesktop(0);
-    EXPECT_TRUE(soon([&] { return overlayDirectlyBelow(a); }, 3s));
-    EXPECT_EQ(overlaysOn(0), 1);
     expectCleanExit();
 }
 
@@ -300,34 +235,6 @@ TEST_F(OverlayCompositorTest, NoOverlayWithoutCompositorUntilOneRunsAgain) {
     EXPECT_EQ(engine->said("no compositing manager"), 1u) << engine->standardError();
 }
 
-// Restacks that change no focus: keep-below and back, raised above the focused window.
-TEST_F(OverlayEndToEndTest, RestacksWithoutAFocusChangePutTheOverlayBackBelowTheFocusedWindow) {
-    const auto other = startApp("gamma", "33cc66", "400x300+700+300");
-    const auto a = startApp("alpha", "ff8800", "400x300+100+100");
-    control->activate(a);
-    ASSERT_TRUE(startEngineBelow(a));
-    control->setState(other, "BELOW", true);
-    control->setState(other, "BELOW", false);
-    EXPECT_TRUE(soon([&] { return overlayDirectlyBelow(a); }));
-    EXPECT_TRUE(soonShows(other, dimmed(kGamma)));
-    // Kept above the focused window: above the overlay too, and the focus stays.
-    control->setState(other, "ABOVE", true);
-    std::this_thread::sleep_for(500ms); // a few polls of the engine
-    EXPECT_TRUE(overlayDirectlyBelow(a));
-    EXPECT_TRUE(soonShows(other, kGamma));
-    EXPECT_TRUE(soonShows(a, kAlpha));
-    EXPECT_EQ(control->activeWindow(), a);
-}
-
-TEST_F(OverlayEndToEndTest, AWindowWithoutAPidIsDimmedAroundLikeAnyOther) {
-    const auto under = startApp("beta", "3366cc", "400x300+700+300");
-    const auto logo = startApp("alpha", "ff8800", "400x300+100+100", {"--no-pid"});
-    control->activate(logo);
-    ASSERT_TRUE(startEngineBelow(logo));
-    EXPECT_TRUE(soonShows(under, dimmed(kBeta)));
-    EXPECT_TRUE(soonShows(logo, kAlpha));
-}
-
 // Each on a desktop of another window manager.
 template <const char* windowManager> class OnDesktop : public OverlayEndToEndTest {
 protected:
@@ -348,15 +255,108 @@ using OnFluxbox = OnDesktop<kFluxbox>;
 using OnI3 = OnDesktop<kI3>;
 using OnKWin = OnDesktop<kKWin>;
 
-// fluxbox keeps its stacking list in the order windows came; the real order is the frames'.
-TEST_F(OnFluxbox, TheOverlayFollowsTheRaisedWindowNotTheListsOrder) {
-    const auto a = startApp("alpha", "ff8800", "400x300+100+100");
-    const auto b = startApp("beta", "3366cc", "400x300+700+300");
+const Colour kMulti{0xcc, 0x33, 0x66};
+
+// X11 separates focus from stacking, and an application's windows from each other. A mirrored
+// monitor (one of the left one's rectangle) is one display with it.
+TEST_F(OverlayEndToEndTest, TheFocusedWindowStaysBrightAndEverythingElseIsTintedOnceWhateverMoves) {
+    ASSERT_EQ(desktop->xrandr("--setmonitor tavrilux-mirror 1280/338x800/211+0+0 none"), 0);
+    const auto w1 = startApp("multi", "cc3366", "300x200+50+50", {"--count", "2", "--step", "400"});
+    const auto w2 = clients.back().windows.at(1);
+    // Without _NET_WM_PID (xlogo, older programs) it is an application like any other.
+    const auto a = startApp("alpha", "ff8800", "300x200+250+150", {"--no-pid"});
+    const auto b = startApp("beta", "3366cc", "300x200+800+100");
+    const auto right = startApp("gamma", "33cc66", "400x300+1500+200");
+    for (const auto w : {right, w1, a, b, w2}) {
+        control->activate(w);
+    }
+    // The desktop's colour is read once the compositor drew it (black until its first frame).
+    Colour desktopBefore;
+    ASSERT_TRUE(soon([&] {
+        const Colour now = control->pixel(640, 750);
+        const bool settled = now.red == desktopBefore.red && now.green == desktopBefore.green &&
+                             now.blue == desktopBefore.blue && now.red + now.green + now.blue > 0 &&
+                             control->centrePixel(w2).red == 0xcc;
+        desktopBefore = now;
+        std::this_thread::sleep_for(50ms);
+        return settled;
+    }));
+
+    // One application's second window focused on top, its first buried under two others. The
+    // evening preset's orange, at a strength that shows every channel.
+    const EngineLook orange{0.6, 0.25, 234 / 255.0, 88 / 255.0, 12 / 255.0};
+    ASSERT_TRUE(startEngineBelow(w2, orange));
+    ASSERT_TRUE(soon([&] { return overlayDirectlyBelow(right); }));
+    std::this_thread::sleep_for(800ms); // the fade-in and a compositor frame
+    EXPECT_EQ(overlaysOn(0), 1);
+    EXPECT_EQ(overlaysOn(kRight), 1);
+    expectNear(control->centrePixel(w2), kMulti, 1, "the focused window is untouched");
+    expectNear(control->centrePixel(a), dimmed(kAlpha, orange), 2, "a window under it is tinted");
+    expectNear(control->centrePixel(b), dimmed(kBeta, orange), 2, "and so is another");
+    expectNear(control->pixel(640, 750), dimmed(desktopBefore, orange), 2, "the desktop is tinted");
+    expectNear(control->centrePixel(right), kGamma, 1, "the right monitor's focused window");
+
+    // Another window raised without the focus stays bright, and so does the focused one (once
+    // the cross-fade to it is over).
     control->activate(a);
-    ASSERT_TRUE(startEngineBelow(a));
+    ASSERT_TRUE(soon([&] { return overlaysOn(0) == 1 && overlayDirectlyBelow(a); }));
+    control->raise(b);
+    std::this_thread::sleep_for(500ms); // a few polls of the engine
+    EXPECT_TRUE(overlayDirectlyBelow(a));
+    EXPECT_TRUE(soonShows(a, kAlpha));
+    EXPECT_TRUE(soonShows(b, kBeta));
+
+    // A window focused without a raise, under the others, is bright where it shows.
+    control->focus(w1);
+    EXPECT_TRUE(soon([&] { return overlayDirectlyBelow(w1); }));
+    EXPECT_TRUE(soonShows(w1, kMulti));
+
+    // The focused window goes away from above the overlay: it follows the next focused one.
+    desktop->stopClient(clients[0]);
+    EXPECT_TRUE(soon([&] {
+        const auto next = control->activeWindow();
+        return next && (*next == a || *next == b) && overlayDirectlyBelow(*next) &&
+               overlaysOn(0) == 1;
+    }));
+
+    // Restacks that change no focus: kept below and back, a window is put under the overlay
+    // again; kept above, it stays bright, and so does the focused window, which keeps the focus.
+    control->activate(a);
+    ASSERT_TRUE(soon([&] { return overlayDirectlyBelow(a); }));
+    control->setState(b, "BELOW", true);
+    control->setState(b, "BELOW", false);
+    EXPECT_TRUE(soon([&] { return overlayDirectlyBelow(a); }));
+    EXPECT_TRUE(soonShows(b, dimmed(kBeta, orange)));
+    control->setState(b, "ABOVE", true);
+    std::this_thread::sleep_for(500ms); // a few polls of the engine
+    EXPECT_TRUE(overlayDirectlyBelow(a));
+    EXPECT_TRUE(soonShows(b, kBeta));
+    EXPECT_TRUE(soonShows(a, kAlpha));
+    EXPECT_EQ(control->activeWindow(), a);
+
+    // An empty desktop leaves no overlay behind; back, it returns below the focused window.
+    control->switchDesktop(1);
+    EXPECT_TRUE(soon([&] { return overlaysOn(0) == 0; }, 3s));
+    control->switchDesktop(0);
+    EXPECT_TRUE(soon([&] { return overlayDirectlyBelow(a) && overlaysOn(0) == 1; }, 3s));
+    expectCleanExit();
+}
+
+// A dialog of no window in particular (as Qt's without a parent) is raised alone: the
+// window between it and its main window is dimmed. fluxbox keeps its stacking list in the order
+// windows came; the real order is the frames'.
+TEST_F(OnFluxbox, AFocusedDialogRaisedAloneLeavesTheWindowsBelowItDimmed) {
+    const auto main = startApp("multi", "cc3366", "300x200+100+100",
+                               {"--count", "2", "--step", "300", "--dialog"});
+    const auto dialog = clients.back().windows.at(1);
+    const auto b = startApp("beta", "3366cc", "300x200+450+150");
+    for (const auto w : {main, b, dialog}) {
+        control->activate(w);
+    }
+    ASSERT_TRUE(startEngineBelow(dialog));
     EXPECT_TRUE(soonShows(b, dimmed(kBeta)));
-    control->activate(b);
-    EXPECT_TRUE(soon([&] { return overlayDirectlyBelow(b); }));
+    EXPECT_TRUE(soonShows(main, dimmed(kMulti)));
+    EXPECT_TRUE(soonShows(dialog, kMulti));
 }
 
 // One workspace a monitor: the other monitor's windows carry another desktop number.
@@ -374,14 +374,29 @@ TEST_F(OnI3, TheOtherMonitorsWorkspaceGetsItsOverlayToo) {
 }
 
 // KWin draws override-redirect windows above every managed one, and keeps the compositor
-// selection while compositing is blocked.
+// selection while compositing is blocked. It restacks a window placed below one of an
+// application's windows below all of them: here the focused main window's dialog, right under it.
 TEST_F(OnKWin, TheFocusedWindowStaysBrightAndOverlaysHideWhileCompositingIsBlocked) {
-    const auto b = startApp("beta", "3366cc", "400x300+700+300");
-    const auto a = startApp("alpha", "ff8800", "400x300+100+100");
-    control->activate(a);
-    ASSERT_TRUE(startEngineBelow(a));
-    EXPECT_TRUE(soonShows(a, kAlpha));
+    const auto main = startApp("multi", "cc3366", "300x200+100+100",
+                               {"--count", "2", "--step", "150", "--dialog"});
+    const auto dialog = clients.back().windows.at(1);
+    const auto b = startApp("beta", "3366cc", "300x200+600+150");
+    for (const auto w : {b, dialog, main}) {
+        control->activate(w);
+    }
+    ASSERT_TRUE(startEngineBelow(dialog));
+    EXPECT_TRUE(soonShows(main, kMulti));
     EXPECT_TRUE(soonShows(b, dimmed(kBeta)));
+    // Raised without the focus: bright, and so is the focused window under it.
+    control->raise(b);
+    ASSERT_TRUE(soon([&] {
+        const auto list = control->stackingList(); // bottom to top
+        return std::find(list.begin(), list.end(), b) > std::find(list.begin(), list.end(), main);
+    }));
+    std::this_thread::sleep_for(500ms); // a few polls of the engine
+    EXPECT_TRUE(overlayDirectlyBelow(dialog));
+    EXPECT_TRUE(soonShows(main, kMulti));
+    EXPECT_TRUE(soonShows(b, kBeta));
 
     const xcb_atom_t block = control->atom("_KDE_NET_WM_BLOCK_COMPOSITING");
     const std::uint32_t on = 1;
@@ -398,7 +413,7 @@ TEST_F(OnKWin, TheFocusedWindowStaysBrightAndOverlaysHideWhileCompositingIsBlock
     // (Under Xvfb, KWin shows nothing once it composites again, so the screen is not read.)
     xcb_delete_property(c(), b, block);
     xcb_flush(c());
-    EXPECT_TRUE(soon([&] { return overlayDirectlyBelow(a); }));
+    EXPECT_TRUE(soon([&] { return overlayDirectlyBelow(dialog); }));
     expectCleanExit();
 }
 

@@ -21,6 +21,7 @@ std::optional<WindowSnapshot> FakeDesktop::captureSnapshot() {
             WindowInfo{1, kOverviewPID, WindowSnapshot::kOverviewLayer, WindowBounds{0, 0, 1, 1}});
     }
     snapshot.windowInfo.insert(snapshot.windowInfo.end(), windows_.begin(), windows_.end());
+    snapshot.activeWindow = activeWindow_;
     return snapshot;
 }
 

@@ -52,6 +52,9 @@ public:
     void moveWindow(WindowNumber number, WindowBounds bounds);
     void removeWindow(WindowNumber number);
     void showOverview(bool shown) { overviewShown_ = shown; }
+    // The window the snapshot names as active (none: the desktop names none). activate() leaves
+    // it as it is.
+    void setActiveWindow(std::optional<WindowNumber> window) { activeWindow_ = window; }
     // While unreadable, captureSnapshot() yields none.
     void setWindowListReadable(bool readable) { readable_ = readable; }
 
@@ -68,6 +71,7 @@ private:
     std::map<ProcessID, RunningApplication> processes_;
     mutable std::map<ProcessID, int> lookups_;
     DisplayID mainDisplayID_ = 1;
+    std::optional<WindowNumber> activeWindow_;
     bool overviewShown_ = false;
     bool readable_ = true;
     int snapshots_ = 0;

@@ -60,27 +60,9 @@ TEST_F(X11FaultsTest, WindowsWithoutAUsablePidBelongToTheProcessBehindTheirConne
     EXPECT_EQ(app->bundleIdentifier, "Orphan");
 }
 
-TEST_F(X11FaultsTest, NonApplicationWindowsAreNotRegularApplications) {
-    const auto dock =
-        startManagedClient({"--type", "DOCK", "--class", "dock,Dock", "--geometry", "1280x30+0+0"});
-    const auto skipper = startManagedClient({"--skip-taskbar", "--geometry", "300x300+100+100"});
-    const auto gtk =
-        startManagedClient({"--gtk-id", "org.example.Gtk", "--geometry", "300x300+500+100"});
-    const auto windows = {dock.windows[0], skipper.windows[0], gtk.windows[0]};
-    const auto snapshot = x11->captureSnapshot();
-    const auto entries = entriesOf(*snapshot, windows);
-    EXPECT_EQ(entries.size(), 3u);
-    EXPECT_EQ(x11->runningApplication(dock.pid)->activationPolicy, ActivationPolicy::accessory);
-    EXPECT_EQ(x11->runningApplication(skipper.pid)->activationPolicy, ActivationPolicy::accessory);
-    EXPECT_EQ(x11->runningApplication(gtk.pid)->activationPolicy, ActivationPolicy::regular);
-    EXPECT_EQ(x11->runningApplication(gtk.pid)->bundleIdentifier, "org.example.Gtk");
-    EXPECT_FALSE(x11->runningApplication(999999).has_value());
-    for (const auto& info : entries) {
-        EXPECT_EQ(info.layer, info.number == dock.windows[0] ? 20 : 0);
-    }
-}
-
-TEST_F(X11FaultsTest, ApplicationKeysComeFromGtkIdsThenDesktopEntriesThenWmClass) {
+// Regular applications own a normal window in the task bar; their keys come from GTK ids, then
+// desktop entries, then WM_CLASS.
+TEST_F(X11FaultsTest, RegularApplicationsAndTheirKeys) {
     const fakes::TempDir folder;
     const std::filesystem::path data = folder.path();
     fakes::writeFile(
@@ -89,10 +71,22 @@ TEST_F(X11FaultsTest, ApplicationKeysComeFromGtkIdsThenDesktopEntriesThenWmClass
     x11 = X11Desktop::connect(queue, desktop->display().c_str(), nullptr,
                               std::make_shared<linux_platform::DesktopEntryIndex>(
                                   std::vector<std::filesystem::path>{data}));
+    const auto dock =
+        startManagedClient({"--type", "DOCK", "--class", "dock,Dock", "--geometry", "1280x30+0+0"});
+    const auto skipper = startManagedClient({"--skip-taskbar", "--geometry", "300x300+100+100"});
     const auto editor = startManagedClient({"--class", "editor,Editor"});
     const auto plain = startManagedClient({"--class", "plain,Plain"});
     const auto both = startManagedClient({"--class", "editor,Editor", "--gtk-id", "org.gtk.Both"});
-    x11->captureSnapshot();
+    const auto entries =
+        entriesOf(*x11->captureSnapshot(), {dock.windows[0], skipper.windows[0], both.windows[0]});
+    EXPECT_EQ(entries.size(), 3u);
+    for (const auto& info : entries) {
+        EXPECT_EQ(info.layer, info.number == dock.windows[0] ? 20 : 0);
+    }
+    EXPECT_EQ(x11->runningApplication(dock.pid)->activationPolicy, ActivationPolicy::accessory);
+    EXPECT_EQ(x11->runningApplication(skipper.pid)->activationPolicy, ActivationPolicy::accessory);
+    EXPECT_EQ(x11->runningApplication(both.pid)->activationPolicy, ActivationPolicy::regular);
+    EXPECT_FALSE(x11->runningApplication(999999).has_value());
     EXPECT_EQ(x11->runningApplication(editor.pid)->bundleIdentifier, "org.example.Editor");
     EXPECT_EQ(x11->runningApplication(editor.pid)->localizedName, "Example Editor");
     EXPECT_EQ(x11->runningApplication(plain.pid)->bundleIdentifier, "Plain");
@@ -140,15 +134,20 @@ TEST_F(X11BareServerTest, IgnoredOwnWindowsCostNoRoundTrips) {
     EXPECT_EQ(x11->roundTrips(), before);
 }
 
-TEST_F(X11BareServerTest, WithoutAStackingListTheRootsChildrenWithWmStateAreListed) {
+// Windows lie in their frames' order among the root's children. Without the window manager's
+// list (none yet, or its manager gone) the root's children that carry WM_STATE are listed.
+TEST_F(X11BareServerTest, FramesOrderTheListAndWithoutItTheRootsChildrenWithWmStateAreListed) {
     const auto first = desktop->startClient({"--wm-state", "--geometry", "300x300+10+10"});
     const auto unmanaged = desktop->startClient({"--geometry", "300x300+20+20"});
     const auto second = desktop->startClient({"--wm-state", "--geometry", "300x300+1400+30"});
+    const auto listed = [&](std::size_t count) {
+        return control->waitUntil([&] {
+            const auto snapshot = x11->captureSnapshot();
+            return snapshot && snapshot->windowInfo.size() == count;
+        });
+    };
     // Mapped in order, so the last one is on top.
-    ASSERT_TRUE(control->waitUntil([&] {
-        const auto snapshot = x11->captureSnapshot();
-        return snapshot && snapshot->windowInfo.size() == 2;
-    }));
+    ASSERT_TRUE(listed(2));
     EXPECT_FALSE(x11->usesStackingList());
     const auto snapshot = x11->captureSnapshot();
     EXPECT_EQ(snapshot->windowInfo[0].number, second.windows[0]);
@@ -158,6 +157,31 @@ TEST_F(X11BareServerTest, WithoutAStackingListTheRootsChildrenWithWmStateAreList
     // Its windows are no managed ones: the process is no application.
     EXPECT_EQ(x11->runningApplication(first.pid)->activationPolicy, ActivationPolicy::regular);
     EXPECT_FALSE(x11->runningApplication(unmanaged.pid).has_value());
+
+    // A window manager's list naming all three and a window nested deeper than any window
+    // manager nests frames: its frame is unknown, so it lies behind every window whose frame is
+    // known, the root's bottom-most child (the first window) included.
+    xcb_connection_t* c = control->connection();
+    xcb_window_t nested = second.windows[0];
+    for (int depth = 0; depth < 10; ++depth) {
+        const xcb_window_t parent = nested;
+        nested = xcb_generate_id(c);
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, nested, parent, 10, 10, 100, 100, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+        xcb_map_window(c, nested);
+    }
+    const xcb_window_t all[] = {first.windows[0], nested, unmanaged.windows[0], second.windows[0]};
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, control->root(),
+                        control->atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW, 32, 4, all);
+    xcb_flush(c);
+    ASSERT_TRUE(listed(4));
+    EXPECT_TRUE(x11->usesStackingList());
+    const auto order = x11->captureSnapshot()->windowInfo;
+    EXPECT_EQ(order[2].number, first.windows[0]);
+    EXPECT_EQ(order[3].number, nested);
+    // The window manager gone.
+    control->deleteRootProperty("_NET_CLIENT_LIST_STACKING");
+    EXPECT_TRUE(listed(2));
 }
 
 TEST_F(X11BareServerTest, EveryErrorOfAListedWindowThatIsGoneIsTakenOnce) {
@@ -200,32 +224,6 @@ TEST_F(X11BareServerTest, AWindowsBorderIsPartOfItsBounds) {
         return snapshot && snapshot->windowInfo.size() == 1 &&
                snapshot->windowInfo[0].bounds == (WindowBounds{40, 50, 306, 206});
     }));
-}
-
-TEST_F(X11BareServerTest, WhenTheStackingListGoesAwayTheManagedWindowsAreStillListed) {
-    const auto managed = desktop->startClient({"--wm-state", "--geometry", "300x300+10+10"});
-    const auto unmanaged = desktop->startClient({"--geometry", "300x300+20+20"});
-    // A window manager's list naming both, read first.
-    xcb_connection_t* c = control->connection();
-    const xcb_window_t both[] = {managed.windows[0], unmanaged.windows[0]};
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, control->root(),
-                        control->atom("_NET_CLIENT_LIST_STACKING"), XCB_ATOM_WINDOW, 32, 2, both);
-    xcb_flush(c);
-    ASSERT_TRUE(control->waitUntil([&] {
-        const auto snapshot = x11->captureSnapshot();
-        return snapshot && snapshot->windowInfo.size() == 2;
-    }));
-    EXPECT_TRUE(x11->usesStackingList());
-
-    // The window manager left: the root's children that carry WM_STATE remain.
-    control->deleteRootProperty("_NET_CLIENT_LIST_STACKING");
-    std::optional<WindowSnapshot> last;
-    ASSERT_TRUE(control->waitUntil([&] {
-        last = x11->captureSnapshot();
-        return last && !x11->usesStackingList() && last->windowInfo.size() == 1 &&
-               last->windowInfo[0].number == managed.windows[0];
-    })) << x11->usesStackingList()
-        << " " << last->windowInfo.size();
 }
 
 TEST_F(X11FaultsTest, MalformedPropertiesDegradeToTheirDefaults) {

@@ -44,7 +44,7 @@ protected:
     int activationRefreshes = 0;
 };
 
-TEST_F(X11FocusEndToEndTest, TwoApplicationsOnTwoMonitorsGiveOneTargetPerMonitor) {
+TEST_F(X11FocusEndToEndTest, TwoApplicationsOnTwoMonitorsGiveOneTargetPerMonitorAndOursNone) {
     const auto editor = startManagedClient(
         {"--class", "editor,Editor", "--color", "cc3333", "--geometry", "500x400+100+120"});
     const auto viewer = startManagedClient(
@@ -57,14 +57,9 @@ TEST_F(X11FocusEndToEndTest, TwoApplicationsOnTwoMonitorsGiveOneTargetPerMonitor
 
     for (const auto& [screen, app, key] :
          {std::tuple{left, &editor, "Editor"}, std::tuple{right, &viewer, "Viewer"}}) {
-        SCOPED_TRACE(key);
-        const auto& t = scene.targets.at(screen);
-        EXPECT_EQ(t.screenID, screen);
-        EXPECT_EQ(t.ownerPID, app->pid);
-        EXPECT_EQ(t.bundleIdentifier, key);
-        EXPECT_EQ(t.topWindowNumber, app->windows[0]);
-        EXPECT_EQ(t.anchorWindowNumber, app->windows[0]);
-        EXPECT_EQ(t.windowFrame, expectedFrame(app->windows[0]));
+        const auto w = app->windows[0];
+        EXPECT_EQ(scene.targets.at(screen),
+                  (ScreenFocusTarget{screen, app->pid, key, w, w, expectedFrame(w)}));
     }
     EXPECT_FALSE(scene.isMissionControlActive);
     // The active display follows the activated application.
@@ -73,21 +68,55 @@ TEST_F(X11FocusEndToEndTest, TwoApplicationsOnTwoMonitorsGiveOneTargetPerMonitor
         EXPECT_TRUE(waitForScene([&](const FocusScene& s) { return s.activeScreenID == screen; }));
     }
 
-    // The screens: primary first, bottom-left frames, numbers and keys.
+    // The screens' names and keys.
     const auto screens = x11->screens();
     ASSERT_EQ(screens.size(), 2u);
-    EXPECT_EQ(screens[0].displayNumber, left);
-    EXPECT_EQ(screens[0].frame, (Rect{0, 0, 1280, 800}));
-    EXPECT_EQ(screens[1].frame, (Rect{1280, 0, 1280, 800}));
     EXPECT_EQ(screens[0].localizedName, "tavrilux-left");
-    EXPECT_EQ(x11->mainDisplayID(), left);
     // The left monitor has an output to name it, the right one nothing: its key is its number.
     EXPECT_EQ(tavriluxDisplayUUID(screens[0], *x11).size(), 36u);
     EXPECT_EQ(tavriluxDisplayUUID(screens[1], *x11), std::to_string(right));
+
+    // A window of our own process, active over the editor: listed, but never a target.
+    xcb_connection_t* own = xcb_connect(desktop->display().c_str(), nullptr);
+    testdesktop::TestWindowOptions options; // at (100, 100)
+    options.width = 1100;
+    options.height = 600;
+    testdesktop::TestWindow ownWindow(own, options); // _NET_WM_PID is this process
+    ASSERT_TRUE(control->waitForManaged({ownWindow.id()}));
+    control->activate(ownWindow.id());
+    ASSERT_TRUE(control->waitUntil([&] { return control->activeWindow() == ownWindow.id(); }));
+    tracker->refresh(true);
+    EXPECT_EQ(scenes.back().targets.at(left).ownerPID, editor.pid);
+    EXPECT_EQ(scenes.back().activeScreenID, left);
+    const auto mine = entriesOf(*x11->captureSnapshot(), {ownWindow.id()});
+    ASSERT_EQ(mine.size(), 1u);
+    EXPECT_EQ(mine[0].ownerPID, ::getpid());
+    ownWindow.destroy();
+    xcb_disconnect(own);
 }
 
-TEST_F(X11FocusEndToEndTest, ActivatingTheOtherApplicationDeliversANewSceneAtOnce) {
+TEST_F(X11FocusEndToEndTest, ActivationsNameTheirApplicationAndDeliverANewSceneAtOnce) {
+    std::vector<std::optional<RunningApplication>> activations;
+    auto subscription = x11->onApplicationActivated(
+        [&](const std::optional<RunningApplication>& app) { activations.push_back(app); });
+    // Newly started: no refresh runs yet, only the notification road reads the desktop.
     const auto back = startManagedClient({"--class", "back,Back", "--geometry", "500x400+100+100"});
+    control->activate(back.windows[0]);
+    ASSERT_TRUE(queue.runUntil(
+        [&] {
+            return !activations.empty() && activations.back() &&
+                   activations.back()->processIdentifier == back.pid;
+        },
+        Seconds{5.0}));
+    EXPECT_EQ(activations.back()->bundleIdentifier, "Back");
+    EXPECT_EQ(activations.back()->activationPolicy, ActivationPolicy::regular);
+    // A new connection knows it before anything else is asked.
+    auto other = X11Desktop::connect(
+        queue, desktop->display().c_str(), nullptr,
+        std::make_shared<linux_platform::DesktopEntryIndex>(std::vector<std::filesystem::path>{}));
+    ASSERT_TRUE(other && other->frontmostApplication());
+    EXPECT_EQ(other->frontmostApplication()->bundleIdentifier, "Back");
+
     const auto front =
         startManagedClient({"--class", "front,Front", "--geometry", "500x400+200+150"});
     control->activate(front.windows[0]);
@@ -96,54 +125,19 @@ TEST_F(X11FocusEndToEndTest, ActivatingTheOtherApplicationDeliversANewSceneAtOnc
     const DisplayID left = displayNumber("tavrilux-left");
     ASSERT_TRUE(waitForScene(
         [&](const FocusScene& s) { return s.targets.at(left).ownerPID == front.pid; }));
-    const auto frontmostIs = [&](ProcessID pid) {
-        return queue.runUntil(
-            [&] {
-                const auto app = x11->frontmostApplication();
-                return app && app->processIdentifier == pid;
-            },
-            Seconds{5.0});
-    };
-    EXPECT_TRUE(frontmostIs(front.pid));
-
     control->activate(back.windows[0]);
     ASSERT_TRUE(
         waitForScene([&](const FocusScene& s) { return s.targets.at(left).ownerPID == back.pid; }));
     EXPECT_GE(activationRefreshes, 1);
     EXPECT_EQ(scenes.back().targets.at(left).bundleIdentifier, "Back");
-    EXPECT_TRUE(frontmostIs(back.pid));
-    EXPECT_EQ(x11->frontmostApplication()->bundleIdentifier, "Back");
-}
-
-TEST_F(X11FocusEndToEndTest, ANewlyStartedApplicationIsNamedInItsActivation) {
-    std::vector<std::optional<RunningApplication>> activations;
-    auto subscription = x11->onApplicationActivated(
-        [&](const std::optional<RunningApplication>& app) { activations.push_back(app); });
-    // No refresh runs here: only the notification road reads the desktop.
-    const auto fresh =
-        startManagedClient({"--class", "fresh,Fresh", "--geometry", "400x300+100+100"});
-    control->activate(fresh.windows[0]);
-    ASSERT_TRUE(queue.runUntil(
-        [&] {
-            return !activations.empty() && activations.back() &&
-                   activations.back()->processIdentifier == fresh.pid;
-        },
-        Seconds{5.0}));
-    EXPECT_EQ(activations.back()->bundleIdentifier, "Fresh");
-    EXPECT_EQ(activations.back()->activationPolicy, ActivationPolicy::regular);
+    EXPECT_EQ(x11->frontmostApplication()->processIdentifier, back.pid);
     // Every activation named its application.
     for (const auto& app : activations) {
         EXPECT_TRUE(app.has_value());
     }
-    // A new connection knows it before anything else is asked.
-    auto other = X11Desktop::connect(
-        queue, desktop->display().c_str(), nullptr,
-        std::make_shared<linux_platform::DesktopEntryIndex>(std::vector<std::filesystem::path>{}));
-    ASSERT_TRUE(other && other->frontmostApplication());
-    EXPECT_EQ(other->frontmostApplication()->bundleIdentifier, "Fresh");
 }
 
-TEST_F(X11FocusEndToEndTest, MovingAWindowByOnePixelDeliversANewSceneWithinOnePoll) {
+TEST_F(X11FocusEndToEndTest, MovingAWindowByOnePixelDeliversOneNewScene) {
     const auto app = startManagedClient({"--geometry", "400x300+300+200"});
     startTracker();
     const DisplayID left = displayNumber("tavrilux-left");
@@ -155,58 +149,16 @@ TEST_F(X11FocusEndToEndTest, MovingAWindowByOnePixelDeliversANewSceneWithinOnePo
     control->moveFrame(app.windows[0], frame->x + 1, frame->y);
     ASSERT_TRUE(
         control->waitUntil([&] { return control->frameGeometry(app.windows[0])->x != frame->x; }));
-    const auto moved = queue.now();
     ASSERT_TRUE(waitForScene(
         [&](const FocusScene& s) { return s.targets.at(left).windowFrame != before; }));
-    // One poll is 150 ms; the rest is slack for a loaded machine.
-    EXPECT_LT((queue.now() - moved).count(), 0.6);
     EXPECT_EQ(scenes.size(), count + 1);
     EXPECT_EQ(scenes.back().targets.at(left).windowFrame, expectedFrame(app.windows[0]));
     EXPECT_EQ(std::abs(scenes.back().targets.at(left).windowFrame.x - before.x), 1.0);
 }
 
-TEST_F(X11FocusEndToEndTest, AWindowOfOurOwnProcessIsNeverATarget) {
-    const auto other = startManagedClient({"--geometry", "300x300+100+100"});
-    xcb_connection_t* own = xcb_connect(desktop->display().c_str(), nullptr);
-    testdesktop::TestWindowOptions options;
-    options.x = 0;
-    options.y = 0;
-    options.width = 1200;
-    options.height = 700;
-    testdesktop::TestWindow ownWindow(own, options); // _NET_WM_PID is this process
-    ASSERT_TRUE(control->waitForManaged({ownWindow.id()}));
-    control->activate(ownWindow.id());
-    ASSERT_TRUE(control->waitUntil([&] { return control->activeWindow() == ownWindow.id(); }));
-
-    startTracker();
-    const DisplayID left = displayNumber("tavrilux-left");
-    ASSERT_FALSE(scenes.empty());
-    EXPECT_EQ(scenes.back().targets.at(left).ownerPID, other.pid);
-    EXPECT_EQ(scenes.back().activeScreenID, left);
-    // It is listed, though: only focus detection leaves it out.
-    const auto snapshot = x11->captureSnapshot();
-    const auto mine = entriesOf(*snapshot, {ownWindow.id()});
-    ASSERT_EQ(mine.size(), 1u);
-    EXPECT_EQ(mine[0].ownerPID, ::getpid());
-    ownWindow.destroy();
-    xcb_disconnect(own);
-}
-
-TEST_F(X11FocusEndToEndTest, ShowDesktopIsReportedAsMissionControl) {
-    startManagedClient({"--geometry", "400x300+100+100"});
-    startTracker();
-    control->setShowingDesktop(true);
-    ASSERT_TRUE(waitForScene([](const FocusScene& s) { return s.isMissionControlActive; }));
-    control->setShowingDesktop(false);
-    ASSERT_TRUE(waitForScene(
-        [](const FocusScene& s) { return !s.isMissionControlActive && !s.targets.empty(); }));
-}
-
-TEST_F(X11FocusEndToEndTest, SpaceAndScreenChangesAreNotified) {
+TEST_F(X11FocusEndToEndTest, SpaceChangesAndTheShowDesktopModeAreReported) {
     int spaces = 0;
-    int screenChanges = 0;
     auto spaceSubscription = x11->onActiveSpaceChanged([&] { ++spaces; });
-    auto screenSubscription = x11->onScreenParametersChanged([&] { ++screenChanges; });
     const auto sticky = startManagedClient({"--geometry", "400x300+100+100"});
     control->moveToDesktop(sticky.windows[0], 0xFFFFFFFF); // on every desktop
     // And marked so, as most window managers (not openbox) do.
@@ -229,14 +181,12 @@ TEST_F(X11FocusEndToEndTest, SpaceAndScreenChangesAreNotified) {
     ASSERT_TRUE(queue.runUntil([&] { return spaces > 0; }, Seconds{5.0}));
     ASSERT_TRUE(targetIs(sticky.pid));
 
-    const std::string command = "DISPLAY=" + desktop->display() +
-                                " sh -c 'xrandr --delmonitor tavrilux-right && xrandr --noprimary "
-                                "&& xrandr --output screen --primary'";
-    // (The server announces the monitor edit with a ConfigureNotify of the root, the output
-    // change with a RandR event.)
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    ASSERT_TRUE(queue.runUntil([&] { return screenChanges > 0; }, Seconds{5.0}));
-    EXPECT_EQ(x11->screens().size(), 1u);
+    // Showing the desktop is reported as the overview.
+    control->setShowingDesktop(true);
+    ASSERT_TRUE(waitForScene([](const FocusScene& s) { return s.isMissionControlActive; }));
+    control->setShowingDesktop(false);
+    EXPECT_TRUE(waitForScene(
+        [](const FocusScene& s) { return !s.isMissionControlActive && !s.targets.empty(); }));
 }
 
 TEST_F(X11FocusEndToEndTest, AnUnchangedDesktopIsListedWithoutARoundTrip) {

@@ -27,18 +27,35 @@ std::vector<WindowRecord> ownedWindows(ProcessID pid, const std::vector<WindowRe
 const WindowRecord& primaryWindow(const std::vector<WindowRecord>& records,
                                   const WindowRecord& fallback);
 
-// The window in front on each display, keyed by display id. Each process is looked up at most
-// once per call, whatever the number of displays.
-std::map<DisplayID, ScreenFocusTarget> focusTargets(const std::vector<WindowRecord>& records,
-                                                    const std::vector<ScreenGeometry>& screens,
-                                                    ProcessID ownPID,
-                                                    const ApplicationLookup& applicationInfo);
+// The record of the desktop's active window when it is a layer-0 window of a regular
+// application other than `ownPID` that meets a display; none otherwise.
+std::optional<WindowRecord> focusedWindow(const std::vector<WindowRecord>& records,
+                                          std::optional<WindowNumber> activeWindow,
+                                          const std::vector<ScreenGeometry>& screens,
+                                          ProcessID ownPID,
+                                          const ApplicationLookup& applicationInfo);
 
-// The display holding most of the frontmost regular application's main window.
-std::optional<DisplayID> resolveActiveScreenID(const std::vector<WindowRecord>& records,
-                                               const std::vector<ScreenGeometry>& screens,
-                                               ProcessID ownPID,
-                                               const ApplicationLookup& applicationInfo);
+// `top` and the windows of its process that follow it in `candidates` without another
+// process's window between them: what the overlay can lie below without keeping that other
+// window bright.
+std::vector<WindowRecord> unbrokenRun(const std::vector<WindowRecord>& candidates,
+                                      const WindowRecord& top);
+
+// The leading window on each display, keyed by display id: `focused` on the displays it meets,
+// the front-most regular application's window elsewhere; the anchor ends its unbroken run. Each
+// process is looked up at most once per call, whatever the number of displays.
+std::map<DisplayID, ScreenFocusTarget>
+focusTargets(const std::vector<WindowRecord>& records, const std::vector<ScreenGeometry>& screens,
+             ProcessID ownPID, const ApplicationLookup& applicationInfo,
+             const std::optional<WindowRecord>& focused = std::nullopt);
+
+// The display holding most of `focused`, else of the frontmost regular application's main
+// window.
+std::optional<DisplayID>
+resolveActiveScreenID(const std::vector<WindowRecord>& records,
+                      const std::vector<ScreenGeometry>& screens, ProcessID ownPID,
+                      const ApplicationLookup& applicationInfo,
+                      const std::optional<WindowRecord>& focused = std::nullopt);
 
 // The whole scene from one snapshot: records, targets, active display, overview flag.
 FocusScene

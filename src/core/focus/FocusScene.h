@@ -12,7 +12,8 @@ namespace tavrilux {
 struct FocusScene final {
     // One entry per display that has a focusable window of a regular application.
     std::map<DisplayID, ScreenFocusTarget> targets;
-    // The display holding the main window of the frontmost regular application.
+    // The display holding the active window, else the main window of the frontmost regular
+    // application.
     std::optional<DisplayID> activeScreenID;
     bool isMissionControlActive = false;
 

@@ -8,8 +8,9 @@
 
 namespace tavrilux {
 
-// What is in front on one display: the application whose window leads there, its front-most and
-// back-most windows on that display, and the frame of its main window there. Compares all six
+// What leads on one display: the application whose window leads there (the active window, else
+// the front-most regular one), that window, the back-most window of the unbroken run of its
+// application's windows under it, and the frame of the run's main window. Compares all six
 // fields exactly.
 struct ScreenFocusTarget final {
     DisplayID screenID = 0;

@@ -17,6 +17,9 @@ struct WindowSnapshot final {
     static constexpr int kOverviewLayer = 18;
 
     std::vector<WindowInfo> windowInfo;
+    // The window the desktop gives the keyboard focus to (its active window), when it names one.
+    // Where the desktop separates focus from stacking it need not be the front-most window.
+    std::optional<WindowNumber> activeWindow;
 
     // The usable entries in list order, frames flipped to bottom-left coordinates. `screens` is
     // the display list in its usual order; it only supplies the flip reference height.

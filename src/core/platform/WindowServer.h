@@ -14,6 +14,8 @@ namespace tavrilux {
 //   reported (number, owner process, layer, bounds with a top-left origin at the primary
 //   display's top-left corner); whatever could not be read is absent, and such entries are left
 //   for focus detection to skip.
+// - activeWindow names the window that holds the keyboard focus, or none when the desktop names
+//   none; it may name a window that is not in the list (one of another workspace, say).
 // - While the desktop shows its overview (the show-desktop mode), the list holds one entry on
 //   WindowSnapshot::kOverviewLayer owned by a process that Applications reports with the
 //   application key kOverviewOwnerKey.

@@ -296,6 +296,7 @@ void X11Desktop::handleEvent(const xcb_generic_event_t& event) {
                 spaceChanged_ = true;
             } else if (e.atom == a.activeWindow) {
                 activeDirty_ = true;
+                activeWindowDirty_ = true;
             }
             return;
         }
@@ -407,17 +408,23 @@ void X11Desktop::deliverPending() {
 
 void X11Desktop::refreshActiveOwner() {
     activeDirty_ = false;
-    Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        connection_,
-        xcb_get_property(connection_, 0, root_, atoms_->activeWindow, XCB_ATOM_WINDOW, 0, 1),
-        nullptr));
-    noteRoundTrip();
-    const auto values = propertyValues(reply.get(), XCB_ATOM_WINDOW);
-    if (values.empty() || values[0] == XCB_WINDOW_NONE) {
-        activeOwner_.reset();
-        return;
+    if (activeWindowDirty_) {
+        readActiveWindow(requestActiveWindow());
+        noteRoundTrip();
     }
-    activeOwner_ = ownerOf(values[0]);
+    activeOwner_ =
+        activeWindow_ != XCB_WINDOW_NONE ? ownerOf(activeWindow_) : std::optional<ProcessID>();
+}
+
+xcb_get_property_cookie_t X11Desktop::requestActiveWindow() {
+    activeWindowDirty_ = false;
+    return xcb_get_property(connection_, 0, root_, atoms_->activeWindow, XCB_ATOM_WINDOW, 0, 1);
+}
+
+void X11Desktop::readActiveWindow(xcb_get_property_cookie_t cookie) {
+    Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(connection_, cookie, nullptr));
+    const auto values = propertyValues(reply.get(), XCB_ATOM_WINDOW);
+    activeWindow_ = values.empty() ? xcb_window_t{XCB_WINDOW_NONE} : values[0];
 }
 
 std::optional<ProcessID> X11Desktop::ownerOf(xcb_window_t window) {
@@ -831,7 +838,19 @@ std::optional<WindowSnapshot> X11Desktop::captureSnapshot() {
     if (!isConnected()) {
         return std::nullopt;
     }
+    // Asked before the windows are read, so that its answer comes with theirs.
+    std::optional<xcb_get_property_cookie_t> active;
+    if (activeWindowDirty_) {
+        active = requestActiveWindow();
+    }
+    const auto roundTripsBefore = roundTrips_;
     refreshWindows();
+    if (active) {
+        readActiveWindow(*active);
+        if (roundTrips_ == roundTripsBefore) {
+            noteRoundTrip();
+        }
+    }
     // Events that arrived while we waited for replies.
     drainEvents();
     schedulePendingDeliveries();
@@ -847,6 +866,9 @@ std::optional<WindowSnapshot> X11Desktop::captureSnapshot() {
         originY = monitors_.front().y;
     }
     WindowSnapshot snapshot;
+    if (activeWindow_ != XCB_WINDOW_NONE) {
+        snapshot.activeWindow = static_cast<WindowNumber>(activeWindow_);
+    }
     snapshot.windowInfo.reserve(stacking_.size() + 1);
     if (showingDesktop_) {
         snapshot.windowInfo.push_back(WindowInfo{
@@ -960,6 +982,14 @@ void X11Desktop::refreshMonitors() {
             }
             std::stable_partition(monitors_.begin(), monitors_.end(),
                                   [](const Monitor& m) { return m.primary; });
+            // Monitors that show one rectangle (mirrored) are one display: the first stays.
+            for (auto it = monitors_.begin(); it != monitors_.end();) {
+                const bool mirrored = std::any_of(monitors_.begin(), it, [&](const Monitor& m) {
+                    return m.x == it->x && m.y == it->y && m.width == it->width &&
+                           m.height == it->height;
+                });
+                it = mirrored ? monitors_.erase(it) : it + 1;
+            }
         }
     }
     if (monitors_.empty()) {

@@ -36,9 +36,10 @@ namespace tavrilux::x11 {
 //   PropertyNotify/ConfigureNotify events, so a refresh of an unchanged desktop waits for no
 //   reply at all; a changed one waits twice (the list, then all requests of all changed windows
 //   sent before any reply is read), once more for each level of frames within frames.
+//   The snapshot's active window is _NET_ACTIVE_WINDOW.
 // - Screens: RandR 1.5 monitors, primary first, re-read on RandR notifications (output
 //   properties: the EDID only) and on a ConfigureNotify of the root, by which the server
-//   announces monitors added or removed.
+//   announces monitors added or removed. Monitors of one rectangle (mirrored) are one display.
 // - Applications: a process is regular when it owns a managed normal or dialog window that does
 //   not skip the task bar; its key is _GTK_APPLICATION_ID, else the desktop entry matching
 //   WM_CLASS, else the WM_CLASS class.
@@ -137,6 +138,8 @@ private:
                         const std::unordered_map<std::uint32_t, ProcessID>& byClient) const;
     void refreshMonitors();
     void refreshActiveOwner();
+    xcb_get_property_cookie_t requestActiveWindow();
+    void readActiveWindow(xcb_get_property_cookie_t cookie);
     std::optional<ProcessID> ownerOf(xcb_window_t window);
     void rebuildApplications() const;
 
@@ -175,7 +178,10 @@ private:
 
     // Workspace.
     std::optional<ProcessID> activeOwner_;
+    xcb_window_t activeWindow_ = XCB_WINDOW_NONE;
+    // The activation is yet to be delivered; the property is yet to be read.
     bool activeDirty_ = true;
+    bool activeWindowDirty_ = true;
     bool spaceChanged_ = false;
     bool screensChanged_ = false;
     bool deliveryScheduled_ = false;
