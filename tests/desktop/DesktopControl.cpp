@@ -129,24 +129,6 @@ void DesktopControl::requestClose(xcb_window_t window) {
     sendRootMessage(window, atom("_NET_CLOSE_WINDOW"), XCB_CURRENT_TIME, 2);
 }
 
-void DesktopControl::minimize(xcb_window_t window) {
-    constexpr std::uint32_t kIconicState = 3;
-    sendRootMessage(window, atom("WM_CHANGE_STATE"), kIconicState);
-}
-
-bool DesktopControl::hasAtom(xcb_window_t window, const std::string& property,
-                             const std::string& atom) {
-    Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        connection_,
-        xcb_get_property(connection_, 0, window, this->atom(property), XCB_ATOM_ATOM, 0, 64),
-        nullptr));
-    const auto* atoms =
-        static_cast<const xcb_atom_t*>(reply ? xcb_get_property_value(reply.get()) : nullptr);
-    const int count =
-        reply && reply->format == 32 ? xcb_get_property_value_length(reply.get()) / 4 : 0;
-    return std::find(atoms, atoms + count, this->atom(atom)) != atoms + count;
-}
-
 void DesktopControl::setShowingDesktop(bool shown) {
     sendRootMessage(root_, atom("_NET_SHOWING_DESKTOP"), shown ? 1 : 0);
 }

@@ -58,8 +58,6 @@ public:
     void destroy(xcb_window_t window);
     // Asks the window manager to close `window`, as its close button does.
     void requestClose(xcb_window_t window);
-    // Asks the window manager to minimise `window`, as its minimise button does.
-    void minimize(xcb_window_t window);
 
     // The window manager's frame around `window` (its top-level ancestor), root coordinates.
     std::optional<Geometry> frameGeometry(xcb_window_t window);
@@ -71,8 +69,6 @@ public:
     bool isViewable(xcb_window_t window);
     // WM_CLASS as stored: instance and class, each ended by a NUL.
     std::string wmClass(xcb_window_t window);
-    // Whether the ATOM[] property `property` of `window` (_NET_WM_STATE, ...) holds `atom`.
-    bool hasAtom(xcb_window_t window, const std::string& property, const std::string& atom);
     // The window's own rectangle (without border) in root coordinates.
     std::optional<Geometry> geometry(xcb_window_t window);
     // What the screen shows at (x, y) of the root, and at the centre of a client window.
