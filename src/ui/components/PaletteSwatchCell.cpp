@@ -1,11 +1,14 @@
 #include "ui/components/PaletteSwatchCell.h"
 
+#include "ui/components/GlassCard.h"
 #include "ui/foundation/Appearance.h"
 #include "ui/foundation/Painting.h"
 
 #include <QPainter>
 
+#include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <map>
 #include <utility>
 
@@ -14,6 +17,9 @@ namespace tavrilux::ui {
 namespace {
 constexpr qreal kFamilyRadius = 5;
 constexpr qreal kRingWidth = 2;
+constexpr qreal kEdgeWidth = 1;
+// Colours this close to the card's, channel by channel, would melt into it.
+constexpr int kEdgeDistance = 32;
 } // namespace
 
 PaletteSwatchCell::PaletteSwatchCell(const OverlayColor& colour, const QString& accessibleName,
@@ -47,7 +53,7 @@ void PaletteSwatchCell::rebuildPaths() {
     // Every grid repeats the same few cell shapes (a family's first, middle and last cell), and
     // cutting paths is slow: each shape is cut once per process.
     using Key = std::array<qreal, 8>;
-    static std::map<Key, std::pair<QPainterPath, QPainterPath>> cut;
+    static std::map<Key, Paths> cut;
     const QRectF cell = rect();
     const Key key{cell.x(),    cell.y(),    cell.width(),    cell.height(),
                   family_.x(), family_.y(), family_.width(), family_.height()};
@@ -58,27 +64,44 @@ void PaletteSwatchCell::rebuildPaths() {
         }
         const QPainterPath family =
             Shape::rounded(kFamilyRadius).path(family_.isEmpty() ? cell : family_);
-        QPainterPath cellPath;
-        cellPath.addRect(cell);
-        QPainterPath fill = family.intersected(cellPath);
-        QPainterPath inner;
-        inner.addRect(cell.adjusted(kRingWidth, kRingWidth, -kRingWidth, -kRingWidth));
-        QPainterPath ring = fill.subtracted(inner);
-        it = cut.emplace(key, std::make_pair(std::move(fill), std::move(ring))).first;
+        const auto inset = [&cell](qreal by) {
+            QPainterPath path;
+            path.addRect(cell.adjusted(by, by, -by, -by));
+            return path;
+        };
+        Paths paths;
+        paths.fill = family.intersected(inset(0));
+        paths.ring = paths.fill.subtracted(inset(kRingWidth));
+        paths.edge = paths.fill.subtracted(inset(kEdgeWidth));
+        paths.ringEdge = inset(kRingWidth).subtracted(inset(kRingWidth + kEdgeWidth));
+        it = cut.emplace(key, std::move(paths)).first;
     }
-    fill_ = it->second.first;
-    ring_ = it->second.second;
+    paths_ = it->second;
     update();
 }
 
 void PaletteSwatchCell::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillPath(fill_, toQColor(Rgba{colour_.red, colour_.green, colour_.blue}));
+    const QColor colour = toQColor(Rgba{colour_.red, colour_.green, colour_.blue});
+    painter.fillPath(paths_.fill, colour);
     if (selected_) {
-        painter.fillPath(ring_, Qt::white);
+        painter.fillPath(paths_.ring, Qt::white);
     } else if (hasFocus()) {
-        painter.fillPath(ring_, QColor(255, 255, 255, 150));
+        painter.fillPath(paths_.ring, QColor(255, 255, 255, 150));
+    }
+    const Appearance appearance = appearanceOf(this);
+    const QColor card = GlassCard::apparentColour(appearance);
+    const int distance = std::max({std::abs(colour.red() - card.red()),
+                                   std::abs(colour.green() - card.green()),
+                                   std::abs(colour.blue() - card.blue())});
+    if (distance <= kEdgeDistance) {
+        const QColor hairline =
+            appearance == Appearance::light ? QColor(0, 0, 0, 46) : QColor(255, 255, 255, 46);
+        painter.fillPath(paths_.edge, hairline);
+        if (selected_) {
+            painter.fillPath(paths_.ringEdge, hairline);
+        }
     }
 }
 

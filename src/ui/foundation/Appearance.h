@@ -12,6 +12,9 @@ namespace tavrilux::ui {
 
 enum class Appearance { light, dark };
 
+// The opacity of a control that takes no input, every part of it alike.
+constexpr qreal kDisabledOpacity = 0.45;
+
 // The appearance a widget draws in: its palette's window colour decides (lightness below 128 is
 // dark). A window that forces an appearance does so through its palette, so every widget inside
 // follows and repaints through the palette change.

@@ -23,7 +23,7 @@ constexpr std::array kSymbols{
     SymbolEntry{"checkmark.circle.fill", 0xe86c},                 // check_circle
     SymbolEntry{"chevron.down", 0xe5cf},                          // expand_more
     SymbolEntry{"display", 0xe30c},                               // desktop_windows
-    SymbolEntry{"display.trianglebadge.exclamationmark", 0xe99d}, // desktop_access_disabled
+    SymbolEntry{"display.trianglebadge.exclamationmark", 0xe30c, 0xe002}, // with warning
     SymbolEntry{"gearshape.fill", 0xe8b8},                        // settings
     SymbolEntry{"hand.raised.fill", 0xe764},                      // back_hand
     SymbolEntry{"info.circle.fill", 0xe88e},                      // info
@@ -72,19 +72,44 @@ QPainterPath glyphPath(const QString& family, char16_t glyph, int pixelSize) {
     return *it;
 }
 
+// A glyph with a smaller one on its lower trailing corner, parted from it by a gap.
+QPainterPath badgedGlyphPath(const QString& family, char16_t glyph, char16_t badge,
+                             int pixelSize) {
+    static QHash<quint64, QPainterPath> cache;
+    const quint64 key = (static_cast<quint64>(glyph) << 48) |
+                        (static_cast<quint64>(badge) << 32) | static_cast<quint32>(pixelSize);
+    auto it = cache.find(key);
+    if (it == cache.end()) {
+        const QPainterPath base = glyphPath(family, glyph, pixelSize);
+        QPainterPath mark = glyphPath(family, badge, std::max(1, pixelSize * 11 / 20));
+        const QRectF bounds = base.boundingRect();
+        const QRectF markBounds = mark.boundingRect();
+        mark.translate(bounds.right() - markBounds.right() + pixelSize * 0.08,
+                       bounds.bottom() - markBounds.bottom() + pixelSize * 0.06);
+        QPainterPathStroker gap;
+        gap.setWidth(pixelSize * 0.2);
+        gap.setJoinStyle(Qt::RoundJoin);
+        QPainterPath cut = base.subtracted(gap.createStroke(mark).united(mark.simplified()));
+        it = cache.insert(key, cut.united(mark).simplified());
+    }
+    return *it;
+}
+
 } // namespace
 
 std::span<const SymbolEntry> symbolTable() {
     return kSymbols;
 }
 
-std::optional<char16_t> symbolGlyph(std::string_view name) {
+const SymbolEntry* symbolEntry(std::string_view name) {
     auto it = std::find_if(kSymbols.begin(), kSymbols.end(),
                            [&](const SymbolEntry& e) { return e.name == name; });
-    if (it == kSymbols.end()) {
-        return std::nullopt;
-    }
-    return it->glyph;
+    return it == kSymbols.end() ? nullptr : &*it;
+}
+
+std::optional<char16_t> symbolGlyph(std::string_view name) {
+    const SymbolEntry* entry = symbolEntry(name);
+    return entry ? std::optional<char16_t>(entry->glyph) : std::nullopt;
 }
 
 SymbolFont::SymbolFont(const QString& fontFile) {
@@ -111,10 +136,10 @@ bool SymbolFont::draws(char16_t glyph) const {
 void SymbolFont::draw(QPainter& painter, const QRectF& box, std::string_view name, qreal size,
                       const QColor& colour, FontWeight weight) const {
     const qreal pixelSize = size * kScale;
-    const auto glyph = symbolGlyph(name);
+    const SymbolEntry* entry = symbolEntry(name);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    if (!glyph || !isAvailable()) {
+    if (entry == nullptr || !isAvailable()) {
         // A rounded square outline of the glyph's size: visibly something missing.
         const qreal edge = pixelSize * 0.7;
         QRectF square(0, 0, edge, edge);
@@ -125,14 +150,31 @@ void SymbolFont::draw(QPainter& painter, const QRectF& box, std::string_view nam
         painter.restore();
         return;
     }
-    const QPainterPath& path =
-        glyphPath(family_, *glyph, std::max(1, static_cast<int>(std::lround(pixelSize))));
+    const int pixels = std::max(1, static_cast<int>(std::lround(pixelSize)));
+    const QPainterPath path = entry->badge != 0
+                                  ? badgedGlyphPath(family_, entry->glyph, entry->badge, pixels)
+                                  : glyphPath(family_, entry->glyph, pixels);
     painter.translate(box.center());
     painter.fillPath(path, colour);
     if (const qreal width = outlineWidth(weight, pixelSize); width > 0) {
         painter.strokePath(path, QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     }
     painter.restore();
+}
+
+QSizeF SymbolFont::inkSize(std::string_view name, qreal size, FontWeight weight) const {
+    const qreal pixelSize = size * kScale;
+    const SymbolEntry* entry = symbolEntry(name);
+    if (entry == nullptr || !isAvailable()) {
+        const qreal edge = pixelSize * 0.7 + std::max<qreal>(1, pixelSize * 0.08);
+        return QSizeF(edge, edge);
+    }
+    const int pixels = std::max(1, static_cast<int>(std::lround(pixelSize)));
+    const QPainterPath path = entry->badge != 0
+                                  ? badgedGlyphPath(family_, entry->glyph, entry->badge, pixels)
+                                  : glyphPath(family_, entry->glyph, pixels);
+    const qreal outline = outlineWidth(weight, pixelSize);
+    return path.boundingRect().size() + QSizeF(outline, outline);
 }
 
 void drawSymbol(QPainter& painter, const QRectF& box, std::string_view name, qreal size,
