@@ -1,3 +1,4 @@
+#include "ScreenReading.h"
 #include "UiHarness.h"
 
 #include "ui/components/BorderedButton.h"
@@ -23,8 +24,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 namespace tavrilux::ui {
 namespace {
@@ -70,11 +73,34 @@ TEST(CollapsibleGlassCardTest, AClickInTheHeadersEmptyMiddleFoldsAndUnfoldsThrou
     render(card, Appearance::light);
     EXPECT_TRUE(card.body()->isHidden()) << "collapsed: no divider, no content";
     DisclosureHeader* header = card.header();
+    // A chevron is open on the side where both its arms end, across its whole extent; it
+    // points to the opposite side.
+    const auto pointsTo = [header] {
+        const QImage image = render(*header, Appearance::light);
+        const QRgb background = image.pixel(header->width() - 2, 2);
+        const auto ink = [&](QRgb p) { return testing::colourDistance(p, background) > 40; };
+        const QRect c = testing::inkBounds(
+            image, QRect(header->width() - 40, 0, 40, header->height()), ink);
+        const std::pair<char, double> openSides[] = {
+            {'D', testing::inkBounds(image, c.adjusted(0, 0, 0, 1 - c.height()), ink).width() /
+                      double(c.width())},
+            {'U', testing::inkBounds(image, c.adjusted(0, c.height() - 1, 0, 0), ink).width() /
+                      double(c.width())},
+            {'R', testing::inkBounds(image, c.adjusted(0, 0, 1 - c.width(), 0), ink).height() /
+                      double(c.height())},
+            {'L', testing::inkBounds(image, c.adjusted(c.width() - 1, 0, 0, 0), ink).height() /
+                      double(c.height())}};
+        return std::max_element(std::begin(openSides), std::end(openSides),
+                                [](auto& a, auto& b) { return a.second < b.second; })
+            ->first;
+    };
+    EXPECT_EQ(pointsTo(), 'R');
     for (bool expanded : {true, false}) {
         QTest::mouseClick(header, Qt::LeftButton, {},
                           QPoint(header->width() / 2, header->height() / 2));
         EXPECT_EQ(card.body()->isHidden(), !expanded);
         EXPECT_EQ(header->isExpanded(), expanded);
+        EXPECT_EQ(pointsTo(), expanded ? 'D' : 'R');
     }
 }
 
@@ -92,17 +118,30 @@ TEST(TavriluxSwitchTest, AsksForTheNegationNeverFlipsItselfAndSaysItsState) {
     EXPECT_EQ(accessible->text(QAccessible::Name), "Enabled");
     EXPECT_EQ(accessible->text(QAccessible::Value), "Off");
 
-    // The knob sits on the side of the state it was given.
-    auto knobIsRight = [&] {
+    // The knob sits on the side of the state it was given, on a grey track when off and an
+    // accent one when on; a switch that takes no input is drawn faint.
+    const QRgb window = paletteFor(Appearance::light).color(QPalette::Window).rgb();
+    auto looks = [&](int trackX) {
         const QImage image = render(toggle, Appearance::light);
-        return qGray(image.pixel(34, 12)) > qGray(image.pixel(12, 12));
+        return std::tuple(qGray(image.pixel(34, 12)) > qGray(image.pixel(12, 12)),
+                          image.pixel(trackX, 12));
     };
-    EXPECT_FALSE(knobIsRight());
+    const auto [offRight, offTrack] = looks(40);
+    EXPECT_FALSE(offRight);
+    EXPECT_LT(testing::colourDistance(qRgb(qRed(offTrack), qRed(offTrack), qRed(offTrack)),
+                                      offTrack), 8) << "grey";
     toggle.setOn(true);
-    EXPECT_TRUE(knobIsRight());
+    const auto [onRight, onTrack] = looks(6);
+    EXPECT_TRUE(onRight);
+    EXPECT_GT(qBlue(onTrack), qRed(onTrack) + 100) << "the accent";
     EXPECT_EQ(accessible->text(QAccessible::Value), "On");
     QTest::mouseClick(&toggle, Qt::LeftButton);
     EXPECT_FALSE(requests.at(1).at(0).toBool());
+    toggle.setEnabled(false);
+    const QRgb faint = std::get<1>(looks(6));
+    EXPECT_NEAR(testing::colourDistance(faint, window) /
+                    double(testing::colourDistance(onTrack, window)),
+                kDisabledOpacity, 0.03);
 }
 
 TEST(SwatchGroupingTest, FamiliesFillRowsOfThreeAndTheRestShareALastRow) {
@@ -145,6 +184,35 @@ TEST(ColorSwatchRowTest, OneCellWearsTheSelectionAndOnlyForeignColoursGetTheRoun
     EXPECT_EQ(requests.at(0).at(0).value<OverlayColor>(), testing::glassPalette()[20].color);
     EXPECT_EQ(row.selection(), nearly) << "the row waits for its owner";
 
+    // As drawn on its card: the selection's white border, the round swatch in the colour it
+    // shows, and a hairline around the white cell that would melt into the light card.
+    GlassCard card;
+    auto* shown = new ColorSwatchRow("Glass color", testing::glassPalette());
+    card.addWidget(shown);
+    card.resize(320, shown->sizeHint().height());
+    const auto pixelOf = [&](QWidget* widget, QPoint at) {
+        return render(card, Appearance::light).pixel(widget->mapTo(&card, at));
+    };
+    const auto edgeAndMiddle = [&](PaletteSwatchCell* cell) {
+        return std::pair(pixelOf(cell, QPoint(cell->width() / 2, 0)),
+                         pixelOf(cell, cell->rect().center()));
+    };
+    shown->setSelection(testing::glassPalette()[35].color); // Neutral 700
+    const auto [selectedEdge, selectedMiddle] = edgeAndMiddle(shown->cells()[35]);
+    EXPECT_GT(qGray(selectedEdge), 230);
+    EXPECT_LT(qGray(selectedMiddle), 40);
+    const auto [whiteEdge, whiteMiddle] = edgeAndMiddle(shown->cells()[32]); // Neutral 400
+    EXPECT_GT(testing::colourDistance(whiteEdge, whiteMiddle), 20);
+    const auto [otherEdge, otherMiddle] = edgeAndMiddle(shown->cells()[13]);
+    EXPECT_EQ(otherEdge, otherMiddle) << "other colours need no edge";
+    for (const OverlayColor& foreign : {OverlayColor::black, OverlayColor{0.2, 0.4, 0.9}}) {
+        shown->setSelection(foreign);
+        const QColor middle = QColor::fromRgb(pixelOf(shown->customSwatch(),
+                                                      shown->customSwatch()->rect().center()));
+        EXPECT_NEAR(middle.redF(), foreign.red, 0.02);
+        EXPECT_NEAR(middle.blueF(), foreign.blue, 0.02);
+    }
+
     ColorSwatchRow empty("Glass color", {});
     empty.setSelection(emerald);
     EXPECT_TRUE(empty.cells().empty());
@@ -152,6 +220,7 @@ TEST(ColorSwatchRowTest, OneCellWearsTheSelectionAndOnlyForeignColoursGetTheRoun
 }
 
 TEST(SliderTest, PercentReadoutRoundsHalvesAwayFromZeroAndSurvivesNonNumbers) {
+    testing::installStrings("\"percent_format\" = \"%@%\";");
     const std::vector<std::pair<double, QString>> cases{
         {0.125, "13%"},
         {0.994, "99%"},
@@ -163,9 +232,18 @@ TEST(SliderTest, PercentReadoutRoundsHalvesAwayFromZeroAndSurvivesNonNumbers) {
     for (const auto& [value, text] : cases) {
         EXPECT_EQ(percentText(value), text) << value;
     }
+    // A slider given no number shows its knob at the start.
+    PercentSliderRow row("Blur");
+    row.resize(300, row.sizeHint().height());
+    row.setValue(0);
+    render(row, Appearance::light);
+    const QImage start = render(*row.slider(), Appearance::light);
+    row.setValue(std::nan(""));
+    EXPECT_EQ(render(*row.slider(), Appearance::light), start);
 }
 
 TEST(SliderTest, ShowsAnyValueWithoutWritingItAndDragsRequestWholeStepsOnce) {
+    testing::installStrings("\"percent_format\" = \"%@%\";");
     PercentSliderRow row("Blur");
     QSignalSpy requests(&row, &PercentSliderRow::valueRequested);
     row.resize(300, row.sizeHint().height());

@@ -129,11 +129,11 @@ QWidget* quickPanel(bool busy) {
     return panel;
 }
 
-// The settings window's model, with or without exclusions of every kind, and a login item that
-// needs approval. It outlives the gallery's widgets.
+// The settings window's model, with or without exclusions of every kind, starting at login. It
+// outlives the gallery's widgets.
 testing::SettingsModel* settingsModel(bool withExclusions) {
     auto* model = new testing::SettingsModel;
-    model->loginService.setStatus(LoginItemStatus::requiresApproval);
+    model->loginService.setStatus(LoginItemStatus::enabled);
     model->desktop.addScreen(7, Rect{0, 0, 1280, 800}, "3F2A9C1E-0000-4000-8000-00000000DE11");
     model->applications.installed["editor"] = {"Text Editor", TAVRILUX_SOURCE_DIR
                                                "/resources/Tavrilux_Tavrilux.bundle/AppIcon.png"};
@@ -153,7 +153,8 @@ QWidget* settingsWindow(SettingsTab tab, bool withExclusions) {
     model->navigation.selectedTab.set(tab);
     auto* view = new ContentView(model->context, model->services);
     if (auto* general = qobject_cast<GeneralTab*>(view->tabContent())) {
-        testing::waitFor([general] { return !general->isWaiting(); });
+        testing::render(*view, Appearance::light);
+        EXPECT_TRUE(testing::answered(general));
     }
     return view;
 }

@@ -122,7 +122,7 @@ void showEveryScreen(testing::SettingsModel& busy, testing::SettingsModel& quiet
         window.resize(820, 900);
         testing::render(window, Appearance::dark);
         if (auto* general = qobject_cast<GeneralTab*>(window.tabContent())) {
-            EXPECT_TRUE(testing::waitFor([general] { return !general->isWaiting(); }));
+            EXPECT_TRUE(testing::answered(general));
         }
         show(std::string(rawValue(tab)) + " tab", window);
     }

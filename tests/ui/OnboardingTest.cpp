@@ -54,6 +54,7 @@ TEST(DemoTimelineTest, StepsThroughNotesMailBrowserEveryTwoSecondsOfTheInjectedC
 }
 
 TEST(MockWindowsDemoTest, TheBrightWindowIsInFrontAndTheOthersKeepTheirOrder) {
+    ASSERT_TRUE(testing::installEnglish());
     MockWindowsDemo demo(0);
     const auto order = [&] {
         std::string names;
@@ -71,6 +72,18 @@ TEST(MockWindowsDemoTest, TheBrightWindowIsInFrontAndTheOthersKeepTheirOrder) {
         demo.setActiveWindow(outside);
         EXPECT_EQ(order(), "Notes Mail Browser ");
     }
+    // A dimmed window shows a quarter of itself: on white, Mail's lower edge (which nothing
+    // covers) is a quarter as far from white as when Mail is the bright one.
+    demo.resize(400, 200);
+    forceAppearance(&demo, Appearance::dark);
+    const auto mail = [&](int active) {
+        demo.setActiveWindow(active);
+        QImage image(demo.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        demo.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        return 255 - qGray(image.pixel(200, 160));
+    };
+    EXPECT_NEAR(mail(0) / double(mail(1)), 0.25, 0.08);
 }
 
 class OnboardingFlowTest : public ::testing::Test {

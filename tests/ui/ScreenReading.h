@@ -2,12 +2,21 @@
 
 // What a person meets on a screen: the texts it draws and says, and where its ink lies.
 
+#include "ui/components/ScrollIndicator.h"
+
+#include <QAbstractScrollArea>
 #include <QAccessible>
+#include <QCoreApplication>
 #include <QImage>
 #include <QPaintDevice>
 #include <QPaintEngine>
+#include <QScrollBar>
 #include <QStringList>
+#include <QTest>
+#include <QWheelEvent>
 #include <QWidget>
+
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <functional>
@@ -115,6 +124,32 @@ inline QRect inkBounds(const QImage& image, const QRect& region,
         }
     }
     return bounds;
+}
+
+// Scrolls `area` as a person would: by wheel, then by dragging the thin thumb that shows
+// meanwhile. No scroll bar shows at any time, and the thumb goes again a moment later.
+inline void expectScrollsWithoutScrollBar(QAbstractScrollArea& area) {
+    QScrollBar* bar = area.verticalScrollBar();
+    auto* indicator = area.findChild<ScrollIndicator*>();
+    ASSERT_GT(bar->maximum(), 0) << "the content overflows";
+    ASSERT_TRUE(indicator);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_FALSE(indicator->isShowing()) << "nothing at rest";
+    const QPointF inside = QRectF(area.viewport()->rect()).center();
+    QWheelEvent wheel(inside, area.viewport()->mapToGlobal(inside), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(area.viewport(), &wheel);
+    const int wheeled = bar->value();
+    EXPECT_GT(wheeled, 0);
+    EXPECT_TRUE(indicator->isShowing());
+    const QPoint thumb = indicator->thumbRect().center().toPoint();
+    QTest::mousePress(indicator, Qt::LeftButton, {}, thumb);
+    QTest::mouseMove(indicator, thumb + QPoint(0, 40));
+    QTest::mouseRelease(indicator, Qt::LeftButton, {}, thumb + QPoint(0, 40));
+    EXPECT_GT(bar->value(), wheeled) << "dragged";
+    QTest::mouseMove(area.viewport(), area.viewport()->rect().center()); // the pointer leaves
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !indicator->isShowing(); }, 5000));
+    EXPECT_FALSE(bar->isVisible());
 }
 
 } // namespace tavrilux::ui::testing

@@ -1,3 +1,4 @@
+#include "ScreenReading.h"
 #include "SettingsHarness.h"
 
 #include "core/settings/SettingsKeys.h"
@@ -5,6 +6,8 @@
 #include "ui/components/SecondaryButtonStyle.h"
 #include "ui/components/SettingsActionRow.h"
 #include "ui/components/SettingsGroupCard.h"
+#include "ui/components/SymbolIcon.h"
+#include "ui/foundation/Symbols.h"
 #include "ui/components/TavriluxSwitch.h"
 #include "ui/components/ToggleRow.h"
 #include "ui/settings/AboutTab.h"
@@ -17,11 +20,13 @@
 #include "ui/settings/SidebarRow.h"
 #include "ui/settings/VersionText.h"
 
+#include <QScrollArea>
 #include <QSplitter>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <future>
 
 namespace tavrilux::ui {
@@ -66,7 +71,7 @@ TEST(ContentViewTest, SidebarAndContentFollowTheSelectedTabBothWays) {
     model.navigation.selectedTab.set(SettingsTab::general);
     EXPECT_TRUE(shows(SettingsTab::general));
     auto* general = qobject_cast<GeneralTab*>(view.tabContent());
-    ASSERT_TRUE(waitFor([&] { return !general->isWaiting(); }));
+    ASSERT_TRUE(testing::answered(general));
     EXPECT_TRUE(general->checkRow()->isOn());
 
     for (int asked : {100, 200, 400}) {
@@ -75,77 +80,81 @@ TEST(ContentViewTest, SidebarAndContentFollowTheSelectedTabBothWays) {
     }
 }
 
-TEST(GeneralTabTest, TheBoxShowsWhatTheLoginServiceReports) {
-    struct Case {
-        LoginItemStatus before;
-        LoginItemStatus afterRegister;
-        std::optional<ServiceFailure> failure;
-        bool on;
-        bool link;
-    };
-    const Case cases[] = {
-        {LoginItemStatus::notRegistered, LoginItemStatus::requiresApproval, std::nullopt, false,
-         true},
-        {LoginItemStatus::notFound, LoginItemStatus::enabled, std::nullopt, true, false},
-        {LoginItemStatus::requiresApproval, LoginItemStatus::enabled,
-         ServiceFailure{"the session bus is gone"}, false, false},
-    };
-    for (const Case& c : cases) {
-        testing::SettingsModel model;
-        model.loginService.setStatus(c.before);
-        model.loginService.statusAfterRegister = c.afterRegister;
-        model.loginService.failure = c.failure;
-        GeneralTab tab(model.context, model.loginItem);
+TEST(GeneralTabTest, TheBoxShowsTheAutostartEntryEveryTimeTheTabShows) {
+    ASSERT_TRUE(testing::installEnglish());
+    testing::SettingsModel model;
+    // A development build, whose entry is a file the test edits as the desktop's settings do.
+    const std::filesystem::path entry = "/home/ann/.config/autostart/com.mirtal.tavrilux.dev.desktop";
+    BackgroundLoginItem loginItem(std::make_shared<LoginItem>(LoginItem::Environment{
+        MainBundleInfo{BuildFlavor::development, "/home/ann/src/tavrilux", std::nullopt},
+        model.loginService, model.files, "/home/ann/.config/autostart", model.opener}));
+    GeneralTab tab(model.context, loginItem);
+    const auto reshown = [&] {
+        tab.hide();
         tab.show();
-        ASSERT_TRUE(waitFor([&] { return !tab.isWaiting(); }));
-        EXPECT_EQ(tab.approvalLink()->isVisible(), c.before == LoginItemStatus::requiresApproval);
-        ::testing::internal::CaptureStdout();
-        // The title is part of the click target.
-        QTest::mouseClick(tab.checkRow(), Qt::LeftButton, {},
-                          QPoint(tab.checkRow()->width() - 4, tab.checkRow()->height() / 2));
-        ASSERT_TRUE(waitFor([&] { return !tab.isWaiting(); }));
-        const std::string out = ::testing::internal::GetCapturedStdout();
-        EXPECT_EQ(model.loginService.registerCalls, 1);
-        EXPECT_EQ(tab.checkRow()->isOn(), c.on);
-        EXPECT_EQ(tab.approvalLink()->isVisible(), c.link);
-        EXPECT_EQ(out,
-                  c.failure ? "LoginItem.setEnabled(true) failed: the session bus is gone\n" : "");
-        if (c.link) {
-            QTest::mouseClick(tab.approvalLink(), Qt::LeftButton);
-            ASSERT_TRUE(waitFor([&] { return !model.opener.opened.empty(); }));
-            EXPECT_EQ(model.opener.opened.front(), "/home/ann/.config/autostart");
+        EXPECT_TRUE(waitFor([&] { return !tab.isWaiting(); }));
+        EXPECT_FALSE(tab.approvalLink()->isVisible()) << "never asked for here";
+        return tab.checkRow()->isOn();
+    };
+    EXPECT_FALSE(reshown());
+    EXPECT_TRUE(testing::drawnTexts(tab).join(' ').contains("Alt Super O")) << "the key caps";
+    // The title is part of the click target.
+    QTest::mouseClick(tab.checkRow(), Qt::LeftButton, {},
+                      QPoint(tab.checkRow()->width() - 4, tab.checkRow()->height() / 2));
+    ASSERT_TRUE(waitFor([&] { return !tab.isWaiting(); }));
+    ASSERT_TRUE(tab.checkRow()->isOn());
+    const std::string written = model.files.content(entry).value_or("");
+    std::string disabled = written;
+    disabled.replace(disabled.find("enabled=true"), 12, "enabled=false");
+    for (const std::string& edited : {written + "Hidden=true\n", disabled, std::string()}) {
+        model.files.put(entry, edited);
+        if (edited.empty()) {
+            model.files.removeFile(entry);
         }
-        if (c.on) {
-            QTest::mouseClick(tab.checkRow(), Qt::LeftButton);
-            ASSERT_TRUE(waitFor([&] { return !tab.isWaiting(); }));
-            EXPECT_EQ(model.loginService.unregisterCalls, 1);
-            EXPECT_FALSE(tab.checkRow()->isOn());
-        }
+        EXPECT_FALSE(reshown()) << edited;
+        model.files.put(entry, written);
+        EXPECT_TRUE(reshown());
     }
+
+    model.files.failWrites = true;
+    ::testing::internal::CaptureStdout();
+    tab.checkRow()->click(); // off: removes the entry
+    tab.checkRow()->click(); // on again while that runs: written when it is done, and refused
+    ASSERT_TRUE(waitFor([&] { return !tab.isWaiting(); }));
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              "LoginItem.setEnabled(true) failed: write refused\n");
+    EXPECT_FALSE(tab.checkRow()->isOn());
 }
 
-TEST(GeneralTabTest, AHangingLoginServiceNeverBlocksTheWindow) {
+TEST(GeneralTabTest, ASlowServiceShowsTheLastKnownStateAndKeepsTheClickForItsAnswer) {
     testing::SettingsModel model;
     model.loginService.setStatus(LoginItemStatus::enabled);
+    {
+        GeneralTab first(model.context, model.loginItem);
+        first.show();
+        ASSERT_TRUE(waitFor([&] { return !first.isWaiting(); }));
+    }
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
     model.loginService.onCall = [released] { released.wait(); };
-
     auto gone = std::make_unique<GeneralTab>(model.context, model.loginItem);
-    GeneralTab tab(model.context, model.loginItem); // built while the first read hangs
+    gone->show();
+    GeneralTab tab(model.context, model.loginItem); // built anew while the service hangs
     tab.show();
     EXPECT_TRUE(tab.isWaiting());
-    QTest::mouseClick(tab.checkRow(), Qt::LeftButton);
-    EXPECT_TRUE(waitFor([&] { return !tab.checkRow()->isEnabled(); })) << "dims when late";
+    EXPECT_TRUE(tab.checkRow()->isOn()) << "the last known state";
+    for (int click = 0; click < 3; ++click) {
+        QTest::mouseClick(tab.checkRow(), Qt::LeftButton);
+    }
+    EXPECT_FALSE(tab.checkRow()->isOn()) << "each click shows at once";
+    EXPECT_TRUE(tab.checkRow()->isEnabled());
     gone.reset(); // its answer has nowhere to go
 
     release.set_value();
     ASSERT_TRUE(waitFor([&] { return !tab.isWaiting(); }));
-    EXPECT_TRUE(tab.checkRow()->isOn());
-    EXPECT_TRUE(tab.checkRow()->isEnabled());
-    settle();
-    EXPECT_EQ(model.loginService.registerCalls + model.loginService.unregisterCalls, 0)
-        << "a click while waiting is dropped";
+    EXPECT_EQ(model.loginService.unregisterCalls, 1) << "the last click, carried out";
+    EXPECT_EQ(model.loginService.registerCalls, 0);
+    EXPECT_FALSE(tab.checkRow()->isOn());
 }
 
 TEST(ExclusionRowsTest, PlainStringOrderAndLookUpsOfEveryKind) {
@@ -184,7 +193,7 @@ TEST(ExclusionsTabTest, RowsFollowTheSettingsLiveAndRemoveOneAtATime) {
     EXPECT_TRUE(rowsIn<ExclusionListRow>(tab.displaysCard()).empty());
     EXPECT_EQ(rowsIn<QWidget>(tab.appsCard()).size(), 1u) << "the empty state";
 
-    const std::string longKey(120, 'F');
+    const std::string longKey = "3F2A9C1E" + std::string(100, '0') + "DE11";
     for (const char* key : {"zed", "editor", "Alpha"}) {
         model.settings->toggleExclusion(key); // as the quick panel does
     }
@@ -201,6 +210,28 @@ TEST(ExclusionsTabTest, RowsFollowTheSettingsLiveAndRemoveOneAtATime) {
     ASSERT_EQ(displays.size(), 1u);
     EXPECT_LE(displays[0]->minimumSizeHint().width(), tab.width())
         << "a long key is cut to fit, not widening the window";
+    const QStringList drawn = testing::drawnTexts(*displays[0]);
+    EXPECT_TRUE(std::any_of(drawn.begin(), drawn.end(), [](const QString& key) {
+        return key.startsWith("3F2A") && key.endsWith("DE11") && key.contains(QChar(0x2026));
+    })) << "cut in the middle: " << drawn.join(", ").toStdString();
+    // Unplugged, it shows the display with a warning on its corner; the monitor stays whole.
+    SymbolIcon connected(symbolName("display"), 23, FontWeight::medium,
+                         UiColor::theme(TavriluxTheme::secondaryText));
+    connected.setFixedSize(32, 32);
+    const QImage whole = testing::render(connected, Appearance::light);
+    const QImage unplugged =
+        testing::render(*displays[0]->findChild<SymbolIcon*>(), Appearance::light);
+    const auto differing = [&](const QRect& part) {
+        int count = 0;
+        for (int y = part.top(); y <= part.bottom(); ++y) {
+            for (int x = part.left(); x <= part.right(); ++x) {
+                count += testing::colourDistance(whole.pixel(x, y), unplugged.pixel(x, y)) > 40;
+            }
+        }
+        return count;
+    };
+    EXPECT_EQ(differing(QRect(0, 0, 20, 20)), 0) << "not crossed out";
+    EXPECT_GT(differing(QRect(20, 20, 12, 12)), 20) << "the warning";
 
     QTest::mouseClick(apps[1]->removeButton(), Qt::LeftButton);
     settle();
@@ -211,6 +242,25 @@ TEST(ExclusionsTabTest, RowsFollowTheSettingsLiveAndRemoveOneAtATime) {
     EXPECT_TRUE(model.settings->excludedDisplayUUIDs.get().empty());
     EXPECT_TRUE(rowsIn<ExclusionListRow>(tab.displaysCard()).empty());
     EXPECT_EQ(rowsIn<ExclusionListRow>(tab.appsCard()).size(), 2u) << "the other list stays";
+}
+
+TEST(ContentViewTest, APaneTallerThanTheWindowScrollsWithoutAScrollBar) {
+    testing::SettingsModel model;
+    for (int i = 0; i < 8; ++i) {
+        model.settings->toggleExclusion("org.example.App" + std::to_string(i));
+    }
+    model.navigation.selectedTab.set(SettingsTab::exclusions);
+    ContentView view(model.context, model.services);
+    view.resize(ContentView::kMinimumWidth, ContentView::kMinimumHeight);
+    const QImage atRest = testing::render(view, Appearance::light);
+    for (int y = 0; y < view.height(); ++y) { // the right edge is the pane's background alone
+        EXPECT_EQ(atRest.pixel(view.width() - 4, y), atRest.pixel(view.width() - 4, 0)) << y;
+    }
+    auto* pane = view.findChild<QScrollArea*>();
+    testing::expectScrollsWithoutScrollBar(*pane);
+    const int before = pane->verticalScrollBar()->value();
+    QTest::keyClick(pane, Qt::Key_PageDown);
+    EXPECT_GT(pane->verticalScrollBar()->value(), before) << "and by keyboard";
 }
 
 TEST(AboutTabTest, SwitchesShowWhatIsStoredAndCheckNowFollowsTheService) {
@@ -224,7 +274,8 @@ TEST(AboutTabTest, SwitchesShowWhatIsStoredAndCheckNowFollowsTheService) {
         tab.show();
         tab.automaticUpdatesRow()->toggle()->click();
         settle();
-        EXPECT_FALSE(tab.automaticUpdatesRow()->isOn()) << "springs back";
+        EXPECT_FALSE(tab.automaticUpdatesRow()->isOn());
+        EXPECT_FALSE(tab.automaticUpdatesRow()->isEnabled()) << "shown as doing nothing";
         EXPECT_FALSE(tab.checkNowRow()->isEnabled());
     }
 
@@ -239,6 +290,7 @@ TEST(AboutTabTest, SwitchesShowWhatIsStoredAndCheckNowFollowsTheService) {
                              c.standardDefaults, c.screens, c.applications};
     AboutTab tab(withController, "1.2.0");
     tab.show();
+    EXPECT_TRUE(tab.automaticUpdatesRow()->isEnabled());
     tab.automaticUpdatesRow()->toggle()->click();
     settle();
     EXPECT_TRUE(controller->automaticDownloads);
