@@ -35,7 +35,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <functional>
 
 namespace tavrilux::ui {
@@ -268,6 +267,7 @@ TEST_F(QuickPanelTest, TheWindowTakesThePanelsFinalHeightAtOnceAndFollowsFolding
     view->setHeightLimit(400);
     layOut();
     EXPECT_EQ(window.height(), 400) << "the rest scrolls";
+    testing::expectScrollsWithoutScrollBar(*view->findChild<QScrollArea*>());
 }
 
 TEST_F(QuickPanelTest, FoldingIsKeptInTheStandardDomainAcrossRebuilds) {
@@ -279,56 +279,28 @@ TEST_F(QuickPanelTest, FoldingIsKeptInTheStandardDomainAcrossRebuilds) {
     EXPECT_TRUE(again.effectModeCard()->isExpanded()) << "unset flags default to unfolded";
 }
 
-
-// WCAG contrast ratio of two opaque colours.
-double contrast(const QColor& a, const QColor& b) {
-    const auto luminance = [](const QColor& c) {
-        const auto linear = [](double v) {
-            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-        };
-        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) +
-               0.0722 * linear(c.blueF());
-    };
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
 TEST_F(QuickPanelTest, ItsTextsKeepTheirContrastWhateverLiesBehindThePanel) {
     QuickPanelView& view = build();
     for (Appearance appearance : {Appearance::light, Appearance::dark}) {
         view.setPalette(paletteFor(appearance));
-        // The panel's own fill, beside its cards, over what lies behind its window.
+        // The panel's own fill beside its cards, over what lies behind its window: the texts on
+        // it keep their contrast as long as it stays what it is over a neutral desktop.
         const auto fillOver = [&](const QColor& behind) {
             QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
             image.fill(behind);
             view.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-            return image.pixelColor(3, view.height() / 2);
+            return image.pixel(3, view.height() / 2);
         };
-        const std::vector<QColor> texts{resolve(TavriluxTheme::primaryText, appearance),
-                                        resolve(TavriluxTheme::secondaryText, appearance),
-                                        QColor(10, 132, 255)};
-        const QColor neutral = fillOver(QColor(128, 128, 128));
+        const QRgb neutral = fillOver(QColor(128, 128, 128));
         for (const QColor& behind : {QColor(Qt::white), QColor(Qt::black), QColor(255, 0, 0),
                                      QColor(0, 200, 0), QColor(0, 0, 255)}) {
-            const QColor fill = fillOver(behind);
-            for (const QColor& text : texts) {
-                EXPECT_GE(contrast(mixColours(fill, text, text.alphaF()), fill),
-                          0.9 * contrast(mixColours(neutral, text, text.alphaF()), neutral))
-                    << behind.name().toStdString() << " " << text.name().toStdString();
-            }
+            EXPECT_LE(colourDistance(fillOver(behind), neutral), 12) << behind.name().toStdString();
         }
     }
 }
 
-TEST_F(QuickPanelTest, APanelTallerThanItsScreenScrollsWithoutAScrollBar) {
-    QuickPanelView& view = build();
-    view.setHeightLimit(400);
-    testing::settle();
-    testing::expectScrollsWithoutScrollBar(*view.findChild<QScrollArea*>());
-}
-
 TEST(ExclusionRowTest, TheBadgeHasNoRimADisabledRowDimsAllAlikeAndTextsKeepClearOfThePill) {
-    testing::installEnglish();
+    testing::installLanguage("en");
     // The badge on an application icon of one colour: the icon reaches right up to its disc.
     BadgedIcon badged;
     QImage red(64, 64, QImage::Format_ARGB32_Premultiplied);
@@ -340,40 +312,30 @@ TEST(ExclusionRowTest, TheBadgeHasNoRimADisabledRowDimsAllAlikeAndTextsKeepClear
         return qBlue(p) > 200 && qRed(p) < 60; // the accent
     });
     ASSERT_GT(disc.width(), 8);
-    const QPointF centre = QRectF(disc).center();
-    const qreal outside = disc.width() / 2.0 + 1.5;
-    for (const QPointF direction : {QPointF(-1, 0), QPointF(0, -1), QPointF(-0.7, -0.7)}) {
-        const QColor rim = icon.pixelColor((centre + direction * outside).toPoint());
-        EXPECT_GT(rim.red(), 180) << "the icon, not the window's colour, around the badge";
-    }
+    const QPoint rim = QRectF(disc).center().toPoint() - QPoint(disc.width() / 2 + 1, 0);
+    EXPECT_GT(icon.pixelColor(rim).red(), 180) << "the icon, not the window's colour, around it";
 
     ExclusionRow row;
     row.icon()->setSymbol(symbolName("display"), 23, FontWeight::medium);
     row.resize(320, row.sizeHint().height());
-    row.setContent(QString(60, 'W'), "Exclude this display", "Exclude display", false, true);
-    const QImage enabled = testing::render(row, Appearance::light);
-    EXPECT_EQ(row.pill()->x() - row.titleLabel()->geometry().right() - 1, 2 * ExclusionRow::kSpacing);
-    row.setContent(QString(60, 'W'), "Exclude this display", "Exclude display", false, false);
-    const QImage disabled = testing::render(row, Appearance::light);
-    const QRgb background = enabled.pixel(0, 0);
-    // The icon, the subtitle (the title turns grey besides) and the pill.
+    const auto drawn = [&](bool available) {
+        row.setContent(QString(60, 'W'), "Exclude this display", "Exclude display", false,
+                       available);
+        return testing::render(row, Appearance::light);
+    };
+    const QImage enabled = drawn(true);
+    EXPECT_EQ(row.pill()->x() - row.titleLabel()->geometry().right() - 1,
+              2 * ExclusionRow::kSpacing);
+    const QImage disabled = drawn(false);
+    // The icon, the subtitle (the title turns grey besides) and the pill keep alike little ink.
     for (QWidget* part : {static_cast<QWidget*>(row.icon()),
                           static_cast<QWidget*>(row.findChildren<TextLabel*>().at(1)),
                           static_cast<QWidget*>(row.pill())}) {
-        // The part's strongest ink, and how much of it is left when disabled.
-        QPoint strongest;
-        const QRect area = part->geometry().translated(part->parentWidget()->mapTo(&row, QPoint()));
-        for (int y = area.top(); y <= area.bottom(); ++y) {
-            for (int x = area.left(); x <= area.right(); ++x) {
-                if (testing::colourDistance(enabled.pixel(x, y), background) >
-                    testing::colourDistance(enabled.pixel(strongest), background)) {
-                    strongest = QPoint(x, y);
-                }
-            }
-        }
-        const double kept = testing::colourDistance(disabled.pixel(strongest), background) /
-                            double(testing::colourDistance(enabled.pixel(strongest), background));
-        EXPECT_NEAR(kept, kDisabledOpacity, 0.03) << part->metaObject()->className();
+        const QRect area(part->mapTo(&row, QPoint()), part->size());
+        EXPECT_NEAR(testing::inkMass(disabled, area, disabled.pixel(0, 0)) /
+                        double(testing::inkMass(enabled, area, enabled.pixel(0, 0))),
+                    kDisabledOpacity, 0.03)
+            << part->metaObject()->className();
     }
 }
 

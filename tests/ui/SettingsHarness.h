@@ -8,7 +8,6 @@
 #include "fakes/FakeMainAppLoginService.h"
 #include "fakes/FakeSystemOpener.h"
 #include "ui/settings/BackgroundLoginItem.h"
-#include "ui/settings/GeneralTab.h"
 #include "ui/settings/SettingsServices.h"
 
 #include <QtCore/qtestsupport_core.h>
@@ -33,11 +32,6 @@ struct SettingsModel : UiModel {
 // Lets answers from the login item's thread arrive until `done` holds (at most 5 s).
 template <typename Predicate> bool waitFor(Predicate done) {
     return QTest::qWaitFor(done, 5000);
-}
-
-// Until the tab shows and the login item has answered the question it asked on showing.
-inline bool answered(const GeneralTab* tab) {
-    return waitFor([tab] { return tab->isVisible() && !tab->isWaiting(); });
 }
 
 } // namespace tavrilux::ui::testing

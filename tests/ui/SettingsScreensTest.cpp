@@ -7,9 +7,9 @@
 #include "ui/components/SettingsActionRow.h"
 #include "ui/components/SettingsGroupCard.h"
 #include "ui/components/SymbolIcon.h"
-#include "ui/foundation/Symbols.h"
 #include "ui/components/TavriluxSwitch.h"
 #include "ui/components/ToggleRow.h"
+#include "ui/foundation/Symbols.h"
 #include "ui/settings/AboutTab.h"
 #include "ui/settings/CheckRow.h"
 #include "ui/settings/ContentView.h"
@@ -18,15 +18,14 @@
 #include "ui/settings/GeneralTab.h"
 #include "ui/settings/LinkButton.h"
 #include "ui/settings/SidebarRow.h"
-#include "ui/settings/VersionText.h"
 
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QSplitter>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <future>
 
 namespace tavrilux::ui {
@@ -41,6 +40,9 @@ template <typename T> QList<T*> rowsIn(SettingsGroupCard* card) {
 
 TEST(ContentViewTest, SidebarAndContentFollowTheSelectedTabBothWays) {
     testing::SettingsModel model;
+    for (int i = 0; i < 8; ++i) {
+        model.settings->toggleExclusion("org.example.App" + std::to_string(i));
+    }
     ContentView view(model.context, model.services);
     view.show();
     ASSERT_EQ(view.sidebarRows().size(), 3u);
@@ -66,95 +68,68 @@ TEST(ContentViewTest, SidebarAndContentFollowTheSelectedTabBothWays) {
     EXPECT_TRUE(shows(SettingsTab::about));
     EXPECT_EQ(view.tabContent(), about) << "the same tab keeps its view";
 
-    // Approved meanwhile: coming back reads the login item again.
-    model.loginService.setStatus(LoginItemStatus::enabled);
-    model.navigation.selectedTab.set(SettingsTab::general);
-    EXPECT_TRUE(shows(SettingsTab::general));
-    auto* general = qobject_cast<GeneralTab*>(view.tabContent());
-    ASSERT_TRUE(testing::answered(general));
-    EXPECT_TRUE(general->checkRow()->isOn());
-
     for (int asked : {100, 200, 400}) {
         view.splitter()->setSizes({asked, 900});
         EXPECT_EQ(view.sidebar()->width(), std::clamp(asked, 180, 240));
     }
+
+    // Eight excluded applications in the smallest window: the pane scrolls without a scroll bar.
+    model.navigation.selectedTab.set(SettingsTab::exclusions);
+    view.resize(ContentView::kMinimumWidth, ContentView::kMinimumHeight);
+    for (int pass = 0; pass < 4; ++pass) { // a pass of the event loop for each nested layout
+        EXPECT_TRUE(shows(SettingsTab::exclusions));
+    }
+    auto* pane = view.findChild<QScrollArea*>();
+    testing::expectScrollsWithoutScrollBar(*pane);
+    const int before = pane->verticalScrollBar()->value();
+    QTest::keyClick(pane, Qt::Key_PageDown);
+    EXPECT_GT(pane->verticalScrollBar()->value(), before) << "and by keyboard";
 }
 
-TEST(GeneralTabTest, TheBoxShowsTheAutostartEntryEveryTimeTheTabShows) {
-    ASSERT_TRUE(testing::installEnglish());
+TEST(GeneralTabTest, TheBoxShowsTheLoginItemEachTimeItShowsAndKeepsAClickMadeWhileItAsks) {
     testing::SettingsModel model;
-    // A development build, whose entry is a file the test edits as the desktop's settings do.
-    const std::filesystem::path entry = "/home/ann/.config/autostart/com.mirtal.tavrilux.dev.desktop";
-    BackgroundLoginItem loginItem(std::make_shared<LoginItem>(LoginItem::Environment{
-        MainBundleInfo{BuildFlavor::development, "/home/ann/src/tavrilux", std::nullopt},
-        model.loginService, model.files, "/home/ann/.config/autostart", model.opener}));
-    GeneralTab tab(model.context, loginItem);
-    const auto reshown = [&] {
-        tab.hide();
-        tab.show();
-        EXPECT_TRUE(waitFor([&] { return !tab.isWaiting(); }));
-        EXPECT_FALSE(tab.approvalLink()->isVisible()) << "never asked for here";
-        return tab.checkRow()->isOn();
+    auto tab = std::make_unique<GeneralTab>(model.context, model.loginItem);
+    // Changed outside meanwhile (the entry hidden, switched off or removed, or written again).
+    const auto reshown = [&](LoginItemStatus status) {
+        model.loginService.setStatus(status);
+        tab->hide();
+        tab->show();
+        EXPECT_TRUE(waitFor([&] { return !tab->isWaiting(); }));
+        EXPECT_FALSE(tab->approvalLink()->isVisible()) << "never asked for here";
+        return tab->checkRow()->isOn();
     };
-    EXPECT_FALSE(reshown());
-    EXPECT_TRUE(testing::drawnTexts(tab).join(' ').contains("Alt Super O")) << "the key caps";
-    // The title is part of the click target.
-    QTest::mouseClick(tab.checkRow(), Qt::LeftButton, {},
-                      QPoint(tab.checkRow()->width() - 4, tab.checkRow()->height() / 2));
-    ASSERT_TRUE(waitFor([&] { return !tab.isWaiting(); }));
-    ASSERT_TRUE(tab.checkRow()->isOn());
-    const std::string written = model.files.content(entry).value_or("");
-    std::string disabled = written;
-    disabled.replace(disabled.find("enabled=true"), 12, "enabled=false");
-    for (const std::string& edited : {written + "Hidden=true\n", disabled, std::string()}) {
-        model.files.put(entry, edited);
-        if (edited.empty()) {
-            model.files.removeFile(entry);
-        }
-        EXPECT_FALSE(reshown()) << edited;
-        model.files.put(entry, written);
-        EXPECT_TRUE(reshown());
-    }
-
-    model.files.failWrites = true;
+    EXPECT_TRUE(reshown(LoginItemStatus::enabled));
+    EXPECT_FALSE(reshown(LoginItemStatus::notRegistered));
+    model.loginService.failure = ServiceFailure{"the session bus is gone"};
     ::testing::internal::CaptureStdout();
-    tab.checkRow()->click(); // off: removes the entry
-    tab.checkRow()->click(); // on again while that runs: written when it is done, and refused
-    ASSERT_TRUE(waitFor([&] { return !tab.isWaiting(); }));
+    // The title is part of the click target.
+    QTest::mouseClick(tab->checkRow(), Qt::LeftButton, {},
+                      QPoint(tab->checkRow()->width() - 4, tab->checkRow()->height() / 2));
+    ASSERT_TRUE(waitFor([&] { return !tab->isWaiting(); }));
     EXPECT_EQ(::testing::internal::GetCapturedStdout(),
-              "LoginItem.setEnabled(true) failed: write refused\n");
-    EXPECT_FALSE(tab.checkRow()->isOn());
-}
+              "LoginItem.setEnabled(true) failed: the session bus is gone\n");
+    EXPECT_FALSE(tab->checkRow()->isOn());
+    model.loginService.failure.reset();
+    EXPECT_TRUE(reshown(LoginItemStatus::enabled));
 
-TEST(GeneralTabTest, ASlowServiceShowsTheLastKnownStateAndKeepsTheClickForItsAnswer) {
-    testing::SettingsModel model;
-    model.loginService.setStatus(LoginItemStatus::enabled);
-    {
-        GeneralTab first(model.context, model.loginItem);
-        first.show();
-        ASSERT_TRUE(waitFor([&] { return !first.isWaiting(); }));
-    }
+    // A service that hangs: a tab built meanwhile shows the last known state at once.
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
     model.loginService.onCall = [released] { released.wait(); };
-    auto gone = std::make_unique<GeneralTab>(model.context, model.loginItem);
-    gone->show();
-    GeneralTab tab(model.context, model.loginItem); // built anew while the service hangs
-    tab.show();
-    EXPECT_TRUE(tab.isWaiting());
-    EXPECT_TRUE(tab.checkRow()->isOn()) << "the last known state";
+    tab->hide();
+    tab->show(); // its answer comes after it is gone
+    tab = std::make_unique<GeneralTab>(model.context, model.loginItem);
+    tab->show();
+    EXPECT_TRUE(tab->isWaiting());
+    EXPECT_TRUE(tab->checkRow()->isOn()) << "the last known state";
     for (int click = 0; click < 3; ++click) {
-        QTest::mouseClick(tab.checkRow(), Qt::LeftButton);
+        QTest::mouseClick(tab->checkRow(), Qt::LeftButton);
     }
-    EXPECT_FALSE(tab.checkRow()->isOn()) << "each click shows at once";
-    EXPECT_TRUE(tab.checkRow()->isEnabled());
-    gone.reset(); // its answer has nowhere to go
-
+    EXPECT_FALSE(tab->checkRow()->isOn()) << "each click shows at once";
     release.set_value();
-    ASSERT_TRUE(waitFor([&] { return !tab.isWaiting(); }));
+    ASSERT_TRUE(waitFor([&] { return !tab->isWaiting(); }));
     EXPECT_EQ(model.loginService.unregisterCalls, 1) << "the last click, carried out";
-    EXPECT_EQ(model.loginService.registerCalls, 0);
-    EXPECT_FALSE(tab.checkRow()->isOn());
+    EXPECT_FALSE(tab->checkRow()->isOn());
 }
 
 TEST(ExclusionRowsTest, PlainStringOrderAndLookUpsOfEveryKind) {
@@ -210,10 +185,10 @@ TEST(ExclusionsTabTest, RowsFollowTheSettingsLiveAndRemoveOneAtATime) {
     ASSERT_EQ(displays.size(), 1u);
     EXPECT_LE(displays[0]->minimumSizeHint().width(), tab.width())
         << "a long key is cut to fit, not widening the window";
-    const QStringList drawn = testing::drawnTexts(*displays[0]);
-    EXPECT_TRUE(std::any_of(drawn.begin(), drawn.end(), [](const QString& key) {
-        return key.startsWith("3F2A") && key.endsWith("DE11") && key.contains(QChar(0x2026));
-    })) << "cut in the middle: " << drawn.join(", ").toStdString();
+    EXPECT_GE(testing::drawnTexts(*displays[0])
+                  .indexOf(QRegularExpression(QString::fromUtf8("^3F2A9C1E0+\u20260+DE11$"))),
+              0)
+        << "cut in the middle";
     // Unplugged, it shows the display with a warning on its corner; the monitor stays whole.
     SymbolIcon connected(symbolName("display"), 23, FontWeight::medium,
                          UiColor::theme(TavriluxTheme::secondaryText));
@@ -221,17 +196,12 @@ TEST(ExclusionsTabTest, RowsFollowTheSettingsLiveAndRemoveOneAtATime) {
     const QImage whole = testing::render(connected, Appearance::light);
     const QImage unplugged =
         testing::render(*displays[0]->findChild<SymbolIcon*>(), Appearance::light);
-    const auto differing = [&](const QRect& part) {
-        int count = 0;
-        for (int y = part.top(); y <= part.bottom(); ++y) {
-            for (int x = part.left(); x <= part.right(); ++x) {
-                count += testing::colourDistance(whole.pixel(x, y), unplugged.pixel(x, y)) > 40;
-            }
-        }
-        return count;
+    const auto inkIn = [&](const QImage& image, QRect part) {
+        return testing::inkMass(image, part, image.pixel(0, 0)) /
+               double(testing::inkMass(whole, part, whole.pixel(0, 0)));
     };
-    EXPECT_EQ(differing(QRect(0, 0, 20, 20)), 0) << "not crossed out";
-    EXPECT_GT(differing(QRect(20, 20, 12, 12)), 20) << "the warning";
+    EXPECT_NEAR(inkIn(unplugged, QRect(0, 0, 16, 16)), 1, 0.05) << "not crossed out";
+    EXPECT_GT(inkIn(unplugged, QRect(16, 16, 16, 16)), 1.2) << "the warning";
 
     QTest::mouseClick(apps[1]->removeButton(), Qt::LeftButton);
     settle();
@@ -244,36 +214,12 @@ TEST(ExclusionsTabTest, RowsFollowTheSettingsLiveAndRemoveOneAtATime) {
     EXPECT_EQ(rowsIn<ExclusionListRow>(tab.appsCard()).size(), 2u) << "the other list stays";
 }
 
-TEST(ContentViewTest, APaneTallerThanTheWindowScrollsWithoutAScrollBar) {
-    testing::SettingsModel model;
-    for (int i = 0; i < 8; ++i) {
-        model.settings->toggleExclusion("org.example.App" + std::to_string(i));
-    }
-    model.navigation.selectedTab.set(SettingsTab::exclusions);
-    ContentView view(model.context, model.services);
-    view.resize(ContentView::kMinimumWidth, ContentView::kMinimumHeight);
-    const QImage atRest = testing::render(view, Appearance::light);
-    for (int y = 0; y < view.height(); ++y) { // the right edge is the pane's background alone
-        EXPECT_EQ(atRest.pixel(view.width() - 4, y), atRest.pixel(view.width() - 4, 0)) << y;
-    }
-    auto* pane = view.findChild<QScrollArea*>();
-    testing::expectScrollsWithoutScrollBar(*pane);
-    const int before = pane->verticalScrollBar()->value();
-    QTest::keyClick(pane, Qt::Key_PageDown);
-    EXPECT_GT(pane->verticalScrollBar()->value(), before) << "and by keyboard";
-}
-
 TEST(AboutTabTest, SwitchesShowWhatIsStoredAndCheckNowFollowsTheService) {
-    testing::installStrings("\"version_format\" = \"Version %@\";");
-    EXPECT_EQ(versionText("1.2.0"), "Version 1.2.0");
-    EXPECT_EQ(versionText(std::nullopt), "Version dev");
 
     testing::SettingsModel model;
     {
         AboutTab tab(model.context, std::nullopt); // no update controller
         tab.show();
-        tab.automaticUpdatesRow()->toggle()->click();
-        settle();
         EXPECT_FALSE(tab.automaticUpdatesRow()->isOn());
         EXPECT_FALSE(tab.automaticUpdatesRow()->isEnabled()) << "shown as doing nothing";
         EXPECT_FALSE(tab.checkNowRow()->isEnabled());

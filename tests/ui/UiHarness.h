@@ -39,18 +39,17 @@ struct UiModel {
                       *standard, desktop, desktop};
 };
 
+// Makes the tables of `bundle` what L() looks up in, `language` preferred.
 inline void installBundle(std::shared_ptr<fakes::FakeResourceBundle> bundle, std::string language) {
     LocalizationManager::installShared(std::make_unique<LocalizationManager>(
         UiModel::memoryDefaults(), std::move(bundle),
         [language] { return std::vector<std::string>{language}; }));
 }
 
-// Makes `table` (the text of an English strings file; empty for none) what L() looks up in.
+// Makes `table` (the text of an English strings file) what L() looks up in.
 inline void installStrings(const std::string& table) {
     auto bundle = std::make_shared<fakes::FakeResourceBundle>();
-    if (!table.empty()) {
-        bundle->addTable("en", table);
-    }
+    bundle->addTable("en", table);
     installBundle(bundle, "en");
 }
 
@@ -61,17 +60,14 @@ inline bool installLanguage(const std::string& language) {
     auto bundle = std::make_shared<fakes::FakeResourceBundle>();
     bool read = true;
     for (const std::string& code : kShippedLanguages) {
-        QFile file(QString::fromStdString(TAVRILUX_SOURCE_DIR "/resources/Tavrilux_Tavrilux.bundle/" +
+        QFile file(QString::fromStdString(TAVRILUX_SOURCE_DIR
+                                          "/resources/Tavrilux_Tavrilux.bundle/" +
                                           code + ".lproj/Localizable.strings"));
         read = file.open(QIODevice::ReadOnly) && read;
         bundle->addTable(code, file.readAll().toStdString());
     }
     installBundle(bundle, language);
     return read && LocalizationManager::shared().resolvedLanguage() == language;
-}
-
-inline bool installEnglish() {
-    return installLanguage("en");
 }
 
 inline std::vector<GlassColorSwatch> glassPalette() {

@@ -29,9 +29,9 @@ QString swatchName(const GlassColorSwatch& swatch) {
     std::string family = "color_family_" + swatch.family;
     std::transform(family.begin(), family.end(), family.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return QString::fromStdString(withArgument(
-        withArgument(L(localizationKey("color_swatch_format")), L(family)),
-        std::to_string(swatch.shade)));
+    return QString::fromStdString(
+        withArgument(withArgument(L(localizationKey("color_swatch_format")), L(family)),
+                     std::to_string(swatch.shade)));
 }
 } // namespace
 

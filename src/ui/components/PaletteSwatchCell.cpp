@@ -6,9 +6,7 @@
 
 #include <QPainter>
 
-#include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <map>
 #include <utility>
 
@@ -91,11 +89,7 @@ void PaletteSwatchCell::paintEvent(QPaintEvent*) {
         painter.fillPath(paths_.ring, QColor(255, 255, 255, 150));
     }
     const Appearance appearance = appearanceOf(this);
-    const QColor card = GlassCard::apparentColour(appearance);
-    const int distance = std::max({std::abs(colour.red() - card.red()),
-                                   std::abs(colour.green() - card.green()),
-                                   std::abs(colour.blue() - card.blue())});
-    if (distance <= kEdgeDistance) {
+    if (colourDistance(colour, GlassCard::apparentColour(appearance)) <= kEdgeDistance) {
         const QColor hairline =
             appearance == Appearance::light ? QColor(0, 0, 0, 46) : QColor(255, 255, 255, 46);
         painter.fillPath(paths_.edge, hairline);

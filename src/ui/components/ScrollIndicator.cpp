@@ -46,8 +46,7 @@ bool ScrollIndicator::eventFilter(QObject* watched, QEvent* event) {
 
 void ScrollIndicator::place() {
     const QRect viewport = area_->viewport()->geometry();
-    setGeometry(viewport.right() + 1 - kStripWidth, viewport.top(), kStripWidth,
-                viewport.height());
+    setGeometry(viewport.right() + 1 - kStripWidth, viewport.top(), kStripWidth, viewport.height());
     // Only content that overflows can be scrolled, so only then is there a strip to grab.
     setVisible(area_->verticalScrollBar()->maximum() > area_->verticalScrollBar()->minimum());
     raise();

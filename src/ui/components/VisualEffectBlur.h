@@ -8,8 +8,8 @@ namespace tavrilux::ui {
 
 // The frosted material behind a panel. It paints a nearly opaque fill of the material's tint; a
 // window that is translucent (a compositor runs) lets a trace of the desktop through it, blurred
-// when the window carries the compositor's blur-behind hint, which the window's owner sets. In an opaque
-// window the fill is opaque, since there is nothing behind to show. The material is always
+// when the window carries the compositor's blur-behind hint, which the window's owner sets. In an
+// opaque window the fill is opaque, since there is nothing behind to show. The material is always
 // active, whether or not its window has the focus.
 class VisualEffectBlur final : public QWidget {
     Q_OBJECT

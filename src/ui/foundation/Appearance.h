@@ -28,6 +28,8 @@ QColor toQColor(const Rgba& colour, double opacity = 1.0);
 QColor resolve(const ThemeColor& colour, Appearance appearance, double opacity = 1.0);
 // The colour `t` of the way from `a` to `b`, opacity included (a colour that springs).
 QColor mixColours(const QColor& a, const QColor& b, qreal t);
+// How far apart two colours look: the largest difference of one channel, 0 to 255.
+int colourDistance(const QColor& a, const QColor& b);
 
 // The platform's accent colour (the palette's highlight): the switch's track, the primary button.
 QColor systemAccent(const QWidget* widget);

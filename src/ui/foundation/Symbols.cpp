@@ -16,28 +16,28 @@ namespace {
 
 // The design's symbol names and the Material Icons glyph drawn for each.
 constexpr std::array kSymbols{
-    SymbolEntry{"app.dashed", 0xe3c2},                            // crop_free
-    SymbolEntry{"arrow.down.circle.fill", 0xf000},                // download_for_offline
-    SymbolEntry{"arrow.right", 0xe5c8},                           // arrow_forward
-    SymbolEntry{"checkmark", 0xe5ca},                             // check
-    SymbolEntry{"checkmark.circle.fill", 0xe86c},                 // check_circle
-    SymbolEntry{"chevron.down", 0xe5cf},                          // expand_more
-    SymbolEntry{"display", 0xe30c},                               // desktop_windows
+    SymbolEntry{"app.dashed", 0xe3c2},                                    // crop_free
+    SymbolEntry{"arrow.down.circle.fill", 0xf000},                        // download_for_offline
+    SymbolEntry{"arrow.right", 0xe5c8},                                   // arrow_forward
+    SymbolEntry{"checkmark", 0xe5ca},                                     // check
+    SymbolEntry{"checkmark.circle.fill", 0xe86c},                         // check_circle
+    SymbolEntry{"chevron.down", 0xe5cf},                                  // expand_more
+    SymbolEntry{"display", 0xe30c},                                       // desktop_windows
     SymbolEntry{"display.trianglebadge.exclamationmark", 0xe30c, 0xe002}, // with warning
-    SymbolEntry{"gearshape.fill", 0xe8b8},                        // settings
-    SymbolEntry{"hand.raised.fill", 0xe764},                      // back_hand
-    SymbolEntry{"info.circle.fill", 0xe88e},                      // info
-    SymbolEntry{"macwindow", 0xe069},                             // web_asset
-    SymbolEntry{"minus.circle.fill", 0xe15c},                     // remove_circle
-    SymbolEntry{"moon.stars.fill", 0xef44},                       // bedtime
-    SymbolEntry{"rectangle.expand.vertical", 0xe94f},             // expand
-    SymbolEntry{"rectangle.on.rectangle", 0xe3e0},                // filter_none
-    SymbolEntry{"scope", 0xe1b3},                                 // gps_fixed
-    SymbolEntry{"slider.horizontal.3", 0xe429},                   // tune
-    SymbolEntry{"sparkles", 0xe65f},                              // auto_awesome
-    SymbolEntry{"sun.max.fill", 0xe518},                          // light_mode
-    SymbolEntry{"umbrella.fill", 0xeb3e},                         // beach_access
-    SymbolEntry{"wand.and.rays", 0xe663},                         // auto_fix_high
+    SymbolEntry{"gearshape.fill", 0xe8b8},                                // settings
+    SymbolEntry{"hand.raised.fill", 0xe764},                              // back_hand
+    SymbolEntry{"info.circle.fill", 0xe88e},                              // info
+    SymbolEntry{"macwindow", 0xe069},                                     // web_asset
+    SymbolEntry{"minus.circle.fill", 0xe15c},                             // remove_circle
+    SymbolEntry{"moon.stars.fill", 0xef44},                               // bedtime
+    SymbolEntry{"rectangle.expand.vertical", 0xe94f},                     // expand
+    SymbolEntry{"rectangle.on.rectangle", 0xe3e0},                        // filter_none
+    SymbolEntry{"scope", 0xe1b3},                                         // gps_fixed
+    SymbolEntry{"slider.horizontal.3", 0xe429},                           // tune
+    SymbolEntry{"sparkles", 0xe65f},                                      // auto_awesome
+    SymbolEntry{"sun.max.fill", 0xe518},                                  // light_mode
+    SymbolEntry{"umbrella.fill", 0xeb3e},                                 // beach_access
+    SymbolEntry{"wand.and.rays", 0xe663},                                 // auto_fix_high
 };
 
 qreal outlineWidth(FontWeight weight, qreal pixelSize) {
@@ -73,11 +73,10 @@ QPainterPath glyphPath(const QString& family, char16_t glyph, int pixelSize) {
 }
 
 // A glyph with a smaller one on its lower trailing corner, parted from it by a gap.
-QPainterPath badgedGlyphPath(const QString& family, char16_t glyph, char16_t badge,
-                             int pixelSize) {
+QPainterPath badgedGlyphPath(const QString& family, char16_t glyph, char16_t badge, int pixelSize) {
     static QHash<quint64, QPainterPath> cache;
-    const quint64 key = (static_cast<quint64>(glyph) << 48) |
-                        (static_cast<quint64>(badge) << 32) | static_cast<quint32>(pixelSize);
+    const quint64 key = (static_cast<quint64>(glyph) << 48) | (static_cast<quint64>(badge) << 32) |
+                        static_cast<quint32>(pixelSize);
     auto it = cache.find(key);
     if (it == cache.end()) {
         const QPainterPath base = glyphPath(family, glyph, pixelSize);

@@ -60,7 +60,8 @@ public:
     void draw(QPainter& painter, const QRectF& box, std::string_view name, qreal size,
               const QColor& colour, FontWeight weight = FontWeight::regular) const;
     // The size of what draw() inks for the same arguments (its placeholder's without the font).
-    QSizeF inkSize(std::string_view name, qreal size, FontWeight weight = FontWeight::regular) const;
+    QSizeF inkSize(std::string_view name, qreal size,
+                   FontWeight weight = FontWeight::regular) const;
 
 private:
     QString family_;

@@ -18,8 +18,8 @@ MockWindowsDemo::MockWindowsDemo(int activeWindow, QWidget* parent)
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     for (int i = 0; i < 3; ++i) {
-        windows_.at(static_cast<std::size_t>(i)) = new MockWindow(
-            text(kTitles.at(static_cast<std::size_t>(i))), i == activeWindow, this);
+        windows_.at(static_cast<std::size_t>(i)) =
+            new MockWindow(text(kTitles.at(static_cast<std::size_t>(i))), i == activeWindow, this);
     }
     place();
 }

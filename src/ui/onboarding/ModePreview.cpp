@@ -2,8 +2,8 @@
 
 #include "core/localization/LocalizationManager.h"
 #include "core/theme/TavriluxTheme.h"
-#include "ui/foundation/LocalizedText.h"
 #include "ui/foundation/Fonts.h"
+#include "ui/foundation/LocalizedText.h"
 #include "ui/onboarding/MockWindow.h"
 
 #include <QLocale>
@@ -37,12 +37,13 @@ int captionHeight() {
 
 ModePreview::ModePreview(FocusMode selectedMode, QWidget* parent)
     : QWidget(parent), selectedMode_(selectedMode),
-      caption_(QLocale().toUpper(text(localizationKey("onboarding_preview"))), uiFont(11, FontWeight::semibold),
-               UiColor::theme(TavriluxTheme::secondaryText), 1, Qt::AlignLeft) {
+      caption_(QLocale().toUpper(text(localizationKey("onboarding_preview"))),
+               uiFont(11, FontWeight::semibold), UiColor::theme(TavriluxTheme::secondaryText), 1,
+               Qt::AlignLeft) {
     setAttribute(Qt::WA_TranslucentBackground);
     for (std::size_t i = 0; i < kMiniatures.size(); ++i) {
-        windows_.at(i) = new MockWindow(text(kMiniatures.at(i).title),
-                                        kMiniatures.at(i).active, this);
+        windows_.at(i) =
+            new MockWindow(text(kMiniatures.at(i).title), kMiniatures.at(i).active, this);
     }
 }
 

@@ -68,9 +68,8 @@ void BadgedIcon::paintEvent(QPaintEvent*) {
     const qreal edge = std::ceil(kBadgeSymbolSize * SymbolFont::kScale);
     const QRectF box(square.right() - edge + kOverhang, square.bottom() - edge + kOverhang, edge,
                      edge);
-    QRectF disc(QPointF(),
-                SymbolFont::shared().inkSize(symbolName("minus.circle.fill"), kBadgeSymbolSize,
-                                             FontWeight::bold));
+    QRectF disc(QPointF(), SymbolFont::shared().inkSize(symbolName("minus.circle.fill"),
+                                                        kBadgeSymbolSize, FontWeight::bold));
     disc.moveCenter(box.center());
     painter.save();
     badge_.apply(painter, box, 0.4);

@@ -55,10 +55,9 @@ void BackgroundLoginItem::run(std::function<R(LoginItem&)> call, QObject* contex
 }
 
 void BackgroundLoginItem::status(QObject* context, std::function<void(LoginItemStatus)> done) {
-    run<LoginItemStatus>(
-        [](LoginItem& item) { return item.status(); }, context,
-        [](const LoginItemStatus& s) { return std::optional<LoginItemStatus>(s); },
-        [done = std::move(done)](const LoginItemStatus& s) { done(s); });
+    run<LoginItemStatus>([](LoginItem& item) { return item.status(); }, context,
+                         [](const LoginItemStatus& s) { return std::optional<LoginItemStatus>(s); },
+                         [done = std::move(done)](const LoginItemStatus& s) { done(s); });
 }
 
 void BackgroundLoginItem::setEnabled(bool enabled, QObject* context,
