@@ -155,15 +155,17 @@ TEST(GalleryTest, EveryScreenInEveryLanguageShowsOnlyItsTextsAndRepaintsFromItsC
                                 "dev", "3F2A9C1E-0000-4000-8000-00000000DE11",
                                 "9B51D7A2-5C3E-4F11"});
         const QString suffix = language == "en" ? "" : "-" + QString::fromStdString(language);
-        const auto look = [&](const QString& name, QWidget& widget, bool still) {
-            for (Appearance appearance : {Appearance::light, Appearance::dark}) {
+        const auto look = [&](const QString& name, QWidget& widget, bool onboarding) {
+            // The onboarding is dark whatever the desktop's appearance.
+            for (Appearance appearance :
+                 {onboarding ? Appearance::dark : Appearance::light, Appearance::dark}) {
                 testing::render(widget, appearance);
                 widget.adjustSize(); // to the rows' final layout
                 const QImage first = testing::render(widget, appearance);
                 const std::size_t renders = ShadowCache::shared().renderCount();
                 const QImage again = testing::render(widget, appearance);
                 EXPECT_EQ(ShadowCache::shared().renderCount(), renders) << name.toStdString();
-                EXPECT_TRUE(!still || again == first) << name.toStdString();
+                EXPECT_TRUE(onboarding || again == first) << name.toStdString(); // its blobs drift
                 if (!folder.isEmpty()) {
                     first.save(QDir(folder).filePath(
                         name + suffix +
@@ -180,13 +182,13 @@ TEST(GalleryTest, EveryScreenInEveryLanguageShowsOnlyItsTextsAndRepaintsFromItsC
         };
         for (const auto& [name, build] : gallery()) {
             std::unique_ptr<QWidget> widget(build());
-            look(name, *widget, true);
+            look(name, *widget, false);
         }
         testing::UiModel model;
         OnboardingView onboarding(model.context, [](FocusMode) {});
         onboarding.resize(680, 500);
         for (int step = 0; step < OnboardingView::kPageCount; ++step) {
-            look(QStringLiteral("onboarding-%1").arg(step), onboarding, false);
+            look(QStringLiteral("onboarding-%1").arg(step), onboarding, true);
             // The accent dot sits where the page's dot is.
             const QPointF dot = onboarding.progressDots()->mapTo(
                 &onboarding, onboarding.progressDots()->dotCentre(step));
@@ -195,7 +197,7 @@ TEST(GalleryTest, EveryScreenInEveryLanguageShowsOnlyItsTextsAndRepaintsFromItsC
                 200);
             if (auto* picker = qobject_cast<ModePickerStep*>(onboarding.page())) {
                 QTest::mouseClick(picker->cards().back(), Qt::LeftButton);
-                look(QStringLiteral("onboarding-2b"), onboarding, false);
+                look(QStringLiteral("onboarding-2b"), onboarding, true);
             }
             QTest::mouseClick(onboarding.page()->findChild<PrimaryButtonStyle*>(), Qt::LeftButton);
         }

@@ -325,7 +325,7 @@ TEST(ExclusionRowTest, TheBadgeHasNoRimADisabledRowDimsAllAlikeAndTextsKeepClear
     };
     const QImage enabled = drawn(true);
     EXPECT_EQ(row.pill()->x() - row.titleLabel()->geometry().right() - 1,
-              2 * ExclusionRow::kSpacing);
+              ExclusionRow::kSpacing);
     const QImage disabled = drawn(false);
     // The icon, the subtitle (the title turns grey besides) and the pill keep alike little ink.
     for (QWidget* part : {static_cast<QWidget*>(row.icon()),

@@ -6,6 +6,7 @@
 
 #include <QPainter>
 
+#include <algorithm>
 #include <array>
 #include <map>
 #include <utility>
@@ -60,18 +61,20 @@ void PaletteSwatchCell::rebuildPaths() {
         if (cut.size() >= 256) {
             cut.clear();
         }
-        const QPainterPath family =
-            Shape::rounded(kFamilyRadius).path(family_.isEmpty() ? cell : family_);
-        const auto inset = [&cell](qreal by) {
-            QPainterPath path;
-            path.addRect(cell.adjusted(by, by, -by, -by));
-            return path;
+        const QRectF pill = family_.isEmpty() ? cell : family_;
+        // The cell's shape shrunk by `by` on every side, its family's round corners included.
+        const auto inner = [&](qreal by) {
+            QPainterPath rect;
+            rect.addRect(cell.adjusted(by, by, -by, -by));
+            return Shape::rounded(std::max<qreal>(0, kFamilyRadius - by))
+                .path(pill.adjusted(by, by, -by, -by))
+                .intersected(rect);
         };
         Paths paths;
-        paths.fill = family.intersected(inset(0));
-        paths.ring = paths.fill.subtracted(inset(kRingWidth));
-        paths.edge = paths.fill.subtracted(inset(kEdgeWidth));
-        paths.ringEdge = inset(kRingWidth).subtracted(inset(kRingWidth + kEdgeWidth));
+        paths.fill = inner(0);
+        paths.ring = paths.fill.subtracted(inner(kRingWidth));
+        paths.edge = paths.fill.subtracted(inner(kEdgeWidth));
+        paths.ringEdge = inner(kRingWidth).subtracted(inner(kRingWidth + kEdgeWidth));
         it = cut.emplace(key, std::move(paths)).first;
     }
     paths_ = it->second;

@@ -36,8 +36,7 @@ ExclusionRow::ExclusionRow(QWidget* parent)
         texts->addWidget(label);
     }
     row->addLayout(texts, 1);
-    // The row's spacing on both sides of the room between the texts and the pill.
-    row->addSpacing(2 * kSpacing);
+    row->addSpacing(kSpacing);
     row->addWidget(pill_, 0, Qt::AlignVCenter);
     for (QWidget* child : std::initializer_list<QWidget*>{icon_, title_, subtitle_, pill_}) {
         child->setAttribute(Qt::WA_TransparentForMouseEvents);
