@@ -324,8 +324,7 @@ TEST(ExclusionRowTest, TheBadgeHasNoRimADisabledRowDimsAllAlikeAndTextsKeepClear
         return testing::render(row, Appearance::light);
     };
     const QImage enabled = drawn(true);
-    EXPECT_EQ(row.pill()->x() - row.titleLabel()->geometry().right() - 1,
-              ExclusionRow::kSpacing);
+    EXPECT_EQ(row.pill()->x() - row.titleLabel()->geometry().right() - 1, ExclusionRow::kSpacing);
     const QImage disabled = drawn(false);
     // The icon, the subtitle (the title turns grey besides) and the pill keep alike little ink.
     for (QWidget* part : {static_cast<QWidget*>(row.icon()),
