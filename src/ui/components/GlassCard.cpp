@@ -34,12 +34,17 @@ QColor GlassCard::fill(Appearance appearance) {
 }
 
 QColor GlassCard::apparentColour(Appearance appearance) {
-    const QColor fill = GlassCard::fill(appearance);
-    QColor opaque = fill;
-    opaque.setAlpha(255);
-    return mixColours(
-        VisualEffectBlur::tint(VisualEffectBlur::Material::hudWindow, appearance, false), opaque,
-        fill.alphaF());
+    // Asked at every paint of every swatch: worked out once per appearance.
+    static const auto over = [](Appearance a) {
+        const QColor fill = GlassCard::fill(a);
+        QColor opaque = fill;
+        opaque.setAlpha(255);
+        return mixColours(VisualEffectBlur::tint(VisualEffectBlur::Material::hudWindow, a, false),
+                          opaque, fill.alphaF());
+    };
+    static const QColor light = over(Appearance::light);
+    static const QColor dark = over(Appearance::dark);
+    return appearance == Appearance::light ? light : dark;
 }
 
 void GlassCard::paintBackground(QPainter& painter, const QPainterPath& shape,
