@@ -12,14 +12,6 @@ namespace {
 
 using fakes::VirtualMainQueue;
 
-TEST(TimingFunctionTest, NamedCurvesHaveTheUsualControlPoints) {
-    using Curves = AnimationConstants::TimingFunction;
-    EXPECT_EQ(Curves::easeIn(), MediaTimingFunction(0.42, 0.0, 1.0, 1.0));
-    EXPECT_EQ(Curves::easeOut(), MediaTimingFunction(0.0, 0.0, 0.58, 1.0));
-    EXPECT_EQ(Curves::easeInEaseOut(), MediaTimingFunction(0.42, 0.0, 0.58, 1.0));
-    EXPECT_EQ(&Curves::easeOut(), &Curves::easeOut()) << "made once";
-}
-
 TEST(TimingFunctionTest, ValuesLieOnTheBezierCurveAndClampOutsideIt) {
     for (const auto& curve : {MediaTimingFunction::easeIn(), MediaTimingFunction::easeOut(),
                               MediaTimingFunction::easeInEaseOut()}) {

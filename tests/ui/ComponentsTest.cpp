@@ -1,3 +1,4 @@
+#include "ScreenReading.h"
 #include "UiHarness.h"
 
 #include "ui/components/BorderedButton.h"
@@ -70,11 +71,32 @@ TEST(CollapsibleGlassCardTest, AClickInTheHeadersEmptyMiddleFoldsAndUnfoldsThrou
     render(card, Appearance::light);
     EXPECT_TRUE(card.body()->isHidden()) << "collapsed: no divider, no content";
     DisclosureHeader* header = card.header();
+    // A chevron's arms both end on its open side, spanning it; it points to the other side.
+    const auto pointsTo = [header] {
+        const QImage image = render(*header, Appearance::light);
+        const auto ink = [&](QRgb p) { return colourDistance(p, image.pixel(0, 0)) > 40; };
+        const QRect c =
+            testing::inkBounds(image, QRect(header->width() - 40, 0, 40, image.height()), ink);
+        const auto edge = [&](int dx, int dy) { // the ink along one edge of the chevron's box
+            return testing::inkBounds(image,
+                                      QRect(dx > 0 ? c.right() : c.left(),
+                                            dy > 0 ? c.bottom() : c.top(), dx ? 1 : c.width(),
+                                            dy ? 1 : c.height()),
+                                      ink)
+                .size();
+        };
+        if (c.width() > c.height()) {
+            return edge(0, -1).width() > edge(0, 1).width() ? 'D' : 'U';
+        }
+        return edge(-1, 0).height() > edge(1, 0).height() ? 'R' : 'L';
+    };
+    EXPECT_EQ(pointsTo(), 'R');
     for (bool expanded : {true, false}) {
         QTest::mouseClick(header, Qt::LeftButton, {},
                           QPoint(header->width() / 2, header->height() / 2));
         EXPECT_EQ(card.body()->isHidden(), !expanded);
         EXPECT_EQ(header->isExpanded(), expanded);
+        EXPECT_EQ(pointsTo(), expanded ? 'D' : 'R');
     }
 }
 
@@ -92,17 +114,22 @@ TEST(TavriluxSwitchTest, AsksForTheNegationNeverFlipsItselfAndSaysItsState) {
     EXPECT_EQ(accessible->text(QAccessible::Name), "Enabled");
     EXPECT_EQ(accessible->text(QAccessible::Value), "Off");
 
-    // The knob sits on the side of the state it was given.
-    auto knobIsRight = [&] {
-        const QImage image = render(toggle, Appearance::light);
-        return qGray(image.pixel(34, 12)) > qGray(image.pixel(12, 12));
-    };
-    EXPECT_FALSE(knobIsRight());
+    // The knob sits on the side of its state, on a grey track when off and an accent one when
+    // on; a switch that takes no input is drawn faint.
+    const QImage off = render(toggle, Appearance::light);
     toggle.setOn(true);
-    EXPECT_TRUE(knobIsRight());
+    const QImage on = render(toggle, Appearance::light);
+    EXPECT_LT(qGray(off.pixel(34, 12)), qGray(off.pixel(12, 12)));
+    EXPECT_GT(qGray(on.pixel(34, 12)), qGray(on.pixel(12, 12)));
+    EXPECT_LT(std::abs(qRed(off.pixel(40, 12)) - qBlue(off.pixel(40, 12))), 8) << "grey";
+    EXPECT_GT(qBlue(on.pixel(6, 12)), qRed(on.pixel(6, 12)) + 100) << "the accent";
     EXPECT_EQ(accessible->text(QAccessible::Value), "On");
     QTest::mouseClick(&toggle, Qt::LeftButton);
     EXPECT_FALSE(requests.at(1).at(0).toBool());
+    toggle.setEnabled(false);
+    EXPECT_NEAR(colourDistance(render(toggle, Appearance::light).pixel(6, 12), on.pixel(0, 0)) /
+                    double(colourDistance(on.pixel(6, 12), on.pixel(0, 0))),
+                kDisabledOpacity, 0.03);
 }
 
 TEST(SwatchGroupingTest, FamiliesFillRowsOfThreeAndTheRestShareALastRow) {
@@ -123,27 +150,45 @@ int selectedCells(const ColorSwatchRow& row) {
 }
 
 TEST(ColorSwatchRowTest, OneCellWearsTheSelectionAndOnlyForeignColoursGetTheRoundSwatch) {
-    ColorSwatchRow row("Glass color", testing::glassPalette());
-    row.resize(320, row.sizeHint().height());
-    render(row, Appearance::dark);
+    GlassCard card; // drawn on its card, as in the panel
+    auto* row = new ColorSwatchRow("Glass color", testing::glassPalette());
+    card.addWidget(row);
+    card.resize(320, row->sizeHint().height());
+    const auto pixelOf = [&](QWidget* widget, QPoint at) {
+        return render(card, Appearance::light).pixel(widget->mapTo(&card, at));
+    };
+    const auto edgeAndMiddle = [&](PaletteSwatchCell* cell) {
+        return std::pair(pixelOf(cell, QPoint(cell->width() / 2, 0)),
+                         pixelOf(cell, cell->rect().center()));
+    };
     const OverlayColor emerald = testing::glassPalette()[13].color;
-    row.setSelection(emerald);
-    EXPECT_EQ(selectedCells(row), 1);
-    EXPECT_FALSE(row.showsCustomSwatch());
+    row->setSelection(emerald);
+    EXPECT_EQ(selectedCells(*row), 1);
+    EXPECT_FALSE(row->showsCustomSwatch());
+    // The selection wears a white border; the white cell, melting into the light card, a hairline.
+    row->setSelection(testing::glassPalette()[35].color); // Neutral 700
+    const auto [selectedEdge, selectedMiddle] = edgeAndMiddle(row->cells()[35]);
+    EXPECT_GT(qGray(selectedEdge), 230);
+    EXPECT_LT(qGray(selectedMiddle), 40);
+    const auto [whiteEdge, whiteMiddle] = edgeAndMiddle(row->cells()[32]); // Neutral 400
+    EXPECT_GT(colourDistance(whiteEdge, whiteMiddle), 20);
+    // Foreign colours, one off a palette colour in its last digit too, show in the round swatch.
     const OverlayColor nearly{emerald.red, emerald.green, std::nextafter(emerald.blue, 2.0)};
     for (const OverlayColor& foreign : {OverlayColor::black, nearly}) {
-        row.setSelection(foreign);
-        EXPECT_EQ(selectedCells(row), 0);
-        EXPECT_TRUE(row.showsCustomSwatch());
-        EXPECT_FALSE(row.customSwatch()->isHidden());
+        row->setSelection(foreign);
+        EXPECT_EQ(selectedCells(*row), 0);
+        const QColor middle =
+            QColor::fromRgb(pixelOf(row->customSwatch(), row->customSwatch()->rect().center()));
+        EXPECT_NEAR(middle.greenF(), foreign.green, 0.02);
+        EXPECT_NEAR(middle.blueF(), foreign.blue, 0.02);
     }
-    QSignalSpy requests(&row, &ColorSwatchRow::selectionRequested);
-    PaletteSwatchCell* cell = row.cells()[20];
+    QSignalSpy requests(row, &ColorSwatchRow::selectionRequested);
+    PaletteSwatchCell* cell = row->cells()[20];
     EXPECT_GT(cell->width(), 10);
     QTest::mouseClick(cell, Qt::LeftButton);
     ASSERT_EQ(requests.count(), 1);
     EXPECT_EQ(requests.at(0).at(0).value<OverlayColor>(), testing::glassPalette()[20].color);
-    EXPECT_EQ(row.selection(), nearly) << "the row waits for its owner";
+    EXPECT_EQ(row->selection(), nearly) << "the row waits for its owner";
 
     ColorSwatchRow empty("Glass color", {});
     empty.setSelection(emerald);
@@ -152,6 +197,7 @@ TEST(ColorSwatchRowTest, OneCellWearsTheSelectionAndOnlyForeignColoursGetTheRoun
 }
 
 TEST(SliderTest, PercentReadoutRoundsHalvesAwayFromZeroAndSurvivesNonNumbers) {
+    testing::installStrings("\"percent_format\" = \"%@%\";");
     const std::vector<std::pair<double, QString>> cases{
         {0.125, "13%"},
         {0.994, "99%"},
@@ -166,11 +212,16 @@ TEST(SliderTest, PercentReadoutRoundsHalvesAwayFromZeroAndSurvivesNonNumbers) {
 }
 
 TEST(SliderTest, ShowsAnyValueWithoutWritingItAndDragsRequestWholeStepsOnce) {
+    testing::installStrings("\"percent_format\" = \"%@%\";");
     PercentSliderRow row("Blur");
     QSignalSpy requests(&row, &PercentSliderRow::valueRequested);
     row.resize(300, row.sizeHint().height());
-    row.setValue(0.37);
+    row.setValue(0);
     render(row, Appearance::light);
+    const QImage start = render(*row.slider(), Appearance::light);
+    row.setValue(std::nan(""));
+    EXPECT_EQ(render(*row.slider(), Appearance::light), start) << "no number: at the start";
+    row.setValue(0.37);
     EXPECT_EQ(row.readout(), "37%");
     EXPECT_EQ(requests.count(), 0);
 

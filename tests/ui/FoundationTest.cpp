@@ -1,9 +1,9 @@
+#include "ScreenReading.h"
 #include "UiHarness.h"
 
 #include "core/localization/ModeDisplay.h"
 #include "core/navigation/SettingsTab.h"
 #include "ui/foundation/ModelObserver.h"
-#include "ui/foundation/Painting.h"
 #include "ui/foundation/ShadowCache.h"
 #include "ui/foundation/Spring.h"
 #include "ui/foundation/Symbols.h"
@@ -100,32 +100,22 @@ TEST(SymbolsTest, EveryNameTheSourcesUseHasAGlyphTheFontDraws) {
     }
     for (const auto& entry : symbolTable()) {
         EXPECT_TRUE(SymbolFont::shared().draws(entry.glyph)) << entry.name;
+        EXPECT_TRUE(entry.badge == 0 || SymbolFont::shared().draws(entry.badge)) << entry.name;
     }
 }
 
 TEST(SymbolsTest, MissingFontOrUnknownNameDrawsAPlaceholder) {
     const SymbolFont missing(QStringLiteral("/nonexistent/MaterialIcons.ttf"));
     EXPECT_FALSE(missing.isAvailable());
-    auto inkOf = [](auto draw) {
+    for (const SymbolFont* font : {&missing, &SymbolFont::shared()}) {
         QImage image(24, 24, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
+        image.fill(Qt::white);
         QPainter painter(&image);
-        draw(painter, QRectF(0, 0, 24, 24));
+        font->draw(painter, QRectF(0, 0, 24, 24), font == &missing ? "gearshape.fill" : "no.such",
+                   15, Qt::black);
         painter.end();
-        int ink = 0;
-        for (int y = 0; y < 24; ++y) {
-            for (int x = 0; x < 24; ++x) {
-                ink += qAlpha(image.pixel(x, y)) > 100;
-            }
-        }
-        return ink;
-    };
-    EXPECT_GT(inkOf([&](QPainter& p, QRectF box) {
-                  missing.draw(p, box, "gearshape.fill", 15, Qt::black);
-              }),
-              10);
-    EXPECT_GT(inkOf([](QPainter& p, QRectF box) { drawSymbol(p, box, "no.such", 15, Qt::black); }),
-              10);
+        EXPECT_GT(testing::inkMass(image, image.rect(), qRgb(255, 255, 255)), 10 * 200);
+    }
 }
 
 TEST(PaintingTest, ShadowsAreBlurredOnceAndFadeOutwards) {

@@ -1,31 +1,25 @@
-// Every component, on its own or in the screen that holds it, drawn light and dark. With
-// TAVRILUX_UI_SNAPSHOT_DIR set, each picture is saved there as <name>-light.png and <name>-dark.png
-// for a person to look at.
+// Every screen, light and dark, in every language. With TAVRILUX_UI_SNAPSHOT_DIR set, each
+// picture is saved there for a person to look at.
+#include "ScreenReading.h"
 #include "SettingsHarness.h"
 
-#include "core/theme/TavriluxTheme.h"
-#include "ui/components/BrandMark.h"
 #include "ui/components/PrimaryButtonStyle.h"
-#include "ui/components/SecondaryButtonStyle.h"
-#include "ui/components/StatusBadge.h"
-#include "ui/components/SymbolIcon.h"
-#include "ui/components/TavriluxSwitch.h"
-#include "ui/components/ViewHeader.h"
-#include "ui/components/VisualEffectBlur.h"
 #include "ui/foundation/ShadowCache.h"
-#include "ui/foundation/Symbols.h"
+#include "ui/onboarding/ModeCard.h"
+#include "ui/onboarding/ModePickerStep.h"
+#include "ui/onboarding/OnboardingView.h"
+#include "ui/onboarding/ProgressDots.h"
 #include "ui/quickpanel/QuickPanelView.h"
 #include "ui/settings/AboutPanelView.h"
 #include "ui/settings/ContentView.h"
 #include "ui/settings/GeneralTab.h"
 
 #include <QDir>
-#include <QGridLayout>
-#include <QPainter>
-#include <QVBoxLayout>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -34,106 +28,41 @@ namespace {
 
 using Build = std::function<QWidget*()>;
 
-// The quick panel's header, with a symbol in place of the mark, and with a title too long to fit.
-QWidget* headers() {
-    auto* panel = new VisualEffectBlur;
-    auto* column = new QVBoxLayout(panel);
-    column->setContentsMargins(7, 12, 7, 12);
-    column->addWidget(
-        new ViewHeader("Tavrilux", "Focus dimmer", std::nullopt, new StatusBadge(true)));
-    column->addWidget(new ViewHeader("General", "Start at login and shortcuts",
-                                     std::string(symbolName("gearshape.fill")),
-                                     new StatusBadge(false)));
-    column->addWidget(new ViewHeader("A very long application title that cannot fit at all",
-                                     "Focus dimmer", std::nullopt, new StatusBadge(true)));
-    panel->setFixedWidth(320);
-    return panel;
+// Keeps `model` for as long as `widget` lives.
+template <typename Model> QWidget* with(std::unique_ptr<Model> model, QWidget* widget) {
+    QObject::connect(widget, &QObject::destroyed, [kept = model.release()] { delete kept; });
+    return widget;
 }
 
-QWidget* controls() {
-    auto* panel = new QWidget;
-    auto* grid = new QGridLayout(panel);
-    grid->setContentsMargins(16, 16, 16, 16);
-    grid->setSpacing(14);
-    int column = 0;
-    for (bool compact : {false, true}) {
-        for (bool on : {false, true}) {
-            auto* toggle = new TavriluxSwitch(compact);
-            toggle->setOn(on);
-            grid->addWidget(toggle, 0, column++, Qt::AlignCenter);
-        }
-    }
-    auto* next = new PrimaryButtonStyle("Get started");
-    next->setTrailingSymbol(symbolName("arrow.right"));
-    auto* pressed = new PrimaryButtonStyle("Pressed");
-    pressed->setDown(true);
-    grid->addWidget(next, 1, 0, 1, 2, Qt::AlignLeft);
-    grid->addWidget(pressed, 1, 2, 1, 2, Qt::AlignLeft);
-    auto* destructive = new SecondaryButtonStyle("Delete", ButtonRole::destructive);
-    auto* down = new SecondaryButtonStyle("Pressed");
-    down->setDown(true);
-    grid->addWidget(destructive, 2, 0, 1, 2, Qt::AlignLeft);
-    grid->addWidget(down, 2, 2, 1, 2, Qt::AlignLeft);
-    panel->setAutoFillBackground(true);
-    return panel;
-}
-
-// The brand mark's drawn fallback, for when the application icon cannot be read.
-class BrandMarks final : public QWidget {
-public:
-    BrandMarks() { setFixedSize(126, 80); }
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        BrandMark::paint(painter, QRectF(8, 23, 34, 34), QImage());
-        BrandMark::paint(painter, QRectF(54, 10, 60, 60), QImage());
-    }
-};
-
-QWidget* symbols() {
-    auto* panel = new QWidget;
-    auto* grid = new QGridLayout(panel);
-    int i = 0;
-    for (const auto& entry : symbolTable()) {
-        grid->addWidget(new SymbolIcon(entry.name, 15, FontWeight::semibold,
-                                       UiColor::theme(TavriluxTheme::primaryText)),
-                        i / 8, i % 8);
-        ++i;
-    }
-    panel->setAutoFillBackground(true);
-    return panel;
-}
-
-// The quick panel as it opens: on one display with the glass effects folded, and on two displays
-// with an update, an excluded front application, the aura shape and a colour off the palette.
+// The quick panel as it opens: on two displays with neither a front application nor an active
+// display, its glass effects folded; and with an update, an excluded front application and
+// display, the aura shape and a colour off the palette.
 QWidget* quickPanel(bool busy) {
-    static testing::UiModel quiet;
-    static testing::UiModel full;
-    static const bool arranged = [](testing::UiModel& m) {
-        quiet.standard->setBool(QuickPanelView::kGlassEffectsExpandedKey, false);
-        m.desktop.addScreen(1, Rect{0, 0, 1280, 800});
-        m.desktop.addScreen(2, Rect{1280, 0, 1280, 800});
-        m.desktop.workspace.activate(RunningApplication{
+    auto m = std::make_unique<testing::UiModel>();
+    m->desktop.addScreen(1, Rect{0, 0, 1280, 800});
+    m->desktop.addScreen(2, Rect{1280, 0, 1280, 800});
+    m->standard->setBool(QuickPanelView::kGlassEffectsExpandedKey, busy);
+    if (busy) {
+        m->desktop.workspace.activate(RunningApplication{
             7, "org.example.Editor", "Text Editor", ActivationPolicy::regular,
             TAVRILUX_SOURCE_DIR "/resources/Tavrilux_Tavrilux.bundle/AppIcon.png"});
-        m.desktop.queue.runUntilIdle();
-        m.settings->applyMode(FocusMode::evening);
-        m.settings->setOverlayColor(OverlayColor::black);
-        m.settings->toggleExclusion("org.example.Editor");
-        m.settings->setActiveScreenID(2);
-        m.updater.updateAvailability.set(UpdateAvailability::available("2.1"));
-        return true;
-    }(full);
-    (void)arranged;
-    auto* panel = new QuickPanelView((busy ? full : quiet).context, nullptr, nullptr);
+        m->desktop.queue.runUntilIdle();
+        m->settings->applyMode(FocusMode::evening);
+        m->settings->setOverlayColor(OverlayColor::black);
+        m->settings->toggleExclusion("org.example.Editor");
+        m->settings->setActiveScreenID(2);
+        m->settings->toggleDisplayExclusion("2");
+        m->updater.updateAvailability.set(UpdateAvailability::available("2.1"));
+    }
+    auto* panel = new QuickPanelView(m->context, nullptr, nullptr);
     panel->setHeightLimit(QWIDGETSIZE_MAX); // all of it, whatever the test screen's size
-    return panel;
+    return with(std::move(m), panel);
 }
 
-// The settings window's model, with or without exclusions of every kind, and a login item that
-// needs approval. It outlives the gallery's widgets.
-testing::SettingsModel* settingsModel(bool withExclusions) {
-    auto* model = new testing::SettingsModel;
-    model->loginService.setStatus(LoginItemStatus::requiresApproval);
+// The settings window on a tab, with or without exclusions of every kind, starting at login.
+QWidget* settingsWindow(SettingsTab tab, bool withExclusions) {
+    auto model = std::make_unique<testing::SettingsModel>();
+    model->loginService.setStatus(LoginItemStatus::enabled);
     model->desktop.addScreen(7, Rect{0, 0, 1280, 800}, "3F2A9C1E-0000-4000-8000-00000000DE11");
     model->applications.installed["editor"] = {"Text Editor", TAVRILUX_SOURCE_DIR
                                                "/resources/Tavrilux_Tavrilux.bundle/AppIcon.png"};
@@ -144,26 +73,17 @@ testing::SettingsModel* settingsModel(bool withExclusions) {
     for (const char* key : {"3F2A9C1E-0000-4000-8000-00000000DE11", "9B51D7A2-5C3E-4F11"}) {
         withExclusions ? model->settings->toggleDisplayExclusion(key) : void();
     }
-    return model;
-}
-
-QWidget* settingsWindow(SettingsTab tab, bool withExclusions) {
-    static const std::array models{settingsModel(false), settingsModel(true)};
-    testing::SettingsModel* model = models[withExclusions];
     model->navigation.selectedTab.set(tab);
     auto* view = new ContentView(model->context, model->services);
     if (auto* general = qobject_cast<GeneralTab*>(view->tabContent())) {
-        testing::waitFor([general] { return !general->isWaiting(); });
+        testing::render(*view, Appearance::light);
+        EXPECT_TRUE(testing::waitFor([general] { return !general->isWaiting(); }));
     }
-    return view;
+    return with(std::move(model), view);
 }
 
 const std::vector<std::pair<const char*, Build>>& gallery() {
     static const std::vector<std::pair<const char*, Build>> entries{
-        {"headers", headers},
-        {"controls", controls},
-        {"brand_marks", [] { return static_cast<QWidget*>(new BrandMarks); }},
-        {"symbols", symbols},
         {"quick_panel", [] { return quickPanel(false); }},
         {"quick_panel_busy", [] { return quickPanel(true); }},
         {"settings_general", [] { return settingsWindow(SettingsTab::general, false); }},
@@ -171,48 +91,114 @@ const std::vector<std::pair<const char*, Build>>& gallery() {
         {"settings_exclusions_empty",
          [] { return settingsWindow(SettingsTab::exclusions, false); }},
         {"settings_about", [] { return settingsWindow(SettingsTab::about, false); }},
-        {"about_panel", [] { return static_cast<QWidget*>(new AboutPanelView("1.2.0")); }},
+        // A development build: no version of its own.
+        {"about_panel", [] { return static_cast<QWidget*>(new AboutPanelView(std::nullopt)); }},
     };
     return entries;
 }
 
-// Pixels that differ clearly from the corner (the background).
-int inkPixels(const QImage& image) {
-    const QRgb background = image.pixel(0, 0);
-    int ink = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QRgb p = image.pixel(x, y);
-            ink += std::abs(qGray(p) - qGray(background)) > 24;
+// Whether a text comes from the installed table: a piece of one of its texts (a line of a
+// wrapped one, either side of an ellipsis), or one of its texts whole with every "%@" filled by
+// another of its texts, a number or a name of the user's own setup.
+class TableTexts final {
+public:
+    explicit TableTexts(QStringList names) {
+        for (const auto& [key, value] : LocalizationManager::shared().bundle().entries()) {
+            names << QString::fromStdString(value);
+        }
+        QStringList fills{QStringLiteral("-?[0-9.]+"), QStringLiteral("—")};
+        for (const QString& text : names) {
+            fills << QRegularExpression::escape(text);
+            // One line each: what is drawn is never more than a line.
+            (text.contains(QStringLiteral("%@")) ? formatted_ : literals_) += text + '\n';
+        }
+        for (const QString& text : formatted_.split('\n', Qt::SkipEmptyParts)) {
+            formats_.emplace_back(
+                QRegularExpression::anchoredPattern(QRegularExpression::escape(text).replace(
+                    QStringLiteral("\\%\\@"), "(?:" + fills.join('|') + ")")),
+                QRegularExpression::CaseInsensitiveOption);
         }
     }
-    return ink;
-}
 
-TEST(GalleryTest, EveryComponentDrawsInBothAppearancesAndRepaintsFromItsCaches) {
-    ASSERT_TRUE(testing::installEnglish());
-    const QString folder = qEnvironmentVariable("TAVRILUX_UI_SNAPSHOT_DIR");
-    if (!folder.isEmpty()) {
-        QDir().mkpath(folder);
-    }
-    for (const auto& [name, build] : gallery()) {
-        for (Appearance appearance : {Appearance::light, Appearance::dark}) {
-            SCOPED_TRACE(std::string(name) + (appearance == Appearance::dark ? " dark" : " light"));
-            std::unique_ptr<QWidget> widget(build());
-            widget->setPalette(paletteFor(appearance));
-            testing::render(*widget, appearance);
-            widget->adjustSize(); // to the rows' final layout
-            const QImage first = testing::render(*widget, appearance);
-            EXPECT_GT(inkPixels(first), first.width() * first.height() / 200);
-            const std::size_t renders = ShadowCache::shared().renderCount();
-            const QImage again = testing::render(*widget, appearance);
-            EXPECT_EQ(ShadowCache::shared().renderCount(), renders) << "a repaint blurs nothing";
-            EXPECT_EQ(again, first);
-            if (!folder.isEmpty()) {
-                first.save(QDir(folder).filePath(
-                    QString("%1-%2.png")
-                        .arg(name, appearance == Appearance::dark ? "dark" : "light")));
+    bool contain(const QString& shown) const {
+        for (QString piece : shown.split(QChar(0x2026))) {
+            piece = piece.trimmed();
+            if (std::any_of(piece.begin(), piece.end(),
+                            [](QChar c) { return c.isLetterOrNumber(); }) &&
+                !literals_.contains(piece, Qt::CaseInsensitive) &&
+                std::none_of(formats_.begin(), formats_.end(),
+                             [&](const auto& format) { return format.match(piece).hasMatch(); })) {
+                return false;
             }
+        }
+        return true;
+    }
+
+private:
+    QString literals_;
+    QString formatted_;
+    std::vector<QRegularExpression> formats_;
+};
+
+// Every screen of the gallery and every page of the onboarding (its preset page also once a
+// card is tapped), light and dark, in every shipped language: a repaint draws the same from its
+// caches, and all a screen draws and says is in the user's language. Pictures are saved as
+// <name>-<appearance>.png, <name>-<language>-<appearance>.png.
+TEST(GalleryTest, EveryScreenInEveryLanguageShowsOnlyItsTextsAndRepaintsFromItsCaches) {
+    const QString folder = qEnvironmentVariable("TAVRILUX_UI_SNAPSHOT_DIR");
+    QDir().mkpath(folder.isEmpty() ? QDir::tempPath() : folder);
+    for (const std::string& language : testing::kShippedLanguages) {
+        SCOPED_TRACE(language);
+        ASSERT_TRUE(testing::installLanguage(language));
+        const TableTexts table({"Text Editor", "Broken Icon", "editor", "broken",
+                                "org.example.Missing", "screen-1", "screen-2", "1.2.0", "2.1",
+                                "dev", "3F2A9C1E-0000-4000-8000-00000000DE11",
+                                "9B51D7A2-5C3E-4F11"});
+        const QString suffix = language == "en" ? "" : "-" + QString::fromStdString(language);
+        const auto look = [&](const QString& name, QWidget& widget, bool onboarding) {
+            // The onboarding is dark whatever the desktop's appearance.
+            for (Appearance appearance :
+                 {onboarding ? Appearance::dark : Appearance::light, Appearance::dark}) {
+                testing::render(widget, appearance);
+                widget.adjustSize(); // to the rows' final layout
+                const QImage first = testing::render(widget, appearance);
+                const std::size_t renders = ShadowCache::shared().renderCount();
+                const QImage again = testing::render(widget, appearance);
+                EXPECT_EQ(ShadowCache::shared().renderCount(), renders) << name.toStdString();
+                EXPECT_TRUE(onboarding || again == first) << name.toStdString(); // its blobs drift
+                if (!folder.isEmpty()) {
+                    first.save(QDir(folder).filePath(
+                        name + suffix +
+                        (appearance == Appearance::dark ? "-dark.png" : "-light.png")));
+                }
+            }
+            const QStringList texts =
+                testing::drawnTexts(widget) + testing::accessibleTexts(widget);
+            EXPECT_GT(texts.size(), 3) << name.toStdString();
+            const bool keyCaps = name == "settings_general" && language == "en";
+            EXPECT_TRUE(!keyCaps || texts.join(' ').contains("Alt Super O")) << "the key caps";
+            for (const QString& text : texts) {
+                EXPECT_TRUE(table.contain(text))
+                    << name.toStdString() << ": " << text.toStdString();
+            }
+        };
+        for (const auto& [name, build] : gallery()) {
+            std::unique_ptr<QWidget> widget(build());
+            look(name, *widget, false);
+        }
+        testing::UiModel model;
+        OnboardingView onboarding(model.context, [](FocusMode) {});
+        onboarding.resize(680, 500);
+        for (int step = 0; step < OnboardingView::kPageCount; ++step) {
+            look(QStringLiteral("onboarding-%1").arg(step), onboarding, true);
+            const ProgressDots* dots = onboarding.progressDots(); // the page's dot in the accent
+            const QPoint dot = dots->mapTo(&onboarding, dots->dotCentre(step)).toPoint();
+            EXPECT_GT(testing::render(onboarding, Appearance::dark).pixelColor(dot).blue(), 200);
+            if (auto* picker = qobject_cast<ModePickerStep*>(onboarding.page())) {
+                QTest::mouseClick(picker->cards().back(), Qt::LeftButton);
+                look(QStringLiteral("onboarding-2b"), onboarding, true);
+            }
+            QTest::mouseClick(onboarding.page()->findChild<PrimaryButtonStyle*>(), Qt::LeftButton);
         }
     }
 }

@@ -1,3 +1,4 @@
+#include "ScreenReading.h"
 #include "UiHarness.h"
 
 #include "core/settings/FocusPresets.h"
@@ -11,7 +12,9 @@
 #include "ui/components/StepSlider.h"
 #include "ui/components/TavriluxSwitch.h"
 #include "ui/components/TextLabel.h"
+#include "ui/foundation/Symbols.h"
 #include "ui/quickpanel/AppExclusionRow.h"
+#include "ui/quickpanel/BadgedIcon.h"
 #include "ui/quickpanel/EffectModeButton.h"
 #include "ui/quickpanel/EffectModeRow.h"
 #include "ui/quickpanel/EnableRow.h"
@@ -26,6 +29,7 @@
 #include "ui/quickpanel/QuickPanelView.h"
 #include "ui/quickpanel/UpdateStatusBanner.h"
 
+#include <QScrollArea>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -38,7 +42,8 @@ namespace {
 
 class QuickPanelTest : public ::testing::Test {
 protected:
-    void SetUp() override { testing::installStrings(""); }
+    // Keys show as themselves, but for the read-outs.
+    void SetUp() override { testing::installStrings("\"percent_format\" = \"%@%\";"); }
 
     QuickPanelView& build() {
         panel = std::make_unique<QuickPanelView>(
@@ -262,6 +267,7 @@ TEST_F(QuickPanelTest, TheWindowTakesThePanelsFinalHeightAtOnceAndFollowsFolding
     view->setHeightLimit(400);
     layOut();
     EXPECT_EQ(window.height(), 400) << "the rest scrolls";
+    testing::expectScrollsWithoutScrollBar(*view->findChild<QScrollArea*>());
 }
 
 TEST_F(QuickPanelTest, FoldingIsKeptInTheStandardDomainAcrossRebuilds) {
@@ -271,6 +277,65 @@ TEST_F(QuickPanelTest, FoldingIsKeptInTheStandardDomainAcrossRebuilds) {
     QuickPanelView& again = build();
     EXPECT_FALSE(again.glassEffectsCard()->isExpanded());
     EXPECT_TRUE(again.effectModeCard()->isExpanded()) << "unset flags default to unfolded";
+}
+
+TEST_F(QuickPanelTest, ItsTextsKeepTheirContrastWhateverLiesBehindThePanel) {
+    QuickPanelView& view = build();
+    for (Appearance appearance : {Appearance::light, Appearance::dark}) {
+        view.setPalette(paletteFor(appearance));
+        // The panel's own fill beside its cards, over what lies behind its window: the texts on
+        // it keep their contrast as long as it stays what it is over a neutral desktop.
+        const auto fillOver = [&](const QColor& behind) {
+            QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
+            image.fill(behind);
+            view.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+            return image.pixel(3, view.height() / 2);
+        };
+        const QRgb neutral = fillOver(QColor(128, 128, 128));
+        for (const QColor& behind : {QColor(Qt::white), QColor(Qt::black), QColor(255, 0, 0),
+                                     QColor(0, 200, 0), QColor(0, 0, 255)}) {
+            EXPECT_LE(colourDistance(fillOver(behind), neutral), 12) << behind.name().toStdString();
+        }
+    }
+}
+
+TEST(ExclusionRowTest, TheBadgeHasNoRimADisabledRowDimsAllAlikeAndTextsKeepClearOfThePill) {
+    testing::installLanguage("en");
+    // The badge on an application icon of one colour: the icon reaches right up to its disc.
+    BadgedIcon badged;
+    QImage red(64, 64, QImage::Format_ARGB32_Premultiplied);
+    red.fill(QColor(220, 0, 0));
+    badged.setImage(red);
+    badged.setExcluded(true);
+    const QImage icon = testing::render(badged, Appearance::dark);
+    const QRect disc = testing::inkBounds(icon, icon.rect(), [](QRgb p) {
+        return qBlue(p) > 200 && qRed(p) < 60; // the accent
+    });
+    ASSERT_GT(disc.width(), 8);
+    const QPoint rim = QRectF(disc).center().toPoint() - QPoint(disc.width() / 2 + 1, 0);
+    EXPECT_GT(icon.pixelColor(rim).red(), 180) << "the icon, not the window's colour, around it";
+
+    ExclusionRow row;
+    row.icon()->setSymbol(symbolName("display"), 23, FontWeight::medium);
+    row.resize(320, row.sizeHint().height());
+    const auto drawn = [&](bool available) {
+        row.setContent(QString(60, 'W'), "Exclude this display", "Exclude display", false,
+                       available);
+        return testing::render(row, Appearance::light);
+    };
+    const QImage enabled = drawn(true);
+    EXPECT_EQ(row.pill()->x() - row.titleLabel()->geometry().right() - 1, ExclusionRow::kSpacing);
+    const QImage disabled = drawn(false);
+    // The icon, the subtitle (the title turns grey besides) and the pill keep alike little ink.
+    for (QWidget* part : {static_cast<QWidget*>(row.icon()),
+                          static_cast<QWidget*>(row.findChildren<TextLabel*>().at(1)),
+                          static_cast<QWidget*>(row.pill())}) {
+        const QRect area(part->mapTo(&row, QPoint()), part->size());
+        EXPECT_NEAR(testing::inkMass(disabled, area, disabled.pixel(0, 0)) /
+                        double(testing::inkMass(enabled, area, enabled.pixel(0, 0))),
+                    kDisabledOpacity, 0.03)
+            << part->metaObject()->className();
+    }
 }
 
 } // namespace

@@ -39,23 +39,35 @@ struct UiModel {
                       *standard, desktop, desktop};
 };
 
-// Makes `table` (the text of an English strings file; empty for none) what L() looks up in.
-inline void installStrings(const std::string& table) {
-    auto bundle = std::make_shared<fakes::FakeResourceBundle>();
-    if (!table.empty()) {
-        bundle->addTable("en", table);
-    }
+// Makes the tables of `bundle` what L() looks up in, `language` preferred.
+inline void installBundle(std::shared_ptr<fakes::FakeResourceBundle> bundle, std::string language) {
     LocalizationManager::installShared(std::make_unique<LocalizationManager>(
-        UiModel::memoryDefaults(), bundle, [] { return std::vector<std::string>{"en"}; }));
+        UiModel::memoryDefaults(), std::move(bundle),
+        [language] { return std::vector<std::string>{language}; }));
 }
 
-// Installs the shipped English table; false when it cannot be read.
-inline bool installEnglish() {
-    QFile english(QStringLiteral(
-        TAVRILUX_SOURCE_DIR "/resources/Tavrilux_Tavrilux.bundle/en.lproj/Localizable.strings"));
-    const bool opened = english.open(QIODevice::ReadOnly);
-    installStrings(english.readAll().toStdString());
-    return opened;
+// Makes `table` (the text of an English strings file) what L() looks up in.
+inline void installStrings(const std::string& table) {
+    auto bundle = std::make_shared<fakes::FakeResourceBundle>();
+    bundle->addTable("en", table);
+    installBundle(bundle, "en");
+}
+
+inline const std::vector<std::string> kShippedLanguages{"en", "de", "fr", "es"};
+
+// Installs the shipped tables with `language` preferred; false when one cannot be read.
+inline bool installLanguage(const std::string& language) {
+    auto bundle = std::make_shared<fakes::FakeResourceBundle>();
+    bool read = true;
+    for (const std::string& code : kShippedLanguages) {
+        QFile file(QString::fromStdString(TAVRILUX_SOURCE_DIR
+                                          "/resources/Tavrilux_Tavrilux.bundle/" +
+                                          code + ".lproj/Localizable.strings"));
+        read = file.open(QIODevice::ReadOnly) && read;
+        bundle->addTable(code, file.readAll().toStdString());
+    }
+    installBundle(bundle, language);
+    return read && LocalizationManager::shared().resolvedLanguage() == language;
 }
 
 inline std::vector<GlassColorSwatch> glassPalette() {

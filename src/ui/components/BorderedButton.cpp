@@ -32,7 +32,7 @@ void BorderedButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     if (!isEnabled()) {
-        painter.setOpacity(0.45);
+        painter.setOpacity(kDisabledOpacity);
     }
     const QColor accent = systemAccent(this);
     QColor wash = accent;

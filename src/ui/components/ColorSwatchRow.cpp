@@ -1,12 +1,17 @@
 #include "ui/components/ColorSwatchRow.h"
 
+#include "core/localization/LocalizationManager.h"
+
 #include "ui/components/CustomSwatch.h"
 #include "ui/components/PaletteSwatchCell.h"
 #include "ui/components/RowTexts.h"
 #include "ui/components/SwatchGrouping.h"
 #include "ui/components/TextLabel.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <string>
 
 namespace tavrilux::ui {
 
@@ -18,6 +23,16 @@ constexpr int kRowGap = 8;
 constexpr qreal kFamilyGap = 7;
 constexpr qreal kCellGap = 1;
 constexpr Spring kTapSpring{0.22, 0.72};
+
+// "Emerald 500" in English: the family's name in the user's language and the shade.
+QString swatchName(const GlassColorSwatch& swatch) {
+    std::string family = "color_family_" + swatch.family;
+    std::transform(family.begin(), family.end(), family.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return QString::fromStdString(
+        withArgument(withArgument(L(localizationKey("color_swatch_format")), L(family)),
+                     std::to_string(swatch.shade)));
+}
 } // namespace
 
 ColorSwatchRow::ColorSwatchRow(const QString& title, std::vector<GlassColorSwatch> swatches,
@@ -33,10 +48,7 @@ ColorSwatchRow::ColorSwatchRow(const QString& title, std::vector<GlassColorSwatc
             [this] { emit selectionRequested(custom_->colour()); });
     rowSizes_ = familyRowSizes(swatchFamilies(swatches_).size(), kRowFamilyCounts);
     for (const GlassColorSwatch& swatch : swatches_) {
-        auto* cell = new PaletteSwatchCell(
-            swatch.color,
-            QStringLiteral("%1 %2").arg(QString::fromStdString(swatch.family)).arg(swatch.shade),
-            this);
+        auto* cell = new PaletteSwatchCell(swatch.color, swatchName(swatch), this);
         connect(cell, &QAbstractButton::clicked, this,
                 [this, colour = swatch.color] { emit selectionRequested(colour); });
         cells_.push_back(cell);

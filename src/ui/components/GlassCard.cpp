@@ -2,6 +2,7 @@
 
 #include "core/theme/TavriluxTheme.h"
 #include "ui/components/Divider.h"
+#include "ui/components/VisualEffectBlur.h"
 #include "ui/foundation/ShadowCache.h"
 
 #include <QPainter>
@@ -27,11 +28,29 @@ void GlassCard::addDivider() {
     layout_->addWidget(new Divider(14));
 }
 
+QColor GlassCard::fill(Appearance appearance) {
+    return appearance == Appearance::light ? QColor(255, 255, 255, 191)
+                                           : resolve(TavriluxTheme::surface, appearance, 0.5);
+}
+
+QColor GlassCard::apparentColour(Appearance appearance) {
+    // Asked at every paint of every swatch: worked out once per appearance.
+    static const auto over = [](Appearance a) {
+        const QColor fill = GlassCard::fill(a);
+        QColor opaque = fill;
+        opaque.setAlpha(255);
+        return mixColours(VisualEffectBlur::tint(VisualEffectBlur::Material::hudWindow, a, false),
+                          opaque, fill.alphaF());
+    };
+    static const QColor light = over(Appearance::light);
+    static const QColor dark = over(Appearance::dark);
+    return appearance == Appearance::light ? light : dark;
+}
+
 void GlassCard::paintBackground(QPainter& painter, const QPainterPath& shape,
                                 const QPainterPath& border, Appearance appearance) {
     const bool light = appearance == Appearance::light;
-    painter.fillPath(shape, light ? QColor(255, 255, 255, 191)
-                                  : resolve(TavriluxTheme::surface, appearance, 0.5));
+    painter.fillPath(shape, fill(appearance));
     painter.strokePath(border, QPen(light ? QColor(0, 0, 0, 31)
                                           : resolve(TavriluxTheme::surfaceBorder, appearance, 0.4),
                                     kBorderWidth));

@@ -31,11 +31,15 @@ public:
     // The card's look, for screens that draw it behind something that is not a widget.
     static void paintBackground(QPainter& painter, const QPainterPath& shape,
                                 const QPainterPath& border, Appearance appearance);
+    // The colour the card shows on the panel's frosted material.
+    static QColor apparentColour(Appearance appearance);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    static QColor fill(Appearance appearance);
+
     QVBoxLayout* layout_;
 };
 

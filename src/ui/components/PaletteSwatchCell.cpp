@@ -1,10 +1,12 @@
 #include "ui/components/PaletteSwatchCell.h"
 
+#include "ui/components/GlassCard.h"
 #include "ui/foundation/Appearance.h"
 #include "ui/foundation/Painting.h"
 
 #include <QPainter>
 
+#include <algorithm>
 #include <array>
 #include <map>
 #include <utility>
@@ -14,6 +16,9 @@ namespace tavrilux::ui {
 namespace {
 constexpr qreal kFamilyRadius = 5;
 constexpr qreal kRingWidth = 2;
+constexpr qreal kEdgeWidth = 1;
+// Colours this close to the card's, channel by channel, would melt into it.
+constexpr int kEdgeDistance = 32;
 } // namespace
 
 PaletteSwatchCell::PaletteSwatchCell(const OverlayColor& colour, const QString& accessibleName,
@@ -47,7 +52,7 @@ void PaletteSwatchCell::rebuildPaths() {
     // Every grid repeats the same few cell shapes (a family's first, middle and last cell), and
     // cutting paths is slow: each shape is cut once per process.
     using Key = std::array<qreal, 8>;
-    static std::map<Key, std::pair<QPainterPath, QPainterPath>> cut;
+    static std::map<Key, Paths> cut;
     const QRectF cell = rect();
     const Key key{cell.x(),    cell.y(),    cell.width(),    cell.height(),
                   family_.x(), family_.y(), family_.width(), family_.height()};
@@ -56,29 +61,44 @@ void PaletteSwatchCell::rebuildPaths() {
         if (cut.size() >= 256) {
             cut.clear();
         }
-        const QPainterPath family =
-            Shape::rounded(kFamilyRadius).path(family_.isEmpty() ? cell : family_);
-        QPainterPath cellPath;
-        cellPath.addRect(cell);
-        QPainterPath fill = family.intersected(cellPath);
-        QPainterPath inner;
-        inner.addRect(cell.adjusted(kRingWidth, kRingWidth, -kRingWidth, -kRingWidth));
-        QPainterPath ring = fill.subtracted(inner);
-        it = cut.emplace(key, std::make_pair(std::move(fill), std::move(ring))).first;
+        const QRectF pill = family_.isEmpty() ? cell : family_;
+        // The cell's shape shrunk by `by` on every side, its family's round corners included.
+        const auto inner = [&](qreal by) {
+            QPainterPath rect;
+            rect.addRect(cell.adjusted(by, by, -by, -by));
+            return Shape::rounded(std::max<qreal>(0, kFamilyRadius - by))
+                .path(pill.adjusted(by, by, -by, -by))
+                .intersected(rect);
+        };
+        Paths paths;
+        paths.fill = inner(0);
+        paths.ring = paths.fill.subtracted(inner(kRingWidth));
+        paths.edge = paths.fill.subtracted(inner(kEdgeWidth));
+        paths.ringEdge = inner(kRingWidth).subtracted(inner(kRingWidth + kEdgeWidth));
+        it = cut.emplace(key, std::move(paths)).first;
     }
-    fill_ = it->second.first;
-    ring_ = it->second.second;
+    paths_ = it->second;
     update();
 }
 
 void PaletteSwatchCell::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillPath(fill_, toQColor(Rgba{colour_.red, colour_.green, colour_.blue}));
+    const QColor colour = toQColor(Rgba{colour_.red, colour_.green, colour_.blue});
+    painter.fillPath(paths_.fill, colour);
     if (selected_) {
-        painter.fillPath(ring_, Qt::white);
+        painter.fillPath(paths_.ring, Qt::white);
     } else if (hasFocus()) {
-        painter.fillPath(ring_, QColor(255, 255, 255, 150));
+        painter.fillPath(paths_.ring, QColor(255, 255, 255, 150));
+    }
+    const Appearance appearance = appearanceOf(this);
+    if (colourDistance(colour, GlassCard::apparentColour(appearance)) <= kEdgeDistance) {
+        const QColor hairline =
+            appearance == Appearance::light ? QColor(0, 0, 0, 46) : QColor(255, 255, 255, 46);
+        painter.fillPath(paths_.edge, hairline);
+        if (selected_) {
+            painter.fillPath(paths_.ringEdge, hairline);
+        }
     }
 }
 

@@ -55,7 +55,7 @@ QSize PrimaryButtonStyle::sizeHint() const {
 void PrimaryButtonStyle::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setOpacity(isEnabled() ? opacity_ : opacity_ * 0.5);
+    painter.setOpacity(isEnabled() ? opacity_ : opacity_ * kDisabledOpacity);
     QColor fill = systemAccent(this);
     fill.setAlphaF(fill.alphaF() * (isDown() ? 0.7f : 1.0f));
     const QPainterPath& capsule = capsule_.get(Shape::capsule(), rect());

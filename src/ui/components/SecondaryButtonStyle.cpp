@@ -41,7 +41,7 @@ QSize SecondaryButtonStyle::sizeHint() const {
 void SecondaryButtonStyle::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setOpacity(isDown() ? 0.6 : (isEnabled() ? 1.0 : 0.5));
+    painter.setOpacity(isDown() ? 0.6 : (isEnabled() ? 1.0 : kDisabledOpacity));
     const Appearance appearance = appearanceOf(this);
     const QRectF bounds = rect();
     painter.fillPath(capsule_.get(Shape::capsule(), bounds),

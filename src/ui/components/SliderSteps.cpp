@@ -1,9 +1,12 @@
 #include "ui/components/SliderSteps.h"
 
+#include "core/localization/LocalizationManager.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <string>
 
 namespace tavrilux::ui {
 
@@ -46,13 +49,14 @@ double SliderSteps::stepFrom(double value, int delta) const {
 
 QString percentText(double fraction) {
     const double percent = fraction * 100;
+    const std::string format = L(localizationKey("percent_format"));
     if (!std::isfinite(percent)) {
-        return QStringLiteral("—%");
+        return QString::fromStdString(withArgument(format, "—"));
     }
     // beyond the 64-bit range the read-out is pinned rather than undefined
     constexpr double limit = 9.2e18;
     const auto whole = static_cast<std::int64_t>(std::round(std::clamp(percent, -limit, limit)));
-    return QStringLiteral("%1%").arg(whole);
+    return QString::fromStdString(withArgument(format, std::to_string(whole)));
 }
 
 } // namespace tavrilux::ui

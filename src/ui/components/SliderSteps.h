@@ -24,8 +24,9 @@ struct SliderSteps final {
     double stepFrom(double value, int delta) const;
 };
 
-// The read-out of a fraction as a whole percentage, halves away from zero: 0.37 gives "37%",
-// 0.995 gives "100%". A value that is not a finite number reads "—%".
+// The read-out of a fraction as a whole percentage in the user's language, halves away from
+// zero: 0.37 gives "37%" in English, 0.995 "100%". A value that is not a finite number reads
+// "—%".
 QString percentText(double fraction);
 
 } // namespace tavrilux::ui

@@ -101,7 +101,7 @@ void StepSlider::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     if (!isEnabled()) {
-        painter.setOpacity(0.45);
+        painter.setOpacity(kDisabledOpacity);
     }
     const Appearance appearance = appearanceOf(this);
     const QRectF track = trackRect();

@@ -89,6 +89,9 @@ void TavriluxSwitch::setOn(bool on) {
 void TavriluxSwitch::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    if (!isEnabled()) {
+        painter.setOpacity(kDisabledOpacity);
+    }
     const QRectF track(QPointF(0, 0), QSizeF(trackSize()));
     const Appearance appearance = appearanceOf(this);
     const qreal t = position_.value();

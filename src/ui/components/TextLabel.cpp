@@ -126,7 +126,7 @@ void TextLabel::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setFont(font_);
     // a disabled row reads as dimmed, not only its control
-    painter.setOpacity(isEnabled() ? opacity_ : opacity_ * 0.5);
+    painter.setOpacity(isEnabled() ? opacity_ : opacity_ * kDisabledOpacity);
     painter.setPen(colour_.resolve(this));
     const QRectF area = contentsRect();
     if (wrap_) {

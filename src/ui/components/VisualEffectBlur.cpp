@@ -26,8 +26,10 @@ void VisualEffectBlur::setEmphasized(bool emphasized) {
 }
 
 QColor VisualEffectBlur::tint(Material, Appearance appearance, bool translucentWindow) {
-    QColor colour = appearance == Appearance::dark ? QColor(32, 32, 36) : QColor(246, 246, 248);
-    colour.setAlphaF(translucentWindow ? 0.78f : 1.0f);
+    QColor colour = appearance == Appearance::dark ? QColor(46, 46, 50) : QColor(246, 246, 248);
+    // Dense enough that what lies behind (a tinted overlay, a bright wallpaper) cannot change
+    // the contrast of the texts on it, as a real blur material keeps it.
+    colour.setAlphaF(translucentWindow ? kTranslucentOpacity : 1.0f);
     return colour;
 }
 

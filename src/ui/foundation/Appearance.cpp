@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace tavrilux::ui {
 
@@ -57,6 +58,11 @@ QColor mixColours(const QColor& a, const QColor& b, qreal t) {
     c.setRgbF(lerp(a.redF(), b.redF()), lerp(a.greenF(), b.greenF()), lerp(a.blueF(), b.blueF()),
               lerp(a.alphaF(), b.alphaF()));
     return c;
+}
+
+int colourDistance(const QColor& a, const QColor& b) {
+    return std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
+                     std::abs(a.blue() - b.blue())});
 }
 
 QColor systemAccent(const QWidget* widget) {

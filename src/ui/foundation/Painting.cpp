@@ -2,6 +2,7 @@
 
 #include <QBrush>
 #include <QColor>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPen>
 
@@ -14,6 +15,11 @@ namespace {
 // smooth start instead of the jump of a circular arc.
 constexpr qreal kCornerExtent = 1.52866483;
 } // namespace
+
+bool isRasterTarget(const QPainter& painter) {
+    const QPaintEngine* engine = painter.paintEngine();
+    return engine != nullptr && engine->type() == QPaintEngine::Raster;
+}
 
 QPainterPath continuousRoundedRect(const QRectF& rect, qreal radius) {
     QPainterPath path;

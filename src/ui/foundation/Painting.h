@@ -29,6 +29,10 @@ struct Shape final {
     friend bool operator==(const Shape&, const Shape&) = default;
 };
 
+// Whether `painter` draws into pixels. Only then does a widget paint from a picture it cached; a
+// printer, a picture or a recording gets the drawing itself, texts included.
+bool isRasterTarget(const QPainter& painter);
+
 // A rounded rectangle with continuous corners. A corner too large for the rectangle falls back
 // to circular arcs, as a capsule.
 QPainterPath continuousRoundedRect(const QRectF& rect, qreal radius);

@@ -24,11 +24,16 @@ constexpr std::string_view symbolName(std::string_view name) {
 struct SymbolEntry final {
     std::string_view name; // the design's name, e.g. "gearshape.fill"
     char16_t glyph;        // its code point in the Material Icons font
+    // A second glyph drawn small on the lower trailing corner, cut free of the first (a display
+    // with a warning); 0 for none.
+    char16_t badge = 0;
 };
 
 // Every symbol the interface draws.
 std::span<const SymbolEntry> symbolTable();
-// The glyph of a symbol name; none for a name not in the table.
+// The table's entry for a symbol name; none for a name not in the table.
+const SymbolEntry* symbolEntry(std::string_view name);
+// The (first) glyph of a symbol name; none for a name not in the table.
 std::optional<char16_t> symbolGlyph(std::string_view name);
 
 // The symbol font, loaded once from its file. Without the file every symbol draws as a
@@ -54,6 +59,9 @@ public:
     // outline. Unknown names and a missing font draw the placeholder.
     void draw(QPainter& painter, const QRectF& box, std::string_view name, qreal size,
               const QColor& colour, FontWeight weight = FontWeight::regular) const;
+    // The size of what draw() inks for the same arguments (its placeholder's without the font).
+    QSizeF inkSize(std::string_view name, qreal size,
+                   FontWeight weight = FontWeight::regular) const;
 
 private:
     QString family_;

@@ -25,9 +25,8 @@ HowItWorksStep::HowItWorksStep(std::function<void()> onNext, DemoTimeline::Clock
       demo_(new MockWindowsDemo(timeline_.activeWindow(), this)),
       description_(QString::fromStdString(L("onboarding_how_description")),
                    uiFont(17, FontWeight::semibold), UiColor::theme(TavriluxTheme::primaryText)),
-      sentence_(QStringLiteral("Tavrilux dims every window except the one you're actively using "
-                               "\u2014 automatically, every single time you switch."),
-                uiFont(14), UiColor::theme(TavriluxTheme::secondaryText)),
+      sentence_(QString::fromStdString(L("onboarding_how_detail")), uiFont(14),
+                UiColor::theme(TavriluxTheme::secondaryText)),
       button_(new PrimaryButtonStyle(QString::fromStdString(L("onboarding_mode_continue")), this)) {
     setAttribute(Qt::WA_TranslucentBackground);
     button_->setTrailingSymbol(symbolName("arrow.right"));

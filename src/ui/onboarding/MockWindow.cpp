@@ -24,8 +24,28 @@ constexpr qreal kActiveShadowRadius = blurSigma(12);
 constexpr qreal kInactiveShadowRadius = blurSigma(4);
 constexpr Rgba kBackground{0.11, 0.12, 0.14, 1};
 
-// The window's picture at a device pixel ratio, made once per title and look.
-QImage drawBody(const QString& title, qreal dpr, Appearance appearance) {
+QFont titleFont() {
+    return uiFont(10, FontWeight::semibold);
+}
+
+// The title bar, in the window's own coordinates: the bar and the content form one column,
+// centred in the frame.
+QRectF titleBar() {
+    const QSizeF size = QSizeF(MockWindow::kWindowSize);
+    const qreal barHeight = std::max<qreal>(6, QFontMetricsF(titleFont()).height()) + 12;
+    const qreal contentHeight = 8 + 3 * 4 + 2 * 6 + 8;
+    return QRectF(0, (size.height() - barHeight - contentHeight) / 2, size.width(), barHeight);
+}
+
+// The title is centred in the room right of the dots.
+QRectF titleRect() {
+    constexpr qreal dotsEnd = 6 + 3 * 6 + 2 * 4 + 4;
+    const QRectF bar = titleBar();
+    return QRectF(dotsEnd, bar.top(), bar.width() - 6 - dotsEnd, bar.height());
+}
+
+// The window's picture without its title at a device pixel ratio, made once per look.
+QImage drawBody(qreal dpr) {
     const QSizeF size = QSizeF(MockWindow::kWindowSize);
     QImage image((size * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(dpr);
@@ -37,12 +57,7 @@ QImage drawBody(const QString& title, qreal dpr, Appearance appearance) {
     p.setClipPath(outline);
     p.fillRect(frame, toQColor(kBackground));
 
-    // The title bar and the content form one column, centred in the frame.
-    const QFont titleFont = uiFont(10, FontWeight::semibold);
-    const qreal barHeight = std::max<qreal>(6, QFontMetricsF(titleFont).height()) + 12;
-    const qreal contentHeight = 8 + 3 * 4 + 2 * 6 + 8;
-    const qreal top = (size.height() - barHeight - contentHeight) / 2;
-    const QRectF bar(0, top, size.width(), barHeight);
+    const QRectF bar = titleBar();
     p.fillRect(bar, QColor(255, 255, 255, 13));
     p.setPen(QPen(QColor(255, 255, 255, 26), 0.5));
     p.setBrush(Qt::NoBrush);
@@ -54,13 +69,6 @@ QImage drawBody(const QString& title, qreal dpr, Appearance appearance) {
     for (int i = 0; i < 3; ++i) {
         p.drawEllipse(QRectF(6 + i * 10, bar.center().y() - 3, 6, 6));
     }
-    // The title is centred in the room right of the dots.
-    const qreal dotsEnd = 6 + 3 * 6 + 2 * 4 + 4;
-    p.setFont(titleFont);
-    p.setPen(resolve(TavriluxTheme::secondaryText, appearance));
-    p.drawText(QRectF(dotsEnd, bar.top(), size.width() - 6 - dotsEnd, bar.height()),
-               Qt::AlignCenter, title);
-    p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 255, 255, 20));
     for (int i = 0; i < 3; ++i) {
         p.drawPath(
@@ -109,14 +117,11 @@ void MockWindow::setActive(bool active) {
 }
 
 const QImage& MockWindow::body(qreal grayscale) {
-    static QHash<QString, QImage> bodies;
-    const Appearance appearance = appearanceOf(this);
+    static QHash<qreal, QImage> bodies;
     const qreal dpr = devicePixelRatioF();
-    const QString key =
-        QStringLiteral("%1|%2|%3").arg(title_).arg(dpr).arg(appearance == Appearance::dark ? 1 : 0);
-    auto it = bodies.find(key);
+    auto it = bodies.find(dpr);
     if (it == bodies.end()) {
-        it = bodies.insert(key, drawBody(title_, dpr, appearance));
+        it = bodies.insert(dpr, drawBody(dpr));
     }
     if (grayscale <= 0.001) {
         return *it;
@@ -134,7 +139,7 @@ const QImage& MockWindow::body(qreal grayscale) {
 void MockWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const qreal a = activeness_.value();
-    if (a != 0 && a != 1) {
+    if ((a != 0 && a != 1) || !isRasterTarget(painter)) {
         paintWindow(painter); // springing: drawn afresh each frame
         return;
     }
@@ -182,6 +187,9 @@ void MockWindow::paintWindow(QPainter& painter) {
     }
     painter.setOpacity(opacity);
     painter.drawImage(window, body(0.5 * (1 - shown)));
+    painter.setFont(titleFont());
+    painter.setPen(resolve(TavriluxTheme::secondaryText, appearanceOf(this)));
+    painter.drawText(titleRect().translated(window.topLeft()), Qt::AlignCenter, title_);
 }
 
 } // namespace tavrilux::ui

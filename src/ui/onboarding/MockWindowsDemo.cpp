@@ -1,11 +1,15 @@
 #include "ui/onboarding/MockWindowsDemo.h"
 
+#include "core/localization/LocalizationManager.h"
+#include "ui/foundation/LocalizedText.h"
 #include "ui/onboarding/MockWindow.h"
 
 namespace tavrilux::ui {
 
 namespace {
-constexpr std::array<const char*, 3> kTitles{"Notes", "Mail", "Browser"};
+constexpr std::array<std::string_view, 3> kTitles{localizationKey("onboarding_demo_notes"),
+                                                  localizationKey("onboarding_demo_mail"),
+                                                  localizationKey("onboarding_demo_browser")};
 constexpr std::array<QPoint, 3> kOffsets{QPoint(-40, -20), QPoint(0, 20), QPoint(40, -10)};
 } // namespace
 
@@ -14,8 +18,8 @@ MockWindowsDemo::MockWindowsDemo(int activeWindow, QWidget* parent)
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     for (int i = 0; i < 3; ++i) {
-        windows_.at(static_cast<std::size_t>(i)) = new MockWindow(
-            QString::fromLatin1(kTitles.at(static_cast<std::size_t>(i))), i == activeWindow, this);
+        windows_.at(static_cast<std::size_t>(i)) =
+            new MockWindow(text(kTitles.at(static_cast<std::size_t>(i))), i == activeWindow, this);
     }
     place();
 }

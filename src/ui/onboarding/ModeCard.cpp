@@ -3,6 +3,7 @@
 #include "core/theme/TavriluxTheme.h"
 #include "ui/foundation/Appearance.h"
 #include "ui/foundation/Fonts.h"
+#include "ui/foundation/LocalizedText.h"
 #include "ui/foundation/Symbols.h"
 
 #include <QFontMetricsF>
@@ -56,7 +57,7 @@ ModeCard::ModeCard(FocusMode mode, Look look, bool isSelected, QWidget* parent)
       title_(look_.title, uiFont(13, FontWeight::semibold),
              UiColor::theme(TavriluxTheme::primaryText), 1),
       description_(look_.description, uiFont(11), UiColor::theme(TavriluxTheme::secondaryText), 2),
-      badge_(QStringLiteral("Selected"), uiFont(11, FontWeight::medium),
+      badge_(ui::text(localizationKey("onboarding_mode_selected")), uiFont(11, FontWeight::medium),
              UiColor::fixed(TavriluxTheme::success), 1, Qt::AlignLeft) {
     setText(look_.title);
     setAttribute(Qt::WA_TranslucentBackground);
@@ -99,7 +100,7 @@ QRectF ModeCard::cardRect() const {
 void ModeCard::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const qreal s = selection_.value();
-    if (s != 0 && s != 1) {
+    if ((s != 0 && s != 1) || !isRasterTarget(painter)) {
         paintCard(painter); // springing: drawn afresh each frame
         return;
     }
@@ -152,7 +153,7 @@ void ModeCard::paintCard(QPainter& painter) {
     description_.draw(painter, QPointF(x, y), column, this);
     y += description_.height(column) + kSpacing;
     if (shown > 0) {
-        // The badge: a check mark and "Selected", centred together.
+        // The badge: a check mark and its word, centred together.
         const QFontMetricsF metrics(uiFont(11, FontWeight::medium));
         const qreal symbol = 11 * SymbolFont::kScale;
         const qreal textWidth = badge_.naturalWidth(column);

@@ -14,7 +14,7 @@ namespace tavrilux::ui {
 
 // One preset to choose on the preset page: an emoji on a gradient tile, the preset's name and a
 // short description on a card. Selected, the card grows a little, brightens, is ringed in the
-// accent colour and shows a "Selected" badge; the change springs. Emits clicked() when tapped.
+// accent colour and shows a badge saying so; the change springs. Emits clicked() when tapped.
 class ModeCard final : public QAbstractButton {
     Q_OBJECT
 public:

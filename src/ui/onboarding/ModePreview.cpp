@@ -1,7 +1,9 @@
 #include "ui/onboarding/ModePreview.h"
 
+#include "core/localization/LocalizationManager.h"
 #include "core/theme/TavriluxTheme.h"
 #include "ui/foundation/Fonts.h"
+#include "ui/foundation/LocalizedText.h"
 #include "ui/onboarding/MockWindow.h"
 
 #include <QLocale>
@@ -18,14 +20,15 @@ constexpr int kStackHeight = 120;
 constexpr qreal kCornerRadius = 12;
 
 struct Miniature {
-    const char* title;
+    std::string_view title;
     bool active;
     QPoint offset;
 };
 // Back to front.
-constexpr std::array<Miniature, 3> kMiniatures{Miniature{"Background 2", false, {30, 10}},
-                                               Miniature{"Background 1", false, {-30, 20}},
-                                               Miniature{"Active", true, {0, 0}}};
+constexpr std::array<Miniature, 3> kMiniatures{
+    Miniature{localizationKey("onboarding_preview_background_2"), false, {30, 10}},
+    Miniature{localizationKey("onboarding_preview_background_1"), false, {-30, 20}},
+    Miniature{localizationKey("onboarding_preview_active"), true, {0, 0}}};
 
 int captionHeight() {
     return static_cast<int>(std::ceil(QFontMetricsF(uiFont(11, FontWeight::semibold)).height()));
@@ -34,12 +37,13 @@ int captionHeight() {
 
 ModePreview::ModePreview(FocusMode selectedMode, QWidget* parent)
     : QWidget(parent), selectedMode_(selectedMode),
-      caption_(QLocale().toUpper(QStringLiteral("Preview")), uiFont(11, FontWeight::semibold),
-               UiColor::theme(TavriluxTheme::secondaryText), 1, Qt::AlignLeft) {
+      caption_(QLocale().toUpper(text(localizationKey("onboarding_preview"))),
+               uiFont(11, FontWeight::semibold), UiColor::theme(TavriluxTheme::secondaryText), 1,
+               Qt::AlignLeft) {
     setAttribute(Qt::WA_TranslucentBackground);
     for (std::size_t i = 0; i < kMiniatures.size(); ++i) {
-        windows_.at(i) = new MockWindow(QString::fromLatin1(kMiniatures.at(i).title),
-                                        kMiniatures.at(i).active, this);
+        windows_.at(i) =
+            new MockWindow(text(kMiniatures.at(i).title), kMiniatures.at(i).active, this);
     }
 }
 

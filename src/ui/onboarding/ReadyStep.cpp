@@ -1,6 +1,7 @@
 #include "ui/onboarding/ReadyStep.h"
 
 #include "core/localization/LocalizationManager.h"
+#include "core/localization/ModeDisplay.h"
 #include "core/theme/TavriluxTheme.h"
 #include "ui/components/BrandMark.h"
 #include "ui/components/PrimaryButtonStyle.h"
@@ -27,12 +28,9 @@ constexpr qreal kBenefitSize = 14;
 constexpr qreal kSymbolGap = 8;
 constexpr Spring kMarkSpring{0.4, 0.75};
 
-// "Flow mode is set up for you": the preset's name, capitalized, before the sentence.
+// "Flow mode is set up for you": the preset by the name the cards and the panel give it.
 QString secondBenefitFor(FocusMode mode) {
-    QString name =
-        QString::fromLatin1(rawValue(mode).data(), static_cast<qsizetype>(rawValue(mode).size()));
-    name[0] = name[0].toUpper();
-    return name + QLatin1Char(' ') + text("onboarding_ready_benefit_2");
+    return QString::fromStdString(withArgument(L("onboarding_ready_benefit_2"), displayName(mode)));
 }
 
 TextBlock benefit(const QString& sentence) {

@@ -3,7 +3,6 @@
 #include "core/theme/TavriluxTheme.h"
 #include "ui/foundation/Appearance.h"
 #include "ui/foundation/Symbols.h"
-#include "ui/quickpanel/ExclusionRow.h"
 
 #include <QPainter>
 
@@ -53,7 +52,7 @@ void BadgedIcon::paintEvent(QPaintEvent*) {
     const Appearance appearance = appearanceOf(this);
     const QRectF square(kOverhang, kOverhang, kIconSize, kIconSize);
     if (!isEnabled()) {
-        painter.setOpacity(ExclusionRow::kDisabledOpacity);
+        painter.setOpacity(kDisabledOpacity);
     }
     if (!image_.isNull()) {
         painter.drawImage(square, image_);
@@ -64,16 +63,19 @@ void BadgedIcon::paintEvent(QPaintEvent*) {
     if (!badge_.isVisible()) {
         return;
     }
-    // The glyph is a disc with the minus cut out: white shows through the cut, and a ring of
-    // the window's colour parts the badge from the icon.
+    // The glyph is a disc with the minus cut out, white showing through the cut. Under it, a
+    // circle of the window's colour 1 point inside the disc, so none of it rims the badge.
     const qreal edge = std::ceil(kBadgeSymbolSize * SymbolFont::kScale);
     const QRectF box(square.right() - edge + kOverhang, square.bottom() - edge + kOverhang, edge,
                      edge);
+    QRectF disc(QPointF(), SymbolFont::shared().inkSize(symbolName("minus.circle.fill"),
+                                                        kBadgeSymbolSize, FontWeight::bold));
+    disc.moveCenter(box.center());
     painter.save();
     badge_.apply(painter, box, 0.4);
     painter.setPen(Qt::NoPen);
     painter.setBrush(windowBackground(this));
-    painter.drawEllipse(box.adjusted(-0.5, -0.5, 0.5, 0.5));
+    painter.drawEllipse(disc.adjusted(1, 1, -1, -1));
     painter.setBrush(Qt::white);
     painter.drawEllipse(box.adjusted(3, 3, -3, -3));
     drawSymbol(painter, box, symbolName("minus.circle.fill"), kBadgeSymbolSize,

@@ -4,6 +4,7 @@
 #include "ui/components/RowTexts.h"
 #include "ui/components/TavriluxSwitch.h"
 #include "ui/components/TextLabel.h"
+#include "ui/foundation/LocalizedText.h"
 #include "ui/quickpanel/ShortcutChip.h"
 
 #include <QHBoxLayout>
@@ -30,7 +31,8 @@ EnableRow::EnableRow(QWidget* parent)
     texts->addWidget(subtitle_);
     row->addLayout(texts, 1);
     // The hot key as this desktop names it; the grab itself belongs to the tray.
-    row->addWidget(new ShortcutChip(QStringLiteral("Alt+Super+O")), 0, Qt::AlignVCenter);
+    row->addWidget(new ShortcutChip(toggleDimmingKeys().join(QLatin1Char('+'))), 0,
+                   Qt::AlignVCenter);
     row->addWidget(switch_, 0, Qt::AlignVCenter);
     connect(switch_, &TavriluxSwitch::toggleRequested, this, &EnableRow::toggleRequested);
 }

@@ -6,7 +6,6 @@
 #include "ui/foundation/Fonts.h"
 #include "ui/foundation/Painting.h"
 #include "ui/foundation/Symbols.h"
-#include "ui/quickpanel/ExclusionRow.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -73,7 +72,7 @@ void ExclusionPill::paintEvent(QPaintEvent*) {
     const Appearance appearance = appearanceOf(this);
     const QRectF bounds = rect();
     if (!isEnabled()) {
-        painter.setOpacity(ExclusionRow::kDisabledOpacity);
+        painter.setOpacity(kDisabledOpacity);
     }
     if (excluded_) {
         fillShape(painter, Shape::capsule(), bounds, toQColor(TavriluxTheme::accent));

@@ -28,7 +28,7 @@ ExclusionRow::ExclusionRow(QWidget* parent)
     row->setContentsMargins(kRowInsetX - o, 11 - o, kRowInsetX, 11 - o);
     row->setSpacing(0);
     row->addWidget(icon_, 0, Qt::AlignVCenter);
-    row->addSpacing(11 - o);
+    row->addSpacing(kSpacing - o);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);
     for (TextLabel* label : {title_, subtitle_}) {
@@ -36,7 +36,7 @@ ExclusionRow::ExclusionRow(QWidget* parent)
         texts->addWidget(label);
     }
     row->addLayout(texts, 1);
-    row->addSpacing(8);
+    row->addSpacing(kSpacing);
     row->addWidget(pill_, 0, Qt::AlignVCenter);
     for (QWidget* child : std::initializer_list<QWidget*>{icon_, title_, subtitle_, pill_}) {
         child->setAttribute(Qt::WA_TransparentForMouseEvents);

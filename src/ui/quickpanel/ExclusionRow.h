@@ -17,7 +17,8 @@ class TextLabel;
 class ExclusionRow final : public QAbstractButton {
     Q_OBJECT
 public:
-    static constexpr qreal kDisabledOpacity = 0.45;
+    // Between the icon, the texts and the pill.
+    static constexpr int kSpacing = 11;
 
     explicit ExclusionRow(QWidget* parent = nullptr);
 

@@ -10,6 +10,7 @@
 #include "ui/components/ColorSwatchRow.h"
 #include "ui/components/GlassCard.h"
 #include "ui/components/PercentSliderRow.h"
+#include "ui/components/ScrollIndicator.h"
 #include "ui/components/SliderRow.h"
 #include "ui/components/StatusBadge.h"
 #include "ui/components/ViewHeader.h"
@@ -31,17 +32,16 @@
 #include <QPainter>
 #include <QScreen>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace tavrilux::ui {
 
 namespace {
-constexpr double kBlurLayerOpacity = 0.7;
 // Room the panel leaves above and below itself on a screen it does not fit.
 constexpr int kScreenMargin = 8;
 constexpr int kScrollInset = 8;
+constexpr int kScrollIndicatorInset = 12;
 
 int screenHeightLimit() {
     const QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
@@ -82,12 +82,8 @@ QuickPanelView::QuickPanelView(const UiContext& context, std::function<void()> o
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll_->setWidgetResizable(true);
     scroll_->viewport()->setAutoFillBackground(false);
-    scroll_->verticalScrollBar()->setStyleSheet(QStringLiteral(
-        "QScrollBar:vertical { width: 7px; margin: 14px 1px 14px 0; background: transparent; }"
-        "QScrollBar::handle:vertical { min-height: 32px; border-radius: 3px;"
-        " background: rgba(128, 128, 128, 0.45); }"
-        "QScrollBar::add-line, QScrollBar::sub-line { height: 0; }"
-        "QScrollBar::add-page, QScrollBar::sub-page { background: transparent; }"));
+    // No scroll bar: a thin thumb shows while the column scrolls, clear of the round corners.
+    new ScrollIndicator(scroll_, kScrollIndicatorInset);
     content_->setAttribute(Qt::WA_TranslucentBackground);
     content_->installEventFilter(this);
     auto* column = new QVBoxLayout(content_);
@@ -240,11 +236,11 @@ void QuickPanelView::paintBackdrop(QPainter& painter, const QSizeF& size, Appear
     const QRectF panel(QPointF(0, 0), size);
     const Shape shape = Shape::rounded(kCornerRadius);
     const QPainterPath outline = shape.path(panel);
-    // The frosted material, then the tint that sets the panel's tone, then its fine edge.
-    QColor material =
-        VisualEffectBlur::tint(VisualEffectBlur::Material::hudWindow, appearance, translucent);
-    material.setAlphaF(static_cast<float>(material.alphaF() * kBlurLayerOpacity));
-    painter.fillPath(outline, material);
+    // The frosted material, then the tint that sets the panel's tone, then its fine edge. The
+    // material stands in for a blur at its full density: the texts on the panel keep their
+    // contrast whatever lies behind it.
+    painter.fillPath(outline, VisualEffectBlur::tint(VisualEffectBlur::Material::hudWindow,
+                                                     appearance, translucent));
     if (light) {
         painter.fillPath(outline, QColor(255, 255, 255, 217));
     } else {

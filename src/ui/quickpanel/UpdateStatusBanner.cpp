@@ -36,7 +36,8 @@ qreal textHeight() {
 } // namespace
 
 UpdateStatusBanner::UpdateStatusBanner(QWidget* parent)
-    : QAbstractButton(parent), title_(QString::fromStdString(L("update_available"))) {
+    : QAbstractButton(parent), title_(QString::fromStdString(L("update_available"))),
+      badge_(QString::fromStdString(L("update_new_badge"))) {
     setAttribute(Qt::WA_TranslucentBackground);
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -96,8 +97,7 @@ void UpdateStatusBanner::paintEvent(QPaintEvent*) {
     const qreal x = icon.right() + kSpacing;
     const qreal right = card.right() - kPadX;
     const qreal top = card.center().y() - textHeight() / 2;
-    const QString badge = QStringLiteral("NEW");
-    const qreal badgeWidth = badgeMetrics.horizontalAdvance(badge) + 10;
+    const qreal badgeWidth = badgeMetrics.horizontalAdvance(badge_) + 10;
     const QString title = titleMetrics.elidedText(title_, Qt::ElideRight,
                                                   std::max<qreal>(0, right - x - 6 - badgeWidth));
     painter.setFont(titleFont());
@@ -110,7 +110,7 @@ void UpdateStatusBanner::paintEvent(QPaintEvent*) {
                            badgeMetrics.height() + 2);
     fillShape(painter, Shape::capsule(), badgeRect, QColor(255, 255, 255, 56));
     painter.setFont(badgeFont());
-    painter.drawText(badgeRect, Qt::AlignCenter, badge);
+    painter.drawText(badgeRect, Qt::AlignCenter, badge_);
 
     painter.setFont(subtitleFont());
     QColor subtitleColour(Qt::white);

@@ -8,8 +8,8 @@
 namespace tavrilux::ui {
 
 // The orange banner that announces an update: a download symbol, L("update_available") with a
-// "NEW" badge, and the subtitle naming the version. The whole rounded card is the button. Its
-// widget keeps room under the card for the card's shadow.
+// badge saying it is new, and the subtitle naming the version. The whole rounded card is the
+// button. Its widget keeps room under the card for the card's shadow.
 class UpdateStatusBanner final : public QAbstractButton {
     Q_OBJECT
 public:
@@ -32,6 +32,7 @@ protected:
 
 private:
     QString title_;
+    QString badge_;
     QString subtitle_;
     CachedPath card_;
 };

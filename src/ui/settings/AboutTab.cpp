@@ -65,6 +65,8 @@ AboutTab::AboutTab(const UiContext& context, const std::optional<std::string>& v
     column->addWidget(privacy);
 
     UpdaterManager& updater = context_.updater;
+    // Without an update service the choice does nothing: shown so, as Check now is.
+    automaticUpdates_->setEnabled(updater.hasController());
     DimmingSettings& settings = context_.settings;
     connect(automaticUpdates_, &ToggleRow::toggleRequested, this, [this, &updater](bool on) {
         updater.setAutomaticallyDownloadsUpdates(on);

@@ -28,18 +28,23 @@ BackgroundLoginItem::~BackgroundLoginItem() {
 
 template <typename R>
 void BackgroundLoginItem::run(std::function<R(LoginItem&)> call, QObject* context,
+                              std::optional<LoginItemStatus> (*known)(const R&),
                               std::function<void(const R&)> answer) {
-    auto job = [shared = shared_, call = std::move(call), context = QPointer<QObject>(context),
-                answer = std::move(answer)] {
+    auto job = [this, shared = shared_, call = std::move(call), known,
+                context = QPointer<QObject>(context), answer = std::move(answer)] {
         R result = call(*shared->item);
         std::lock_guard lock(shared->mutex);
         if (shared->receiver == nullptr) {
             return;
         }
-        // Posted to the long-lived receiver; the context is checked on the main thread only.
+        // Posted to the receiver (this object, alive while the receiver is set); the context is
+        // checked on the main thread only.
         QMetaObject::invokeMethod(
             shared->receiver,
-            [context, answer, result = std::move(result)] {
+            [this, known, context, answer, result = std::move(result)] {
+                if (known != nullptr) {
+                    lastKnown_ = known(result);
+                }
                 if (context) {
                     answer(result);
                 }
@@ -51,13 +56,18 @@ void BackgroundLoginItem::run(std::function<R(LoginItem&)> call, QObject* contex
 
 void BackgroundLoginItem::status(QObject* context, std::function<void(LoginItemStatus)> done) {
     run<LoginItemStatus>([](LoginItem& item) { return item.status(); }, context,
+                         [](const LoginItemStatus& s) { return std::optional<LoginItemStatus>(s); },
                          [done = std::move(done)](const LoginItemStatus& s) { done(s); });
 }
 
 void BackgroundLoginItem::setEnabled(bool enabled, QObject* context,
                                      std::function<void(const Result<LoginItemStatus>&)> done) {
-    run<Result<LoginItemStatus>>([enabled](LoginItem& item) { return item.setEnabled(enabled); },
-                                 context, std::move(done));
+    run<Result<LoginItemStatus>>(
+        [enabled](LoginItem& item) { return item.setEnabled(enabled); }, context,
+        [](const Result<LoginItemStatus>& r) {
+            return r.ok() ? std::optional<LoginItemStatus>(r.value()) : std::nullopt;
+        },
+        std::move(done));
 }
 
 void BackgroundLoginItem::openSystemSettings() {
@@ -66,7 +76,7 @@ void BackgroundLoginItem::openSystemSettings() {
             item.openSystemSettings();
             return true;
         },
-        nullptr, [](const bool&) {});
+        nullptr, nullptr, [](const bool&) {});
 }
 
 } // namespace tavrilux::ui

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace tavrilux {
 class LoginItem;
@@ -21,6 +22,9 @@ namespace tavrilux::ui {
 // main thread, to a callback that is dropped when its `context` is gone by then. A call that
 // never returns holds up the calls after it, never the program: destroying this object (and
 // quitting) does not wait for it. Made and used on the main thread.
+//
+// It remembers the last status any answer reported, so a screen has something true to show
+// while its own question is still out.
 class BackgroundLoginItem final : public QObject {
     Q_OBJECT
 public:
@@ -31,15 +35,20 @@ public:
     void setEnabled(bool enabled, QObject* context,
                     std::function<void(const Result<LoginItemStatus>&)> done);
     void openSystemSettings();
+    // The status the last answer reported; none before the first answer or after a failure.
+    std::optional<LoginItemStatus> lastKnownStatus() const { return lastKnown_; }
 
 private:
     struct Shared;
-    // Runs `call` on the worker, then `answer` with its result on the main thread.
+    // Runs `call` on the worker, then on the main thread notes the status it reports (`known`)
+    // and hands the result to `answer`.
     template <typename R>
     void run(std::function<R(LoginItem&)> call, QObject* context,
+             std::optional<LoginItemStatus> (*known)(const R&),
              std::function<void(const R&)> answer);
 
     std::shared_ptr<Shared> shared_;
+    std::optional<LoginItemStatus> lastKnown_;
     // Destroyed first: a stuck call is left running, and nobody waits for it.
     SerialWorker worker_{SerialWorker::OnStop::leaveRunningJob};
 };

@@ -49,7 +49,7 @@ void CheckRow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     if (!isEnabled()) {
-        painter.setOpacity(0.5);
+        painter.setOpacity(kDisabledOpacity);
     }
     const Appearance appearance = appearanceOf(this);
     const QRectF box(0.5, (height() - kBox) / 2, kBox, kBox);

@@ -3,6 +3,7 @@
 #include "core/localization/LocalizationManager.h"
 #include "core/navigation/SettingsNavigation.h"
 #include "core/theme/TavriluxTheme.h"
+#include "ui/components/ScrollIndicator.h"
 #include "ui/foundation/Appearance.h"
 #include "ui/settings/AboutTab.h"
 #include "ui/settings/ExclusionsTab.h"
@@ -68,6 +69,8 @@ ContentView::ContentView(const UiContext& context, const SettingsServices& servi
     scroll_->setWidgetResizable(true);
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Scroll indicators hidden: a thin thumb shows only while the pane scrolls.
+    new ScrollIndicator(scroll_);
     seeThrough(scroll_);
     seeThrough(scroll_->viewport());
 

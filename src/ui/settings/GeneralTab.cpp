@@ -13,10 +13,10 @@
 #include "ui/settings/LinkButton.h"
 
 #include <QHBoxLayout>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include <cstdio>
+#include <utility>
 
 namespace tavrilux::ui {
 
@@ -47,8 +47,7 @@ GeneralTab::GeneralTab(const UiContext&, BackgroundLoginItem& loginItem, QWidget
     row->addWidget(new TextLabel(text(localizationKey("toggle_dimming")), uiFont(13),
                                  UiColor::theme(TavriluxTheme::primaryText)),
                    1);
-    row->addWidget(
-        new KeyCap({QStringLiteral("Alt"), QStringLiteral("Super"), QStringLiteral("O")}));
+    row->addWidget(new KeyCap(toggleDimmingKeys()));
     card->addWidget(shortcut);
     column->addWidget(card);
 
@@ -56,53 +55,59 @@ GeneralTab::GeneralTab(const UiContext&, BackgroundLoginItem& loginItem, QWidget
     connect(approval_, &QAbstractButton::clicked, this,
             [this] { loginItem_.openSystemSettings(); });
 
-    present(false, false);
-    beginWaiting();
-    loginItem_.status(this, [this](LoginItemStatus status) {
-        endWaiting();
-        present(status == LoginItemStatus::enabled, status == LoginItemStatus::requiresApproval);
-    });
+    present(loginItem_.lastKnownStatus().value_or(LoginItemStatus::notRegistered));
 }
 
-void GeneralTab::beginWaiting() {
-    waiting_ = true;
-    const int call = ++calls_;
-    // Dimmed only when the answer is late, so a quick one causes no flicker.
-    QTimer::singleShot(kDimAfter, this, [this, call] {
-        if (waiting_ && call == calls_) {
-            check_->setEnabled(false);
-        }
-    });
+void GeneralTab::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The entry may have changed outside while the tab was hidden; a call out answers anyway.
+    if (!calling_) {
+        calling_ = true;
+        loginItem_.status(this, [this](LoginItemStatus status) {
+            calling_ = false;
+            answered(status);
+        });
+    }
 }
 
-void GeneralTab::endWaiting() {
-    waiting_ = false;
-    check_->setEnabled(true);
+void GeneralTab::present(LoginItemStatus status) {
+    launchAtLogin_ = status == LoginItemStatus::enabled;
+    needsApproval_ = status == LoginItemStatus::requiresApproval;
+    check_->setOn(launchAtLogin_);
+    approval_->setVisible(needsApproval_);
 }
 
-void GeneralTab::present(bool launchAtLogin, bool needsApproval) {
-    launchAtLogin_ = launchAtLogin;
-    needsApproval_ = needsApproval;
-    check_->setOn(launchAtLogin);
-    approval_->setVisible(needsApproval);
+void GeneralTab::answered(LoginItemStatus status) {
+    const std::optional<bool> wish = std::exchange(wish_, std::nullopt);
+    if (wish && *wish != (status == LoginItemStatus::enabled)) {
+        change(*wish);
+        return;
+    }
+    present(status);
 }
 
 void GeneralTab::requestStartAtLogin(bool enabled) {
-    if (waiting_) {
+    if (calling_) {
+        wish_ = enabled;
+        check_->setOn(enabled);
         return;
     }
-    beginWaiting();
+    change(enabled);
+}
+
+void GeneralTab::change(bool enabled) {
+    calling_ = true;
+    check_->setOn(enabled);
     loginItem_.setEnabled(enabled, this, [this, enabled](const Result<LoginItemStatus>& result) {
-        endWaiting();
+        calling_ = false;
         if (result.ok()) {
-            present(result.value() == LoginItemStatus::enabled,
-                    result.value() == LoginItemStatus::requiresApproval);
+            answered(result.value());
             return;
         }
-        present(false, false);
         std::printf("LoginItem.setEnabled(%s) failed: %s\n", enabled ? "true" : "false",
                     result.failure().description.c_str());
         std::fflush(stdout);
+        answered(LoginItemStatus::notRegistered);
     });
 }
 
