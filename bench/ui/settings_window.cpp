@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     // What the shell has done before any window can be asked for.
-    (void)tavrilux::StatusGlyph::image(true, 24);
+    (void)tavrilux::StatusGlyph::image(true, 24, Qt::white);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

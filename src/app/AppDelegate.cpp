@@ -1,5 +1,7 @@
 #include "app/AppDelegate.h"
 
+#include "app/ApplicationActivation.h"
+
 #include "core/defaults/DefaultsRegistry.h"
 #include "core/localization/LocalizationManager.h"
 #include "core/resources/AppIcons.h"
@@ -134,7 +136,8 @@ void AppDelegate::wireShell(bool isFirstLaunch) {
     }
     statusBarController_ = std::make_unique<StatusBarController>(
         StatusBarController::Environment{settings_, platform_.hotKey, platform_.clickMonitor,
-                                         std::move(makePanel), platform_.isCompositing},
+                                         std::move(makePanel), platform_.isCompositing,
+                                         platform_.trayForeground},
         StatusBarController::Callbacks{
             openSettingsOn(std::nullopt), openSettingsOn(SettingsTab::about),
             screens_.aboutPanel ? weakly(self_, [](AppDelegate& d) { d.showAboutPanel(); })
@@ -145,7 +148,7 @@ void AppDelegate::wireShell(bool isFirstLaunch) {
         onboardingWindowManager_ =
             screens_.onboardingWindowManager(uiContext(), weakly(self_, [](AppDelegate& d) {
                                                  if (d.statusBarController_) {
-                                                     d.statusBarController_->togglePopover();
+                                                     d.statusBarController_->showPopover();
                                                  }
                                              }));
     }
@@ -193,9 +196,7 @@ void AppDelegate::showAboutPanel() {
             aboutWindow_->move(screen->geometry().center() - aboutWindow_->rect().center());
         }
     }
-    aboutWindow_->show();
-    aboutWindow_->raise();
-    aboutWindow_->activateWindow();
+    ApplicationActivation::present(*aboutWindow_);
 }
 
 } // namespace tavrilux

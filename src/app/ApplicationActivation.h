@@ -2,6 +2,8 @@
 
 #include "core/platform/RunningApplication.h"
 
+class QWidget;
+
 namespace tavrilux {
 
 // The application's own activation policy: regular while a settings or onboarding window shows,
@@ -14,6 +16,9 @@ public:
 
     static ActivationPolicy policy();
     static void setPolicy(ActivationPolicy policy);
+    // Shows one of the application's windows in front of the others and gives it the focus, also
+    // when the user had minimised it.
+    static void present(QWidget& window);
 };
 
 } // namespace tavrilux

@@ -34,9 +34,7 @@ void OnboardingWindowManager::show() {
         }
     }
     ApplicationActivation::setPolicy(ActivationPolicy::regular);
-    window_->show();
-    window_->raise();
-    window_->activateWindow();
+    ApplicationActivation::present(*window_);
 }
 
 void OnboardingWindowManager::complete(FocusMode mode) {

@@ -1,6 +1,7 @@
 #include "app/PopoverWindow.h"
 
 #include "app/PopoverPlacement.h"
+#include "platform/x11/X11ShellWindows.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -19,6 +20,13 @@ PopoverWindow::PopoverWindow(std::unique_ptr<QWidget> content, bool translucent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(content_);
+    // A panel, not a window of its own: out of task bars, pagers and window switchers. Set on
+    // the native window before it first maps, which is when window managers read it.
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 != nullptr && x11->connection() != nullptr) {
+        x11::X11ShellWindows::skipTaskbarsAndSwitchers(x11->connection(),
+                                                       static_cast<xcb_window_t>(winId()));
+    }
 }
 
 void PopoverWindow::showAgainst(const QRect& anchor) {

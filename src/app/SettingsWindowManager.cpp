@@ -36,9 +36,7 @@ void SettingsWindowManager::showSettingsWindow(std::optional<SettingsTab> tab) {
     // A tab chosen just now shows from the first frame.
     content_->catchUp();
     ApplicationActivation::setPolicy(ActivationPolicy::regular);
-    window_->show();
-    window_->raise();
-    window_->activateWindow();
+    ApplicationActivation::present(*window_);
 }
 
 } // namespace tavrilux

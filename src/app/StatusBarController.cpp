@@ -67,8 +67,13 @@ void StatusBarController::registerToggleHotKey() {
         }
     });
     hotKeyRegistered_ = status == 0;
-    env_.log(hotKeyRegistered_ ? std::string("[HotKey] Registered Alt+Super+O")
-                               : "[HotKey] RegisterEventHotKey failed: " + std::to_string(status));
+    if (hotKeyRegistered_) {
+        env_.log("[HotKey] Registered Alt+Super+O");
+    } else {
+        env_.log("[HotKey] RegisterEventHotKey failed: " + (status == GlobalHotKey::kNoKey
+                                                                ? "no key for O in the keymap"
+                                                                : std::to_string(status)));
+    }
 }
 
 void StatusBarController::toggleFromHotKey() {
@@ -78,7 +83,14 @@ void StatusBarController::toggleFromHotKey() {
 }
 
 void StatusBarController::refreshGlyph(std::optional<bool> isEnabled) {
-    statusItem_.setIcon(StatusGlyph::icon(isEnabled.value_or(env_.settings->isEnabled.get())));
+    // Asked at every paint: a tray that starts later may announce other colours.
+    statusItem_.setIcon(StatusGlyph::icon(
+        isEnabled.value_or(env_.settings->isEnabled.get()), [tray = env_.trayForeground] {
+            if (const auto announced = tray ? tray() : std::nullopt) {
+                return *announced;
+            }
+            return QGuiApplication::palette().color(QPalette::WindowText);
+        }));
 }
 
 void StatusBarController::handleClick(QSystemTrayIcon::ActivationReason reason) {
@@ -125,6 +137,12 @@ void StatusBarController::showContextMenu() {
 bool StatusBarController::isPopoverShown() const {
     const PopoverWindow* shown = popover_.data();
     return shown != nullptr && shown->isVisible();
+}
+
+void StatusBarController::showPopover() {
+    if (!isPopoverShown()) {
+        togglePopover();
+    }
 }
 
 void StatusBarController::togglePopover() {

@@ -8,6 +8,7 @@
 #include "core/reactive/Subscription.h"
 #include "core/settings/DimmingSettings.h"
 
+#include <QColor>
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QObject>
@@ -30,7 +31,6 @@ namespace tavrilux {
 class StatusBarController final : public QObject {
     Q_OBJECT
 public:
-    enum class ClickAction { togglePanel, showMenu, none };
     using PanelFactory = std::function<std::unique_ptr<QWidget>(QuickPanelActions)>;
 
     struct Environment {
@@ -41,6 +41,9 @@ public:
         PanelFactory makePanel;
         // Whether the panel's window may be translucent (a compositor runs).
         std::function<bool()> isCompositing;
+        // The colour the tray asks its icons to draw in, when it says; the umbrella otherwise
+        // takes the desktop palette's text colour.
+        std::function<std::optional<QColor>()> trayForeground;
         LogSink log = writeStandardErrorLine;
     };
     // What the menu and the panel open; an empty one disables its menu item.
@@ -55,12 +58,10 @@ public:
     StatusBarController(Environment environment, Callbacks callbacks);
     ~StatusBarController() override;
 
-    // How a click on the icon is handled.
-    static ClickAction actionFor(QSystemTrayIcon::ActivationReason reason,
-                                 Qt::KeyboardModifiers modifiers);
-
     // Opens the quick panel against the icon, or closes it when it shows.
     void togglePopover();
+    // Opens the quick panel unless it shows already.
+    void showPopover();
     void showContextMenu();
 
     bool isPopoverShown() const;
@@ -69,6 +70,11 @@ public:
     QSystemTrayIcon& statusItem() { return statusItem_; }
 
 private:
+    enum class ClickAction { togglePanel, showMenu, none };
+
+    // How a click on the icon is handled.
+    static ClickAction actionFor(QSystemTrayIcon::ActivationReason reason,
+                                 Qt::KeyboardModifiers modifiers);
     void registerToggleHotKey();
     void toggleFromHotKey();
     void refreshGlyph(std::optional<bool> isEnabled);

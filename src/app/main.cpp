@@ -30,6 +30,8 @@
 #include "platform/x11/X11Desktop.h"
 #include "platform/x11/X11HotKey.h"
 #include "platform/x11/X11OverlayWindowFactory.h"
+#include "platform/x11/X11ShellWindows.h"
+#include "ui/foundation/Appearance.h"
 #include "ui/quickpanel/QuickPanelView.h"
 #include "ui/settings/AboutPanelView.h"
 #include "ui/settings/BackgroundLoginItem.h"
@@ -41,6 +43,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -57,9 +60,11 @@ std::mutex runningMutex;
 QCoreApplication* runningApplication = nullptr;
 std::atomic<bool> terminationRequested{false};
 std::atomic<bool> connectionLost{false};
-// Set while the loop runs: an exit from inside it (Qt's own, when its connection breaks) still
-// flushes the settings.
-std::atomic<bool> inLoop{false};
+// From just before Qt connects until main returns by itself: an exit from anywhere else means a
+// lost connection (Qt's X11 plugin and Xlib end the process when their connection breaks,
+// wherever they notice it, also while the launch is still under way).
+std::atomic<bool> exitMeansLostConnection{false};
+std::atomic<bool> settingsInstalled{false};
 
 void quitLoop() {
     std::lock_guard lock(runningMutex);
@@ -80,19 +85,51 @@ void reportConnectionLost() {
     }
 }
 
-// Qt's X11 plugin ends the process by itself when its connection breaks; said once, our way.
-void exitingFromTheLoop() {
-    if (inLoop.exchange(false)) {
+// Said once, our way, with the settings flushed. The rest of the process still runs, so it is
+// not torn down: that could crash and end it with a signal instead of status 1. Also called at
+// exit, for a way out that says nothing first.
+void exitingOnALostConnection() {
+    if (exitMeansLostConnection.exchange(false)) {
         reportConnectionLost();
-        DefaultsRegistry::shared().flushAll();
+        if (settingsInstalled) {
+            DefaultsRegistry::shared().flushAll();
+        }
+        std::fflush(nullptr);
+        std::_Exit(1);
     }
 }
 
+// Every return from main is its own way out.
+struct ReturnFromMain final {
+    ~ReturnFromMain() { exitMeansLostConnection = false; }
+};
+
 void filterQtMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    // What Qt's X11 plugin says (also for Xlib) right before it ends the process itself: the
+    // process ends here instead, before anything of it is torn down.
     if (message.startsWith(QStringLiteral("The X11 connection broke"))) {
+        exitingOnALostConnection();
         return;
     }
     qt_message_output(type, context, message);
+}
+
+// The colour the tray asks its icons to draw in, read on Qt's own connection.
+std::optional<QColor> trayForeground() {
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 == nullptr || x11->connection() == nullptr) {
+        return std::nullopt;
+    }
+    static const int screen = [] {
+        int number = 0;
+        char* host = nullptr;
+        int display = 0;
+        xcb_parse_display(nullptr, &host, &display, &number);
+        std::free(host);
+        return number;
+    }();
+    const auto colour = x11::X11ShellWindows::trayForeground(x11->connection(), screen);
+    return colour ? std::optional(ui::toQColor(*colour)) : std::nullopt;
 }
 
 bool displayReachable() {
@@ -150,12 +187,19 @@ int main(int argc, char** argv) {
         quitLoop();
     });
 
+    // A write to a server that went away fails instead of ending the process unseen; the loss is
+    // then noticed and said.
+    std::signal(SIGPIPE, SIG_IGN);
+
     if (!displayReachable()) {
         std::fprintf(stderr, "tavrilux: cannot connect to the X server\n");
         return 1;
     }
     qputenv("QT_QPA_PLATFORM", "xcb");
     qInstallMessageHandler(filterQtMessages);
+    std::atexit(exitingOnALostConnection);
+    const ReturnFromMain returning;
+    exitMeansLostConnection = true;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tavrilux"));
     QApplication::setQuitOnLastWindowClosed(false);
@@ -167,9 +211,9 @@ int main(int argc, char** argv) {
 
     DefaultsRegistry::installShared(std::make_unique<DefaultsRegistry>(
         linux_platform::JsonFileStorage::factoryIn(linux_platform::XdgPaths::tavriluxConfigDir())));
+    settingsInstalled = true;
     // Before anything looks up a text or the icon.
     ResourceBundle::installShared(linux_platform::ResourceBundleLocator::openForThisProcess());
-    std::atexit(exitingFromTheLoop);
 
     qt::QtMainQueue queue;
     std::string error;
@@ -266,7 +310,7 @@ int main(int argc, char** argv) {
             OverlayCoordinator::Desktop{queue, *desktop, *desktop, *desktop, *desktop, activator,
                                         *overlays, static_cast<ProcessID>(getpid())},
             probe, *hotKey, clicks.get(), [&overlays] { return overlays->hasCompositor(); },
-            bundle.flavor, makeUpdateController, bundle.executablePath},
+            bundle.flavor, makeUpdateController, bundle.executablePath, trayForeground},
         std::move(screens));
     QObject::connect(&instance, &SingleInstanceGuard::reopenRequested,
                      [&delegate] { delegate->applicationShouldHandleReopen(); });
@@ -274,9 +318,7 @@ int main(int argc, char** argv) {
     // Already during the launch: a signal also ends the removable-media alert.
     setRunningApplication(&app);
     if (delegate->applicationDidFinishLaunching() && !terminationRequested && !connectionLost) {
-        inLoop = true;
         app.exec();
-        inLoop = false;
     }
     setRunningApplication(nullptr);
 

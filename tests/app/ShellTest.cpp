@@ -12,49 +12,96 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTest>
+#include <QWindow>
 
 namespace tavrilux {
 namespace {
 
-using Action = StatusBarController::ClickAction;
-
-TEST(StatusBarControllerTest, ClicksAreRoutedByButtonAndCtrl) {
-    const struct {
-        QSystemTrayIcon::ActivationReason reason;
-        Qt::KeyboardModifiers modifiers;
-        Action expected;
-    } cases[] = {
-        {QSystemTrayIcon::Trigger, Qt::NoModifier, Action::togglePanel},
-        {QSystemTrayIcon::Trigger, Qt::ControlModifier, Action::showMenu},
-        {QSystemTrayIcon::DoubleClick, Qt::NoModifier, Action::togglePanel},
-        {QSystemTrayIcon::Context, Qt::NoModifier, Action::showMenu},
-        {QSystemTrayIcon::Context, Qt::ControlModifier, Action::showMenu},
-        {QSystemTrayIcon::MiddleClick, Qt::NoModifier, Action::none},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(StatusBarController::actionFor(c.reason, c.modifiers), c.expected)
-            << c.reason << " " << c.modifiers.toInt();
+// A status item over the fakes, whose panels note the actions they are given.
+struct StatusItem {
+    StatusItem() {
+        controller = std::make_unique<StatusBarController>(
+            StatusBarController::Environment{
+                DimmingSettings::create(
+                    std::make_shared<SettingsStore>(
+                        std::make_shared<UserDefaults>(std::make_unique<MemoryDomainStorage>())),
+                    workspace, queue),
+                hotKey, &clicks,
+                [this](QuickPanelActions given) {
+                    actions = given;
+                    ++panels;
+                    auto panel = std::make_unique<QWidget>();
+                    panel->setFixedSize(320, 200);
+                    return panel;
+                },
+                nullptr, nullptr, [](std::string_view) {}},
+            StatusBarController::Callbacks{[this] { ++settingsOpened; }, nullptr, nullptr});
     }
+    bool menuShown() const {
+        const QMenu* menu = controller->contextMenu();
+        return menu != nullptr && menu->isVisible();
+    }
+    void click(QSystemTrayIcon::ActivationReason reason) {
+        Q_EMIT controller->statusItem().activated(reason);
+    }
+
+    fakes::FakeWorkspace workspace;
+    fakes::VirtualMainQueue queue;
+    fakes::FakeGlobalHotKey hotKey;
+    fakes::FakeGlobalClickMonitor clicks;
+    int panels = 0;
+    int settingsOpened = 0;
+    QuickPanelActions actions;
+    std::unique_ptr<StatusBarController> controller;
+};
+
+TEST(StatusBarControllerTest, ALeftClickTogglesThePanelAndARightOrCtrlClickShowsTheMenu) {
+    StatusItem item;
+    item.click(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(item.controller->isPopoverShown());
+    item.click(QSystemTrayIcon::DoubleClick); // the second click of a quick pair
+    EXPECT_FALSE(item.controller->isPopoverShown());
+    item.click(QSystemTrayIcon::MiddleClick);
+    EXPECT_FALSE(item.controller->isPopoverShown() || item.menuShown());
+    item.click(QSystemTrayIcon::Context);
+    EXPECT_TRUE(item.menuShown());
+    EXPECT_FALSE(item.controller->isPopoverShown());
+
+    item.controller->contextMenu()->close();
+    QWindow keyboard;
+    QTest::keyPress(&keyboard, Qt::Key_Control, Qt::ControlModifier);
+    item.click(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(item.menuShown()) << "Ctrl+click";
+    EXPECT_FALSE(item.controller->isPopoverShown());
+    QTest::keyRelease(&keyboard, Qt::Key_Control);
+    item.click(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(item.controller->isPopoverShown());
 }
 
-TEST(StatusGlyphTest, WhiteUmbrellaWithTheStateDotAtTheBottomRight) {
+TEST(StatusGlyphTest, TheUmbrellaInItsColourEdgedOppositeAndTheStateDotAtEverySize) {
     for (int size : {16, 22, 24, 32}) {
-        for (bool enabled : {true, false}) {
-            const QImage image = StatusGlyph::image(enabled, size);
+        for (const QColor& foreground : {QColor(Qt::white), QColor(Qt::black)}) {
+            const QImage image = StatusGlyph::image(size % 2 == 0, size, foreground);
             const double d = size / 3.0;
-            const QColor dot = image.pixelColor(qRound(size - 1 - d / 2), qRound(size - d / 2));
-            EXPECT_EQ(dot.rgb(), enabled ? StatusGlyph::kOnColor : StatusGlyph::kOffColor) << size;
-            int white = 0;
-            for (int i = 0; i < size * size; ++i) {
-                const QColor pixel = image.pixelColor(i % size, i / size);
-                white += pixel.alpha() > 240 &&
-                         std::min({pixel.red(), pixel.green(), pixel.blue()}) > 240;
-            }
-            EXPECT_GT(white, size * size / 16) << "the umbrella";
+            EXPECT_EQ(image.pixelColor(qRound(size - 1 - d / 2), qRound(size - d / 2)).rgb(),
+                      size % 2 == 0 ? StatusGlyph::kOnColor : StatusGlyph::kOffColor);
             EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0) << "transparent around";
             EXPECT_EQ(image.pixelColor(size - 1, 0).alpha(), 0);
+            int body = 0;
+            int edge = 0;
+            for (int i = 0; i < size * size; ++i) {
+                const QColor p = image.pixelColor(i % size, i / size);
+                const int fromForeground = std::abs(qGray(p.rgb()) - qGray(foreground.rgb()));
+                body += p.alpha() > 240 && fromForeground < 8;
+                edge += p.alpha() > 100 && fromForeground > 200;
+            }
+            EXPECT_GT(body, size * size / 20) << size;
+            EXPECT_GT(edge, size * size / 20) << size << " the edge of the opposite lightness";
         }
     }
 }
@@ -89,18 +136,12 @@ TEST(PopoverPlacementTest, BelowWhenItFitsElseAboveAndAlwaysOnTheScreen) {
     EXPECT_EQ(PopoverPlacement::room({600, 300, 24, 24}, screen), 472);
 }
 
-TEST(AppDelegateTest, RemovableMediaIsUnderMediaOrRunMedia) {
-    EXPECT_TRUE(AppDelegate::isOnRemovableMedia("/media/ann/STICK/tavrilux"));
-    EXPECT_TRUE(AppDelegate::isOnRemovableMedia("/run/media/ann/STICK/bin/tavrilux"));
-    EXPECT_FALSE(AppDelegate::isOnRemovableMedia("/mediaX/tavrilux"));
-    EXPECT_FALSE(AppDelegate::isOnRemovableMedia("/home/ann/media/tavrilux"));
-    EXPECT_FALSE(AppDelegate::isOnRemovableMedia("/usr/bin/tavrilux"));
-}
-
 TEST(SingleInstanceGuardTest, ALaterLaunchOnTheSameDisplayAsksTheFirstToReopen) {
     fakes::TempDir folder;
     const QString dir = QString::fromStdString(folder.path().string());
     SingleInstanceGuard first(":7", dir);
+    // What an instance that crashed left at the socket's path.
+    std::ofstream(first.socketPath().toStdString()) << "stale";
     ASSERT_TRUE(first.claim());
     bool reopened = false;
     QObject::connect(&first, &SingleInstanceGuard::reopenRequested, [&] { reopened = true; });
@@ -114,28 +155,9 @@ TEST(SingleInstanceGuardTest, ALaterLaunchOnTheSameDisplayAsksTheFirstToReopen) 
 }
 
 TEST(StatusBarControllerTest, PanelIsNewEachTimeAndEveryWayOfClosingDisarmsTheMonitor) {
-    fakes::FakeWorkspace workspace;
-    fakes::VirtualMainQueue queue;
-    fakes::FakeGlobalHotKey hotKey;
-    fakes::FakeGlobalClickMonitor clicks;
-    int panels = 0;
-    int settingsOpened = 0;
-    QuickPanelActions actions;
-    auto controller = std::make_unique<StatusBarController>(
-        StatusBarController::Environment{
-            DimmingSettings::create(std::make_shared<SettingsStore>(std::make_shared<UserDefaults>(
-                                        std::make_unique<MemoryDomainStorage>())),
-                                    workspace, queue),
-            hotKey, &clicks,
-            [&](QuickPanelActions given) {
-                actions = given;
-                ++panels;
-                auto panel = std::make_unique<QWidget>();
-                panel->setFixedSize(320, 200);
-                return panel;
-            },
-            nullptr, [](std::string_view) {}},
-        StatusBarController::Callbacks{[&] { ++settingsOpened; }, nullptr, nullptr});
+    StatusItem item;
+    auto& controller = item.controller;
+    auto& clicks = item.clicks;
 
     controller->togglePopover();
     ASSERT_TRUE(controller->isPopoverShown());
@@ -156,17 +178,17 @@ TEST(StatusBarControllerTest, PanelIsNewEachTimeAndEveryWayOfClosingDisarmsTheMo
     EXPECT_FALSE(clicks.isArmed());
 
     controller->togglePopover();
-    EXPECT_EQ(panels, 3) << "built anew each time";
-    actions.openSettings();
+    EXPECT_EQ(item.panels, 3) << "built anew each time";
+    item.actions.openSettings();
     EXPECT_FALSE(controller->isPopoverShown());
     EXPECT_FALSE(clicks.isArmed());
-    EXPECT_EQ(settingsOpened, 1);
-    actions.openAbout(); // no About opener: nothing more happens
-    EXPECT_EQ(settingsOpened, 1);
+    EXPECT_EQ(item.settingsOpened, 1);
+    item.actions.openAbout(); // no About opener: nothing more happens
+    EXPECT_EQ(item.settingsOpened, 1);
 
-    ASSERT_TRUE(hotKey.isRegistered());
+    ASSERT_TRUE(item.hotKey.isRegistered());
     controller.reset();
-    EXPECT_FALSE(hotKey.isRegistered()) << "released with the controller";
+    EXPECT_FALSE(item.hotKey.isRegistered()) << "released with the controller";
 }
 
 } // namespace

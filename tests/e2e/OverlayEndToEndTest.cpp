@@ -211,18 +211,6 @@ TEST_F(OverlayEndToEndTest, DiagnosticsLineCountsTheOverlaysEveryTwoSeconds) {
     EXPECT_EQ(engine->terminate(), 0);
 }
 
-TEST_F(OverlayEndToEndTest, LostXServerEndsTheEngineWithAFailureStatus) {
-    const auto a = startApp("alpha", "ff8800", "400x300+100+100");
-    control->activate(a);
-    ASSERT_TRUE(startEngineBelow(a));
-    desktop->killServer();
-    const auto status = engine->waitForExit(10s);
-    ASSERT_TRUE(status) << "still running without its X server";
-    EXPECT_EQ(*status, 1);
-    EXPECT_EQ(engine->said("the connection to the X server was lost"), 1u)
-        << engine->standardError();
-}
-
 // Without a window manager and compositor of its own: the test runs picom itself.
 class OverlayCompositorTest : public OverlayEndToEndTest {
 protected:

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +19,10 @@ namespace {
 using testdesktop::DesktopControl;
 using namespace std::chrono_literals;
 
+bool soon(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 5s) {
+    return DesktopControl::waitUntil(condition, timeout);
+}
+
 // The whole application on the test desktop: its icon in trayer, its panel, menu and hot key.
 class ShellEndToEndTest : public testdesktop::TestDesktopFixture {
 protected:
@@ -30,16 +35,16 @@ protected:
         return std::system(("export DISPLAY=" + desktop->display() + "; " + command).c_str()) == 0;
     }
 
-    // Viewable windows whose WM_CLASS starts with `instance`, anywhere in the tree, as
-    // rectangles in root coordinates, at least `minWidth` and below `maxWidth` wide.
-    std::vector<DesktopControl::Geometry> windows(const std::string& instance, int minWidth = 0,
-                                                  int maxWidth = 1 << 16, xcb_window_t top = 0) {
-        std::vector<DesktopControl::Geometry> found;
+    // Viewable windows whose WM_CLASS starts with `instance`, anywhere in the tree, at least
+    // `minWidth` and below `maxWidth` wide.
+    std::vector<xcb_window_t> windows(const std::string& instance, int minWidth = 0,
+                                      int maxWidth = 1 << 16, xcb_window_t top = 0) {
+        std::vector<xcb_window_t> found;
         for (const xcb_window_t w : control->children(top ? top : control->root())) {
             const auto g = control->geometry(w);
             if (g && g->width >= minWidth && g->width < maxWidth && control->isViewable(w) &&
                 control->wmClass(w).rfind(instance + '\0', 0) == 0) {
-                found.push_back(*g);
+                found.push_back(w);
             }
             const auto below = windows(instance, minWidth, maxWidth, w);
             found.insert(found.end(), below.begin(), below.end());
@@ -48,7 +53,15 @@ protected:
     }
     std::optional<DesktopControl::Geometry> trayIcon() {
         const auto icons = windows("tavrilux", 0, 64);
-        return icons.empty() ? std::nullopt : std::optional(icons.front());
+        return icons.empty() ? std::nullopt : control->geometry(icons.front());
+    }
+    // Right-clicks the icon and picks from its menu (About, Settings, Quit) with `keys`: each
+    // time a little aside from the last, so that two quick ones make no double click.
+    void choose(const std::string& keys) {
+        clickIcon(3, ++menus_ % 2 == 0 ? 6 : -6);
+        // The menu: small, and below the width of the About window.
+        ASSERT_TRUE(soon([&] { return !windows("tavrilux", 64, 200).empty(); }));
+        ASSERT_TRUE(sh("xdotool key " + keys));
     }
     // The quick panel, not the wider settings window.
     int panels() { return static_cast<int>(windows("tavrilux", 300, 500).size()); }
@@ -66,12 +79,29 @@ protected:
         return p.green > 150 && p.red < 120 ? 'g' : p.red > 200 && p.green < 120 ? 'r' : '?';
     }
 
-    void clickIcon(int button = 1) {
+    // Pixels of the icon above its dot that `matches` accepts.
+    int iconPixels(const std::function<bool(const DesktopControl::Colour&)>& matches) {
+        const auto icon = trayIcon();
+        int found = 0;
+        for (int i = 0; icon && i < icon->width * icon->height * 2 / 3; ++i) {
+            found += matches(control->pixel(icon->x + i % icon->width, icon->y + i / icon->width));
+        }
+        return found;
+    }
+
+    void clickIcon(int button = 1, int aside = 0) {
         const auto icon = trayIcon();
         ASSERT_TRUE(icon);
-        ASSERT_TRUE(sh("xdotool mousemove " + std::to_string(icon->x + icon->width / 2) + " " +
-                       std::to_string(icon->y + icon->height / 2) + " click " +
+        ASSERT_TRUE(sh("xdotool mousemove " + std::to_string(icon->x + icon->width / 2 + aside) +
+                       " " + std::to_string(icon->y + icon->height / 2) + " click " +
                        std::to_string(button)));
+    }
+    xcb_window_t startAlpha() {
+        const auto alpha =
+            startManagedClient({"--class", "alpha,alpha", "--geometry", "400x300+100+100"})
+                .windows.at(0);
+        control->activate(alpha);
+        return alpha;
     }
 
     // "dimming.isEnabled" as the application last wrote it.
@@ -87,34 +117,43 @@ protected:
 
     void launch() {
         app = std::make_unique<EngineProcess>(desktop->display(), EngineLook{});
-        ASSERT_TRUE(DesktopControl::waitUntil([&] { return said("[HotKey] ") > 0; }, 10s))
-            << app->standardError();
+        ASSERT_TRUE(soon([&] { return said("[HotKey] ") > 0; }, 10s)) << app->standardError();
     }
 
     std::unique_ptr<EngineProcess> app;
+    int menus_ = 0;
 };
 
 TEST_F(ShellEndToEndTest, HotKeyTogglesOncePerPressAndTheDotAndOverlaysFollow) {
-    control->activate(
-        startManagedClient({"--class", "alpha,alpha", "--geometry", "400x300+100+100"})
-            .windows.at(0));
+    startAlpha();
     launch();
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return dot() == 'g' && overlays() > 0; }, 10s));
+    ASSERT_TRUE(soon([&] { return dot() == 'g' && overlays() > 0; }, 10s));
+    // trayer is light grey and announces no colours: the umbrella takes the palette's dark text.
+    EXPECT_GT(iconPixels([](const auto& p) { return p.red + p.green + p.blue < 150; }), 20);
+    // Once it announces an orange foreground, the umbrella is drawn in it.
+    ASSERT_TRUE(sh("for w in $(xdotool search --name '^trayer$'); do xprop -id $w -f "
+                   "_NET_SYSTEM_TRAY_COLORS 32c -set _NET_SYSTEM_TRAY_COLORS "
+                   "65535,32896,0,0,0,0,0,0,0,0,0,0; done")); // foreground, error, warning, success
 
     ASSERT_TRUE(sh("xdotool key super+alt+o"));
-    EXPECT_TRUE(DesktopControl::waitUntil(
-        [&] { return stored() == false && overlays() == 0 && dot() == 'r'; }));
+    EXPECT_TRUE(soon([&] { return stored() == false && overlays() == 0 && dot() == 'r'; }));
+    const auto orange = [](const auto& p) {
+        return p.red > 240 && std::abs(p.green - 128) < 12 && p.blue < 16;
+    };
+    EXPECT_TRUE(soon([&] { return iconPixels(orange) > 20; }));
 
     // Held for many repeats: one toggle.
     ASSERT_TRUE(sh("xdotool keydown super+alt+o sleep 1.5 keyup o alt super"));
-    EXPECT_TRUE(DesktopControl::waitUntil(
-        [&] { return stored() == true && overlays() > 0 && dot() == 'g'; }));
+    EXPECT_TRUE(soon([&] { return stored() == true && overlays() > 0 && dot() == 'g'; }));
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(said("[HotKey] Alt+Super+O toggled dimming"), 2u) << app->standardError();
+    // With Caps Lock on, then with Num Lock on.
+    ASSERT_TRUE(sh("xdotool key Caps_Lock super+alt+o Caps_Lock Num_Lock super+alt+o Num_Lock"));
+    EXPECT_TRUE(soon([&] { return said("toggled dimming") == 4; }));
 
     // The server goes away right after a change: the change is on disk all the same.
     ASSERT_TRUE(sh("xdotool key super+alt+o"));
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return said("toggled dimming") == 3; }));
+    ASSERT_TRUE(soon([&] { return said("toggled dimming") == 5; }));
     desktop->killServer();
     EXPECT_EQ(app->waitForExit(10s), 1);
     EXPECT_EQ(said("the connection to the X server was lost"), 1u) << app->standardError();
@@ -122,27 +161,42 @@ TEST_F(ShellEndToEndTest, HotKeyTogglesOncePerPressAndTheDotAndOverlaysFollow) {
 }
 
 TEST_F(ShellEndToEndTest, PanelNeverTakesTheActivationAndClosesOnAnyWayOut) {
-    const auto alpha =
-        startManagedClient({"--class", "alpha,alpha", "--geometry", "400x300+100+100"})
-            .windows.at(0);
-    control->activate(alpha);
+    const auto alpha = startAlpha();
     // Another program holds the hot key: said once, and everything else goes on.
     xcb_grab_key(c(), 1, control->root(), XCB_MOD_MASK_1 | XCB_MOD_MASK_4, XCB_GRAB_ANY,
                  XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
     xcb_flush(c());
     launch();
     EXPECT_EQ(said("[HotKey] RegisterEventHotKey failed: 10"), 1u) << app->standardError();
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return trayIcon() && overlays() > 0; }, 10s));
+    // It gave back what it had taken: with Caps Lock or Num Lock the combination is free.
+    for (const std::uint16_t lock : {XCB_MOD_MASK_LOCK, XCB_MOD_MASK_2}) {
+        xcb_generic_error_t* held = xcb_request_check(
+            c(),
+            xcb_grab_key_checked(c(), 1, control->root(), XCB_MOD_MASK_1 | XCB_MOD_MASK_4 | lock,
+                                 XCB_GRAB_ANY, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        EXPECT_EQ(held, nullptr) << lock;
+        std::free(held);
+    }
+    ASSERT_TRUE(soon([&] { return trayIcon() && overlays() > 0; }, 10s));
     const auto icon = *trayIcon();
 
     clickIcon();
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return panels() == 1; }));
+    ASSERT_TRUE(soon([&] { return panels() == 1; }));
     EXPECT_EQ(control->activeWindow(), alpha);
-    const auto panel = windows("tavrilux").back();
+    const xcb_window_t panelWindow = windows("tavrilux", 300, 500).front();
+    const auto panel = *control->geometry(panelWindow);
     EXPECT_LE(panel.y + panel.height, icon.y) << "above the bottom tray";
     EXPECT_LE(panel.x + panel.width, testdesktop::TestDesktop::kMonitorWidth);
+    EXPECT_TRUE(
+        sh("xprop -id " + std::to_string(panelWindow) +
+           " _NET_WM_STATE | grep _NET_WM_STATE_SKIP_TASKBAR | grep -q _NET_WM_STATE_SKIP_PAGER"));
+    // Either button outside closes it.
+    ASSERT_TRUE(sh("xdotool mousemove 300 250 click 3"));
+    EXPECT_TRUE(soon([&] { return panels() == 0; }));
+    clickIcon();
+    ASSERT_TRUE(soon([&] { return panels() == 1; }));
     ASSERT_TRUE(sh("xdotool mousemove 300 250 click 1"));
-    EXPECT_TRUE(DesktopControl::waitUntil([&] { return panels() == 0; }));
+    EXPECT_TRUE(soon([&] { return panels() == 0; }));
 
     // A storm of clicks never shows two panels; the last click still decides.
     ASSERT_TRUE(sh("xdotool mousemove " + std::to_string(icon.x + 10) + " " +
@@ -154,47 +208,41 @@ TEST_F(ShellEndToEndTest, PanelNeverTakesTheActivationAndClosesOnAnyWayOut) {
     EXPECT_LE(most, 1);
     const int before = panels();
     clickIcon();
-    EXPECT_TRUE(DesktopControl::waitUntil([&] { return panels() == 1 - before; }));
+    EXPECT_TRUE(soon([&] { return panels() == 1 - before; }));
 
     if (panels() == 0) {
         clickIcon();
-        ASSERT_TRUE(DesktopControl::waitUntil([&] { return panels() == 1; }));
+        ASSERT_TRUE(soon([&] { return panels() == 1; }));
     }
     // A display goes away while the panel shows.
     ASSERT_TRUE(sh("xrandr --delmonitor tavrilux-right && xrandr --noprimary && "
                    "xrandr --output screen --primary"));
-    EXPECT_TRUE(DesktopControl::waitUntil([&] { return panels() == 0; }));
+    EXPECT_TRUE(soon([&] { return panels() == 0; }));
 
-    clickIcon(3);
-    std::this_thread::sleep_for(300ms);
-    ASSERT_TRUE(sh("xdotool key Up Return")); // the menu's last item: Quit
+    choose("Up Return"); // the last item: Quit
     EXPECT_EQ(app->waitForExit(5s), 0) << app->standardError();
     EXPECT_EQ(overlays(), 0);
 }
 
-TEST_F(ShellEndToEndTest, WithoutATrayItKeepsDimmingAndIsOneInstance) {
+TEST_F(ShellEndToEndTest, WithoutATrayItKeepsDimmingAndTheIconComesWithATray) {
     ASSERT_TRUE(sh("kill $(xdotool search --limit 1 --class trayer getwindowpid)"));
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return !sh("xdotool search --class trayer"); }));
-    control->activate(
-        startManagedClient({"--class", "alpha,alpha", "--geometry", "400x300+100+100"})
-            .windows.at(0));
+    ASSERT_TRUE(soon([&] { return !sh("xdotool search --class trayer"); }));
+    startAlpha();
     launch();
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return overlays() > 0; }, 10s));
+    ASSERT_TRUE(soon([&] { return overlays() > 0; }, 10s));
     ASSERT_TRUE(sh("xdotool key super+alt+o"));
-    EXPECT_TRUE(DesktopControl::waitUntil([&] { return stored() == false && overlays() == 0; }));
+    EXPECT_TRUE(soon([&] { return stored() == false && overlays() == 0; }));
 
-    EngineProcess second(desktop->display(), EngineLook{});
-    EXPECT_EQ(second.waitForExit(10s), 0) << second.standardError();
-    EXPECT_EQ(second.standardError().find("[HotKey]"), std::string::npos);
-    EXPECT_TRUE(app->isRunning());
-
-    // A tray host comes (back): the icon embeds with the current state.
-    // (It ends with the X server.)
+    // A tray host comes (back), a dark one: the icon embeds with the current state, its
+    // umbrella edged in light. (It ends with the X server.)
     ASSERT_TRUE(sh("trayer --edge bottom --align right --widthtype request --height 24 "
-                   ">/dev/null 2>&1 &"));
-    EXPECT_TRUE(DesktopControl::waitUntil([&] { return dot() == 'r'; }, 10s));
+                   "--tint 0x202020 --transparent true --alpha 0 >/dev/null 2>&1 &"));
+    EXPECT_TRUE(soon([&] { return dot() == 'r'; }, 10s));
+    EXPECT_GT(iconPixels([](const auto& p) { return p.red + p.green + p.blue > 360; }), 20);
+    const auto corner = control->pixel(trayIcon()->x, trayIcon()->y);
+    EXPECT_LT(corner.red + corner.green + corner.blue, 150) << "the tray shows around it";
     clickIcon();
-    EXPECT_TRUE(DesktopControl::waitUntil([&] { return panels() == 1; }));
+    EXPECT_TRUE(soon([&] { return panels() == 1; }));
     EXPECT_EQ(said("no system tray"), 1u) << app->standardError();
     EXPECT_EQ(said("[HotKey] Registered Alt+Super+O"), 1u);
     EXPECT_EQ(app->terminate(), 0);
@@ -202,18 +250,16 @@ TEST_F(ShellEndToEndTest, WithoutATrayItKeepsDimmingAndIsOneInstance) {
 }
 
 TEST_F(ShellEndToEndTest, AFirstLaunchWalksThroughTheOnboardingAndALaterOneShowsOnlyTheIcon) {
-    control->activate(
-        startManagedClient({"--class", "alpha,alpha", "--geometry", "400x300+100+100"})
-            .windows.at(0));
+    startAlpha();
     app = std::make_unique<EngineProcess>(desktop->display(), EngineLook{},
                                           EngineProcess::Configuration::fresh);
     const auto onboarding = [&]() -> std::optional<DesktopControl::Geometry> {
         const auto shown = windows("tavrilux", 680, 681);
-        return shown.empty() ? std::nullopt : std::optional(shown.front());
+        return shown.empty() ? std::nullopt : control->geometry(shown.front());
     };
     const auto entry = app->configHome() / "autostart/com.mirtal.tavrilux.dev.desktop";
-    ASSERT_TRUE(DesktopControl::waitUntil(
-        [&] { return onboarding() && std::filesystem::exists(entry) && overlays() > 0; }, 15s))
+    ASSERT_TRUE(
+        soon([&] { return onboarding() && std::filesystem::exists(entry) && overlays() > 0; }, 15s))
         << app->standardError();
     EXPECT_EQ(app->standardOutput(), "");
 
@@ -222,7 +268,7 @@ TEST_F(ShellEndToEndTest, AFirstLaunchWalksThroughTheOnboardingAndALaterOneShows
     std::filesystem::remove_all(entry.parent_path());
     std::ofstream(entry.parent_path()) << "a file where the folder belongs";
     app->restart();
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return onboarding().has_value(); }, 15s));
+    ASSERT_TRUE(soon([&] { return onboarding().has_value(); }, 15s));
     EXPECT_EQ(app->standardOutput().rfind("LoginItem.setEnabled(true) on first launch failed: ", 0),
               0u)
         << app->standardOutput();
@@ -230,7 +276,7 @@ TEST_F(ShellEndToEndTest, AFirstLaunchWalksThroughTheOnboardingAndALaterOneShows
     std::filesystem::remove(entry.parent_path());
 
     app->restart();
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return onboarding().has_value(); }, 15s));
+    ASSERT_TRUE(soon([&] { return onboarding().has_value(); }, 15s));
     const auto window = *onboarding();
     const auto click = [&](int x, int y) {
         ASSERT_TRUE(sh("xdotool mousemove " + std::to_string(window.x + x) + " " +
@@ -242,7 +288,7 @@ TEST_F(ShellEndToEndTest, AFirstLaunchWalksThroughTheOnboardingAndALaterOneShows
     click(552, 150); // the evening card
     click(340, 445);
     click(340, 445);
-    EXPECT_TRUE(DesktopControl::waitUntil([&] { return !onboarding() && panels() == 1; }))
+    EXPECT_TRUE(soon([&] { return !onboarding() && panels() == 1; }))
         << "the quick panel opens at the icon";
     EXPECT_TRUE(
         std::regex_search(app->storedSettings(), std::regex(R"("dimming.activeMode": *"evening")")))
@@ -250,9 +296,96 @@ TEST_F(ShellEndToEndTest, AFirstLaunchWalksThroughTheOnboardingAndALaterOneShows
     EXPECT_EQ(app->terminate(), 0);
 
     app->restart();
-    ASSERT_TRUE(DesktopControl::waitUntil([&] { return trayIcon().has_value(); }, 15s));
+    ASSERT_TRUE(soon([&] { return trayIcon().has_value(); }, 15s));
     std::this_thread::sleep_for(1s);
     EXPECT_FALSE(onboarding()) << "a later launch shows only the icon";
+}
+
+TEST_F(ShellEndToEndTest, MinimisedWindowsComeBackInFrontOnEveryWayOfShowingThem) {
+    const auto alpha = startAlpha();
+    launch();
+    ASSERT_TRUE(soon([&] { return trayIcon().has_value(); }, 10s));
+    // One instance: a second launch hands over to the first and ends before it builds anything.
+    const auto launchAgain = [&] {
+        EngineProcess again(desktop->display(), EngineLook{});
+        EXPECT_EQ(again.waitForExit(10s), 0) << again.standardError();
+        EXPECT_EQ(again.standardError().find("[HotKey]"), std::string::npos);
+    };
+    const auto hidden = [&](xcb_window_t w) {
+        return sh("xprop -id " + std::to_string(w) +
+                  " _NET_WM_STATE | grep -q _NET_WM_STATE_HIDDEN");
+    };
+    // Shown, focused and stacked above the application that had the focus.
+    const auto inFront = [&](xcb_window_t w) {
+        const auto stack = control->stackingList();
+        return control->isViewable(w) && !hidden(w) && control->activeWindow() == w &&
+               std::find(stack.begin(), stack.end(), w) >
+                   std::find(stack.begin(), stack.end(), alpha);
+    };
+    // Minimises `w` once the focus is elsewhere, then shows it again: by a second launch, or the
+    // menu item `keys` picks. For the menu, the focus stays in this application: Qt closes menus
+    // while the focus leaves the application, also a little after it left.
+    const auto minimiseThenShow = [&](xcb_window_t w, const std::string& keys) {
+        ASSERT_TRUE(soon([&] { return control->activeWindow() != w; })) << keys;
+        ASSERT_TRUE(sh("xdotool windowminimize " + std::to_string(w)));
+        ASSERT_TRUE(soon([&] { return hidden(w) && !control->isViewable(w); })) << keys;
+        keys.empty() ? launchAgain() : choose(keys);
+        EXPECT_TRUE(soon([&] { return inFront(w); })) << keys;
+    };
+
+    launchAgain(); // the settings window shows: 820 x 540
+    ASSERT_TRUE(soon([&] { return !windows("tavrilux", 820, 821).empty(); }));
+    const xcb_window_t settings = windows("tavrilux", 820, 821).front();
+    EXPECT_EQ(control->geometry(settings)->height, 540);
+    const auto centred = *control->frameGeometry(settings);
+    EXPECT_NEAR(centred.x + centred.width / 2, testdesktop::TestDesktop::kMonitorWidth / 2, 12);
+    // Closing only hides it; it comes back where it was left, centred only when first built.
+    control->moveFrame(settings, 60, 40);
+    ASSERT_TRUE(soon([&] { return control->frameGeometry(settings)->x == 60; }));
+    control->requestClose(settings);
+    ASSERT_TRUE(soon([&] { return !control->isViewable(settings); }));
+    EXPECT_TRUE(app->isRunning());
+    launchAgain();
+    EXPECT_TRUE(soon([&] { return inFront(settings); }));
+    EXPECT_EQ(control->frameGeometry(settings)->x, 60);
+    control->activate(alpha); // the user works in the application meanwhile
+    minimiseThenShow(settings, "");
+    choose("Down Return");
+    ASSERT_TRUE(soon([&] { return !windows("tavrilux", 200, 300).empty(); })); // About
+    const xcb_window_t about = windows("tavrilux", 200, 300).front();
+    minimiseThenShow(settings, "Down Down Return"); // Settings
+    minimiseThenShow(about, "Down Return");
+    EXPECT_EQ(app->terminate(), 0) << app->standardError();
+}
+
+TEST_F(ShellEndToEndTest, ALostConnectionAndAKeymapWithoutOAreSaidOnce) {
+    startAlpha();
+    launch();
+    // Only one of its own connections breaks, as xkill does: the toolkit's, then the overlays'.
+    for (const std::size_t run : {1u, 2u}) {
+        ASSERT_TRUE(soon([&] { return trayIcon() && overlays() > 0; }, 10s));
+        xcb_kill_client(c(), run == 1 ? windows("tavrilux", 0, 64).front()
+                                      : windows("tavrilux-overlay").front());
+        xcb_flush(c());
+        EXPECT_EQ(app->waitForExit(10s), 1) << app->standardError();
+        EXPECT_EQ(said("the connection to the X server was lost"), run) << app->standardError();
+        app->restart();
+    }
+
+    // The whole server, while a first launch is still under way: it is held until the server is
+    // gone, and goes on from there. The keymap has no O key now: that is said too.
+    ASSERT_TRUE(sh("xmodmap -e 'keysym o ='"));
+    app = std::make_unique<EngineProcess>(desktop->display(), EngineLook{},
+                                          EngineProcess::Configuration::fresh);
+    ASSERT_TRUE(soon([&] { return said("[HotKey] ") > 0; }, 10s));
+    ::kill(app->pid(), SIGSTOP);
+    desktop->killServer();
+    // Gone once the test's own connection has broken too.
+    EXPECT_TRUE(soon([&] { return !control->activeWindow() && xcb_connection_has_error(c()); }));
+    ::kill(app->pid(), SIGCONT);
+    EXPECT_EQ(app->waitForExit(10s), 1) << app->standardError();
+    EXPECT_EQ(said("the connection to the X server was lost"), 1u) << app->standardError();
+    EXPECT_EQ(said("[HotKey] RegisterEventHotKey failed: no key for O in the keymap"), 1u);
 }
 
 } // namespace

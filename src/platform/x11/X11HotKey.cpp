@@ -111,7 +111,7 @@ int X11HotKey::registerHotKey(std::function<void()> onPress) {
     unregisterHotKey();
     const auto wanted = wantedGrabs();
     if (wanted.empty()) {
-        return XCB_MATCH; // no key carries O in this keymap
+        return kNoKey; // no key carries O in this keymap
     }
     std::vector<xcb_void_cookie_t> cookies;
     for (const Grab& grab : wanted) {
@@ -141,6 +141,10 @@ int X11HotKey::registerHotKey(std::function<void()> onPress) {
 void X11HotKey::unregisterHotKey() {
     for (const Grab& grab : grabs_) {
         xcb_ungrab_key(connection_, grab.key, root_, grab.modifiers);
+    }
+    // Given back once this returns (a round trip): another program may take it at once.
+    if (!grabs_.empty()) {
+        reply(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
     }
     grabs_.clear();
     xcb_flush(connection_);

@@ -20,7 +20,8 @@ namespace tavrilux::x11 {
 // Holding the keys makes the server repeat the key as a release and a press with the same time
 // stamp; such a press is not a new one, so a held combination counts once. A grab the server
 // refuses (another client holds the combination) is the registration failure: the grabs taken
-// so far are given back and the X error code is returned.
+// so far are given back and the X error code is returned. A keymap in which no key carries O
+// gives kNoKey.
 //
 // Uses a connection of its own; the main loop calls processEvents() whenever fileDescriptor()
 // is readable. Main thread only.

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "core/theme/Rgba.h"
+
+#include <xcb/xcb.h>
+
+#include <optional>
+
+namespace tavrilux::x11 {
+
+// What the shell's own windows need from the X server beyond what the toolkit asks for, on the
+// toolkit's connection.
+class X11ShellWindows final {
+public:
+    X11ShellWindows() = delete;
+
+    // Keeps a window that has not been mapped yet out of task bars, pagers and window switchers
+    // (window managers read its states when it maps). States already set are kept.
+    static void skipTaskbarsAndSwitchers(xcb_connection_t* connection, xcb_window_t window);
+
+    // The colour the system tray of the screen `screenNumber` asks its icons to draw in
+    // (the foreground of _NET_SYSTEM_TRAY_COLORS); none when no tray runs or it announces none.
+    static std::optional<Rgba> trayForeground(xcb_connection_t* connection, int screenNumber);
+};
+
+} // namespace tavrilux::x11
