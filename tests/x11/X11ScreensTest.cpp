@@ -49,13 +49,14 @@ protected:
 TEST_F(X11ScreensTest, MonitorsAddedOrRemovedAloneAreNotified) {
     countScreenChanges();
     ASSERT_EQ(x11->screens().size(), 2u);
-    ASSERT_TRUE(xrandr("--setmonitor tavrilux-extra 640/100x400/100+0+400 none"));
+    // Across the two (one inside another would be part of that display).
+    ASSERT_TRUE(xrandr("--setmonitor tavrilux-extra 640/100x400/100+960+400 none"));
     ASSERT_TRUE(queue.runUntil([&] { return screenChanges > 0; }, Seconds{5.0}));
     const auto screens = x11->screens();
     ASSERT_EQ(screens.size(), 3u);
     EXPECT_EQ(screens[2].displayNumber, displayNumber("tavrilux-extra"));
-    // Bottom-left coordinates: the lower half of the left edge.
-    EXPECT_EQ(screens[2].frame, (Rect{0, 0, 640, 400}));
+    // Bottom-left coordinates: the lower half, across the monitors' common edge.
+    EXPECT_EQ(screens[2].frame, (Rect{960, 0, 640, 400}));
 
     screenChanges = 0;
     ASSERT_TRUE(xrandr("--delmonitor tavrilux-extra"));

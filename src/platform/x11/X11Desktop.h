@@ -7,8 +7,10 @@
 #include "core/platform/Workspace.h"
 #include "core/reactive/Subject.h"
 #include "platform/linux/DesktopEntryIndex.h"
+#include "platform/x11/X11DesktopAtoms.h"
+#include "platform/x11/X11Monitors.h"
+#include "platform/x11/X11WindowList.h"
 
-#include <xcb/res.h>
 #include <xcb/xcb.h>
 
 #include <cstdint>
@@ -27,19 +29,10 @@ namespace tavrilux::x11 {
 // The desktop of an X server with an EWMH window manager, behind the window-list, screen,
 // application and workspace ports.
 //
-// - Window list: the windows _NET_CLIENT_LIST_STACKING names (or, when the window manager does not
-//   keep it, the root's children that carry WM_STATE), front to back in the order of their frames
-//   among the root's children, which the root's structure events keep current. On screen is
-//   what is viewable and not hidden. The owner is _NET_WM_PID, else the process behind the
-//   window's connection (X-Resource client ids), else a stand-in of its own for that connection
-//   (a negative number). Every property is read once and then kept current by
-//   PropertyNotify/ConfigureNotify events, so a refresh of an unchanged desktop waits for no
-//   reply at all; a changed one waits twice (the list, then all requests of all changed windows
-//   sent before any reply is read), once more for each level of frames within frames.
-//   The snapshot's active window is _NET_ACTIVE_WINDOW.
-// - Screens: RandR 1.5 monitors, primary first, re-read on RandR notifications (output
-//   properties: the EDID only) and on a ConfigureNotify of the root, by which the server
-//   announces monitors added or removed. Monitors of one rectangle (mirrored) are one display.
+// - Window list: X11WindowList's windows, front to back, of which those viewable and not hidden
+//   are on screen. The snapshot's active window is _NET_ACTIVE_WINDOW.
+// - Screens: X11Monitors, re-read on RandR notifications (output properties: the EDID only) and
+//   on a ConfigureNotify of the root, by which the server announces monitors added or removed.
 // - Applications: a process is regular when it owns a managed normal or dialog window that does
 //   not skip the task bar; its key is _GTK_APPLICATION_ID, else the desktop entry matching
 //   WM_CLASS, else the WM_CLASS class.
@@ -53,8 +46,6 @@ namespace tavrilux::x11 {
 // An X error never ends the process: a window that vanished is dropped from the list. When the
 // connection to the server breaks, the connection-lost handler runs (by default: a line on standard
 // error and exit status 1). Main thread only.
-class X11RootStacking;
-
 class X11Desktop final : public WindowServer,
                          public Screens,
                          public Applications,
@@ -94,53 +85,33 @@ public:
     // Our own top-level windows (overlays) move and restack often without changing anything the
     // window list reports: their structure events are ignored instead of re-reading positions.
     void ignoreStructureEvents(xcb_window_t window, bool ignore = true);
+    // The process whose listed windows the top-level window (a frame) holds, as last read.
+    std::optional<ProcessID> ownerOfTopLevel(xcb_window_t frame) const;
 
     // Measurements and test hooks.
-    std::uint64_t roundTrips() const { return roundTrips_; }
-    std::uint64_t errorCount() const { return errors_; }
+    std::uint64_t roundTrips() const { return counters_.roundTrips; }
+    std::uint64_t errorCount() const { return counters_.errors; }
     // Forget every cached property: the next refresh reads all of them again.
     void invalidateCache();
-    bool usesStackingList() const { return !fallbackList_; }
+    bool usesStackingList() const;
     xcb_connection_t* connection() const { return connection_; }
     xcb_window_t root() const { return root_; }
-
-    struct Atoms;
-    struct Monitor;
-    struct Client;
 
 private:
     X11Desktop(MainQueue& queue, xcb_connection_t* connection, int screenNumber,
                std::shared_ptr<const linux_platform::DesktopEntryIndex> entries);
 
-    void internAtoms();
     // Reads queued events into the cache's dirty marks; no request, no delivery.
     void drainEvents();
     void handleEvent(const xcb_generic_event_t& event);
-    void handleError(const xcb_generic_error_t& error);
-    void noteRoundTrip() { ++roundTrips_; }
     bool checkConnection();
     void schedulePendingDeliveries();
     void deliverPending();
 
-    void refreshList();
-    void syncManaged();
-    void refreshClients();
-    void climbToFrames(std::vector<std::pair<xcb_window_t, xcb_window_t>> climbing);
-    // The list, the windows and their order, as far as they changed.
-    void refreshWindows();
-    ProcessID standInProcess(xcb_window_t window) const;
-    std::optional<xcb_res_query_client_ids_cookie_t>
-    requestProcessIds(const std::vector<xcb_window_t>& windows);
-    // Process ids by the client part of a window id.
-    std::unordered_map<std::uint32_t, ProcessID>
-    readProcessIds(std::optional<xcb_res_query_client_ids_cookie_t> cookie);
-    ProcessID processOf(xcb_window_t window, const xcb_get_property_reply_t* pidProperty,
-                        const std::unordered_map<std::uint32_t, ProcessID>& byClient) const;
     void refreshMonitors();
     void refreshActiveOwner();
     xcb_get_property_cookie_t requestActiveWindow();
     void readActiveWindow(xcb_get_property_cookie_t cookie);
-    std::optional<ProcessID> ownerOf(xcb_window_t window);
     void rebuildApplications() const;
 
     MainQueue& queue_;
@@ -148,32 +119,16 @@ private:
     xcb_window_t root_ = 0;
     std::uint16_t rootWidth_ = 0;
     std::uint16_t rootHeight_ = 0;
-    std::unique_ptr<Atoms> atoms_;
+    X11DesktopAtoms atoms_;
+    X11Counters counters_;
     std::shared_ptr<const linux_platform::DesktopEntryIndex> entries_;
     std::uint8_t randrEventBase_ = 0;
-    bool hasMonitors_ = false;
-    bool hasClientIds_ = false;
-    // The bits of a resource id that name the connection that made it.
-    std::uint32_t clientIdMask_ = 0;
 
-    // Window cache.
-    std::unique_ptr<X11RootStacking> rootStacking_;
-    std::unordered_map<xcb_window_t, Client> clients_;
-    std::vector<xcb_window_t> listed_;   // the window manager's list, bottom to top
-    std::vector<xcb_window_t> managed_;  // the windows followed, in the list's order
-    std::vector<xcb_window_t> stacking_; // front to back
-    std::unordered_set<xcb_window_t> ignored_;
-    std::unordered_set<xcb_window_t> vanished_;
-    bool listDirty_ = true;
-    bool allGeometryDirty_ = true;
-    bool fallbackList_ = false;
-    bool showingDesktop_ = false;
+    std::unique_ptr<X11WindowList> windows_;
+    std::unique_ptr<X11Monitors> monitors_;
 
-    // Screens.
-    std::vector<Monitor> monitors_;
-
-    // Applications, rebuilt lazily after the cache changed.
-    mutable bool applicationsDirty_ = true;
+    // Applications, rebuilt lazily after the window list changed.
+    mutable std::uint64_t applicationsGeneration_ = ~std::uint64_t{0};
     mutable std::unordered_map<ProcessID, RunningApplication> applications_;
 
     // Workspace.
@@ -192,8 +147,6 @@ private:
 
     std::function<void()> connectionLost_;
     bool connectionLostReported_ = false;
-    std::uint64_t roundTrips_ = 0;
-    std::uint64_t errors_ = 0;
 };
 
 } // namespace tavrilux::x11
