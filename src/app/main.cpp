@@ -235,6 +235,9 @@ int main(int argc, char** argv) {
     overlays->setWindowLifecycleHandler([&desktop](xcb_window_t window, bool alive) {
         desktop->ignoreStructureEvents(window, alive);
     });
+    // Which application a frame holds, so that an overlay stays below all of its windows there.
+    overlays->setTopLevelOwnerLookup(
+        [&desktop](xcb_window_t frame) { return desktop->ownerOfTopLevel(frame); });
     // Any connection breaking means the server is gone: said once, then out with status 1.
     desktop->setConnectionLostHandler([] {
         reportConnectionLost();

@@ -248,7 +248,7 @@ void X11Desktop::ignoreStructureEvents(xcb_window_t window, bool ignore) {
     windows_->ignoreStructureEvents(window, ignore);
 }
 
-std::optional<ProcessID> X11Desktop::ownerOfTopLevel(xcb_window_t frame) const {
+std::optional<X11TopLevelOwner> X11Desktop::ownerOfTopLevel(xcb_window_t frame) const {
     return windows_->ownerOfTopLevel(frame);
 }
 

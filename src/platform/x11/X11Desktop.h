@@ -9,6 +9,7 @@
 #include "platform/linux/DesktopEntryIndex.h"
 #include "platform/x11/X11DesktopAtoms.h"
 #include "platform/x11/X11Monitors.h"
+#include "platform/x11/X11TopLevelOwner.h"
 #include "platform/x11/X11WindowList.h"
 
 #include <xcb/xcb.h>
@@ -85,8 +86,9 @@ public:
     // Our own top-level windows (overlays) move and restack often without changing anything the
     // window list reports: their structure events are ignored instead of re-reading positions.
     void ignoreStructureEvents(xcb_window_t window, bool ignore = true);
-    // The process whose listed windows the top-level window (a frame) holds, as last read.
-    std::optional<ProcessID> ownerOfTopLevel(xcb_window_t frame) const;
+    // The application of a listed window that the top-level window (a frame) holds, as last
+    // read; none when it holds none.
+    std::optional<X11TopLevelOwner> ownerOfTopLevel(xcb_window_t frame) const;
 
     // Measurements and test hooks.
     std::uint64_t roundTrips() const { return counters_.roundTrips; }

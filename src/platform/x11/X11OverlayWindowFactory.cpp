@@ -1,5 +1,7 @@
 #include "platform/x11/X11OverlayWindowFactory.h"
 
+#include "platform/x11/X11Monitors.h"
+#include "platform/x11/X11OverlayWindow.h"
 #include "platform/x11/X11RootStacking.h"
 #include "platform/x11/XcbAtoms.h"
 #include "platform/x11/XcbReply.h"
@@ -19,25 +21,6 @@
 
 namespace tavrilux::x11 {
 namespace {
-
-std::uint8_t channel(double value, double alpha) {
-    const double v = std::clamp(value, 0.0, 1.0) * std::clamp(alpha, 0.0, 1.0);
-    return static_cast<std::uint8_t>(std::lround(v * 255.0));
-}
-
-std::uint32_t premultiplied(const Rgba& c) {
-    const auto a = static_cast<std::uint32_t>(std::lround(std::clamp(c.alpha, 0.0, 1.0) * 255.0));
-    return (a << 24) | (std::uint32_t{channel(c.red, c.alpha)} << 16) |
-           (std::uint32_t{channel(c.green, c.alpha)} << 8) | channel(c.blue, c.alpha);
-}
-
-// Content that is one colour over the whole window: drawn by the server from the background
-// pixel, with nothing to upload.
-bool isUniform(const OverlayPaintState& s) {
-    return std::holds_alternative<OverlayPaintState::NoMask>(s.mask) &&
-           !(s.blurVisible && !s.usesBackdrop && s.fallbackAlpha > 0.0) && s.grainOpacity <= 0.0 &&
-           s.borderOpacity <= 0.0;
-}
 
 // Whether the compositor blurs what lies behind a window that asks for it: KWin announces its
 // blur as a property of the hint's name on the root window, others list the hint in
@@ -61,321 +44,6 @@ bool announcesBlurBehind(xcb_connection_t* c, xcb_window_t root, xcb_atom_t blur
 }
 
 } // namespace
-
-class X11OverlayWindow final : public OverlayWindowPort {
-public:
-    X11OverlayWindow(X11OverlayWindowFactory& factory, const OverlayPaintSource& source,
-                     xcb_window_t window, int width, int height)
-        : factory_(factory), source_(source), window_(window), width_(width), height_(height) {
-        factory_.windows_.insert(this);
-    }
-
-    ~X11OverlayWindow() override {
-        frameTask_.cancel();
-        factory_.windows_.erase(this);
-        xcb_connection_t* c = factory_.connection_;
-        if (factory_.lifecycle_) {
-            factory_.lifecycle_(window_, false);
-        }
-        xcb_destroy_window(c, window_);
-        if (pixmap_ != 0) {
-            xcb_free_pixmap(c, pixmap_);
-        }
-        if (gc_ != 0) {
-            xcb_free_gc(c, gc_);
-        }
-        xcb_flush(c);
-    }
-
-    void order(WindowOrderingMode mode, WindowNumber relativeTo) override {
-        wanted_ = true;
-        placement_ = Placement{mode, relativeTo};
-        // A new order from the engine: the window manager gets its chances again.
-        corrections_.clear();
-        gaveUp_ = false;
-        if (factory_.hasCompositor_) {
-            applyPlacement();
-        }
-    }
-
-    void orderOut() override {
-        wanted_ = false;
-        if (mapped_) {
-            xcb_unmap_window(factory_.connection_, window_);
-            mapped_ = false;
-            managedMapped_ = false;
-            xcb_flush(factory_.connection_);
-        }
-    }
-
-    bool isVisible() const override { return wanted_; }
-
-    // Our overlays belong to no workspace; one is on the active one while the window it is
-    // placed against still shows (a window manager unmaps the windows of other workspaces).
-    bool isOnActiveSpace() const override {
-        if (!wanted_ || anchorFrame_ == 0) {
-            return true;
-        }
-        factory_.catchUp();
-        return factory_.stacking_->isMapped(anchorFrame_);
-    }
-
-    void setNeedsDisplay() override {
-        // An unmapped window is drawn when it is mapped; until then no frame runs for it.
-        if (!mapped_) {
-            dirty_ = true;
-            return;
-        }
-        scheduleFrame();
-    }
-
-    // The compositor came or went: show what should show, or hide everything.
-    void compositorChanged(bool present) {
-        if (present && wanted_) {
-            applyPlacement();
-        } else if (!present && mapped_) {
-            xcb_unmap_window(factory_.connection_, window_);
-            mapped_ = false;
-            managedMapped_ = false;
-        }
-    }
-
-    // The window manager has put our (managed) window on screen: now it can restack it.
-    void managedWindowShown() {
-        if (mapped_ && !managedMapped_) {
-            managedMapped_ = true;
-            topLevel_ = 0;
-            restack();
-        }
-    }
-
-    // The stacking changed: put the window back against its anchor if something came between
-    // or it was moved away. A window manager that keeps moving it back gets a few tries within a
-    // short time, then none until the engine orders the window again: no endless exchange.
-    void keepInPlace() {
-        if (!mapped_ || !placement_ || anchorFrame_ == 0 ||
-            (factory_.managed_ && !managedMapped_)) {
-            return;
-        }
-        const xcb_window_t own = topLevel();
-        const auto ours = [this](xcb_window_t w) { return factory_.isOwnTopLevel(w); };
-        const bool inPlace = placement_->mode == WindowOrderingMode::below
-                                 ? factory_.stacking_->directlyBelow(own, anchorFrame_, ours)
-                                 : factory_.stacking_->directlyBelow(anchorFrame_, own, ours);
-        if (inPlace || gaveUp_ || !factory_.stacking_->contains(anchorFrame_)) {
-            return;
-        }
-        const Seconds now = factory_.queue_.now();
-        std::erase_if(corrections_, [now](Seconds at) {
-            return now - at > X11OverlayWindowFactory::kCorrectionSpan;
-        });
-        if (corrections_.size() >= X11OverlayWindowFactory::kMaxCorrections) {
-            gaveUp_ = true;
-            return;
-        }
-        corrections_.push_back(now);
-        ++factory_.corrections_;
-        restack();
-        xcb_flush(factory_.connection_);
-    }
-
-    // The child of the root that holds this window: itself, or the window manager's frame.
-    xcb_window_t topLevel() {
-        if (!factory_.managed_) {
-            return window_;
-        }
-        if (topLevel_ == 0 || !factory_.stacking_->contains(topLevel_)) {
-            topLevel_ = factory_.frameOf(window_).value_or(0);
-        }
-        return topLevel_;
-    }
-    xcb_window_t cachedTopLevel() const { return factory_.managed_ ? topLevel_ : window_; }
-
-    xcb_window_t id() const { return window_; }
-
-private:
-    struct Placement {
-        WindowOrderingMode mode;
-        WindowNumber relativeTo;
-    };
-
-    void applyPlacement() {
-        xcb_connection_t* c = factory_.connection_;
-        if (placement_) {
-            const auto frame = factory_.frameOf(static_cast<xcb_window_t>(placement_->relativeTo));
-            // A window never stacked yet would appear on top of everything, over the focused
-            // window too: it waits for a window the desktop knows (the next scene brings one).
-            const bool known = frame && *frame != window_ && *frame != topLevel_;
-            if (!known && anchorFrame_ == 0) {
-                return;
-            }
-            if (known) {
-                anchorFrame_ = *frame;
-                anchorClient_ = static_cast<xcb_window_t>(placement_->relativeTo);
-                restack();
-            }
-        }
-        if (!mapped_) {
-            if (!painted_ || dirty_) {
-                draw(source_.paintState());
-            }
-            xcb_map_window(c, window_);
-            mapped_ = true;
-            if (source_.isAnimating()) {
-                scheduleFrame();
-            }
-        }
-        xcb_flush(c);
-    }
-
-    // Directly below (or above) the anchor: our own window is restacked by us; a managed one is
-    // restacked by the window manager on request, once it has taken the window on.
-    void restack() {
-        if (!placement_ || anchorFrame_ == 0) {
-            return;
-        }
-        const bool below = placement_->mode == WindowOrderingMode::below;
-        if (!factory_.managed_) {
-            const std::uint32_t values[] = {anchorFrame_,
-                                            below ? std::uint32_t{XCB_STACK_MODE_BELOW}
-                                                  : std::uint32_t{XCB_STACK_MODE_ABOVE}};
-            xcb_configure_window(factory_.connection_, window_,
-                                 XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
-        } else if (managedMapped_) {
-            factory_.requestRestack(window_, anchorClient_, below);
-        }
-    }
-
-    void scheduleFrame() {
-        if (frameScheduled_) {
-            return;
-        }
-        frameScheduled_ = true;
-        // The destructor cancels the task, so it never runs for a window that is gone.
-        frameTask_ = factory_.queue_.post([this] { frame(); });
-    }
-
-    void frame() {
-        frameScheduled_ = false;
-        if (!mapped_) {
-            dirty_ = true;
-            return;
-        }
-        draw(source_.paintState());
-        if (source_.isAnimating()) {
-            frameScheduled_ = true;
-            frameTask_ = factory_.queue_.postAfter(X11OverlayWindowFactory::kFrameInterval,
-                                                   [this] { frame(); });
-        }
-    }
-
-    void draw(const OverlayPaintState& state) {
-        xcb_connection_t* c = factory_.connection_;
-        if (!painted_ || state.windowAlpha != lastAlpha_) {
-            const double a = std::clamp(state.windowAlpha, 0.0, 1.0);
-            const auto opacity = static_cast<std::uint32_t>(std::llround(a * 4294967295.0));
-            xcb_change_property(c, XCB_PROP_MODE_REPLACE, window_, factory_.atoms_.opacity,
-                                XCB_ATOM_CARDINAL, 32, 1, &opacity);
-            lastAlpha_ = state.windowAlpha;
-            ++factory_.alphaUpdates_;
-        }
-        if (!painted_ || !state.sameContent(lastState_)) {
-            paintContent(state);
-            lastState_ = state;
-            ++factory_.repaints_;
-        }
-        painted_ = true;
-        dirty_ = false;
-        xcb_flush(c);
-    }
-
-    void paintContent(const OverlayPaintState& state) {
-        xcb_connection_t* c = factory_.connection_;
-        if (isUniform(state)) {
-            const std::uint32_t pixel = premultiplied(state.tintColor);
-            xcb_change_window_attributes(c, window_, XCB_CW_BACK_PIXEL, &pixel);
-            if (pixmap_ != 0) {
-                xcb_free_pixmap(c, pixmap_);
-                pixmap_ = 0;
-            }
-        } else {
-            std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width_) *
-                                              static_cast<std::size_t>(height_));
-            if (factory_.renderer_) {
-                factory_.renderer_(state, pixels.data(), width_, height_);
-            }
-            if (pixmap_ == 0) {
-                pixmap_ = xcb_generate_id(c);
-                xcb_create_pixmap(c, 32, pixmap_, window_, static_cast<std::uint16_t>(width_),
-                                  static_cast<std::uint16_t>(height_));
-            }
-            if (gc_ == 0) {
-                gc_ = xcb_generate_id(c);
-                xcb_create_gc(c, gc_, pixmap_, 0, nullptr);
-            }
-            // Upload in strips that fit the server's request size.
-            const std::size_t maxBytes = std::size_t{xcb_get_maximum_request_length(c)} * 4 - 64;
-            const std::size_t rowBytes = static_cast<std::size_t>(width_) * 4;
-            const int rowsPerStrip = std::max(1, static_cast<int>(maxBytes / rowBytes));
-            for (int y = 0; y < height_; y += rowsPerStrip) {
-                const int rows = std::min(rowsPerStrip, height_ - y);
-                xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap_, gc_,
-                              static_cast<std::uint16_t>(width_), static_cast<std::uint16_t>(rows),
-                              0, static_cast<std::int16_t>(y), 0, 32,
-                              static_cast<std::uint32_t>(rowBytes * static_cast<std::size_t>(rows)),
-                              reinterpret_cast<const std::uint8_t*>(
-                                  pixels.data() +
-                                  static_cast<std::size_t>(y) * static_cast<std::size_t>(width_)));
-            }
-            xcb_change_window_attributes(c, window_, XCB_CW_BACK_PIXMAP, &pixmap_);
-        }
-        xcb_clear_area(c, 0, window_, 0, 0, 0, 0);
-
-        const bool blurBehind = state.usesBackdrop && state.blurVisible && state.blurRadius > 0.0;
-        if (blurBehind) {
-            const Rect& r = state.blurFrame;
-            const std::uint32_t region[] = {
-                static_cast<std::uint32_t>(std::lround(r.x)),
-                static_cast<std::uint32_t>(std::lround(state.bounds.height - r.y - r.height)),
-                static_cast<std::uint32_t>(std::lround(r.width)),
-                static_cast<std::uint32_t>(std::lround(r.height))};
-            xcb_change_property(c, XCB_PROP_MODE_REPLACE, window_, factory_.atoms_.blurRegion,
-                                XCB_ATOM_CARDINAL, 32, 4, region);
-            blurHinted_ = true;
-        } else if (blurHinted_) {
-            xcb_delete_property(c, window_, factory_.atoms_.blurRegion);
-            blurHinted_ = false;
-        }
-    }
-
-    X11OverlayWindowFactory& factory_;
-    const OverlayPaintSource& source_;
-    xcb_window_t window_;
-    int width_;
-    int height_;
-    xcb_pixmap_t pixmap_ = 0;
-    xcb_gcontext_t gc_ = 0;
-    bool wanted_ = false;
-    bool mapped_ = false;
-    bool painted_ = false;
-    bool dirty_ = false;
-    // Managed windows: the window manager has mapped it (restacking waits for that).
-    bool managedMapped_ = false;
-    bool blurHinted_ = false;
-    bool frameScheduled_ = false;
-    TaskHandle frameTask_;
-    std::optional<Placement> placement_;
-    xcb_window_t anchorClient_ = 0;
-    // The top-level window last placed against; 0 until the window was placed at least once
-    // (an unmapped window keeps its place).
-    xcb_window_t anchorFrame_ = 0;
-    xcb_window_t topLevel_ = 0;
-    // When the window was put back in place lately, and whether it stopped trying.
-    std::vector<Seconds> corrections_;
-    bool gaveUp_ = false;
-    double lastAlpha_ = -1.0;
-    OverlayPaintState lastState_;
-};
 
 std::unique_ptr<X11OverlayWindowFactory> X11OverlayWindowFactory::connect(MainQueue& queue,
                                                                           OverlayRenderer renderer,
@@ -450,17 +118,37 @@ X11OverlayWindowFactory::X11OverlayWindowFactory(MainQueue& queue, OverlayRender
                               {&atoms_.userTime, "_NET_WM_USER_TIME"},
                               {&atoms_.skipCloseAnimation, "_KDE_NET_WM_SKIP_CLOSE_ANIMATION"},
                               {&atoms_.restackWindow, "_NET_RESTACK_WINDOW"},
+                              {&atoms_.edid, "EDID"},
                               {&states[0], "_NET_WM_STATE_SKIP_TASKBAR"},
                               {&states[1], "_NET_WM_STATE_SKIP_PAGER"},
                               {&states[2], "_KDE_NET_WM_STATE_SKIP_SWITCHER"},
                               {&states[3], "_NET_WM_STATE_STICKY"}});
     clientIdMask_ = ~xcb_get_setup(connection_)->resource_id_mask;
 
-    // The root's children and their order, from here on kept by their events.
-    const std::uint32_t rootMask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    // The root's children and their order, from here on kept by their events; the root's own
+    // ConfigureNotify announces monitors added or removed.
+    const std::uint32_t rootMask =
+        XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
     xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &rootMask);
     stacking_ = std::make_unique<X11RootStacking>(connection_, root_, true);
     stacking_->reload();
+
+    // The displays the overlays cover, read again when they change.
+    bool hasMonitors = false;
+    const auto* randr = xcb_get_extension_data(connection_, &xcb_randr_id);
+    if (randr != nullptr && randr->present != 0) {
+        auto version = reply(xcb_randr_query_version_reply(
+            connection_, xcb_randr_query_version(connection_, 1, 5), nullptr));
+        hasMonitors = version && (version->major_version > 1 ||
+                                  (version->major_version == 1 && version->minor_version >= 5));
+        randrEventBase_ = randr->first_event;
+        xcb_randr_select_input(connection_, root_,
+                               XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE |
+                                   XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE |
+                                   XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE);
+    }
+    monitors_ = std::make_unique<X11Monitors>(connection_, root_, atoms_.edid, hasMonitors);
+    monitors_->reload(screen->width_in_pixels, screen->height_in_pixels);
     isKWin_ = windowManagerName() == "KWin";
     managed_ = isKWin_;
     overlayWindowShown_ = overlayWindowExists();
@@ -491,6 +179,10 @@ X11OverlayWindowFactory::X11OverlayWindowFactory(MainQueue& queue, OverlayRender
 }
 
 X11OverlayWindowFactory::~X11OverlayWindowFactory() {
+    for (auto& surface : kept_) {
+        destroySurface(*surface);
+    }
+    kept_.clear();
     if (colormap_ != 0) {
         xcb_free_colormap(connection_, colormap_);
     }
@@ -612,32 +304,65 @@ void X11OverlayWindowFactory::drainSoon() {
     });
 }
 
-void X11OverlayWindowFactory::processEvents() {
-    const auto generation = stacking_->generation();
-    while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
-        const std::uint8_t type = event->response_type & 0x7f;
-        if (type == 0) {
-            // Errors (a window that vanished before we restacked against it) are dropped.
-            ++errors_;
-        } else if (hasXfixes_ && type == xfixesEventBase_ + XCB_XFIXES_SELECTION_NOTIFY) {
-            const auto* e = reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(event);
-            selectionOwned_ = e->subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER &&
-                              e->owner != XCB_WINDOW_NONE;
-            if (!selectionOwned_) {
-                usesOverlayWindow_ = isKWin_; // the next compositor may paint otherwise
-            }
-            updateCompositor();
-        } else {
-            stacking_->handleEvent(*event);
-            handleStructureEvent(*event);
+bool X11OverlayWindowFactory::handleEvent(const xcb_generic_event_t& event) {
+    const std::uint8_t type = event.response_type & 0x7f;
+    if (type == 0) {
+        // Errors (a window that vanished before we restacked against it) are dropped.
+        ++errors_;
+        return false;
+    }
+    if (hasXfixes_ && type == xfixesEventBase_ + XCB_XFIXES_SELECTION_NOTIFY) {
+        const auto& e = reinterpret_cast<const xcb_xfixes_selection_notify_event_t&>(event);
+        selectionOwned_ = e.subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER &&
+                          e.owner != XCB_WINDOW_NONE;
+        if (!selectionOwned_) {
+            usesOverlayWindow_ = isKWin_; // the next compositor may paint otherwise
         }
+        updateCompositor();
+        return false;
+    }
+    if (randrEventBase_ != 0 && (type == randrEventBase_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
+                                 type == randrEventBase_ + XCB_RANDR_NOTIFY)) {
+        monitorsChanged_ = true;
+        return false;
+    }
+    if (type == XCB_CONFIGURE_NOTIFY &&
+        reinterpret_cast<const xcb_configure_notify_event_t&>(event).window == root_) {
+        monitorsChanged_ = true;
+        return false;
+    }
+    const auto generation = stacking_->generation();
+    stacking_->handleEvent(event);
+    handleStructureEvent(event);
+    return stacking_->generation() != generation;
+}
+
+void X11OverlayWindowFactory::readEvents() {
+    bool changed = false;
+    while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
+        changed = handleEvent(*event) || changed;
         std::free(event);
     }
-    if (stacking_->generation() != generation) {
-        for (X11OverlayWindow* window : windows_) {
-            window->keepInPlace();
-        }
-        xcb_flush(connection_);
+    if (changed || monitorsChanged_) {
+        drainSoon();
+    }
+}
+
+void X11OverlayWindowFactory::processEvents() {
+    bool changed = false;
+    while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
+        changed = handleEvent(*event) || changed;
+        std::free(event);
+    }
+    if (monitorsChanged_) {
+        displaysChanged();
+    }
+    // Put back what the stacking moved; after a readEvents() nothing changed here, so always.
+    for (X11OverlayWindow* window : windows_) {
+        window->keepInPlace();
+    }
+    xcb_flush(connection_);
+    if (changed) {
         drainSoon();
     }
 }
@@ -649,6 +374,21 @@ void X11OverlayWindowFactory::handleStructureEvent(const xcb_generic_event_t& ev
     }
     // The three carry the event window and the window at the same places.
     const auto& e = reinterpret_cast<const xcb_map_notify_event_t&>(event);
+    if (type == XCB_DESTROY_NOTIFY) {
+        // One of ours destroyed by someone else: never handed out or destroyed again.
+        const auto kept = std::find_if(kept_.begin(), kept_.end(),
+                                       [&](const auto& s) { return s->window == e.window; });
+        if (kept != kept_.end()) {
+            (*kept)->destroyed = true;
+            destroySurface(**kept);
+            kept_.erase(kept);
+        }
+        for (X11OverlayWindow* window : windows_) {
+            if (window->id() == e.window) {
+                window->surfaceDestroyed();
+            }
+        }
+    }
     if (e.event == root_ && isServerWindow(e.window)) {
         // The composite overlay window, the one root child the server makes itself.
         overlayWindowShown_ = type == XCB_MAP_NOTIFY;
@@ -683,42 +423,102 @@ std::optional<xcb_window_t> X11OverlayWindowFactory::frameOf(xcb_window_t client
     return std::nullopt;
 }
 
+std::optional<X11TopLevelOwner> X11OverlayWindowFactory::ownerOfTopLevel(xcb_window_t frame) const {
+    if (!ownerLookup_ || frame == 0) {
+        return std::nullopt;
+    }
+    return ownerLookup_(frame);
+}
+
 std::unique_ptr<OverlayWindowPort>
 X11OverlayWindowFactory::makeWindow(const Rect& frame, const OverlayPaintSource& source) {
-    // Global frames have their origin at the primary monitor's bottom-left corner.
-    int primaryX = 0;
-    int primaryY = 0;
-    int primaryHeight = 0;
-    auto monitors = reply(xcb_randr_get_monitors_reply(
-        connection_, xcb_randr_get_monitors(connection_, root_, 1), nullptr));
-    if (monitors) {
-        bool found = false;
-        for (auto it = xcb_randr_get_monitors_monitors_iterator(monitors.get()); it.rem > 0;
-             xcb_randr_monitor_info_next(&it)) {
-            if (!found || it.data->primary != 0) {
-                primaryX = it.data->x;
-                primaryY = it.data->y;
-                primaryHeight = it.data->height;
-                found = true;
-                if (it.data->primary != 0) {
-                    break;
-                }
-            }
+    readEvents();
+    if (monitorsChanged_) {
+        displaysChanged();
+    }
+    // Global frames have their origin at the primary display's bottom-left corner.
+    const auto toRoot = [&] {
+        const X11Monitors::Monitor& primary = monitors_->primary();
+        const int width = std::max(1, static_cast<int>(std::lround(frame.width)));
+        const int height = std::max(1, static_cast<int>(std::lround(frame.height)));
+        return X11OverlaySurface{
+            0,
+            0,
+            0,
+            static_cast<std::int16_t>(static_cast<int>(std::lround(frame.x)) + primary.x),
+            static_cast<std::int16_t>(primary.y + primary.height -
+                                      static_cast<int>(std::lround(frame.y)) - height),
+            static_cast<std::uint16_t>(width),
+            static_cast<std::uint16_t>(height)};
+    };
+    X11OverlaySurface wanted = toRoot();
+    if (!isDisplay(wanted)) {
+        // The displays changed and their events are still on the way.
+        displaysChanged();
+        wanted = toRoot();
+    }
+    auto surface = takeSurface(wanted.x, wanted.y, wanted.width, wanted.height);
+    shape(*surface);
+    xcb_flush(connection_);
+    return std::make_unique<X11OverlayWindow>(*this, source, std::move(surface));
+}
+
+bool X11OverlayWindowFactory::isDisplay(const X11OverlaySurface& surface) const {
+    const auto& displays = monitors_->monitors();
+    return std::any_of(displays.begin(), displays.end(), [&](const X11Monitors::Monitor& m) {
+        return surface.covers(m.x, m.y, m.width, m.height);
+    });
+}
+
+void X11OverlayWindowFactory::displaysChanged() {
+    monitorsChanged_ = false;
+    xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
+    for (auto it = xcb_setup_roots_iterator(xcb_get_setup(connection_)); it.rem > 0;
+         xcb_screen_next(&it)) {
+        if (it.data->root == root_) {
+            screen = it.data;
         }
     }
-    const int width = std::max(1, static_cast<int>(std::lround(frame.width)));
-    const int height = std::max(1, static_cast<int>(std::lround(frame.height)));
-    const int x = static_cast<int>(std::lround(frame.x)) + primaryX;
-    const int y = primaryY + primaryHeight - static_cast<int>(std::lround(frame.y)) - height;
+    auto geometry =
+        reply(xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, root_), nullptr));
+    monitors_->reload(geometry ? geometry->width : screen->width_in_pixels,
+                      geometry ? geometry->height : screen->height_in_pixels);
+    std::erase_if(kept_, [this](const std::unique_ptr<X11OverlaySurface>& s) {
+        if (isDisplay(*s)) {
+            return false;
+        }
+        destroySurface(*s);
+        return true;
+    });
+    xcb_flush(connection_);
+}
 
-    const xcb_window_t window = xcb_generate_id(connection_);
-    // Managed windows hear of their own mapping (the window manager maps them when it is ready).
+std::unique_ptr<X11OverlaySurface> X11OverlayWindowFactory::takeSurface(std::int16_t x,
+                                                                        std::int16_t y,
+                                                                        std::uint16_t width,
+                                                                        std::uint16_t height) {
+    const auto kept = std::find_if(kept_.begin(), kept_.end(),
+                                   [&](const auto& s) { return s->covers(x, y, width, height); });
+    if (kept != kept_.end()) {
+        auto surface = std::move(*kept);
+        kept_.erase(kept);
+        return surface;
+    }
+    auto surface = std::make_unique<X11OverlaySurface>();
+    surface->window = xcb_generate_id(connection_);
+    surface->x = x;
+    surface->y = y;
+    surface->width = width;
+    surface->height = height;
+    ++created_;
+    const xcb_window_t window = surface->window;
+    // Managed windows hear of their own mapping (the window manager maps them when it is ready)
+    // and all hear of their destruction.
     const std::uint32_t values[] = {0, 0, managed_ ? 0u : 1u,
                                     managed_ ? std::uint32_t{XCB_EVENT_MASK_STRUCTURE_NOTIFY} : 0u,
                                     colormap_};
-    xcb_create_window(connection_, 32, window, root_, static_cast<std::int16_t>(x),
-                      static_cast<std::int16_t>(y), static_cast<std::uint16_t>(width),
-                      static_cast<std::uint16_t>(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, visual_,
+    xcb_create_window(connection_, 32, window, root_, x, y, width, height, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, visual_,
                       XCB_CW_BACK_PIXEL | XCB_CW_BORDER_PIXEL | XCB_CW_OVERRIDE_REDIRECT |
                           XCB_CW_EVENT_MASK | XCB_CW_COLORMAP,
                       values);
@@ -749,8 +549,8 @@ X11OverlayWindowFactory::makeWindow(const Rect& frame, const OverlayPaintSource&
         size[0] = 1 | 2 | 4 | 8 | 16 | 32; // user and program position and size, minimum, maximum
         size[1] = static_cast<std::uint32_t>(x);
         size[2] = static_cast<std::uint32_t>(y);
-        size[3] = size[5] = size[7] = static_cast<std::uint32_t>(width);
-        size[4] = size[6] = size[8] = static_cast<std::uint32_t>(height);
+        size[3] = size[5] = size[7] = width;
+        size[4] = size[6] = size[8] = height;
         set(XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 32, 18, size);
         set(atoms_.windowType, XCB_ATOM_ATOM, 32, 1, &atoms_.windowTypeNormal);
         set(atoms_.wmState, XCB_ATOM_ATOM, 32, 4, atoms_.managedStates.data());
@@ -761,11 +561,76 @@ X11OverlayWindowFactory::makeWindow(const Rect& frame, const OverlayPaintSource&
         const std::uint32_t yes = 1;
         set(atoms_.skipCloseAnimation, XCB_ATOM_CARDINAL, 32, 1, &yes);
     }
-    xcb_flush(connection_);
     if (lifecycle_) {
         lifecycle_(window, true);
     }
-    return std::make_unique<X11OverlayWindow>(*this, source, window, width, height);
+    return surface;
+}
+
+void X11OverlayWindowFactory::shape(X11OverlaySurface& surface) {
+    if (!hasShape_ || surface.destroyed) {
+        return;
+    }
+    // The part of each earlier display that this one shares.
+    std::vector<xcb_rectangle_t> shared;
+    for (const auto& m : monitors_->monitors()) {
+        if (surface.covers(m.x, m.y, m.width, m.height)) {
+            break;
+        }
+        const int left = std::max<int>(surface.x, m.x);
+        const int top = std::max<int>(surface.y, m.y);
+        const int right = std::min(surface.x + surface.width, m.x + m.width);
+        const int bottom = std::min(surface.y + surface.height, m.y + m.height);
+        if (left < right && top < bottom) {
+            shared.push_back(xcb_rectangle_t{static_cast<std::int16_t>(left - surface.x),
+                                             static_cast<std::int16_t>(top - surface.y),
+                                             static_cast<std::uint16_t>(right - left),
+                                             static_cast<std::uint16_t>(bottom - top)});
+        }
+    }
+    if (shared.empty()) {
+        if (surface.shaped) {
+            xcb_shape_mask(connection_, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, surface.window, 0,
+                           0, XCB_PIXMAP_NONE);
+            surface.shaped = false;
+        }
+        return;
+    }
+    const xcb_rectangle_t whole{0, 0, surface.width, surface.height};
+    xcb_shape_rectangles(connection_, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING,
+                         XCB_CLIP_ORDERING_UNSORTED, surface.window, 0, 0, 1, &whole);
+    xcb_shape_rectangles(connection_, XCB_SHAPE_SO_SUBTRACT, XCB_SHAPE_SK_BOUNDING,
+                         XCB_CLIP_ORDERING_UNSORTED, surface.window, 0, 0,
+                         static_cast<std::uint32_t>(shared.size()), shared.data());
+    surface.shaped = true;
+}
+
+void X11OverlayWindowFactory::keepSurface(std::unique_ptr<X11OverlaySurface> surface) {
+    const auto ofDisplay = std::count_if(kept_.begin(), kept_.end(), [&](const auto& s) {
+        return s->covers(surface->x, surface->y, surface->width, surface->height);
+    });
+    if (surface->destroyed || !isDisplay(*surface) ||
+        static_cast<std::size_t>(ofDisplay) >= kKeptPerDisplay) {
+        destroySurface(*surface);
+    } else {
+        kept_.push_back(std::move(surface));
+    }
+    xcb_flush(connection_);
+}
+
+void X11OverlayWindowFactory::destroySurface(X11OverlaySurface& surface) {
+    if (lifecycle_) {
+        lifecycle_(surface.window, false);
+    }
+    if (!surface.destroyed) {
+        xcb_destroy_window(connection_, surface.window);
+    }
+    if (surface.pixmap != 0) {
+        xcb_free_pixmap(connection_, surface.pixmap);
+    }
+    if (surface.gc != 0) {
+        xcb_free_gc(connection_, surface.gc);
+    }
 }
 
 } // namespace tavrilux::x11

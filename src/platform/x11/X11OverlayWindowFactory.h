@@ -2,6 +2,8 @@
 
 #include "core/async/MainQueue.h"
 #include "core/overlay/OverlayWindowPort.h"
+#include "platform/x11/X11OverlaySurface.h"
+#include "platform/x11/X11TopLevelOwner.h"
 
 #include <xcb/xcb.h>
 
@@ -12,9 +14,11 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace tavrilux::x11 {
 
+class X11Monitors;
 class X11OverlayWindow;
 class X11RootStacking;
 
@@ -27,12 +31,19 @@ using OverlayRenderer = std::function<void(const OverlayPaintState& state, std::
 // shape) and no focus, ordered with ConfigureWindow relative to the top-level frame that holds a
 // client window, with their alpha in _NET_WM_WINDOW_OPACITY. Content is drawn from the overlay's
 // presentation values when they change and on every frame while something animates; nothing runs
-// while nothing changes.
+// while nothing changes. An overlay covers its display; where an earlier display already covers
+// part of it (partly overlapping monitors), a bounding shape leaves that part out, so that no
+// pixel is dimmed twice.
+//
+// The X window of a released overlay is kept, unmapped, for the next overlay of its display (a
+// few per display), instead of making and destroying one for every cross-fade. Kept windows of a
+// display that went away are destroyed, and so is one that someone else destroyed.
 //
 // The factory follows the stacking of the root's children from their structure events: whenever
-// a window comes between an overlay and its anchor, the anchor moves, or the window manager moves
-// the overlay, the overlay is put back at once (a few times in a row at most, so that a window
-// manager that insists ends the exchange).
+// a window comes between an overlay and the windows it belongs under, those move, or the window
+// manager moves the overlay, the overlay is put back at once (a few times in a row at most, so
+// that a window manager that insists ends the exchange). Which application a top-level window
+// holds comes from the lookup given to it; without one, an overlay lies against its anchor alone.
 //
 // KWin draws override-redirect windows above all managed ones whatever their stacking, so there
 // the overlays are managed windows instead (undecorated, unfocusable, on every workspace, skipped
@@ -53,6 +64,8 @@ public:
     // An overlay is put back in place at most this often within the span.
     static constexpr std::size_t kMaxCorrections = 3;
     static constexpr Seconds kCorrectionSpan{2.0};
+    // At most this many X windows of released overlays are kept for each display.
+    static constexpr std::size_t kKeptPerDisplay = 2;
 
     static std::unique_ptr<X11OverlayWindowFactory> connect(MainQueue& queue,
                                                             OverlayRenderer renderer,
@@ -69,6 +82,7 @@ public:
     void setWindowLifecycleHandler(std::function<void(xcb_window_t, bool alive)> handler) {
         lifecycle_ = std::move(handler);
     }
+    void setTopLevelOwnerLookup(X11TopLevelOwnerLookup lookup) { ownerLookup_ = std::move(lookup); }
 
     int fileDescriptor() const;
     void processEvents();
@@ -83,6 +97,9 @@ public:
     std::uint64_t errorCount() const { return errors_; }
     // Overlays put back in place after the stacking changed around them.
     std::uint64_t correctionCount() const { return corrections_; }
+    // X windows made so far, and those kept now for later overlays.
+    std::uint64_t createdWindowCount() const { return created_; }
+    std::size_t keptWindowCount() const { return kept_.size(); }
 
 private:
     friend class X11OverlayWindow;
@@ -103,6 +120,7 @@ private:
         xcb_atom_t userTime = 0;
         xcb_atom_t skipCloseAnimation = 0;
         xcb_atom_t restackWindow = 0;
+        xcb_atom_t edid = 0;
         std::array<xcb_atom_t, 4> managedStates{};
     };
 
@@ -124,6 +142,23 @@ private:
     std::optional<xcb_window_t> frameOf(xcb_window_t client);
     // After a round trip xcb may hold events that no longer make the descriptor readable.
     void drainSoon();
+    // Reads the events that have arrived into the stacking, without putting anything back;
+    // whatever needs it is put back soon.
+    void readEvents();
+    // Applies one event; true when it changed the stacking.
+    bool handleEvent(const xcb_generic_event_t& event);
+    std::optional<X11TopLevelOwner> ownerOfTopLevel(xcb_window_t frame) const;
+
+    // Surfaces: a kept one of that rectangle, else a new one; back from a released overlay.
+    std::unique_ptr<X11OverlaySurface> takeSurface(std::int16_t x, std::int16_t y,
+                                                   std::uint16_t width, std::uint16_t height);
+    void keepSurface(std::unique_ptr<X11OverlaySurface> surface);
+    void destroySurface(X11OverlaySurface& surface);
+    // Leaves out of the surface what displays before its own cover.
+    void shape(X11OverlaySurface& surface);
+    bool isDisplay(const X11OverlaySurface& surface) const;
+    // The displays changed: kept surfaces of displays that went away are destroyed.
+    void displaysChanged();
 
     MainQueue& queue_;
     OverlayRenderer renderer_;
@@ -132,6 +167,7 @@ private:
     xcb_visualid_t visual_ = 0;
     xcb_colormap_t colormap_ = 0;
     std::uint8_t xfixesEventBase_ = 0;
+    std::uint8_t randrEventBase_ = 0;
     bool hasXfixes_ = false;
     bool hasShape_ = false;
     bool hasCompositor_ = false;
@@ -142,6 +178,11 @@ private:
     bool managed_ = false;
     std::uint32_t clientIdMask_ = 0;
     std::unique_ptr<X11RootStacking> stacking_;
+    std::unique_ptr<X11Monitors> monitors_;
+    bool monitorsChanged_ = false;
+    std::vector<std::unique_ptr<X11OverlaySurface>> kept_;
+    std::uint64_t created_ = 0;
+    X11TopLevelOwnerLookup ownerLookup_;
     std::uint64_t corrections_ = 0;
     bool reportedMissingCompositor_ = false;
     bool backdropAvailable_ = false;

@@ -21,17 +21,26 @@ void X11RootStacking::reload() {
     if (tree) {
         const xcb_window_t* windows = xcb_query_tree_children(tree.get());
         const int count = xcb_query_tree_children_length(tree.get());
-        std::vector<xcb_get_window_attributes_cookie_t> cookies;
+        std::vector<std::pair<xcb_get_window_attributes_cookie_t, xcb_get_geometry_cookie_t>>
+            cookies;
         cookies.reserve(static_cast<std::size_t>(count));
         for (int i = 0; i < count; ++i) {
-            cookies.push_back(xcb_get_window_attributes(connection_, windows[i]));
+            cookies.emplace_back(xcb_get_window_attributes(connection_, windows[i]),
+                                 xcb_get_geometry(connection_, windows[i]));
         }
         for (int i = 0; i < count; ++i) {
-            Reply<xcb_get_window_attributes_reply_t> a(xcb_get_window_attributes_reply(
-                connection_, cookies[static_cast<std::size_t>(i)], nullptr));
+            const auto& [attributes, geometry] = cookies[static_cast<std::size_t>(i)];
+            Reply<xcb_get_window_attributes_reply_t> a(
+                xcb_get_window_attributes_reply(connection_, attributes, nullptr));
+            Reply<xcb_get_geometry_reply_t> g(
+                xcb_get_geometry_reply(connection_, geometry, nullptr));
             if (a) {
-                children_.push_back(Child{windows[i], a->map_state != XCB_MAP_STATE_UNMAPPED,
-                                          a->_class == XCB_WINDOW_CLASS_INPUT_ONLY});
+                Child child{windows[i], a->map_state != XCB_MAP_STATE_UNMAPPED,
+                            a->_class == XCB_WINDOW_CLASS_INPUT_ONLY};
+                if (g) {
+                    child.setRectangle(g->x, g->y, g->width, g->height, g->border_width);
+                }
+                children_.push_back(child);
             }
         }
     }
@@ -101,7 +110,7 @@ bool X11RootStacking::handleEvent(const xcb_generic_event_t& event) {
         }
         skipBefore_.reset();
     }
-    const auto top = [this](xcb_window_t window, bool mapped) {
+    const auto top = [this](xcb_window_t window, bool mapped) -> Child& {
         Child child{window, mapped, false};
         if (const auto i = indexOf(window)) {
             child = children_[*i];
@@ -111,6 +120,7 @@ bool X11RootStacking::handleEvent(const xcb_generic_event_t& event) {
         }
         remove(window);
         children_.push_back(child);
+        return children_.back();
     };
     switch (type) {
     case XCB_CREATE_NOTIFY: {
@@ -118,7 +128,7 @@ bool X11RootStacking::handleEvent(const xcb_generic_event_t& event) {
         if (e.parent != root_) {
             return false;
         }
-        top(e.window, false);
+        top(e.window, false).setRectangle(e.x, e.y, e.width, e.height, e.border_width);
         break;
     }
     case XCB_DESTROY_NOTIFY: {
@@ -140,7 +150,9 @@ bool X11RootStacking::handleEvent(const xcb_generic_event_t& event) {
         }
         if (e.parent == root_) {
             // Put on top of its new siblings; the server maps it again if it was mapped.
-            top(e.window, false);
+            Child& child = top(e.window, false);
+            child.x = e.x;
+            child.y = e.y;
         } else if (contains(e.window)) {
             remove(e.window);
         } else {
@@ -154,11 +166,18 @@ bool X11RootStacking::handleEvent(const xcb_generic_event_t& event) {
             return false;
         }
         const auto i = indexOf(e.window);
-        const Child child = i ? children_[*i] : Child{e.window, false, false};
+        Child child = i ? children_[*i] : Child{e.window, false, false};
+        child.setRectangle(e.x, e.y, e.width, e.height, e.border_width);
         const xcb_window_t below =
             (i && *i > 0) ? children_[*i - 1].window : xcb_window_t{XCB_WINDOW_NONE};
         if (i && below == e.above_sibling) {
-            return false; // moved or resized in place
+            // Moved or resized in place.
+            if (child.sameRectangle(children_[*i])) {
+                return false;
+            }
+            children_[*i] = child;
+            ++generation_; // the order and so the index stay
+            return true;
         }
         insertAbove(child, e.above_sibling);
         break;

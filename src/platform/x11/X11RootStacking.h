@@ -24,6 +24,26 @@ public:
         bool mapped = false;
         // Input-only windows (a frame's resize handles, say) draw nothing.
         bool inputOnly = false;
+        // The outer rectangle (border included) in root coordinates; empty while unknown.
+        std::int16_t x = 0, y = 0;
+        std::uint16_t width = 0, height = 0;
+
+        void setRectangle(std::int16_t left, std::int16_t top, std::uint16_t innerWidth,
+                          std::uint16_t innerHeight, std::uint16_t border) {
+            x = left;
+            y = top;
+            width = static_cast<std::uint16_t>(innerWidth + 2 * border);
+            height = static_cast<std::uint16_t>(innerHeight + 2 * border);
+        }
+        bool sameRectangle(const Child& other) const {
+            return x == other.x && y == other.y && width == other.width && height == other.height;
+        }
+        // Shares pixels with the rectangle; unknown geometry counts as sharing.
+        bool meets(std::int32_t left, std::int32_t top, std::int32_t right,
+                   std::int32_t bottom) const {
+            return width == 0 || height == 0 ||
+                   (x < right && left < x + width && y < bottom && top < y + height);
+        }
     };
 
     // `withClasses`: also learn which windows are input-only (one request a new window).
@@ -31,9 +51,9 @@ public:
     X11RootStacking(const X11RootStacking&) = delete;
     X11RootStacking& operator=(const X11RootStacking&) = delete;
 
-    // Reads the children and their map states again (two round trips).
+    // Reads the children, their map states and rectangles again (two round trips).
     void reload();
-    // Applies one event; true when the order or a child's map state changed.
+    // Applies one event; true when the order, a child's map state or its rectangle changed.
     bool handleEvent(const xcb_generic_event_t& event);
 
     // Bottom to top.
@@ -41,14 +61,14 @@ public:
     std::optional<std::size_t> indexOf(xcb_window_t window) const;
     bool contains(xcb_window_t window) const { return indexOf(window).has_value(); }
     bool isMapped(xcb_window_t window) const;
-    // Changes with every change of the order or of a map state.
+    // Changes with every change of the order, of a map state or of a rectangle.
     std::uint64_t generation() const { return generation_; }
 
     // `lower` lies below `upper`, and nothing that shows lies between them (unmapped and
-    // input-only windows show nothing, nor do the windows `passOver` names). False when either is
-    // not a child.
-    template <typename Predicate>
-    bool directlyBelow(xcb_window_t lower, xcb_window_t upper, Predicate passOver) {
+    // input-only windows show nothing, nor do the children `passOver` accepts). False when either
+    // is not a child.
+    template <typename PassOver>
+    bool directlyBelow(xcb_window_t lower, xcb_window_t upper, PassOver passOver) {
         const auto low = indexOf(lower);
         const auto high = indexOf(upper);
         if (!low || !high || *low >= *high) {
@@ -57,11 +77,37 @@ public:
         resolveClasses();
         for (std::size_t i = *low + 1; i < *high; ++i) {
             const Child& c = children_[i];
-            if (c.mapped && !c.inputOnly && !passOver(c.window)) {
+            if (c.mapped && !c.inputOnly && !passOver(c)) {
                 return false;
             }
         }
         return true;
+    }
+
+    // The last window of the run that starts at `anchor` and goes down the stacking through the
+    // windows `inRun` accepts, passing over those that show nothing and the children `passOver`
+    // accepts; `anchor` itself when the next window below it that shows is not in the run, or
+    // when it is not a child.
+    template <typename InRun, typename PassOver>
+    xcb_window_t endOfRunBelow(xcb_window_t anchor, InRun inRun, PassOver passOver) {
+        const auto at = indexOf(anchor);
+        if (!at) {
+            return anchor;
+        }
+        resolveClasses();
+        xcb_window_t end = anchor;
+        for (std::size_t i = *at; i-- > 0;) {
+            const Child& c = children_[i];
+            if (!c.mapped || c.inputOnly) {
+                continue;
+            }
+            if (inRun(c.window)) {
+                end = c.window;
+            } else if (!passOver(c)) {
+                break;
+            }
+        }
+        return end;
     }
 
 private:

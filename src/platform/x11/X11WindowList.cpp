@@ -64,10 +64,10 @@ const X11WindowList::Client* X11WindowList::client(xcb_window_t window) const {
     return it == clients_.end() ? nullptr : &it->second;
 }
 
-std::optional<ProcessID> X11WindowList::ownerOfTopLevel(xcb_window_t frame) const {
+std::optional<X11TopLevelOwner> X11WindowList::ownerOfTopLevel(xcb_window_t frame) const {
     for (const auto& [window, c] : clients_) {
         if (c.frame == frame && c.pid) {
-            return c.pid;
+            return X11TopLevelOwner{*c.pid, window};
         }
     }
     return std::nullopt;

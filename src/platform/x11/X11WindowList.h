@@ -3,6 +3,7 @@
 #include "core/focus/Identifiers.h"
 #include "platform/x11/X11DesktopAtoms.h"
 #include "platform/x11/X11RootStacking.h"
+#include "platform/x11/X11TopLevelOwner.h"
 
 #include <xcb/res.h>
 #include <xcb/xcb.h>
@@ -91,8 +92,9 @@ public:
 
     // The process of `window`, listed or not: from the cache when it is current, else asked.
     std::optional<ProcessID> ownerOf(xcb_window_t window);
-    // The process of the listed windows the top-level `frame` holds; none when it holds none.
-    std::optional<ProcessID> ownerOfTopLevel(xcb_window_t frame) const;
+    // The process and client of a listed window the top-level `frame` holds; none when it holds
+    // none.
+    std::optional<X11TopLevelOwner> ownerOfTopLevel(xcb_window_t frame) const;
 
     // Front to back.
     const std::vector<xcb_window_t>& stacking() const { return stacking_; }

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "core/async/MainQueue.h"
+#include "core/async/TaskHandle.h"
+#include "core/overlay/OverlayWindowPort.h"
+#include "platform/x11/X11OverlaySurface.h"
+
+#include <xcb/xcb.h>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace tavrilux::x11 {
+
+class X11OverlayWindowFactory;
+
+// One overlay on an X server, drawn into a surface of the factory's (a new X window or a kept
+// one) and placed against the top-level window that holds its anchor.
+//
+// Placed below a window, it lies below the windows of that window's application stacked without
+// a break under it, as the stacking stands when the request goes out: a window manager that
+// raises one of them after the engine looked leaves them all bright. Whenever the stacking
+// changes so that it lies elsewhere, it is put back (a few times within a short span at most).
+class X11OverlayWindow final : public OverlayWindowPort {
+public:
+    X11OverlayWindow(X11OverlayWindowFactory& factory, const OverlayPaintSource& source,
+                     std::unique_ptr<X11OverlaySurface> surface);
+    ~X11OverlayWindow() override;
+
+    void order(WindowOrderingMode mode, WindowNumber relativeTo) override;
+    void orderOut() override;
+    bool isVisible() const override { return wanted_; }
+    // Our overlays belong to no workspace; one is on the active one while the window it is
+    // placed against still shows (a window manager unmaps the windows of other workspaces).
+    bool isOnActiveSpace() const override;
+    void setNeedsDisplay() override;
+
+    // The compositor came or went: show what should show, or hide everything.
+    void compositorChanged(bool present);
+    // The window manager has put our (managed) window on screen: now it can restack it.
+    void managedWindowShown();
+    // The stacking changed: put the window back where it belongs if it lies elsewhere. A window
+    // manager that keeps moving it gets a few tries within a short time, then none until the
+    // engine orders the window again: no endless exchange.
+    void keepInPlace();
+    // Someone else destroyed the X window.
+    void surfaceDestroyed() { surface_->destroyed = true; }
+
+    // The child of the root that holds this window: itself, or the window manager's frame.
+    xcb_window_t topLevel();
+    xcb_window_t cachedTopLevel() const;
+    xcb_window_t id() const { return surface_->window; }
+
+private:
+    struct Placement {
+        WindowOrderingMode mode;
+        WindowNumber relativeTo;
+    };
+
+    void applyPlacement();
+    // The top-level window to lie directly against now.
+    xcb_window_t targetFrame() const;
+    bool isInPlace(xcb_window_t target);
+    // Directly below (or above) `target`: our own window is restacked by us; a managed one is
+    // restacked by the window manager on request, once it has taken the window on.
+    void restack(xcb_window_t target);
+    void unmap();
+    void scheduleFrame();
+    void frame();
+    void draw(const OverlayPaintState& state);
+    void paintContent(const OverlayPaintState& state);
+
+    X11OverlayWindowFactory& factory_;
+    const OverlayPaintSource& source_;
+    std::unique_ptr<X11OverlaySurface> surface_;
+    bool wanted_ = false;
+    bool mapped_ = false;
+    bool painted_ = false;
+    bool dirty_ = false;
+    // Managed windows: the window manager has mapped it (restacking waits for that).
+    bool managedMapped_ = false;
+    bool frameScheduled_ = false;
+    TaskHandle frameTask_;
+    std::optional<Placement> placement_;
+    xcb_window_t anchorClient_ = 0;
+    // The top-level window last placed against; 0 until the window was placed at least once
+    // (an unmapped window keeps its place).
+    xcb_window_t anchorFrame_ = 0;
+    xcb_window_t topLevel_ = 0;
+    // When the window was put back in place lately, and whether it stopped trying.
+    std::vector<Seconds> corrections_;
+    bool gaveUp_ = false;
+    double lastAlpha_ = -1.0;
+    OverlayPaintState lastState_;
+};
+
+} // namespace tavrilux::x11
