@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace tavrilux::x11 {
@@ -50,9 +51,11 @@ protected:
         TestDesktopFixture::TearDown();
     }
 
-    // A new overlay covering the left monitor; returns it and its X window.
-    std::pair<OverlayWindow*, xcb_window_t> makeOverlay() {
-        windows.push_back(OverlayWindow::make(Rect{0, 0, testdesktop::TestDesktop::kMonitorWidth,
+    // A new overlay covering the left monitor (or the right one); returns it and the X window
+    // made last (a kept one handed out again makes none).
+    std::pair<OverlayWindow*, xcb_window_t> makeOverlay(bool right = false) {
+        const double x = right ? testdesktop::TestDesktop::kMonitorWidth : 0.0;
+        windows.push_back(OverlayWindow::make(Rect{x, 0, testdesktop::TestDesktop::kMonitorWidth,
                                                    testdesktop::TestDesktop::kMonitorHeight},
                                               queue, *factory));
         return {windows.back().get(), made.back()};
@@ -274,6 +277,169 @@ TEST_F(X11OverlayWindowTest, CompositorBlurIsFoundEitherWayAndHintedOverTheBlurF
     queue.runUntilIdle();
     sync();
     EXPECT_TRUE(cardinals(id, "_KDE_NET_WM_BLUR_BEHIND_REGION").empty()) << "no blur, no hint";
+}
+
+// A plain tint over the whole window, at the given strength and colour.
+DimmingConfiguration tint(double intensity, OverlayColor colour) {
+    return DimmingConfiguration(true, 0.0, intensity, colour, 0.0, EffectMode::fullscreen, 0.5,
+                                0.25, 0.35);
+}
+
+TEST_F(X11OverlayWindowTest, ARegularApplicationsWindowsStackedUnderTheAnchorStayAboveIt) {
+    const auto a = startManagedClient({"--count", "2", "--geometry", "300x200+100+100"});
+    const auto b = startManagedClient({"--geometry", "300x200+600+100"}).windows.at(0);
+    const xcb_window_t a1 = a.windows.at(0);
+    const xcb_window_t a2 = a.windows.at(1);
+    // Frames of a1 and a2 belong to one process, b's to another.
+    factory->setTopLevelOwnerLookup([&](xcb_window_t frame) -> std::optional<X11TopLevelOwner> {
+        for (const auto [client, pid] : {std::pair{a1, 1}, std::pair{a2, 1}, std::pair{b, 2}}) {
+            if (topLevelOf(client) == frame) {
+                return X11TopLevelOwner{pid, client};
+            }
+        }
+        return std::nullopt;
+    });
+    for (const auto w : {a2, a1}) {
+        control->activate(w);
+    }
+    ASSERT_TRUE(DesktopControl::waitUntil(
+        [&] { return levelOf(topLevelOf(a1)) == levelOf(topLevelOf(a2)) + 1; }));
+    auto [overlay, id] = makeOverlay();
+    // Asked below a1, it lies below a2 too.
+    overlay->order(WindowOrderingMode::below, a1);
+    sync();
+    EXPECT_EQ(levelOf(id) + 1, levelOf(topLevelOf(a2)));
+
+    // The window manager raising a2 over a1 leaves both above it: nothing to put back.
+    const auto corrections = factory->correctionCount();
+    control->raise(a2);
+    ASSERT_TRUE(DesktopControl::waitUntil([&] {
+        sync();
+        return levelOf(topLevelOf(a2)) > levelOf(topLevelOf(a1));
+    }));
+    sync();
+    EXPECT_EQ(levelOf(id) + 1, levelOf(topLevelOf(a1)));
+    // Asked below a2 now, as an engine that looked before the raise would: still below both.
+    overlay->order(WindowOrderingMode::below, a2);
+    sync();
+    EXPECT_EQ(levelOf(id) + 1, levelOf(topLevelOf(a1)));
+    EXPECT_EQ(factory->correctionCount(), corrections);
+
+    // Another application's window between them ends the run there: a1 is dimmed with b.
+    control->raise(b);
+    control->raise(a2);
+    ASSERT_TRUE(DesktopControl::waitUntil([&] {
+        sync();
+        return levelOf(topLevelOf(a2)) > levelOf(topLevelOf(b)) &&
+               levelOf(topLevelOf(b)) > levelOf(topLevelOf(a1));
+    }));
+    overlay->order(WindowOrderingMode::below, a2);
+    EXPECT_TRUE(DesktopControl::waitUntil([&] {
+        sync();
+        return levelOf(id) + 1 == levelOf(topLevelOf(a2));
+    }));
+}
+
+TEST_F(X11OverlayWindowTest, AKeptWindowServesTheNextOverlayOfItsDisplayWithOnlyTheNewLook) {
+    const auto a = startManagedClient({"--color", "3366cc", "--geometry", "300x200+100+100"});
+    const xcb_window_t client = a.windows.at(0);
+    // The compositor's first frames are black: it shows the window before anything is read.
+    ASSERT_TRUE(DesktopControl::waitUntil([&] {
+        const auto p = control->centrePixel(client);
+        return p.red == 0x33 && p.green == 0x66 && p.blue == 0xcc &&
+               control->pixel(700, 500).red > 0;
+    }));
+    auto [red, redId] = makeOverlay();
+    red->apply(tint(1.0, OverlayColor{1, 0, 0}), false);
+    red->setAlphaValue(1.0);
+    red->updatePlacement(client, WindowOrderingMode::above, Rect{});
+    queue.runUntilIdle();
+    ASSERT_TRUE(DesktopControl::waitUntil([&] { return control->centrePixel(client).red == 255; }));
+    const auto created = factory->createdWindowCount();
+    windows.clear();
+    sync();
+    EXPECT_EQ(factory->keptWindowCount(), 1u);
+    EXPECT_FALSE(isViewable(redId));
+    // Until the compositor has shown the window without it, red on screen is only its last frame.
+    ASSERT_TRUE(
+        DesktopControl::waitUntil([&] { return control->centrePixel(client).red == 0x33; }));
+
+    auto [faint, faintId] = makeOverlay();
+    EXPECT_EQ(factory->createdWindowCount(), created) << "the kept window is handed out";
+    EXPECT_EQ(factory->keptWindowCount(), 0u);
+    faint->apply(tint(0.2, OverlayColor::black), false);
+    faint->setAlphaValue(1.0);
+    // Mapped with its first drawing; no later frame runs while the screen is read.
+    faint->updatePlacement(client, WindowOrderingMode::above, Rect{});
+    sync();
+    EXPECT_TRUE(isViewable(redId));
+    // Every frame the compositor shows from the mapping on: the window alone, then its new look.
+    const auto faintBlue = static_cast<int>(std::lround(0xcc * 0.8));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
+    int samples = 0;
+    while (std::chrono::steady_clock::now() < deadline) {
+        const auto p = control->centrePixel(client);
+        ++samples;
+        ASSERT_LE(p.red, 0x33) << "sample " << samples << ": the old red tint showed";
+        ASSERT_TRUE(std::abs(p.blue - 0xcc) <= 1 || std::abs(p.blue - faintBlue) <= 2)
+            << "sample " << samples << ": blue " << p.blue;
+    }
+    EXPECT_NEAR(control->centrePixel(client).blue, faintBlue, 2);
+}
+
+TEST_F(X11OverlayWindowTest, KeptWindowsGoWithTheirDisplayOrWhenSomeoneElseDestroysThem) {
+    // Two kept for the right display; a third released is destroyed.
+    std::vector<xcb_window_t> right;
+    for (int i = 0; i < 3; ++i) {
+        right.push_back(makeOverlay(true).second);
+    }
+    windows.clear();
+    sync();
+    EXPECT_EQ(factory->keptWindowCount(), X11OverlayWindowFactory::kKeptPerDisplay);
+    const auto onRoot = [&](xcb_window_t w) { return levelOf(w) >= 0; };
+    EXPECT_EQ(std::count_if(right.begin(), right.end(), onRoot), 2);
+
+    // One destroyed by another client while kept: never handed out again.
+    const auto kept = std::find_if(right.begin(), right.end(), onRoot);
+    xcb_destroy_window(c(), *kept);
+    xcb_flush(c());
+    ASSERT_TRUE(DesktopControl::waitUntil([&] {
+        sync();
+        return factory->keptWindowCount() == 1;
+    }));
+    auto [overlay, id] = makeOverlay(true);
+    const auto a = startManagedClient({"--geometry", "300x200+1500+100"}).windows.at(0);
+    overlay->order(WindowOrderingMode::below, a);
+    sync();
+    EXPECT_NE(levelOf(*kept), 0) << "gone";
+    EXPECT_TRUE(std::any_of(right.begin(), right.end(), [&](xcb_window_t w) {
+        return w != *kept && isViewable(w);
+    })) << "the other kept window serves the overlay";
+    // And one destroyed while in use is not kept when released.
+    for (const auto w : right) {
+        if (w != *kept && isViewable(w)) {
+            xcb_destroy_window(c(), w);
+        }
+    }
+    xcb_flush(c());
+    sync();
+    windows.clear();
+    sync();
+    EXPECT_EQ(factory->keptWindowCount(), 0u);
+
+    // The right display goes away: the windows kept for it go too.
+    for (int i = 0; i < 2; ++i) {
+        right.push_back(makeOverlay(true).second);
+    }
+    windows.clear();
+    sync();
+    ASSERT_EQ(factory->keptWindowCount(), 2u);
+    ASSERT_EQ(desktop->xrandr("--delmonitor tavrilux-right"), 0);
+    EXPECT_TRUE(DesktopControl::waitUntil([&] {
+        sync();
+        return factory->keptWindowCount() == 0;
+    }));
+    EXPECT_EQ(std::count_if(right.begin(), right.end(), onRoot), 0) << "no window left behind";
 }
 
 } // namespace
