@@ -101,6 +101,52 @@ TEST_F(OverlayCoordinatorTest, StartShowsEachDisplaysFocusedApplicationAndActiva
     EXPECT_EQ(factory.visibleWindows().size(), 2u);
 }
 
+// Window managers raise the window they make active a few milliseconds later; a scene in between
+// still has the old order. Switching between two windows of one application, the engine only
+// ever names one of its windows and starts no cross-fade; switching to another application, the
+// incoming overlay only ever lies below that application's window.
+TEST_F(OverlayCoordinatorTest, AWindowManagerThatRaisesAfterNamingTheActiveWindow) {
+    desktop.addWindow(12, kEditor, {200, 200, 400, 400});
+    desktop.raise(12);
+    desktop.raise(11); // 11 > 12 > 21 > 31: one editor run on display 1
+    desktop.setActiveWindow(11);
+    startSettled();
+    const auto& steady = portOf(slot(1).steadyWindow());
+    EXPECT_EQ(steady.placement(), (OrderCall{WindowOrderingMode::below, 12}));
+    const auto created = factory.createdCount();
+    const auto before = steady.orders().size();
+    for (const WindowNumber next : {12, 11, 12, 11}) {
+        desktop.setActiveWindow(next);
+        desktop.queue.advance(ScreenFocusTracker::kPollInterval); // a poll before the raise
+        desktop.raise(next);
+        desktop.queue.advance(ScreenFocusTracker::kPollInterval);
+        EXPECT_EQ(slot(1).state(), State::showing);
+        EXPECT_EQ(steady.placement(), (OrderCall{WindowOrderingMode::below, next == 12 ? 11 : 12}))
+            << "below both once raised";
+    }
+    EXPECT_EQ(factory.createdCount(), created) << "one application: no cross-fade";
+    EXPECT_GT(steady.orders().size(), before);
+    for (const auto& order : steady.orders()) {
+        EXPECT_EQ(order.mode, WindowOrderingMode::below);
+        EXPECT_TRUE(order.relativeTo == 11 || order.relativeTo == 12) << order.relativeTo;
+    }
+
+    // Another application, named active before its window comes up from the back.
+    desktop.setActiveWindow(31);
+    desktop.workspace.activate(desktop.runningApplication(kTerminal));
+    desktop.queue.runUntilIdle();
+    ASSERT_EQ(slot(1).state(), State::crossfading);
+    const auto& incoming = portOf(slot(1).incomingWindow());
+    desktop.queue.advance(Seconds{0.005});
+    desktop.raise(31);
+    settle();
+    EXPECT_EQ(slot(1).currentPresentation()->target()->ownerPID, kTerminal);
+    ASSERT_FALSE(incoming.orders().empty());
+    for (const auto& order : incoming.orders()) {
+        EXPECT_EQ(order, (OrderCall{WindowOrderingMode::below, 31}));
+    }
+}
+
 TEST_F(OverlayCoordinatorTest, TurningDimmingOffFadesOutAndStopsTrackingThenOnRestarts) {
     startSettled();
     desktop.activate(kTerminal); // its notification's task is still queued

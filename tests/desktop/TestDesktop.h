@@ -17,7 +17,7 @@ class TestDesktop final {
 public:
     struct Options {
         bool bare = false;
-        // "openbox", "fluxbox", "i3" or "kwin" (which composites itself).
+        // "openbox", "fluxbox", "i3", "kwin" or "xfwm4" (the last two composite themselves).
         std::string windowManager = "openbox";
     };
     struct Client {

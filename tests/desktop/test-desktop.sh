@@ -5,7 +5,7 @@
 # Usage: test-desktop.sh [--bare] [--wm NAME] [--client "ARGS"]... [-- COMMAND...]
 #   --bare           only the X server and its monitors (no window manager, compositor, tray)
 #   --wm NAME        the window manager: openbox (the default), fluxbox or i3, each with picom,
-#                    or kwin (KWin compositing itself, on a D-Bus session bus of its own)
+#                    or kwin or xfwm4 (each compositing itself, on a D-Bus session bus of its own)
 #   --client "ARGS"  start tavrilux_test_client with ARGS ($TAVRILUX_TEST_CLIENT names it)
 #   COMMAND          run with DISPLAY set, then stop; without one, print "DISPLAY=:N" and
 #                    "XVFB_PID=N" and serve until standard input closes or a signal arrives.
@@ -52,6 +52,32 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM HUP
+
+# Settings, caches and a session bus of this desktop alone, so desktops run side by side.
+private_session() {
+    mkdir -p -m 0700 "$runtime/xdg"
+    export XDG_CONFIG_HOME=$runtime/config XDG_CACHE_HOME=$runtime/cache \
+        XDG_DATA_HOME=$runtime/data XDG_RUNTIME_DIR=$runtime/xdg
+    export DBUS_SESSION_BUS_ADDRESS=unix:path=$runtime/bus
+    dbus-daemon --session --nofork --address="$DBUS_SESSION_BUS_ADDRESS" \
+        >"$runtime/dbus.log" 2>&1 &
+    pids+=($!)
+    wait_for test -S "$runtime/bus"
+}
+
+# Someone owns the compositing manager selection of screen 0.
+compositor_selection_owned() {
+    python3 -c '
+import ctypes
+x = ctypes.CDLL("libX11.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+x.XInternAtom.restype = ctypes.c_ulong
+x.XGetSelectionOwner.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+x.XGetSelectionOwner.restype = ctypes.c_ulong
+d = x.XOpenDisplay(None)
+raise SystemExit(0 if d and x.XGetSelectionOwner(d, x.XInternAtom(d, b"_NET_WM_CM_S0", 0)) else 1)'
+}
 
 wait_for() { # tries every 20 ms for 10 s
     local i
@@ -104,16 +130,25 @@ if ((!bare)); then
         ready='xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "# 0x"'
         ;;
     kwin)
-        # Settings, caches and the session bus of this desktop alone, so desktops run side by side.
-        mkdir -p -m 0700 "$runtime/xdg"
-        export XDG_CONFIG_HOME=$runtime/config XDG_CACHE_HOME=$runtime/cache \
-            XDG_DATA_HOME=$runtime/data XDG_RUNTIME_DIR=$runtime/xdg
-        export DBUS_SESSION_BUS_ADDRESS=unix:path=$runtime/bus
-        dbus-daemon --session --nofork --address="$DBUS_SESSION_BUS_ADDRESS" \
-            >"$runtime/dbus.log" 2>&1 &
-        pids+=($!)
-        wait_for test -S "$runtime/bus" || exit 1
+        private_session || exit 1
         kwin_x11 >"$runtime/wm.log" 2>&1 &
+        ;;
+    xfwm4)
+        # xfwm4 quits without its settings daemon, xfconfd, on the session bus. Started here
+        # rather than by the bus, so that it stops with the desktop; with no settings stored it
+        # gives xfwm4 its defaults. No accessibility bus either.
+        private_session || exit 1
+        export NO_AT_BRIDGE=1
+        "$(sed -n 's/^Exec=//p' /usr/share/dbus-1/services/org.xfce.Xfconf.service)" \
+            >"$runtime/xfconfd.log" 2>&1 &
+        pids+=($!)
+        wait_for sh -c 'dbus-send --session --print-reply --dest=org.freedesktop.DBus \
+            /org/freedesktop/DBus org.freedesktop.DBus.NameHasOwner string:org.xfce.Xfconf |
+            grep -q "boolean true"' || exit 1
+        # Painting with XRender: no vertical sync to wait for on a virtual screen.
+        xfwm4 --compositor=on --vblank=off >"$runtime/wm.log" 2>&1 &
+        # Its stacking list waits for the first restack; the client list has the panel at once.
+        ready='xprop -root _NET_CLIENT_LIST | grep -q "# 0x"'
         ;;
     *) echo "test-desktop: unknown window manager: $wm" >&2; exit 2 ;;
     esac
@@ -127,6 +162,9 @@ if ((!bare)); then
         wait_for sh -c 'dbus-send --session --print-reply --dest=org.kde.KWin /Compositor \
             org.freedesktop.DBus.Properties.Get string:org.kde.kwin.Compositing string:active |
             grep -q "boolean true"' || exit 1
+    elif [ "$wm" = xfwm4 ]; then
+        # It takes the compositing manager selection as it starts compositing.
+        wait_for compositor_selection_owned || exit 1
     else
         picom --backend xrender --config /dev/null >"$runtime/picom.log" 2>&1 &
         pids+=($!)

@@ -167,9 +167,11 @@ protected:
 inline constexpr char kFluxbox[] = "fluxbox";
 inline constexpr char kI3[] = "i3";
 inline constexpr char kKWin[] = "kwin";
+inline constexpr char kXfwm4[] = "xfwm4";
 using OnFluxbox = OnDesktop<kFluxbox>;
 using OnI3 = OnDesktop<kI3>;
 using OnKWin = OnDesktop<kKWin>;
+using OnXfwm4 = OnDesktop<kXfwm4>;
 
 inline const Colour kMulti{0xcc, 0x33, 0x66};
 

@@ -254,5 +254,34 @@ TEST_F(OnKWin, TheFocusedWindowStaysBrightAndOverlaysHideWhileCompositingIsBlock
     expectCleanExit();
 }
 
+// xfwm4 composites itself, and after a restack repaints a window's area except where opaque
+// windows now lie above it: an overlay lowered below a window leaves that window painted tinted.
+// Here the other application's window between the two of the focused one goes away, and the
+// overlay goes from above the first window to below it. (xfwm4 sees the left monitor alone here.)
+TEST_F(OnXfwm4, AWindowTheOverlayIsLoweredBelowShowsBrightAgain) {
+    const auto w1 =
+        startApp("multi", "cc3366", "300x200+100+100", {"--count", "2", "--step", "150"});
+    const auto w2 = clients.back().windows.at(1);
+    const auto b = startApp("beta", "3366cc", "300x200+800+100");
+    const auto other = clients.back();
+    control->activate(w2);
+    ASSERT_TRUE(soon([&] {
+        const auto list = control->stackingList(); // bottom to top
+        const auto at = [&](xcb_window_t w) { return std::find(list.begin(), list.end(), w); };
+        return at(w1) < at(b) && at(b) < at(w2) && at(w2) != list.end();
+    }));
+    ASSERT_TRUE(startEngineBelow(w2));
+    // On screen too, as xfwm4 painted it: the first window under the overlay, the second over it.
+    ASSERT_TRUE(soonShows(w1, dimmed(kMulti)));
+    EXPECT_TRUE(soonShows(b, dimmed(kBeta)));
+    EXPECT_TRUE(soonShows(w2, kMulti));
+
+    desktop->stopClient(other);
+    ASSERT_TRUE(soon([&] { return overlayDirectlyBelow(w1); }));
+    EXPECT_TRUE(soonShows(w1, kMulti));
+    EXPECT_TRUE(soonShows(w2, kMulti));
+    expectCleanExit();
+}
+
 } // namespace
 } // namespace tavrilux::e2e

@@ -41,6 +41,8 @@ public:
         return visible_ ? lastOrder_ : std::optional<OrderCall>{};
     }
     std::size_t orderOutCount() const { return orderOutCount_; }
+    // Every ordering call so far, first to last.
+    const std::vector<OrderCall>& orders() const { return orders_; }
     std::size_t needsDisplayCount() const { return needsDisplayCount_; }
 
 private:
@@ -51,6 +53,7 @@ private:
     bool visible_ = false;
     int space_ = 0;
     std::optional<OrderCall> lastOrder_;
+    std::vector<OrderCall> orders_;
     std::size_t orderOutCount_ = 0;
     std::size_t needsDisplayCount_ = 0;
 };
@@ -102,6 +105,7 @@ inline void FakeOverlayWindowPort::order(WindowOrderingMode mode, WindowNumber r
     }
     visible_ = true;
     lastOrder_ = OrderCall{mode, relativeTo};
+    orders_.push_back(*lastOrder_);
 }
 
 inline void FakeOverlayWindowPort::orderOut() {

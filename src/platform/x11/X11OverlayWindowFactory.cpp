@@ -149,7 +149,9 @@ X11OverlayWindowFactory::X11OverlayWindowFactory(MainQueue& queue, OverlayRender
     }
     monitors_ = std::make_unique<X11Monitors>(connection_, root_, atoms_.edid, hasMonitors);
     monitors_->reload(screen->width_in_pixels, screen->height_in_pixels);
-    isKWin_ = windowManagerName() == "KWin";
+    const std::string windowManager = windowManagerName();
+    isKWin_ = windowManager == "KWin";
+    isXfwm4_ = windowManager == "Xfwm4";
     managed_ = isKWin_;
     overlayWindowShown_ = overlayWindowExists();
     // KWin paints through the composite overlay window; others are seen doing it.
@@ -203,6 +205,7 @@ void X11OverlayWindowFactory::readCompositorOwner() {
     auto owner = reply(xcb_get_selection_owner_reply(
         connection_, xcb_get_selection_owner(connection_, atoms_.compositorSelection), nullptr));
     selectionOwned_ = owner && owner->owner != XCB_WINDOW_NONE;
+    compositorOwner_ = owner ? owner->owner : xcb_window_t{XCB_WINDOW_NONE};
     updateCompositor();
 }
 
@@ -237,6 +240,7 @@ std::string X11OverlayWindowFactory::windowManagerName() {
         return {};
     }
     const xcb_window_t wm = *static_cast<const xcb_window_t*>(xcb_get_property_value(check.get()));
+    wmWindow_ = wm;
     auto name = reply(xcb_get_property_reply(
         connection_, xcb_get_property(connection_, 0, wm, atoms_.wmName, atoms_.utf8, 0, 64),
         nullptr));
@@ -315,6 +319,7 @@ bool X11OverlayWindowFactory::handleEvent(const xcb_generic_event_t& event) {
         const auto& e = reinterpret_cast<const xcb_xfixes_selection_notify_event_t&>(event);
         selectionOwned_ = e.subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER &&
                           e.owner != XCB_WINDOW_NONE;
+        compositorOwner_ = selectionOwned_ ? e.owner : xcb_window_t{XCB_WINDOW_NONE};
         if (!selectionOwned_) {
             usesOverlayWindow_ = isKWin_; // the next compositor may paint otherwise
         }
@@ -332,6 +337,7 @@ bool X11OverlayWindowFactory::handleEvent(const xcb_generic_event_t& event) {
         return false;
     }
     const auto generation = stacking_->generation();
+    exposeIfLowered(event); // against the order before the event
     stacking_->handleEvent(event);
     handleStructureEvent(event);
     return stacking_->generation() != generation;
@@ -365,6 +371,39 @@ void X11OverlayWindowFactory::processEvents() {
     if (changed) {
         drainSoon();
     }
+}
+
+void X11OverlayWindowFactory::exposeIfLowered(const xcb_generic_event_t& event) {
+    // xfwm4 repaints a restacked window's area less the opaque windows now above it, but an
+    // exposed area of the root in full.
+    if ((event.response_type & 0x7f) != XCB_CONFIGURE_NOTIFY || !isXfwm4_ ||
+        compositorOwner_ != wmWindow_) {
+        return;
+    }
+    const auto& e = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
+    const auto ours = [this](const X11RootStacking::Child& c) { return isOwnTopLevel(c.window); };
+    if (e.event != root_ || !isOwnTopLevel(e.window) ||
+        !stacking_->lowersPast(e.window, e.above_sibling, ours)) {
+        return;
+    }
+    const int x = std::max(0, static_cast<int>(e.x));
+    const int y = std::max(0, static_cast<int>(e.y));
+    const int right = e.x + e.width + 2 * e.border_width;
+    const int bottom = e.y + e.height + 2 * e.border_width;
+    if (right <= x || bottom <= y) {
+        return;
+    }
+    xcb_expose_event_t expose{};
+    expose.response_type = XCB_EXPOSE;
+    expose.window = root_;
+    expose.x = static_cast<std::uint16_t>(x);
+    expose.y = static_cast<std::uint16_t>(y);
+    expose.width = static_cast<std::uint16_t>(right - x);
+    expose.height = static_cast<std::uint16_t>(bottom - y);
+    xcb_send_event(connection_, 0, root_, XCB_EVENT_MASK_EXPOSURE,
+                   reinterpret_cast<const char*>(&expose));
+    xcb_flush(connection_);
+    ++exposures_;
 }
 
 void X11OverlayWindowFactory::handleStructureEvent(const xcb_generic_event_t& event) {

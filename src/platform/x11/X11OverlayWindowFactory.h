@@ -49,6 +49,11 @@ using OverlayRenderer = std::function<void(const OverlayPaintState& state, std::
 // the overlays are managed windows instead (undecorated, unfocusable, on every workspace, skipped
 // by task bars and switchers) that KWin is asked to restack with _NET_RESTACK_WINDOW.
 //
+// xfwm4's own compositor, after a window is restacked, repaints the window's area less the opaque
+// windows now above it, so an overlay lowered below a window would leave that window tinted on
+// screen. There, each time an overlay is seen going below a window that shows, its area is
+// exposed on the root with a synthetic Expose event, which xfwm4 repaints in full.
+//
 // Without a compositing manager (no owner of _NET_WM_CM_S0) a translucent window would be drawn
 // opaque and black out the desktop, so no overlay is mapped then: the factory says so once on
 // standard error, watches the selection, and maps the overlays that should show as soon as a
@@ -100,6 +105,8 @@ public:
     // X windows made so far, and those kept now for later overlays.
     std::uint64_t createdWindowCount() const { return created_; }
     std::size_t keptWindowCount() const { return kept_.size(); }
+    // Areas exposed for xfwm4's compositor to repaint after an overlay went below a window.
+    std::uint64_t exposureCount() const { return exposures_; }
 
 private:
     friend class X11OverlayWindow;
@@ -138,6 +145,8 @@ private:
     bool isServerWindow(xcb_window_t window) const { return (window & clientIdMask_) == 0; }
     void requestRestack(xcb_window_t window, xcb_window_t sibling, bool below);
     void handleStructureEvent(const xcb_generic_event_t& event);
+    // Has xfwm4's compositor repaint an overlay's area when the event lowers the overlay.
+    void exposeIfLowered(const xcb_generic_event_t& event);
     // The child of the root that holds `client` (itself when it is one); none when unknown.
     std::optional<xcb_window_t> frameOf(xcb_window_t client);
     // After a round trip xcb may hold events that no longer make the descriptor readable.
@@ -175,6 +184,11 @@ private:
     bool overlayWindowShown_ = true;
     bool usesOverlayWindow_ = false;
     bool isKWin_ = false;
+    bool isXfwm4_ = false;
+    // The window manager's _NET_SUPPORTING_WM_CHECK window, and the compositor selection's owner:
+    // the same window while xfwm4 composites itself.
+    xcb_window_t wmWindow_ = XCB_WINDOW_NONE;
+    xcb_window_t compositorOwner_ = XCB_WINDOW_NONE;
     bool managed_ = false;
     std::uint32_t clientIdMask_ = 0;
     std::unique_ptr<X11RootStacking> stacking_;
@@ -184,6 +198,7 @@ private:
     std::uint64_t created_ = 0;
     X11TopLevelOwnerLookup ownerLookup_;
     std::uint64_t corrections_ = 0;
+    std::uint64_t exposures_ = 0;
     bool reportedMissingCompositor_ = false;
     bool backdropAvailable_ = false;
     Atoms atoms_;

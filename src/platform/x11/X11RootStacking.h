@@ -74,14 +74,27 @@ public:
         if (!low || !high || *low >= *high) {
             return false;
         }
-        resolveClasses();
-        for (std::size_t i = *low + 1; i < *high; ++i) {
-            const Child& c = children_[i];
-            if (c.mapped && !c.inputOnly && !passOver(c)) {
+        return !showsBetween(*low + 1, *high, passOver);
+    }
+
+    // A ConfigureNotify that puts `window` directly above `aboveSibling` (none: at the bottom)
+    // takes it below a window that shows (see directlyBelow) and lay under it until now. Asked
+    // before the event is applied.
+    template <typename Predicate>
+    bool lowersPast(xcb_window_t window, xcb_window_t aboveSibling, Predicate passOver) {
+        const auto at = indexOf(window);
+        if (!at) {
+            return false;
+        }
+        std::size_t from = 0;
+        if (aboveSibling != XCB_WINDOW_NONE) {
+            const auto sibling = indexOf(aboveSibling);
+            if (!sibling || *sibling >= *at) {
                 return false;
             }
+            from = *sibling + 1;
         }
-        return true;
+        return showsBetween(from, *at, passOver);
     }
 
     // The last window of the run that starts at `anchor` and goes down the stacking through the
@@ -111,6 +124,18 @@ public:
     }
 
 private:
+    // A window at [from, to) shows.
+    template <typename Predicate>
+    bool showsBetween(std::size_t from, std::size_t to, Predicate passOver) {
+        resolveClasses();
+        for (std::size_t i = from; i < to; ++i) {
+            const Child& c = children_[i];
+            if (c.mapped && !c.inputOnly && !passOver(c)) {
+                return true;
+            }
+        }
+        return false;
+    }
     void insertAbove(const Child& child, xcb_window_t sibling);
     void remove(xcb_window_t window);
     void changed();
