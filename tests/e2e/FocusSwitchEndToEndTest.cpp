@@ -80,6 +80,35 @@ TEST_F(FocusSwitchTest, SwitchingBetweenTwoWindowsOfOneApplicationNeverDimsEithe
     expectCleanExit();
 }
 
+// xfwm4's compositor repaints a window the overlay went below only where nothing lies above it:
+// a switch that passed the overlay between the two windows left one of them tinted on screen.
+TEST_F(OnXfwm4, SwitchingBetweenTwoWindowsOfOneApplicationLeavesBothBrightOnScreen) {
+    const auto w1 =
+        startApp("multi", "cc3366", "400x300+100+100", {"--count", "2", "--step", "120"});
+    const auto w2 = clients.back().windows.at(1);
+    const auto other = startApp("beta", "3366cc", "400x300+700+150");
+    for (const auto w : {other, w2, w1}) {
+        control->activate(w);
+    }
+    ASSERT_TRUE(startEngineBelow(w2));
+    for (int i = 0; i < 10; ++i) {
+        const xcb_window_t target = i % 2 == 0 ? w2 : w1;
+        const xcb_window_t lower = i % 2 == 0 ? w1 : w2;
+        control->activate(target);
+        ASSERT_TRUE(soon([&] { return overlayDirectlyBelow(lower); })) << "switch " << i;
+        // Where the two do not overlap, each shows as it is once the switch has settled.
+        std::this_thread::sleep_for(300ms);
+        const auto g1 = control->geometry(w1);
+        const auto g2 = control->geometry(w2);
+        ASSERT_TRUE(g1 && g2);
+        expectNear(control->pixel(g1->x + 20, g1->y + 20), kMulti, 1, "the first window");
+        expectNear(control->pixel(g2->x + g2->width - 20, g2->y + g2->height - 20), kMulti, 1,
+                   "the second window");
+    }
+    EXPECT_TRUE(soonShows(other, dimmed(kBeta)));
+    expectCleanExit();
+}
+
 // Monitors that nest (mirrored outputs of two sizes) are one display: one overlay, one tint.
 // Partly overlapping ones keep their own overlays, but their shared part is dimmed once.
 TEST_F(FocusSwitchTest, NestedAndOverlappingMonitorsDimEveryPixelOnce) {
