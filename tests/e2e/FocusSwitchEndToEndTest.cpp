@@ -45,13 +45,7 @@ protected:
 // Two windows of one application: whichever the window manager raises a moment after the
 // activation, the overlay never passes between them, and ends below both.
 TEST_F(FocusSwitchTest, SwitchingBetweenTwoWindowsOfOneApplicationNeverDimsEither) {
-    const auto w1 =
-        startApp("multi", "cc3366", "400x300+100+100", {"--count", "2", "--step", "120"});
-    const auto w2 = clients.back().windows.at(1);
-    const auto other = startApp("beta", "3366cc", "400x300+700+150");
-    for (const auto w : {other, w2, w1}) {
-        control->activate(w);
-    }
+    const auto [w1, w2, other] = twoWindowsOfOneApplication();
     ASSERT_TRUE(startEngineBelow(w2));
     const xcb_window_t f1 = control->topLevelOf(w1).value_or(0);
     const xcb_window_t f2 = control->topLevelOf(w2).value_or(0);
@@ -83,13 +77,7 @@ TEST_F(FocusSwitchTest, SwitchingBetweenTwoWindowsOfOneApplicationNeverDimsEithe
 // xfwm4's compositor repaints a window the overlay went below only where nothing lies above it:
 // a switch that passed the overlay between the two windows left one of them tinted on screen.
 TEST_F(OnXfwm4, SwitchingBetweenTwoWindowsOfOneApplicationLeavesBothBrightOnScreen) {
-    const auto w1 =
-        startApp("multi", "cc3366", "400x300+100+100", {"--count", "2", "--step", "120"});
-    const auto w2 = clients.back().windows.at(1);
-    const auto other = startApp("beta", "3366cc", "400x300+700+150");
-    for (const auto w : {other, w2, w1}) {
-        control->activate(w);
-    }
+    const auto [w1, w2, other] = twoWindowsOfOneApplication();
     ASSERT_TRUE(startEngineBelow(w2));
     for (int i = 0; i < 10; ++i) {
         const xcb_window_t target = i % 2 == 0 ? w2 : w1;

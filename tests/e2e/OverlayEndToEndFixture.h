@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace tavrilux::e2e {
@@ -53,6 +54,19 @@ protected:
                     {"--class", name + "," + name, "--color", color, "--geometry", geometry});
         clients.push_back(startManagedClient(more));
         return clients.back().windows.at(0);
+    }
+
+    // One application's two overlapping windows ("multi"), the first raised right over the
+    // second, and another application's window ("beta") below both; the three, in that order.
+    std::tuple<xcb_window_t, xcb_window_t, xcb_window_t> twoWindowsOfOneApplication() {
+        const auto w1 =
+            startApp("multi", "cc3366", "400x300+100+100", {"--count", "2", "--step", "120"});
+        const auto w2 = clients.back().windows.at(1);
+        const auto other = startApp("beta", "3366cc", "400x300+700+150");
+        for (const auto w : {other, w2, w1}) {
+            control->activate(w);
+        }
+        return {w1, w2, other};
     }
 
     // Starts the engine and waits (up to 10 s) until `ready` holds.
