@@ -292,7 +292,7 @@ TEST_F(X11OverlayWindowTest, ARegularApplicationsWindowsStackedUnderTheAnchorSta
     const xcb_window_t a2 = a.windows.at(1);
     // Frames of a1 and a2 belong to one process, b's to another.
     factory->setTopLevelOwnerLookup([&](xcb_window_t frame) -> std::optional<X11TopLevelOwner> {
-        for (const auto [client, pid] : {std::pair{a1, 1}, std::pair{a2, 1}, std::pair{b, 2}}) {
+        for (const auto& [client, pid] : {std::pair{a1, 1}, std::pair{a2, 1}, std::pair{b, 2}}) {
             if (topLevelOf(client) == frame) {
                 return X11TopLevelOwner{pid, client};
             }
