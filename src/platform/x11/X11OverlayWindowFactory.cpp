@@ -72,6 +72,7 @@ public:
 
     ~X11OverlayWindow() override {
         frameTask_.cancel();
+        waitTask_.cancel();
         factory_.windows_.erase(this);
         xcb_connection_t* c = factory_.connection_;
         if (factory_.lifecycle_) {
@@ -93,6 +94,7 @@ public:
         // A new order from the engine: the window manager gets its chances again.
         corrections_.clear();
         gaveUp_ = false;
+        triedAt_.reset();
         if (factory_.hasCompositor_) {
             applyPlacement();
         }
@@ -151,10 +153,12 @@ public:
 
     // The stacking changed: put the window back against its anchor if something came between
     // or it was moved away. A window manager that keeps moving it back gets a few tries within a
-    // short time, then none until the engine orders the window again: no endless exchange.
+    // short time, then none until the engine orders the window again: no endless exchange. A
+    // managed window is judged only once KWin is done with our last request, and a try that
+    // changed nothing is not repeated.
     void keepInPlace() {
         if (!mapped_ || !placement_ || anchorFrame_ == 0 ||
-            (factory_.managed_ && !managedMapped_)) {
+            (factory_.managed_ && (!managedMapped_ || waiting_ != Waiting::no))) {
             return;
         }
         const xcb_window_t own = topLevel();
@@ -163,6 +167,10 @@ public:
                                  ? factory_.stacking_->directlyBelow(own, anchorFrame_, ours)
                                  : factory_.stacking_->directlyBelow(anchorFrame_, own, ours);
         if (inPlace || gaveUp_ || !factory_.stacking_->contains(anchorFrame_)) {
+            return;
+        }
+        // KWin left everything as it was after our last try: asking again changes nothing.
+        if (factory_.managed_ && triedAt_ == factory_.stacking_->generation()) {
             return;
         }
         const Seconds now = factory_.queue_.now();
@@ -175,8 +183,39 @@ public:
         }
         corrections_.push_back(now);
         ++factory_.corrections_;
+        triedAt_ = factory_.stacking_->generation();
+        // KWin put it below the anchor with windows between: it went below the first window of
+        // the anchor's application in KWin's own order, a dialog KWin keeps drawn above its
+        // parent. Such dialogs are first moved to their parents in that order, where they show.
+        if (factory_.managed_ && placement_->mode == WindowOrderingMode::below) {
+            const auto at = factory_.stacking_->indexOf(own);
+            const auto anchorAt = factory_.stacking_->indexOf(anchorFrame_);
+            if (at && anchorAt && *at < *anchorAt) {
+                factory_.settleTransientsAbove(anchorClient_);
+            }
+        }
         restack();
         xcb_flush(factory_.connection_);
+    }
+
+    // A synthetic ConfigureNotify on this window. KWin answers a restack request with one, and
+    // then restacks (if anything changes) and lists the new order. `sequence` (its low 16 bits)
+    // is the last request of ours the server had handled when it was made: earlier ones come
+    // from other work of KWin's.
+    void configureSent(std::uint16_t sequence) {
+        if (waiting_ == Waiting::forAnswer && madeAfterRequest(sequence)) {
+            factory_.answersRestacks_ = true;
+            waitFor(Waiting::forResult, X11OverlayWindowFactory::kRestackResultTimeout);
+        }
+    }
+    // KWin listed its new order: the result of our request once it has answered it (a window
+    // manager that never answers is taken at its first new order).
+    void stackingListed(std::uint16_t sequence) {
+        if (waiting_ == Waiting::forResult ||
+            (waiting_ == Waiting::forAnswer && !factory_.answersRestacks_ &&
+             madeAfterRequest(sequence))) {
+            stopWaiting();
+        }
     }
 
     // The child of the root that holds this window: itself, or the window manager's frame.
@@ -194,6 +233,7 @@ public:
     xcb_window_t id() const { return window_; }
 
 private:
+    enum class Waiting { no, forAnswer, forResult };
     struct Placement {
         WindowOrderingMode mode;
         WindowNumber relativeTo;
@@ -242,8 +282,32 @@ private:
             xcb_configure_window(factory_.connection_, window_,
                                  XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
         } else if (managedMapped_) {
-            factory_.requestRestack(window_, anchorClient_, below);
+            requestSequence_ = factory_.requestRestack(window_, anchorClient_, below);
+            // What shows until KWin has handled the request is not its result: KWin restacks
+            // with one request a window, seen one at a time.
+            waitFor(Waiting::forAnswer, X11OverlayWindowFactory::kRestackAnswerTimeout);
         }
+    }
+
+    bool madeAfterRequest(std::uint16_t sequence) const {
+        const auto sent = static_cast<std::uint16_t>(requestSequence_);
+        return static_cast<std::int16_t>(sequence - sent) >= 0;
+    }
+
+    // Without an answer or a result in time, what shows is taken as the result (KWin answers
+    // and changes nothing when the window already lies where it puts it).
+    void waitFor(Waiting waiting, Seconds timeout) {
+        waiting_ = waiting;
+        waitTask_.cancel();
+        waitTask_ = factory_.queue_.postAfter(timeout, [this] {
+            stopWaiting();
+            keepInPlace();
+            xcb_flush(factory_.connection_);
+        });
+    }
+    void stopWaiting() {
+        waiting_ = Waiting::no;
+        waitTask_.cancel();
     }
 
     void scheduleFrame() {
@@ -361,6 +425,10 @@ private:
     bool dirty_ = false;
     // Managed windows: the window manager has mapped it (restacking waits for that).
     bool managedMapped_ = false;
+    // Managed windows: a restack request is on its way to the window manager, or its result.
+    Waiting waiting_ = Waiting::no;
+    unsigned int requestSequence_ = 0;
+    TaskHandle waitTask_;
     bool blurHinted_ = false;
     bool frameScheduled_ = false;
     TaskHandle frameTask_;
@@ -373,6 +441,8 @@ private:
     // When the window was put back in place lately, and whether it stopped trying.
     std::vector<Seconds> corrections_;
     bool gaveUp_ = false;
+    // The stacking (its generation) the last correction was made for.
+    std::optional<std::uint64_t> triedAt_;
     double lastAlpha_ = -1.0;
     OverlayPaintState lastState_;
 };
@@ -450,6 +520,7 @@ X11OverlayWindowFactory::X11OverlayWindowFactory(MainQueue& queue, OverlayRender
                               {&atoms_.userTime, "_NET_WM_USER_TIME"},
                               {&atoms_.skipCloseAnimation, "_KDE_NET_WM_SKIP_CLOSE_ANIMATION"},
                               {&atoms_.restackWindow, "_NET_RESTACK_WINDOW"},
+                              {&atoms_.clientListStacking, "_NET_CLIENT_LIST_STACKING"},
                               {&states[0], "_NET_WM_STATE_SKIP_TASKBAR"},
                               {&states[1], "_NET_WM_STATE_SKIP_PAGER"},
                               {&states[2], "_KDE_NET_WM_STATE_SKIP_SWITCHER"},
@@ -463,6 +534,12 @@ X11OverlayWindowFactory::X11OverlayWindowFactory(MainQueue& queue, OverlayRender
     stacking_->reload();
     isKWin_ = windowManagerName() == "KWin";
     managed_ = isKWin_;
+    if (managed_) {
+        // KWin lists its clients' order after every restack: the stacking is settled then.
+        const std::uint32_t managedRootMask =
+            XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &managedRootMask);
+    }
     overlayWindowShown_ = overlayWindowExists();
     // KWin paints through the composite overlay window; others are seen doing it.
     usesOverlayWindow_ = isKWin_ || overlayWindowShown_;
@@ -583,8 +660,8 @@ bool X11OverlayWindowFactory::isOwnTopLevel(xcb_window_t window) const {
     });
 }
 
-void X11OverlayWindowFactory::requestRestack(xcb_window_t window, xcb_window_t sibling,
-                                             bool below) {
+unsigned int X11OverlayWindowFactory::requestRestack(xcb_window_t window, xcb_window_t sibling,
+                                                     bool below) {
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
@@ -593,9 +670,85 @@ void X11OverlayWindowFactory::requestRestack(xcb_window_t window, xcb_window_t s
     event.data.data32[0] = 2; // from a pager: obeyed without the checks applications get
     event.data.data32[1] = sibling;
     event.data.data32[2] = below ? XCB_STACK_MODE_BELOW : XCB_STACK_MODE_ABOVE;
-    xcb_send_event(connection_, 0, root_,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&event));
+    return xcb_send_event(connection_, 0, root_,
+                          XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                          reinterpret_cast<const char*>(&event))
+        .sequence;
+}
+
+void X11OverlayWindowFactory::settleTransientsAbove(xcb_window_t anchor) {
+    // KWin's stacking of its clients, bottom to top.
+    auto listReply = reply(
+        xcb_get_property_reply(connection_,
+                               xcb_get_property(connection_, 0, root_, atoms_.clientListStacking,
+                                                XCB_ATOM_WINDOW, 0, 4096),
+                               nullptr));
+    if (!listReply || listReply->format != 32) {
+        return;
+    }
+    const auto* first = static_cast<const xcb_window_t*>(xcb_get_property_value(listReply.get()));
+    const std::vector<xcb_window_t> list(
+        first, first + xcb_get_property_value_length(listReply.get()) / 4);
+    const auto anchorIt = std::find(list.begin(), list.end(), anchor);
+    if (anchorIt == list.end()) {
+        return;
+    }
+    const auto from = static_cast<std::size_t>(anchorIt - list.begin());
+    std::vector<xcb_get_property_cookie_t> transientCookies;
+    std::vector<xcb_get_property_cookie_t> pidCookies;
+    for (std::size_t i = from; i < list.size(); ++i) {
+        transientCookies.push_back(xcb_get_property(
+            connection_, 0, list[i], XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 0, 1));
+        pidCookies.push_back(
+            xcb_get_property(connection_, 0, list[i], atoms_.wmPid, XCB_ATOM_CARDINAL, 0, 1));
+    }
+    const auto single = [this](xcb_get_property_cookie_t cookie) -> std::uint32_t {
+        auto r = reply(xcb_get_property_reply(connection_, cookie, nullptr));
+        if (!r || r->format != 32 || xcb_get_property_value_length(r.get()) != 4) {
+            return 0;
+        }
+        return *static_cast<const std::uint32_t*>(xcb_get_property_value(r.get()));
+    };
+    // Indexes into `list` from `from` on: the parent of each (or none) and its process.
+    const std::size_t n = list.size() - from;
+    std::vector<std::optional<std::size_t>> parent(n);
+    std::vector<std::uint32_t> pid(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        const auto owner = static_cast<xcb_window_t>(single(transientCookies[k]));
+        pid[k] = single(pidCookies[k]);
+        const auto it =
+            std::find(list.begin() + static_cast<std::ptrdiff_t>(from), list.end(), owner);
+        if (owner != 0 && it != list.end()) {
+            parent[k] = static_cast<std::size_t>(it - list.begin()) - from;
+        }
+    }
+    const auto descends = [&](std::size_t k, std::size_t ancestor) {
+        for (int depth = 0; depth < 32 && parent[k]; ++depth) {
+            k = *parent[k];
+            if (k == ancestor) {
+                return true;
+            }
+        }
+        return false;
+    };
+    // Bottom to top, so that the dialogs keep their order among themselves.
+    for (std::size_t k = 1; k < n; ++k) {
+        if (!parent[k]) {
+            continue;
+        }
+        const std::size_t q = *parent[k];
+        const bool sameApplication = q == 0 || descends(q, 0) || (pid[q] != 0 && pid[q] == pid[0]);
+        // Only a dialog that lies on its parent with nothing but the parent's own dialogs between
+        // can have been lifted there by KWin: moved to its parent in KWin's order, it shows as
+        // before.
+        bool onItsParent = sameApplication && q < k;
+        for (std::size_t j = q + 1; onItsParent && j < k; ++j) {
+            onItsParent = descends(j, q);
+        }
+        if (onItsParent) {
+            requestRestack(list[from + k], list[from + q], true);
+        }
+    }
 }
 
 void X11OverlayWindowFactory::drainSoon() {
@@ -614,6 +767,9 @@ void X11OverlayWindowFactory::drainSoon() {
 
 void X11OverlayWindowFactory::processEvents() {
     const auto generation = stacking_->generation();
+    // Managed overlays are checked only where KWin is done restacking: it listed its new order,
+    // a window came or went, or our own request has had its result.
+    bool settled = false;
     while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
         const std::uint8_t type = event->response_type & 0x7f;
         if (type == 0) {
@@ -628,18 +784,48 @@ void X11OverlayWindowFactory::processEvents() {
             }
             updateCompositor();
         } else {
+            if (managed_) {
+                settled = managedEvent(*event) || settled;
+            }
             stacking_->handleEvent(*event);
             handleStructureEvent(*event);
         }
         std::free(event);
     }
-    if (stacking_->generation() != generation) {
+    if (managed_ ? settled : stacking_->generation() != generation) {
         for (X11OverlayWindow* window : windows_) {
             window->keepInPlace();
         }
         xcb_flush(connection_);
         drainSoon();
     }
+}
+
+bool X11OverlayWindowFactory::managedEvent(const xcb_generic_event_t& event) {
+    const std::uint8_t type = event.response_type & 0x7f;
+    if (type == XCB_CONFIGURE_NOTIFY && (event.response_type & 0x80) != 0) {
+        const auto& e = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
+        for (X11OverlayWindow* window : windows_) {
+            if (e.event != root_ && window->id() == e.window) {
+                window->configureSent(e.sequence);
+            }
+        }
+        return false;
+    }
+    if (type == XCB_PROPERTY_NOTIFY) {
+        const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+        if (e.window != root_ || e.atom != atoms_.clientListStacking) {
+            return false;
+        }
+        for (X11OverlayWindow* window : windows_) {
+            window->stackingListed(e.sequence);
+        }
+        return true;
+    }
+    // The three carry the event window and the window at the same places.
+    const auto& e = reinterpret_cast<const xcb_map_notify_event_t&>(event);
+    return (type == XCB_MAP_NOTIFY || type == XCB_UNMAP_NOTIFY || type == XCB_DESTROY_NOTIFY) &&
+           e.event == root_;
 }
 
 void X11OverlayWindowFactory::handleStructureEvent(const xcb_generic_event_t& event) {
