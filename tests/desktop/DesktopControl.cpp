@@ -112,6 +112,12 @@ void DesktopControl::raise(xcb_window_t window) {
     sendRootMessage(window, atom("_NET_RESTACK_WINDOW"), 2, XCB_WINDOW_NONE, XCB_STACK_MODE_ABOVE);
 }
 
+void DesktopControl::lower(xcb_window_t window) {
+    const std::uint32_t below[] = {XCB_STACK_MODE_BELOW};
+    xcb_configure_window(connection_, window, XCB_CONFIG_WINDOW_STACK_MODE, below);
+    sync();
+}
+
 void DesktopControl::focus(xcb_window_t window) {
     xcb_set_input_focus(connection_, XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME);
     sync();

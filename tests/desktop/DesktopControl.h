@@ -45,6 +45,9 @@ public:
     // it the focus, or give it the focus without raising it.
     void raise(xcb_window_t window);
     void focus(xcb_window_t window);
+    // As XLowerWindow asks it: a configure request on the client with stack mode Below and no
+    // sibling, left to the window manager to carry out as it sees fit.
+    void lower(xcb_window_t window);
     // Asks the window manager to put the frame of `window` at (x, y) in root coordinates.
     void moveFrame(xcb_window_t window, int x, int y);
     void setShowingDesktop(bool shown);

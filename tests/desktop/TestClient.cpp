@@ -1,9 +1,12 @@
 // A test application: maps windows of a known class, process and colour, prints their ids
 // ("window 0x...") and lives until it is killed or its X server goes away.
 //
-// Usage: tavrilux_test_client [window options] [--count N] [--step PIXELS] [--dialog] [--orphan]
+// Usage: tavrilux_test_client [window options] [--count N] [--step PIXELS] [--dialog]
+//        [--transient] [--orphan]
 // --dialog: the windows after the first are dialogs of no window in particular (as a Qt dialog
 // without a parent), which window managers raise on their own.
+// --transient: the windows after the first are dialogs of the first (WM_TRANSIENT_FOR), which
+// window managers keep above it.
 // --orphan: leave the windows behind and exit, so that no process owns them any more.
 #include "TestWindow.h"
 
@@ -27,6 +30,7 @@ int main(int argc, char** argv) {
     int step = 20;
     bool orphan = false;
     bool dialogs = false;
+    bool transients = false;
     for (int i = 1; i < argc;) {
         i = TestWindow::parseArguments(argc, argv, options, i);
         if (i >= argc) {
@@ -40,6 +44,9 @@ int main(int argc, char** argv) {
             ++i;
         } else if (std::strcmp(argv[i], "--dialog") == 0) {
             dialogs = true;
+            ++i;
+        } else if (std::strcmp(argv[i], "--transient") == 0) {
+            transients = true;
             ++i;
         } else if (std::strcmp(argv[i], "--step") == 0 && i + 1 < argc) {
             step = std::atoi(argv[i + 1]);
@@ -59,8 +66,11 @@ int main(int argc, char** argv) {
         TestWindowOptions o = options;
         o.x = static_cast<std::int16_t>(options.x + i * step);
         o.y = static_cast<std::int16_t>(options.y + i * step);
-        if (dialogs && i > 0) {
+        if ((dialogs || transients) && i > 0) {
             o.type = "DIALOG";
+        }
+        if (transients && i > 0) {
+            o.transientFor = windows.front()->id();
         }
         windows.push_back(std::make_unique<TestWindow>(connection, o));
         std::printf("window 0x%x\n", windows.back()->id());

@@ -75,6 +75,10 @@ TestWindow::TestWindow(xcb_connection_t* connection, const TestWindowOptions& o)
                     static_cast<std::uint32_t>(o.gtkApplicationId.size()),
                     o.gtkApplicationId.data());
     }
+    if (o.transientFor != XCB_WINDOW_NONE) {
+        setProperty(connection, window_, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 32, 1,
+                    &o.transientFor);
+    }
     if (o.setWmState) {
         const std::uint32_t state[2] = {1, XCB_WINDOW_NONE}; // NormalState
         const xcb_atom_t wmState = atom(connection, "WM_STATE");

@@ -25,6 +25,8 @@ struct TestWindowOptions {
     // Sets WM_STATE itself, as a window manager would (for servers without one).
     bool setWmState = false;
     std::string gtkApplicationId;
+    // WM_TRANSIENT_FOR: a dialog of this window.
+    xcb_window_t transientFor = XCB_WINDOW_NONE;
 };
 
 // A plain X window with the given class, process, colour and geometry, mapped on construction.

@@ -104,15 +104,19 @@ protected:
         });
     }
 
-    // Mapped overlays whose left edge lies on the monitor starting at `monitorX`.
-    int overlaysOn(int monitorX) {
-        int count = 0;
+    // Mapped overlays (their top-level windows) whose left edge lies on the monitor starting at
+    // `monitorX`.
+    std::vector<xcb_window_t> mappedOverlaysOn(int monitorX) {
+        std::vector<xcb_window_t> overlays;
         for (xcb_window_t w : control->rootChildren()) {
-            count += isOverlay(w) && control->isViewable(w) &&
-                     control->frameGeometry(w).value_or(DesktopControl::Geometry{-1}).x == monitorX;
+            if (isOverlay(w) && control->isViewable(w) &&
+                control->frameGeometry(w).value_or(DesktopControl::Geometry{-1}).x == monitorX) {
+                overlays.push_back(w);
+            }
         }
-        return count;
+        return overlays;
     }
+    int overlaysOn(int monitorX) { return static_cast<int>(mappedOverlaysOn(monitorX).size()); }
 
     int overlayWindowCount() {
         int count = 0;

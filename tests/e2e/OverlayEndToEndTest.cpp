@@ -283,5 +283,77 @@ TEST_F(OnXfwm4, AWindowTheOverlayIsLoweredBelowShowsBrightAgain) {
     expectCleanExit();
 }
 
+// A dialog of its parent (WM_TRANSIENT_FOR): KWin keeps it above the parent whatever it is asked.
+// Activating the parent raises the parent alone and lifts the dialog back on top of it, while
+// KWin's own order still holds the dialog where it was, under the window focused before; a window
+// put below the parent went below that old place until the overlay was put right.
+TEST_F(OnKWin, ActivatingAParentUnderItsDialogDimsTheWindowFocusedBefore) {
+    const auto parent = startApp("multi", "cc3366", "300x200+100+100",
+                                 {"--count", "2", "--step", "300", "--transient"});
+    const auto dialog = clients.back().windows.at(1);
+    const auto b = startApp("beta", "3366cc", "300x200+600+150");
+    control->activate(b);
+    ASSERT_TRUE(startEngineBelow(b));
+    EXPECT_TRUE(soonShows(parent, dimmed(kMulti)));
+
+    control->activate(parent);
+    EXPECT_TRUE(soon([&] { return overlayDirectlyBelow(parent); }));
+    EXPECT_TRUE(soonShows(b, dimmed(kBeta)));
+    EXPECT_TRUE(soonShows(parent, kMulti));
+    EXPECT_TRUE(soonShows(dialog, kMulti));
+    // The cross-fade over, one overlay is left, still in its place.
+    EXPECT_TRUE(soon([&] { return overlaysOn(0) == 1; }));
+    EXPECT_TRUE(overlayDirectlyBelow(parent));
+    EXPECT_EQ(control->activeWindow(), parent);
+    expectCleanExit();
+}
+
+// A dialog lowered by its program: KWin lowers its parent with it, under the other application's
+// window, and the overlay follows them down. Before, a focus change and a few restacks of a third
+// window, each a change the overlay is checked against, all within a couple of seconds: no try
+// to put the overlay back may be spent on a place KWin does not give.
+TEST_F(OnKWin, ADialogLoweredWithItsParentTakesTheOverlayAlong) {
+    const auto c = startApp("gamma", "33cc66", "200x150+1000+500");
+    const auto parent = startApp("multi", "cc3366", "300x200+100+100",
+                                 {"--count", "2", "--step", "300", "--transient"});
+    const auto dialog = clients.back().windows.at(1);
+    const auto b = startApp("beta", "3366cc", "300x200+600+150");
+    control->activate(b);
+    ASSERT_TRUE(startEngineBelow(b));
+    const auto before = mappedOverlaysOn(0);
+    control->activate(parent);
+    // The cross-fade to the parent is over: another overlay, alone.
+    ASSERT_TRUE(soon([&] {
+        const auto now = mappedOverlaysOn(0);
+        return now.size() == 1 && now != before;
+    }));
+
+    const auto index = [](const std::vector<xcb_window_t>& list, xcb_window_t w) {
+        return std::find(list.begin(), list.end(), w) - list.begin();
+    };
+    // Kept above and back, the third window jumps to the top and returns to the bottom.
+    for (const bool above : {true, false, true, false}) {
+        control->setState(c, "ABOVE", above);
+        ASSERT_TRUE(soon([&] {
+            const auto list = control->stackingList(); // bottom to top
+            return above ? index(list, c) > index(list, dialog) : index(list, c) < index(list, b);
+        }));
+    }
+
+    control->lower(dialog);
+    ASSERT_TRUE(soon([&] {
+        const auto list = control->stackingList();
+        return index(list, dialog) < index(list, b) && index(list, parent) < index(list, b);
+    }));
+    EXPECT_TRUE(soon([&] { return overlayDirectlyBelow(parent); }));
+    EXPECT_TRUE(soonShows(parent, kMulti));
+    EXPECT_TRUE(soonShows(dialog, kMulti));
+    // Above the focused application now, they stay bright.
+    EXPECT_TRUE(soonShows(b, kBeta));
+    EXPECT_TRUE(soonShows(c, kGamma));
+    EXPECT_EQ(control->activeWindow(), parent);
+    expectCleanExit();
+}
+
 } // namespace
 } // namespace tavrilux::e2e

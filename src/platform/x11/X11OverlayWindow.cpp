@@ -41,6 +41,7 @@ X11OverlayWindow::X11OverlayWindow(X11OverlayWindowFactory& factory,
 
 X11OverlayWindow::~X11OverlayWindow() {
     frameTask_.cancel();
+    waitTask_.cancel();
     factory_.windows_.erase(this);
     if (mapped_ && !surface_->destroyed) {
         xcb_unmap_window(factory_.connection_, surface_->window);
@@ -54,6 +55,7 @@ void X11OverlayWindow::order(WindowOrderingMode mode, WindowNumber relativeTo) {
     // A new order from the engine: the window manager gets its chances again.
     corrections_.clear();
     gaveUp_ = false;
+    triedAt_.reset();
     if (factory_.hasCompositor_) {
         applyPlacement();
     }
@@ -141,12 +143,17 @@ bool X11OverlayWindow::isInPlace(xcb_window_t target) {
 }
 
 void X11OverlayWindow::keepInPlace() {
-    if (!mapped_ || !placement_ || anchorFrame_ == 0 || (factory_.managed_ && !managedMapped_) ||
+    if (!mapped_ || !placement_ || anchorFrame_ == 0 ||
+        (factory_.managed_ && (!managedMapped_ || waiting_ != Waiting::no)) ||
         surface_->destroyed || gaveUp_ || !factory_.stacking_->contains(anchorFrame_)) {
         return;
     }
     const xcb_window_t target = targetFrame();
     if (isInPlace(target)) {
+        return;
+    }
+    // KWin left everything as it was after our last try: asking again changes nothing.
+    if (factory_.managed_ && triedAt_ == factory_.stacking_->generation()) {
         return;
     }
     const Seconds now = factory_.queue_.now();
@@ -159,8 +166,55 @@ void X11OverlayWindow::keepInPlace() {
     }
     corrections_.push_back(now);
     ++factory_.corrections_;
+    triedAt_ = factory_.stacking_->generation();
+    // KWin put it below the anchor with windows between: it went below the first window of the
+    // anchor's application in KWin's own order, a dialog KWin keeps drawn above its parent. Such
+    // dialogs are first moved to their parents in that order, where they show.
+    if (factory_.managed_ && placement_->mode == WindowOrderingMode::below) {
+        const auto at = factory_.stacking_->indexOf(topLevel());
+        const auto anchorAt = factory_.stacking_->indexOf(anchorFrame_);
+        if (at && anchorAt && *at < *anchorAt) {
+            factory_.settleTransientsAbove(anchorClient_);
+        }
+    }
     restack(target);
     xcb_flush(factory_.connection_);
+}
+
+void X11OverlayWindow::configureSent(std::uint16_t sequence) {
+    if (waiting_ == Waiting::forAnswer && madeAfterRequest(sequence)) {
+        factory_.answersRestacks_ = true;
+        waitFor(Waiting::forResult, X11OverlayWindowFactory::kRestackResultTimeout);
+    }
+}
+
+void X11OverlayWindow::stackingListed(std::uint16_t sequence) {
+    if (waiting_ == Waiting::forResult ||
+        (waiting_ == Waiting::forAnswer && !factory_.answersRestacks_ &&
+         madeAfterRequest(sequence))) {
+        stopWaiting();
+    }
+}
+
+bool X11OverlayWindow::madeAfterRequest(std::uint16_t sequence) const {
+    const auto sent = static_cast<std::uint16_t>(requestSequence_);
+    return static_cast<std::int16_t>(sequence - sent) >= 0;
+}
+
+void X11OverlayWindow::waitFor(Waiting waiting, Seconds timeout) {
+    waiting_ = waiting;
+    waitTask_.cancel();
+    // The destructor cancels the task, so it never runs for a window that is gone.
+    waitTask_ = factory_.queue_.postAfter(timeout, [this] {
+        stopWaiting();
+        keepInPlace();
+        xcb_flush(factory_.connection_);
+    });
+}
+
+void X11OverlayWindow::stopWaiting() {
+    waiting_ = Waiting::no;
+    waitTask_.cancel();
 }
 
 xcb_window_t X11OverlayWindow::topLevel() {
@@ -230,7 +284,10 @@ void X11OverlayWindow::restack(xcb_window_t target) {
         if (target != anchorFrame_) {
             client = factory_.ownerOfTopLevel(target).value_or(X11TopLevelOwner{0, client}).client;
         }
-        factory_.requestRestack(surface_->window, client, below);
+        requestSequence_ = factory_.requestRestack(surface_->window, client, below);
+        // What shows until KWin has handled the request is not its result: KWin restacks with
+        // one request a window, seen one at a time.
+        waitFor(Waiting::forAnswer, X11OverlayWindowFactory::kRestackAnswerTimeout);
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include <xcb/xcb.h>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -42,10 +43,19 @@ public:
     void managedWindowShown();
     // The stacking changed: put the window back where it belongs if it lies elsewhere. A window
     // manager that keeps moving it gets a few tries within a short time, then none until the
-    // engine orders the window again: no endless exchange.
+    // engine orders the window again: no endless exchange. A managed window is judged only once
+    // KWin is done with our last request, and a try that changed nothing is not repeated.
     void keepInPlace();
     // Someone else destroyed the X window.
     void surfaceDestroyed() { surface_->destroyed = true; }
+    // A synthetic ConfigureNotify on this window. KWin answers a restack request with one, and
+    // then restacks (if anything changes) and lists the new order. `sequence` (its low 16 bits)
+    // is the last request of ours the server had handled when it was made: earlier ones come
+    // from other work of KWin's.
+    void configureSent(std::uint16_t sequence);
+    // KWin listed its new order: the result of our request once it has answered it (a window
+    // manager that never answers is taken at its first new order).
+    void stackingListed(std::uint16_t sequence);
 
     // The child of the root that holds this window: itself, or the window manager's frame.
     xcb_window_t topLevel();
@@ -53,6 +63,7 @@ public:
     xcb_window_t id() const { return surface_->window; }
 
 private:
+    enum class Waiting { no, forAnswer, forResult };
     struct Placement {
         WindowOrderingMode mode;
         WindowNumber relativeTo;
@@ -66,6 +77,11 @@ private:
     // restacked by the window manager on request, once it has taken the window on.
     void restack(xcb_window_t target);
     void unmap();
+    bool madeAfterRequest(std::uint16_t sequence) const;
+    // Without an answer or a result in time, what shows is taken as the result (KWin answers
+    // and changes nothing when the window already lies where it puts it).
+    void waitFor(Waiting waiting, Seconds timeout);
+    void stopWaiting();
     void scheduleFrame();
     void frame();
     void draw(const OverlayPaintState& state);
@@ -80,6 +96,10 @@ private:
     bool dirty_ = false;
     // Managed windows: the window manager has mapped it (restacking waits for that).
     bool managedMapped_ = false;
+    // Managed windows: a restack request is on its way to the window manager, or its result.
+    Waiting waiting_ = Waiting::no;
+    unsigned int requestSequence_ = 0;
+    TaskHandle waitTask_;
     bool frameScheduled_ = false;
     TaskHandle frameTask_;
     std::optional<Placement> placement_;
@@ -91,6 +111,8 @@ private:
     // When the window was put back in place lately, and whether it stopped trying.
     std::vector<Seconds> corrections_;
     bool gaveUp_ = false;
+    // The stacking (its generation) the last correction was made for.
+    std::optional<std::uint64_t> triedAt_;
     double lastAlpha_ = -1.0;
     OverlayPaintState lastState_;
 };

@@ -1,5 +1,6 @@
 #include "platform/x11/X11OverlayWindowFactory.h"
 
+#include "platform/x11/X11DialogSettling.h"
 #include "platform/x11/X11Monitors.h"
 #include "platform/x11/X11OverlayWindow.h"
 #include "platform/x11/X11RootStacking.h"
@@ -17,6 +18,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 namespace tavrilux::x11 {
@@ -118,6 +120,7 @@ X11OverlayWindowFactory::X11OverlayWindowFactory(MainQueue& queue, OverlayRender
                               {&atoms_.userTime, "_NET_WM_USER_TIME"},
                               {&atoms_.skipCloseAnimation, "_KDE_NET_WM_SKIP_CLOSE_ANIMATION"},
                               {&atoms_.restackWindow, "_NET_RESTACK_WINDOW"},
+                              {&atoms_.clientListStacking, "_NET_CLIENT_LIST_STACKING"},
                               {&atoms_.edid, "EDID"},
                               {&states[0], "_NET_WM_STATE_SKIP_TASKBAR"},
                               {&states[1], "_NET_WM_STATE_SKIP_PAGER"},
@@ -153,6 +156,11 @@ X11OverlayWindowFactory::X11OverlayWindowFactory(MainQueue& queue, OverlayRender
     isKWin_ = windowManager == "KWin";
     isXfwm4_ = windowManager == "Xfwm4";
     managed_ = isKWin_;
+    if (managed_) {
+        // KWin lists its clients' order after every restack: the stacking is settled then.
+        const std::uint32_t managedRootMask = rootMask | XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &managedRootMask);
+    }
     overlayWindowShown_ = overlayWindowExists();
     // KWin paints through the composite overlay window; others are seen doing it.
     usesOverlayWindow_ = isKWin_ || overlayWindowShown_;
@@ -279,8 +287,8 @@ bool X11OverlayWindowFactory::isOwnTopLevel(xcb_window_t window) const {
     });
 }
 
-void X11OverlayWindowFactory::requestRestack(xcb_window_t window, xcb_window_t sibling,
-                                             bool below) {
+unsigned int X11OverlayWindowFactory::requestRestack(xcb_window_t window, xcb_window_t sibling,
+                                                     bool below) {
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
@@ -289,9 +297,83 @@ void X11OverlayWindowFactory::requestRestack(xcb_window_t window, xcb_window_t s
     event.data.data32[0] = 2; // from a pager: obeyed without the checks applications get
     event.data.data32[1] = sibling;
     event.data.data32[2] = below ? XCB_STACK_MODE_BELOW : XCB_STACK_MODE_ABOVE;
-    xcb_send_event(connection_, 0, root_,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&event));
+    return xcb_send_event(connection_, 0, root_,
+                          XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                          reinterpret_cast<const char*>(&event))
+        .sequence;
+}
+
+void X11OverlayWindowFactory::settleTransientsAbove(xcb_window_t anchor) {
+    // KWin's stacking of its clients, bottom to top.
+    auto listReply = reply(
+        xcb_get_property_reply(connection_,
+                               xcb_get_property(connection_, 0, root_, atoms_.clientListStacking,
+                                                XCB_ATOM_WINDOW, 0, 4096),
+                               nullptr));
+    if (!listReply || listReply->format != 32) {
+        return;
+    }
+    const auto* first = static_cast<const xcb_window_t*>(xcb_get_property_value(listReply.get()));
+    const auto* last = first + xcb_get_property_value_length(listReply.get()) / 4;
+    const auto* from = std::find(first, last, anchor);
+    if (from == last) {
+        return;
+    }
+    const std::vector<xcb_window_t> windows(from, last);
+    std::vector<std::pair<xcb_get_property_cookie_t, xcb_get_property_cookie_t>> cookies;
+    cookies.reserve(windows.size());
+    for (const xcb_window_t w : windows) {
+        cookies.emplace_back(
+            xcb_get_property(connection_, 0, w, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 0, 1),
+            xcb_get_property(connection_, 0, w, atoms_.wmPid, XCB_ATOM_CARDINAL, 0, 1));
+    }
+    const auto single = [this](xcb_get_property_cookie_t cookie) -> std::uint32_t {
+        auto r = reply(xcb_get_property_reply(connection_, cookie, nullptr));
+        if (!r || r->format != 32 || xcb_get_property_value_length(r.get()) != 4) {
+            return 0;
+        }
+        return *static_cast<const std::uint32_t*>(xcb_get_property_value(r.get()));
+    };
+    std::vector<std::optional<std::size_t>> parents;
+    std::vector<std::uint32_t> processes;
+    for (const auto& [transient, pid] : cookies) {
+        const auto owner = static_cast<xcb_window_t>(single(transient));
+        const auto it = std::find(windows.begin(), windows.end(), owner);
+        parents.push_back(owner != 0 && it != windows.end()
+                              ? std::optional<std::size_t>(it - windows.begin())
+                              : std::nullopt);
+        processes.push_back(single(pid));
+    }
+    for (const auto& [dialog, parent] : dialogsToSettle(windows, parents, processes)) {
+        requestRestack(dialog, parent, true);
+    }
+}
+
+bool X11OverlayWindowFactory::managedEvent(const xcb_generic_event_t& event) {
+    const std::uint8_t type = event.response_type & 0x7f;
+    if (type == XCB_CONFIGURE_NOTIFY && (event.response_type & 0x80) != 0) {
+        const auto& e = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
+        for (X11OverlayWindow* window : windows_) {
+            if (e.event != root_ && window->id() == e.window) {
+                window->configureSent(e.sequence);
+            }
+        }
+        return false;
+    }
+    if (type == XCB_PROPERTY_NOTIFY) {
+        const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+        if (e.window != root_ || e.atom != atoms_.clientListStacking) {
+            return false;
+        }
+        for (X11OverlayWindow* window : windows_) {
+            window->stackingListed(e.sequence);
+        }
+        return true;
+    }
+    // The three carry the event window and the window at the same places.
+    const auto& e = reinterpret_cast<const xcb_map_notify_event_t&>(event);
+    return (type == XCB_MAP_NOTIFY || type == XCB_UNMAP_NOTIFY || type == XCB_DESTROY_NOTIFY) &&
+           e.event == root_;
 }
 
 void X11OverlayWindowFactory::drainSoon() {
@@ -336,6 +418,9 @@ bool X11OverlayWindowFactory::handleEvent(const xcb_generic_event_t& event) {
         monitorsChanged_ = true;
         return false;
     }
+    if (managed_) {
+        settled_ = managedEvent(event) || settled_;
+    }
     const auto generation = stacking_->generation();
     exposeIfLowered(event); // against the order before the event
     stacking_->handleEvent(event);
@@ -349,7 +434,7 @@ void X11OverlayWindowFactory::readEvents() {
         changed = handleEvent(*event) || changed;
         std::free(event);
     }
-    if (changed || monitorsChanged_) {
+    if (changed || monitorsChanged_ || settled_) {
         drainSoon();
     }
 }
@@ -363,9 +448,13 @@ void X11OverlayWindowFactory::processEvents() {
     if (monitorsChanged_) {
         displaysChanged();
     }
-    // Put back what the stacking moved; after a readEvents() nothing changed here, so always.
-    for (X11OverlayWindow* window : windows_) {
-        window->keepInPlace();
+    // Put back what the stacking moved (after a readEvents() nothing changed here, so always);
+    // managed overlays only where KWin is done restacking: it listed its new order, a window
+    // came or went, or our own request has had its result.
+    if (!managed_ || std::exchange(settled_, false)) {
+        for (X11OverlayWindow* window : windows_) {
+            window->keepInPlace();
+        }
     }
     xcb_flush(connection_);
     if (changed) {

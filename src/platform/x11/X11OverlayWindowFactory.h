@@ -47,7 +47,12 @@ using OverlayRenderer = std::function<void(const OverlayPaintState& state, std::
 //
 // KWin draws override-redirect windows above all managed ones whatever their stacking, so there
 // the overlays are managed windows instead (undecorated, unfocusable, on every workspace, skipped
-// by task bars and switchers) that KWin is asked to restack with _NET_RESTACK_WINDOW.
+// by task bars and switchers) that KWin is asked to restack with _NET_RESTACK_WINDOW. KWin
+// restacks with one request a window, so an overlay is judged only where KWin is done: once it
+// has answered our request and listed its new order (_NET_CLIENT_LIST_STACKING), or after a
+// restack of its own. KWin puts a window below the first window of the sibling's application in
+// its own order, which can be a dialog it draws lifted onto its parent; such dialogs are moved to
+// their parents in that order first (see settleTransientsAbove).
 //
 // xfwm4's own compositor, after a window is restacked, repaints the window's area less the opaque
 // windows now above it, so an overlay lowered below a window would leave that window tinted on
@@ -69,6 +74,10 @@ public:
     // An overlay is put back in place at most this often within the span.
     static constexpr std::size_t kMaxCorrections = 3;
     static constexpr Seconds kCorrectionSpan{2.0};
+    // How long a managed overlay waits for the window manager to answer a restack request, and
+    // then for its new order, before it takes the stacking as it is.
+    static constexpr Seconds kRestackAnswerTimeout{0.5};
+    static constexpr Seconds kRestackResultTimeout{0.25};
     // At most this many X windows of released overlays are kept for each display.
     static constexpr std::size_t kKeptPerDisplay = 2;
 
@@ -127,6 +136,7 @@ private:
         xcb_atom_t userTime = 0;
         xcb_atom_t skipCloseAnimation = 0;
         xcb_atom_t restackWindow = 0;
+        xcb_atom_t clientListStacking = 0;
         xcb_atom_t edid = 0;
         std::array<xcb_atom_t, 4> managedStates{};
     };
@@ -143,7 +153,17 @@ private:
     void catchUp();
     bool isOwnTopLevel(xcb_window_t window) const;
     bool isServerWindow(xcb_window_t window) const { return (window & clientIdMask_) == 0; }
-    void requestRestack(xcb_window_t window, xcb_window_t sibling, bool below);
+    // Returns the request's sequence number.
+    unsigned int requestRestack(xcb_window_t window, xcb_window_t sibling, bool below);
+    // KWin puts a window restacked below a client under the first window of that client's
+    // application in its own order, which can be a dialog (WM_TRANSIENT_FOR) it draws lifted
+    // onto its parent far above that place. Asks KWin to move each dialog of `anchor`'s
+    // application that lies on its parent, above `anchor`, to its parent in that order: nothing
+    // moves on screen, and `anchor`'s application then starts at `anchor`.
+    void settleTransientsAbove(xcb_window_t anchor);
+    // Passes KWin's answers and new orders on to the overlays; true when the stacking is settled
+    // (KWin listed its order, or a window was mapped, unmapped or destroyed).
+    bool managedEvent(const xcb_generic_event_t& event);
     void handleStructureEvent(const xcb_generic_event_t& event);
     // Has xfwm4's compositor repaint an overlay's area when the event lowers the overlay.
     void exposeIfLowered(const xcb_generic_event_t& event);
@@ -190,6 +210,11 @@ private:
     xcb_window_t wmWindow_ = XCB_WINDOW_NONE;
     xcb_window_t compositorOwner_ = XCB_WINDOW_NONE;
     bool managed_ = false;
+    // The window manager has answered a restack request of ours (KWin 5.27 does, with a
+    // synthetic ConfigureNotify before it restacks).
+    bool answersRestacks_ = false;
+    // Managed overlays: KWin is done restacking since they were last checked.
+    bool settled_ = false;
     std::uint32_t clientIdMask_ = 0;
     std::unique_ptr<X11RootStacking> stacking_;
     std::unique_ptr<X11Monitors> monitors_;
