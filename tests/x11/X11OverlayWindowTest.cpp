@@ -2,6 +2,7 @@
 #include "core/animation/AnimationConstants.h"
 #include "core/overlay/OverlayWindow.h"
 #include "fakes/VirtualMainQueue.h"
+#include "platform/x11/X11OverlaySurfaces.h"
 #include "platform/x11/X11OverlayWindowFactory.h"
 
 #include <gtest/gtest.h>
@@ -395,7 +396,7 @@ TEST_F(X11OverlayWindowTest, KeptWindowsGoWithTheirDisplayOrWhenSomeoneElseDestr
     }
     windows.clear();
     sync();
-    EXPECT_EQ(factory->keptWindowCount(), X11OverlayWindowFactory::kKeptPerDisplay);
+    EXPECT_EQ(factory->keptWindowCount(), X11OverlaySurfaces::kKeptPerDisplay);
     const auto onRoot = [&](xcb_window_t w) { return levelOf(w) >= 0; };
     EXPECT_EQ(std::count_if(right.begin(), right.end(), onRoot), 2);
 

@@ -1,10 +1,9 @@
 #include "platform/x11/X11OverlayWindowFactory.h"
 
 #include "platform/x11/X11DialogSettling.h"
-#include "platform/x11/X11Monitors.h"
+#include "platform/x11/X11OverlaySurfaces.h"
 #include "platform/x11/X11OverlayWindow.h"
 #include "platform/x11/X11RootStacking.h"
-#include "platform/x11/XcbAtoms.h"
 #include "platform/x11/XcbReply.h"
 
 #include <xcb/randr.h>
@@ -102,30 +101,7 @@ X11OverlayWindowFactory::X11OverlayWindowFactory(MainQueue& queue, OverlayRender
         xcb_create_colormap(connection_, XCB_COLORMAP_ALLOC_NONE, colormap_, root_, visual_);
     }
 
-    const std::string compositorSelection = "_NET_WM_CM_S" + std::to_string(screenNumber);
-    auto& states = atoms_.managedStates;
-    internAtoms(connection_, {{&atoms_.opacity, "_NET_WM_WINDOW_OPACITY"},
-                              {&atoms_.compositorSelection, compositorSelection.c_str()},
-                              {&atoms_.blurRegion, "_KDE_NET_WM_BLUR_BEHIND_REGION"},
-                              {&atoms_.supported, "_NET_SUPPORTED"},
-                              {&atoms_.wmPid, "_NET_WM_PID"},
-                              {&atoms_.wmName, "_NET_WM_NAME"},
-                              {&atoms_.utf8, "UTF8_STRING"},
-                              {&atoms_.windowType, "_NET_WM_WINDOW_TYPE"},
-                              {&atoms_.windowTypeNormal, "_NET_WM_WINDOW_TYPE_NORMAL"},
-                              {&atoms_.supportingCheck, "_NET_SUPPORTING_WM_CHECK"},
-                              {&atoms_.motifHints, "_MOTIF_WM_HINTS"},
-                              {&atoms_.wmState, "_NET_WM_STATE"},
-                              {&atoms_.wmDesktop, "_NET_WM_DESKTOP"},
-                              {&atoms_.userTime, "_NET_WM_USER_TIME"},
-                              {&atoms_.skipCloseAnimation, "_KDE_NET_WM_SKIP_CLOSE_ANIMATION"},
-                              {&atoms_.restackWindow, "_NET_RESTACK_WINDOW"},
-                              {&atoms_.clientListStacking, "_NET_CLIENT_LIST_STACKING"},
-                              {&atoms_.edid, "EDID"},
-                              {&states[0], "_NET_WM_STATE_SKIP_TASKBAR"},
-                              {&states[1], "_NET_WM_STATE_SKIP_PAGER"},
-                              {&states[2], "_KDE_NET_WM_STATE_SKIP_SWITCHER"},
-                              {&states[3], "_NET_WM_STATE_STICKY"}});
+    atoms_ = X11OverlayAtoms::intern(connection_, screenNumber);
     clientIdMask_ = ~xcb_get_setup(connection_)->resource_id_mask;
 
     // The root's children and their order, from here on kept by their events; the root's own
@@ -150,8 +126,6 @@ X11OverlayWindowFactory::X11OverlayWindowFactory(MainQueue& queue, OverlayRender
                                    XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE |
                                    XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE);
     }
-    monitors_ = std::make_unique<X11Monitors>(connection_, root_, atoms_.edid, hasMonitors);
-    monitors_->reload(screen->width_in_pixels, screen->height_in_pixels);
     const std::string windowManager = windowManagerName();
     isKWin_ = windowManager == "KWin";
     isXfwm4_ = windowManager == "Xfwm4";
@@ -167,6 +141,10 @@ X11OverlayWindowFactory::X11OverlayWindowFactory(MainQueue& queue, OverlayRender
 
     const xcb_query_extension_reply_t* shape = xcb_get_extension_data(connection_, &xcb_shape_id);
     hasShape_ = shape != nullptr && shape->present != 0;
+    surfaces_ = std::make_unique<X11OverlaySurfaces>(
+        X11OverlaySurfaces::Setup{connection_, root_, visual_, colormap_, managed_, hasShape_,
+                                  hasMonitors},
+        atoms_);
     const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(connection_, &xcb_xfixes_id);
     if (xfixes != nullptr && xfixes->present != 0) {
         auto version = reply(xcb_xfixes_query_version_reply(
@@ -189,10 +167,7 @@ X11OverlayWindowFactory::X11OverlayWindowFactory(MainQueue& queue, OverlayRender
 }
 
 X11OverlayWindowFactory::~X11OverlayWindowFactory() {
-    for (auto& surface : kept_) {
-        destroySurface(*surface);
-    }
-    kept_.clear();
+    surfaces_.reset();
     if (colormap_ != 0) {
         xcb_free_colormap(connection_, colormap_);
     }
@@ -410,12 +385,12 @@ bool X11OverlayWindowFactory::handleEvent(const xcb_generic_event_t& event) {
     }
     if (randrEventBase_ != 0 && (type == randrEventBase_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
                                  type == randrEventBase_ + XCB_RANDR_NOTIFY)) {
-        monitorsChanged_ = true;
+        surfaces_->displaysMayHaveChanged();
         return false;
     }
     if (type == XCB_CONFIGURE_NOTIFY &&
         reinterpret_cast<const xcb_configure_notify_event_t&>(event).window == root_) {
-        monitorsChanged_ = true;
+        surfaces_->displaysMayHaveChanged();
         return false;
     }
     if (managed_) {
@@ -434,7 +409,7 @@ void X11OverlayWindowFactory::readEvents() {
         changed = handleEvent(*event) || changed;
         std::free(event);
     }
-    if (changed || monitorsChanged_ || settled_) {
+    if (changed || surfaces_->displaysChangePending() || settled_) {
         drainSoon();
     }
 }
@@ -445,9 +420,8 @@ void X11OverlayWindowFactory::processEvents() {
         changed = handleEvent(*event) || changed;
         std::free(event);
     }
-    if (monitorsChanged_) {
-        displaysChanged();
-    }
+    // Windows kept for displays that went away go at once, not at the next overlay.
+    surfaces_->refreshDisplays();
     // Put back what the stacking moved (after a readEvents() nothing changed here, so always);
     // managed overlays only where KWin is done restacking: it listed its new order, a window
     // came or went, or our own request has had its result.
@@ -504,13 +478,7 @@ void X11OverlayWindowFactory::handleStructureEvent(const xcb_generic_event_t& ev
     const auto& e = reinterpret_cast<const xcb_map_notify_event_t&>(event);
     if (type == XCB_DESTROY_NOTIFY) {
         // One of ours destroyed by someone else: never handed out or destroyed again.
-        const auto kept = std::find_if(kept_.begin(), kept_.end(),
-                                       [&](const auto& s) { return s->window == e.window; });
-        if (kept != kept_.end()) {
-            (*kept)->destroyed = true;
-            destroySurface(**kept);
-            kept_.erase(kept);
-        }
+        surfaces_->forget(e.window);
         for (X11OverlayWindow* window : windows_) {
             if (window->id() == e.window) {
                 window->surfaceDestroyed();
@@ -561,204 +529,27 @@ std::optional<X11TopLevelOwner> X11OverlayWindowFactory::ownerOfTopLevel(xcb_win
 std::unique_ptr<OverlayWindowPort>
 X11OverlayWindowFactory::makeWindow(const Rect& frame, const OverlayPaintSource& source) {
     readEvents();
-    if (monitorsChanged_) {
-        displaysChanged();
-    }
-    // Global frames have their origin at the primary display's bottom-left corner.
-    const auto toRoot = [&] {
-        const X11Monitors::Monitor& primary = monitors_->primary();
-        const int width = std::max(1, static_cast<int>(std::lround(frame.width)));
-        const int height = std::max(1, static_cast<int>(std::lround(frame.height)));
-        return X11OverlaySurface{
-            0,
-            0,
-            0,
-            static_cast<std::int16_t>(static_cast<int>(std::lround(frame.x)) + primary.x),
-            static_cast<std::int16_t>(primary.y + primary.height -
-                                      static_cast<int>(std::lround(frame.y)) - height),
-            static_cast<std::uint16_t>(width),
-            static_cast<std::uint16_t>(height)};
-    };
-    X11OverlaySurface wanted = toRoot();
-    if (!isDisplay(wanted)) {
-        // The displays changed and their events are still on the way.
-        displaysChanged();
-        wanted = toRoot();
-    }
-    auto surface = takeSurface(wanted.x, wanted.y, wanted.width, wanted.height);
-    shape(*surface);
+    auto surface = surfaces_->take(frame);
     xcb_flush(connection_);
     return std::make_unique<X11OverlayWindow>(*this, source, std::move(surface));
 }
 
-bool X11OverlayWindowFactory::isDisplay(const X11OverlaySurface& surface) const {
-    const auto& displays = monitors_->monitors();
-    return std::any_of(displays.begin(), displays.end(), [&](const X11Monitors::Monitor& m) {
-        return surface.covers(m.x, m.y, m.width, m.height);
-    });
+void X11OverlayWindowFactory::setWindowLifecycleHandler(
+    std::function<void(xcb_window_t, bool alive)> handler) {
+    surfaces_->setLifecycleHandler(std::move(handler));
 }
 
-void X11OverlayWindowFactory::displaysChanged() {
-    monitorsChanged_ = false;
-    xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
-    for (auto it = xcb_setup_roots_iterator(xcb_get_setup(connection_)); it.rem > 0;
-         xcb_screen_next(&it)) {
-        if (it.data->root == root_) {
-            screen = it.data;
-        }
-    }
-    auto geometry =
-        reply(xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, root_), nullptr));
-    monitors_->reload(geometry ? geometry->width : screen->width_in_pixels,
-                      geometry ? geometry->height : screen->height_in_pixels);
-    std::erase_if(kept_, [this](const std::unique_ptr<X11OverlaySurface>& s) {
-        if (isDisplay(*s)) {
-            return false;
-        }
-        destroySurface(*s);
-        return true;
-    });
-    xcb_flush(connection_);
+std::uint64_t X11OverlayWindowFactory::createdWindowCount() const {
+    return surfaces_->createdCount();
 }
 
-std::unique_ptr<X11OverlaySurface> X11OverlayWindowFactory::takeSurface(std::int16_t x,
-                                                                        std::int16_t y,
-                                                                        std::uint16_t width,
-                                                                        std::uint16_t height) {
-    const auto kept = std::find_if(kept_.begin(), kept_.end(),
-                                   [&](const auto& s) { return s->covers(x, y, width, height); });
-    if (kept != kept_.end()) {
-        auto surface = std::move(*kept);
-        kept_.erase(kept);
-        return surface;
-    }
-    auto surface = std::make_unique<X11OverlaySurface>();
-    surface->window = xcb_generate_id(connection_);
-    surface->x = x;
-    surface->y = y;
-    surface->width = width;
-    surface->height = height;
-    ++created_;
-    const xcb_window_t window = surface->window;
-    // Managed windows hear of their own mapping (the window manager maps them when it is ready)
-    // and all hear of their destruction.
-    const std::uint32_t values[] = {0, 0, managed_ ? 0u : 1u,
-                                    managed_ ? std::uint32_t{XCB_EVENT_MASK_STRUCTURE_NOTIFY} : 0u,
-                                    colormap_};
-    xcb_create_window(connection_, 32, window, root_, x, y, width, height, 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, visual_,
-                      XCB_CW_BACK_PIXEL | XCB_CW_BORDER_PIXEL | XCB_CW_OVERRIDE_REDIRECT |
-                          XCB_CW_EVENT_MASK | XCB_CW_COLORMAP,
-                      values);
-    if (hasShape_) {
-        // Clicks pass through: the input region is empty.
-        xcb_shape_rectangles(connection_, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT,
-                             XCB_CLIP_ORDERING_UNSORTED, window, 0, 0, 0, nullptr);
-    }
-    const auto set = [&](xcb_atom_t property, xcb_atom_t type, std::uint8_t format,
-                         std::uint32_t length, const void* data) {
-        xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, property, type, format,
-                            length, data);
-    };
-    static const char wmClass[] = "tavrilux-overlay\0Tavrilux";
-    set(XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8, sizeof(wmClass), wmClass);
-    static const char name[] = "Tavrilux overlay";
-    set(atoms_.wmName, atoms_.utf8, 8, sizeof(name) - 1, name);
-    const auto pid = static_cast<std::uint32_t>(getpid());
-    set(atoms_.wmPid, XCB_ATOM_CARDINAL, 32, 1, &pid);
-    if (managed_) {
-        // Undecorated, never focused, on every workspace, in no task bar, pager or switcher,
-        // where we put it, and without a closing animation.
-        const std::uint32_t motif[] = {2, 0, 0, 0, 0}; // decorations: none
-        set(atoms_.motifHints, atoms_.motifHints, 32, 5, motif);
-        const std::uint32_t hints[9] = {1, 0}; // input: no
-        set(XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 32, 9, hints);
-        std::uint32_t size[18] = {};
-        size[0] = 1 | 2 | 4 | 8 | 16 | 32; // user and program position and size, minimum, maximum
-        size[1] = static_cast<std::uint32_t>(x);
-        size[2] = static_cast<std::uint32_t>(y);
-        size[3] = size[5] = size[7] = width;
-        size[4] = size[6] = size[8] = height;
-        set(XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 32, 18, size);
-        set(atoms_.windowType, XCB_ATOM_ATOM, 32, 1, &atoms_.windowTypeNormal);
-        set(atoms_.wmState, XCB_ATOM_ATOM, 32, 4, atoms_.managedStates.data());
-        const std::uint32_t everyDesktop = 0xFFFFFFFF;
-        set(atoms_.wmDesktop, XCB_ATOM_CARDINAL, 32, 1, &everyDesktop);
-        const std::uint32_t neverActivate = 0;
-        set(atoms_.userTime, XCB_ATOM_CARDINAL, 32, 1, &neverActivate);
-        const std::uint32_t yes = 1;
-        set(atoms_.skipCloseAnimation, XCB_ATOM_CARDINAL, 32, 1, &yes);
-    }
-    if (lifecycle_) {
-        lifecycle_(window, true);
-    }
-    return surface;
-}
-
-void X11OverlayWindowFactory::shape(X11OverlaySurface& surface) {
-    if (!hasShape_ || surface.destroyed) {
-        return;
-    }
-    // The part of each earlier display that this one shares.
-    std::vector<xcb_rectangle_t> shared;
-    for (const auto& m : monitors_->monitors()) {
-        if (surface.covers(m.x, m.y, m.width, m.height)) {
-            break;
-        }
-        const int left = std::max<int>(surface.x, m.x);
-        const int top = std::max<int>(surface.y, m.y);
-        const int right = std::min(surface.x + surface.width, m.x + m.width);
-        const int bottom = std::min(surface.y + surface.height, m.y + m.height);
-        if (left < right && top < bottom) {
-            shared.push_back(xcb_rectangle_t{static_cast<std::int16_t>(left - surface.x),
-                                             static_cast<std::int16_t>(top - surface.y),
-                                             static_cast<std::uint16_t>(right - left),
-                                             static_cast<std::uint16_t>(bottom - top)});
-        }
-    }
-    if (shared.empty()) {
-        if (surface.shaped) {
-            xcb_shape_mask(connection_, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, surface.window, 0,
-                           0, XCB_PIXMAP_NONE);
-            surface.shaped = false;
-        }
-        return;
-    }
-    const xcb_rectangle_t whole{0, 0, surface.width, surface.height};
-    xcb_shape_rectangles(connection_, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING,
-                         XCB_CLIP_ORDERING_UNSORTED, surface.window, 0, 0, 1, &whole);
-    xcb_shape_rectangles(connection_, XCB_SHAPE_SO_SUBTRACT, XCB_SHAPE_SK_BOUNDING,
-                         XCB_CLIP_ORDERING_UNSORTED, surface.window, 0, 0,
-                         static_cast<std::uint32_t>(shared.size()), shared.data());
-    surface.shaped = true;
+std::size_t X11OverlayWindowFactory::keptWindowCount() const {
+    return surfaces_->keptCount();
 }
 
 void X11OverlayWindowFactory::keepSurface(std::unique_ptr<X11OverlaySurface> surface) {
-    const auto ofDisplay = std::count_if(kept_.begin(), kept_.end(), [&](const auto& s) {
-        return s->covers(surface->x, surface->y, surface->width, surface->height);
-    });
-    if (surface->destroyed || !isDisplay(*surface) ||
-        static_cast<std::size_t>(ofDisplay) >= kKeptPerDisplay) {
-        destroySurface(*surface);
-    } else {
-        kept_.push_back(std::move(surface));
-    }
+    surfaces_->keep(std::move(surface));
     xcb_flush(connection_);
-}
-
-void X11OverlayWindowFactory::destroySurface(X11OverlaySurface& surface) {
-    if (lifecycle_) {
-        lifecycle_(surface.window, false);
-    }
-    if (!surface.destroyed) {
-        xcb_destroy_window(connection_, surface.window);
-    }
-    if (surface.pixmap != 0) {
-        xcb_free_pixmap(connection_, surface.pixmap);
-    }
-    if (surface.gc != 0) {
-        xcb_free_gc(connection_, surface.gc);
-    }
 }
 
 } // namespace tavrilux::x11

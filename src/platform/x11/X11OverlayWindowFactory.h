@@ -2,6 +2,7 @@
 
 #include "core/async/MainQueue.h"
 #include "core/overlay/OverlayWindowPort.h"
+#include "platform/x11/X11OverlayAtoms.h"
 #include "platform/x11/X11OverlaySurface.h"
 #include "platform/x11/X11TopLevelOwner.h"
 
@@ -18,7 +19,7 @@
 
 namespace tavrilux::x11 {
 
-class X11Monitors;
+class X11OverlaySurfaces;
 class X11OverlayWindow;
 class X11RootStacking;
 
@@ -78,8 +79,6 @@ public:
     // then for its new order, before it takes the stacking as it is.
     static constexpr Seconds kRestackAnswerTimeout{0.5};
     static constexpr Seconds kRestackResultTimeout{0.25};
-    // At most this many X windows of released overlays are kept for each display.
-    static constexpr std::size_t kKeptPerDisplay = 2;
 
     static std::unique_ptr<X11OverlayWindowFactory> connect(MainQueue& queue,
                                                             OverlayRenderer renderer,
@@ -93,9 +92,7 @@ public:
 
     // Told of every overlay window made (true) and destroyed (false), so that whoever watches the
     // root's structure events can leave our own windows out.
-    void setWindowLifecycleHandler(std::function<void(xcb_window_t, bool alive)> handler) {
-        lifecycle_ = std::move(handler);
-    }
+    void setWindowLifecycleHandler(std::function<void(xcb_window_t, bool alive)> handler);
     void setTopLevelOwnerLookup(X11TopLevelOwnerLookup lookup) { ownerLookup_ = std::move(lookup); }
 
     int fileDescriptor() const;
@@ -112,34 +109,13 @@ public:
     // Overlays put back in place after the stacking changed around them.
     std::uint64_t correctionCount() const { return corrections_; }
     // X windows made so far, and those kept now for later overlays.
-    std::uint64_t createdWindowCount() const { return created_; }
-    std::size_t keptWindowCount() const { return kept_.size(); }
+    std::uint64_t createdWindowCount() const;
+    std::size_t keptWindowCount() const;
     // Areas exposed for xfwm4's compositor to repaint after an overlay went below a window.
     std::uint64_t exposureCount() const { return exposures_; }
 
 private:
     friend class X11OverlayWindow;
-    struct Atoms {
-        xcb_atom_t opacity = 0;
-        xcb_atom_t compositorSelection = 0;
-        xcb_atom_t blurRegion = 0;
-        xcb_atom_t supported = 0;
-        xcb_atom_t wmPid = 0;
-        xcb_atom_t wmName = 0;
-        xcb_atom_t utf8 = 0;
-        xcb_atom_t windowType = 0;
-        xcb_atom_t windowTypeNormal = 0;
-        xcb_atom_t supportingCheck = 0;
-        xcb_atom_t motifHints = 0;
-        xcb_atom_t wmState = 0;
-        xcb_atom_t wmDesktop = 0;
-        xcb_atom_t userTime = 0;
-        xcb_atom_t skipCloseAnimation = 0;
-        xcb_atom_t restackWindow = 0;
-        xcb_atom_t clientListStacking = 0;
-        xcb_atom_t edid = 0;
-        std::array<xcb_atom_t, 4> managedStates{};
-    };
 
     X11OverlayWindowFactory(MainQueue& queue, OverlayRenderer renderer,
                             xcb_connection_t* connection, int screenNumber);
@@ -178,16 +154,8 @@ private:
     bool handleEvent(const xcb_generic_event_t& event);
     std::optional<X11TopLevelOwner> ownerOfTopLevel(xcb_window_t frame) const;
 
-    // Surfaces: a kept one of that rectangle, else a new one; back from a released overlay.
-    std::unique_ptr<X11OverlaySurface> takeSurface(std::int16_t x, std::int16_t y,
-                                                   std::uint16_t width, std::uint16_t height);
+    // Back from a released overlay.
     void keepSurface(std::unique_ptr<X11OverlaySurface> surface);
-    void destroySurface(X11OverlaySurface& surface);
-    // Leaves out of the surface what displays before its own cover.
-    void shape(X11OverlaySurface& surface);
-    bool isDisplay(const X11OverlaySurface& surface) const;
-    // The displays changed: kept surfaces of displays that went away are destroyed.
-    void displaysChanged();
 
     MainQueue& queue_;
     OverlayRenderer renderer_;
@@ -217,22 +185,18 @@ private:
     bool settled_ = false;
     std::uint32_t clientIdMask_ = 0;
     std::unique_ptr<X11RootStacking> stacking_;
-    std::unique_ptr<X11Monitors> monitors_;
-    bool monitorsChanged_ = false;
-    std::vector<std::unique_ptr<X11OverlaySurface>> kept_;
-    std::uint64_t created_ = 0;
+    std::unique_ptr<X11OverlaySurfaces> surfaces_;
     X11TopLevelOwnerLookup ownerLookup_;
     std::uint64_t corrections_ = 0;
     std::uint64_t exposures_ = 0;
     bool reportedMissingCompositor_ = false;
     bool backdropAvailable_ = false;
-    Atoms atoms_;
+    X11OverlayAtoms atoms_;
     std::set<X11OverlayWindow*> windows_;
     std::uint64_t repaints_ = 0;
     std::uint64_t alphaUpdates_ = 0;
     std::uint64_t errors_ = 0;
     bool drainScheduled_ = false;
-    std::function<void(xcb_window_t, bool)> lifecycle_;
     std::shared_ptr<X11OverlayWindowFactory*> self_;
 };
 
