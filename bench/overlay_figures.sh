@@ -6,7 +6,8 @@
 # The latency is measured with 8, 50, 8 and 200 managed windows (or TAVRILUX_WINDOWS, e.g. "8 100";
 # empty: the three test clients and the panel alone), one engine a run, filler windows on the
 # second monitor making up the count; each larger count is compared with the 8 run before it,
-# taken on the same desktop moments earlier, so the ratio holds on a noisy machine.
+# taken on the same desktop moments earlier, so the ratio holds on a noisy machine. Each run is also
+# timed from the last change of _NET_ACTIVE_WINDOW (openbox clears it before naming the window).
 # Usage: bench/overlay_figures.sh [latency|cpu|memory]...
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -283,14 +283,22 @@ double percentile(std::vector<double> v, double p) {
 // raised the window first and the engine, which follows the stacking, was there before the focus.
 int earlierThanTheFocus = 0;
 
-// Switches focus to `target` and returns the milliseconds from the _NET_ACTIVE_WINDOW change to
-// an overlay lying directly below the target's frame (0 when it lay there already); negative when
-// it did not happen.
-double timedSwitch(xcb_window_t target, xcb_atom_t activeAtom) {
+// Milliseconds from the first change of _NET_ACTIVE_WINDOW to an overlay lying directly below the
+// target's frame, and from its last change before that: window managers that clear it first (as
+// openbox does) name the new window only later, and no program can follow before.
+struct Switch {
+    double fromFirst = -1.0;
+    double fromLast = -1.0;
+};
+
+// Switches focus to `target`: both zero when the overlay lay there already, negative when it
+// never did.
+Switch timedSwitch(xcb_window_t target, xcb_atom_t activeAtom) {
     const xcb_window_t frame = frameOf(target);
     drain();
     activate(target);
     std::optional<Clock::time_point> changed;
+    Clock::time_point lastChange;
     const auto deadline = Clock::now() + std::chrono::seconds(3);
     while (Clock::now() < deadline) {
         xcb_generic_event_t* e = xcb_poll_for_event(c);
@@ -300,29 +308,36 @@ double timedSwitch(xcb_window_t target, xcb_atom_t activeAtom) {
         }
         const auto at = Clock::now();
         const std::uint8_t type = e->response_type & 0x7f;
-        if (type == XCB_PROPERTY_NOTIFY &&
-            reinterpret_cast<xcb_property_notify_event_t*>(e)->atom == activeAtom && !changed) {
+        const bool activeChanged =
+            type == XCB_PROPERTY_NOTIFY &&
+            reinterpret_cast<xcb_property_notify_event_t*>(e)->atom == activeAtom;
+        if (activeChanged) {
+            lastChange = at;
+        }
+        if (activeChanged && !changed) {
             changed = at;
             // No event may follow: the restack could have come before the focus change.
             if (overlayDirectlyBelow(frame)) {
                 std::free(e);
                 ++earlierThanTheFocus;
-                return 0.0;
+                return {0.0, 0.0};
             }
         } else if (changed && (type == XCB_CONFIGURE_NOTIFY || type == XCB_MAP_NOTIFY)) {
             if (overlayDirectlyBelow(frame)) {
                 std::free(e);
-                return std::chrono::duration<double, std::milli>(at - *changed).count();
+                using Ms = std::chrono::duration<double, std::milli>;
+                return {Ms(at - *changed).count(), Ms(at - lastChange).count()};
             }
         }
         std::free(e);
     }
-    return -1.0;
+    return {};
 }
 
 struct Figures {
     int windows = 0;
     std::vector<double> ms;
+    std::vector<double> fromLast;
     int missed = 0;
     int earlier = 0;
 };
@@ -331,11 +346,12 @@ Figures measureLatency(int count, xcb_window_t alpha, xcb_window_t beta, xcb_ato
     Figures f;
     earlierThanTheFocus = 0;
     for (int i = 0; i < count; ++i) {
-        const double t = timedSwitch(i % 2 == 0 ? beta : alpha, activeAtom);
-        if (t < 0) {
+        const Switch t = timedSwitch(i % 2 == 0 ? beta : alpha, activeAtom);
+        if (t.fromFirst < 0) {
             ++f.missed;
         } else {
-            f.ms.push_back(t);
+            f.ms.push_back(t.fromFirst);
+            f.fromLast.push_back(t.fromLast);
         }
         // Let the 0.25 s cross-fade end before the next switch.
         std::this_thread::sleep_for(std::chrono::milliseconds(350));
@@ -374,9 +390,11 @@ std::optional<pid_t> startedEngine(const std::string& engine, const std::filesys
 
 void printLatency(const char* label, const Figures& f) {
     std::printf("%sfocus-to-restack latency over %zu switches (%d missed, %d in place before the "
-                "focus changed): median %.2f ms, p95 %.2f ms, max %.2f ms\n",
+                "focus changed): median %.2f ms, p95 %.2f ms, max %.2f ms; from its last change: "
+                "median %.2f ms, p95 %.2f ms\n",
                 label, f.ms.size(), f.missed, f.earlier, percentile(f.ms, 0.5),
-                percentile(f.ms, 0.95), *std::max_element(f.ms.begin(), f.ms.end()));
+                percentile(f.ms, 0.95), *std::max_element(f.ms.begin(), f.ms.end()),
+                percentile(f.fromLast, 0.5), percentile(f.fromLast, 0.95));
     std::fflush(stdout);
 }
 
@@ -419,10 +437,13 @@ int latencyByWindowCount(const std::string& engine, const std::filesystem::path&
         const auto reference = std::find_if(runs.rbegin(), runs.rend(),
                                             [](const Figures& r) { return !r.ms.empty(); });
         if (reference != runs.rend() && reference->windows < windows) {
-            std::printf("%d windows against the %d windows before: median x%.2f, p95 x%.2f\n",
+            std::printf("%d windows against the %d windows before: median x%.2f, p95 x%.2f; from "
+                        "the last change: median x%.2f, p95 x%.2f\n",
                         windows, reference->windows,
                         percentile(f.ms, 0.5) / percentile(reference->ms, 0.5),
-                        percentile(f.ms, 0.95) / percentile(reference->ms, 0.95));
+                        percentile(f.ms, 0.95) / percentile(reference->ms, 0.95),
+                        percentile(f.fromLast, 0.5) / percentile(reference->fromLast, 0.5),
+                        percentile(f.fromLast, 0.95) / percentile(reference->fromLast, 0.95));
         }
         runs.push_back(std::move(f));
     }

@@ -2,7 +2,7 @@
 // the window manager activates the other of two applications, then the adapter reads its events,
 // names the activated application and the focus tracker builds the new scene from a snapshot.
 // Only that last part is timed, in wall time and in this thread's CPU time (the server's share
-// left out); X requests and round trips are counted per switch.
+// left out); X requests, round trips and windows read are counted per switch.
 #include "DesktopControl.h"
 #include "TestDesktop.h"
 #include "core/focus/ScreenFocusTracker.h"
@@ -85,6 +85,7 @@ void BM_FocusSwitch(benchmark::State& state) {
     auto& d = desktopWith(static_cast<int>(state.range(0)));
     std::uint64_t roundTrips = 0;
     std::uint64_t requests = 0;
+    std::uint64_t windowReads = 0;
     double cpu = 0;
     int switches = 0;
     for (auto _ : state) {
@@ -93,6 +94,7 @@ void BM_FocusSwitch(benchmark::State& state) {
         d.control.waitUntil([&] { return d.control.activeWindow() == target; });
         const int scenes = d.scenes;
         const auto roundTripsBefore = d.x11->roundTrips();
+        const auto windowReadsBefore = d.x11->windowReads();
         const auto requestsBefore = nextRequest(d.x11->connection());
         const double cpuStart = threadCpuSeconds();
         const auto start = std::chrono::steady_clock::now();
@@ -101,6 +103,7 @@ void BM_FocusSwitch(benchmark::State& state) {
         cpu += threadCpuSeconds() - cpuStart;
         requests += nextRequest(d.x11->connection()) - requestsBefore - 1;
         roundTrips += d.x11->roundTrips() - roundTripsBefore;
+        windowReads += d.x11->windowReads() - windowReadsBefore;
         state.SetIterationTime(std::chrono::duration<double>(end - start).count());
         if (d.scenes == scenes) {
             state.SkipWithError("the switch gave no new scene");
@@ -111,6 +114,7 @@ void BM_FocusSwitch(benchmark::State& state) {
     state.counters["windows"] = static_cast<double>(d.windows);
     state.counters["roundTrips/switch"] = static_cast<double>(roundTrips) / n;
     state.counters["requests/switch"] = static_cast<double>(requests) / n;
+    state.counters["windowReads/switch"] = static_cast<double>(windowReads) / n;
     state.counters["cpuMicroseconds/switch"] = cpu * 1e6 / n;
 }
 BENCHMARK(BM_FocusSwitch)
