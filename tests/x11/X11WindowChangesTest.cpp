@@ -119,10 +119,14 @@ TEST_F(X11WindowChangesTest,
 TEST_F(X11WindowChangesTest, ARaiseReadsNoWindowAndAMoveReadsOnlyTheMovedOne) {
     const auto client = startManagedClient({"--count", "6", "--geometry", "300x200+40+40"});
     const xcb_window_t bottom = client.windows[0];
+    // Of another class than the others: its process is named after its front-most window.
+    const std::string otherClass("other\0Other\0", 12);
+    setProperty(bottom, "WM_CLASS", XCB_ATOM_STRING, 8, 12, otherClass.data());
     windowManagerCaughtUp();
     const auto before = entriesOf(*x11->captureSnapshot(), client.windows);
     ASSERT_EQ(before.size(), 6u);
     ASSERT_EQ(before.back().number, bottom);
+    ASSERT_EQ(x11->runningApplication(client.pid)->bundleIdentifier, "TavriluxTest");
 
     // Raised: the window manager's list changes, no window moves.
     control->raise(bottom);
@@ -135,6 +139,7 @@ TEST_F(X11WindowChangesTest, ARaiseReadsNoWindowAndAMoveReadsOnlyTheMovedOne) {
     for (const auto& entry : entries) {
         EXPECT_EQ(entry.bounds, entryOf(before, *entry.number).bounds);
     }
+    EXPECT_EQ(x11->runningApplication(client.pid)->bundleIdentifier, "Other");
 
     // Moved by the window manager: read again, alone.
     const xcb_window_t moved = client.windows[3];
@@ -203,7 +208,8 @@ TEST_F(X11BareFramesTest, FramesWithinFramesFollowMovesAndMapsAndARestackReadsNo
     x11 = X11Desktop::connect(queue, desktop->display().c_str());
     ASSERT_TRUE(x11);
     const std::vector<xcb_window_t> windows{plain, nested};
-    ASSERT_EQ(read(windows).entries.size(), 2u);
+    // Once the clients' own requests (their maps) are done too.
+    ASSERT_TRUE(control->waitUntil([&] { return read(windows).entries.size() == 2; }));
 
     // Lowered: the order changes, nothing is read.
     configure(outer, XCB_CONFIG_WINDOW_STACK_MODE, {XCB_STACK_MODE_BELOW});
@@ -244,7 +250,7 @@ TEST_F(X11BareFramesTest, FramesWithinFramesFollowMovesAndMapsAndARestackReadsNo
     const xcb_window_t laterFrame = frame(later, 900, 400, false);
     list({plain, nested, later});
     const std::vector<xcb_window_t> all{plain, nested, later};
-    ASSERT_EQ(read(all).entries.size(), 3u);
+    ASSERT_TRUE(control->waitUntil([&] { return read(all).entries.size() == 3; }));
     configure(laterFrame, XCB_CONFIG_WINDOW_STACK_MODE, {XCB_STACK_MODE_BELOW});
     r = read(all);
     EXPECT_EQ(r.requests, 0u);

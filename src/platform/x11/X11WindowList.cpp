@@ -304,7 +304,9 @@ void X11WindowList::syncManaged() {
         managed = listed_;
     }
     // Windows found gone stay out until the list changes.
-    std::erase_if(managed, [this](xcb_window_t w) { return vanished_.contains(w); });
+    if (!vanished_.empty()) {
+        std::erase_if(managed, [this](xcb_window_t w) { return vanished_.contains(w); });
+    }
     if (managed == managed_) {
         return;
     }
