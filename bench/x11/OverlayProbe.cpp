@@ -4,7 +4,10 @@
 // focus switches.
 //
 // Usage (DISPLAY set, test clients of classes Alpha and Beta on the first monitor and Gamma on
-// the second already mapped): tavrilux_overlay_probe ENGINE latency|cpu|memory [COUNT]
+// the second already mapped): tavrilux_overlay_probe ENGINE latency|cpu|memory [COUNT [WINDOWS...]]
+// WINDOWS (latency only): one run of COUNT switches for each number of managed windows, in the
+// order given, each with an engine of its own; filler windows of $TAVRILUX_TEST_CLIENT make up
+// the number on the second monitor, below Gamma, so the switched monitor stays as it was.
 #include <xcb/xcb.h>
 
 #include <fcntl.h>
@@ -66,6 +69,43 @@ std::vector<xcb_window_t> clientList() {
         std::free(r);
     }
     return result;
+}
+
+// Fillers: applications of up to ten small windows each, started anew for every run.
+std::vector<pid_t> fillers;
+
+void stopFillers() {
+    for (pid_t pid : fillers) {
+        kill(pid, SIGTERM);
+    }
+    for (pid_t pid : fillers) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+    }
+    fillers.clear();
+}
+
+void startFillers(int windows) {
+    const char* client = std::getenv("TAVRILUX_TEST_CLIENT");
+    for (int app = 0; windows > 0; ++app) {
+        const int count = std::min(windows, 10);
+        windows -= count;
+        const std::string name = "filler" + std::to_string(app);
+        const std::string classes = name + ",Filler" + std::to_string(app);
+        const std::string geometry =
+            "160x120+" + std::to_string(1300 + 14 * app) + "+" + std::to_string(420 + 4 * app);
+        const std::string number = std::to_string(count);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, STDOUT_FILENO);
+            execl(client, client, "--class", classes.c_str(), "--geometry", geometry.c_str(),
+                  "--color", "777777", "--count", number.c_str(), "--step", "3",
+                  static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        fillers.push_back(pid);
+    }
 }
 
 std::optional<xcb_window_t> findClient(const std::string& instance) {
@@ -243,14 +283,22 @@ double percentile(std::vector<double> v, double p) {
 // raised the window first and the engine, which follows the stacking, was there before the focus.
 int earlierThanTheFocus = 0;
 
-// Switches focus to `target` and returns the milliseconds from the _NET_ACTIVE_WINDOW change to
-// an overlay lying directly below the target's frame (0 when it lay there already); negative when
-// it did not happen.
-double timedSwitch(xcb_window_t target, xcb_atom_t activeAtom) {
+// Milliseconds from the first change of _NET_ACTIVE_WINDOW to an overlay lying directly below the
+// target's frame, and from its last change before that: window managers that clear it first (as
+// openbox does) name the new window only later, and no program can follow before.
+struct Switch {
+    double fromFirst = -1.0;
+    double fromLast = -1.0;
+};
+
+// Switches focus to `target`: both zero when the overlay lay there already, negative when it
+// never did.
+Switch timedSwitch(xcb_window_t target, xcb_atom_t activeAtom) {
     const xcb_window_t frame = frameOf(target);
     drain();
     activate(target);
     std::optional<Clock::time_point> changed;
+    Clock::time_point lastChange;
     const auto deadline = Clock::now() + std::chrono::seconds(3);
     while (Clock::now() < deadline) {
         xcb_generic_event_t* e = xcb_poll_for_event(c);
@@ -260,36 +308,163 @@ double timedSwitch(xcb_window_t target, xcb_atom_t activeAtom) {
         }
         const auto at = Clock::now();
         const std::uint8_t type = e->response_type & 0x7f;
-        if (type == XCB_PROPERTY_NOTIFY &&
-            reinterpret_cast<xcb_property_notify_event_t*>(e)->atom == activeAtom && !changed) {
+        const bool activeChanged =
+            type == XCB_PROPERTY_NOTIFY &&
+            reinterpret_cast<xcb_property_notify_event_t*>(e)->atom == activeAtom;
+        if (activeChanged) {
+            lastChange = at;
+        }
+        if (activeChanged && !changed) {
             changed = at;
             // No event may follow: the restack could have come before the focus change.
             if (overlayDirectlyBelow(frame)) {
                 std::free(e);
                 ++earlierThanTheFocus;
-                return 0.0;
+                return {0.0, 0.0};
             }
         } else if (changed && (type == XCB_CONFIGURE_NOTIFY || type == XCB_MAP_NOTIFY)) {
             if (overlayDirectlyBelow(frame)) {
                 std::free(e);
-                return std::chrono::duration<double, std::milli>(at - *changed).count();
+                using Ms = std::chrono::duration<double, std::milli>;
+                return {Ms(at - *changed).count(), Ms(at - lastChange).count()};
             }
         }
         std::free(e);
     }
-    return -1.0;
+    return {};
+}
+
+struct Figures {
+    int windows = 0;
+    std::vector<double> ms;
+    std::vector<double> fromLast;
+    int missed = 0;
+    int earlier = 0;
+};
+
+Figures measureLatency(int count, xcb_window_t alpha, xcb_window_t beta, xcb_atom_t activeAtom) {
+    Figures f;
+    earlierThanTheFocus = 0;
+    for (int i = 0; i < count; ++i) {
+        const Switch t = timedSwitch(i % 2 == 0 ? beta : alpha, activeAtom);
+        if (t.fromFirst < 0) {
+            ++f.missed;
+        } else {
+            f.ms.push_back(t.fromFirst);
+            f.fromLast.push_back(t.fromLast);
+        }
+        // Let the 0.25 s cross-fade end before the next switch.
+        std::this_thread::sleep_for(std::chrono::milliseconds(350));
+    }
+    f.earlier = earlierThanTheFocus;
+    return f;
+}
+
+bool stopEngine(pid_t pid, const std::filesystem::path& home) {
+    int status = 0;
+    kill(pid, SIGTERM);
+    waitpid(pid, &status, 0);
+    std::filesystem::remove_all(home);
+    drain();
+    if (visibleOverlayCount() != 0) {
+        std::fprintf(stderr, "probe: overlays left after the engine ended\n");
+        return false;
+    }
+    return true;
+}
+
+// The engine started with `alpha` focused and its overlay in place; none when it showed none.
+std::optional<pid_t> startedEngine(const std::string& engine, const std::filesystem::path& home,
+                                   double fade, xcb_window_t alpha, xcb_window_t gamma) {
+    activate(gamma);
+    activate(alpha);
+    const pid_t pid = startEngine(engine, home, fade);
+    if (!waitFor([&] { return overlayDirectlyBelow(frameOf(alpha)); }, 10.0)) {
+        std::fprintf(stderr, "probe: the engine showed no overlay\n");
+        stopEngine(pid, home);
+        return std::nullopt;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    return pid;
+}
+
+void printLatency(const char* label, const Figures& f) {
+    std::printf("%sfocus-to-restack latency over %zu switches (%d missed, %d in place before the "
+                "focus changed): median %.2f ms, p95 %.2f ms, max %.2f ms; from its last change: "
+                "median %.2f ms, p95 %.2f ms\n",
+                label, f.ms.size(), f.missed, f.earlier, percentile(f.ms, 0.5),
+                percentile(f.ms, 0.95), *std::max_element(f.ms.begin(), f.ms.end()),
+                percentile(f.fromLast, 0.5), percentile(f.fromLast, 0.95));
+    std::fflush(stdout);
+}
+
+// One run a window count, fillers making up the number; ratios against the run of the smallest
+// count that came before, so that a machine that slowed down in between shows in both.
+int latencyByWindowCount(const std::string& engine, const std::filesystem::path& home, int count,
+                         const std::vector<int>& counts, xcb_window_t alpha, xcb_window_t beta,
+                         xcb_window_t gamma, xcb_atom_t activeAtom) {
+    const int base = static_cast<int>(clientList().size());
+    std::vector<Figures> runs;
+    int result = 0;
+    for (const int windows : counts) {
+        if (windows < base) {
+            std::fprintf(stderr, "probe: the desktop has %d windows already\n", base);
+            return 1;
+        }
+        stopFillers();
+        startFillers(windows - base);
+        if (!waitFor([&] { return static_cast<int>(clientList().size()) == windows; }, 60.0)) {
+            std::fprintf(stderr, "probe: %d windows were never managed\n", windows);
+            stopFillers();
+            return 1;
+        }
+        const auto pid = startedEngine(engine, home, 0.25, alpha, gamma);
+        if (!pid) {
+            stopFillers();
+            return 1;
+        }
+        Figures f = measureLatency(count, alpha, beta, activeAtom);
+        f.windows = windows;
+        if (!stopEngine(*pid, home) || f.ms.empty() || f.missed != 0) {
+            result = 1;
+        }
+        if (f.ms.empty()) {
+            std::printf("%d windows: no switch measured\n", windows);
+            continue;
+        }
+        const std::string label = std::to_string(windows) + " windows: ";
+        printLatency(label.c_str(), f);
+        const auto reference = std::find_if(runs.rbegin(), runs.rend(),
+                                            [](const Figures& r) { return !r.ms.empty(); });
+        if (reference != runs.rend() && reference->windows < windows) {
+            std::printf("%d windows against the %d windows before: median x%.2f, p95 x%.2f; from "
+                        "the last change: median x%.2f, p95 x%.2f\n",
+                        windows, reference->windows,
+                        percentile(f.ms, 0.5) / percentile(reference->ms, 0.5),
+                        percentile(f.ms, 0.95) / percentile(reference->ms, 0.95),
+                        percentile(f.fromLast, 0.5) / percentile(reference->fromLast, 0.5),
+                        percentile(f.fromLast, 0.95) / percentile(reference->fromLast, 0.95));
+        }
+        runs.push_back(std::move(f));
+    }
+    stopFillers();
+    return result;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s ENGINE latency|cpu|memory [COUNT]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s ENGINE latency|cpu|memory [COUNT [WINDOWS...]]\n", argv[0]);
         return 2;
     }
     const std::string engine = argv[1];
     const std::string mode = argv[2];
     const int count = argc > 3 ? std::atoi(argv[3]) : 200;
+    std::vector<int> windowCounts;
+    for (int i = 4; i < argc; ++i) {
+        windowCounts.push_back(std::atoi(argv[i]));
+    }
     c = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(c) != 0) {
         std::fprintf(stderr, "probe: no X display\n");
@@ -314,63 +489,49 @@ int main(int argc, char** argv) {
     }
     const auto home =
         std::filesystem::temp_directory_path() / ("tavrilux-probe-" + std::to_string(getpid()));
-    const double fade = mode == "cpu" ? 1.0 : 0.25;
-    activate(*gamma);
-    activate(*alpha);
-    const pid_t pid = startEngine(engine, home, fade);
-    int status = 0;
-    if (!waitFor([&] { return overlayDirectlyBelow(frameOf(*alpha)); }, 10.0)) {
-        std::fprintf(stderr, "probe: the engine showed no overlay\n");
-        kill(pid, SIGTERM);
-        waitpid(pid, &status, 0);
-        return 1;
-    }
     const std::uint32_t mask[] = {XCB_EVENT_MASK_PROPERTY_CHANGE |
                                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY};
     xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, mask);
     const xcb_atom_t activeAtom = atom("_NET_ACTIVE_WINDOW");
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    if (mode == "latency" && !windowCounts.empty()) {
+        const int result = latencyByWindowCount(engine, home, count, windowCounts, *alpha, *beta,
+                                                *gamma, activeAtom);
+        xcb_disconnect(c);
+        return result;
+    }
+
+    const double fade = mode == "cpu" ? 1.0 : 0.25;
+    const auto pid = startedEngine(engine, home, fade, *alpha, *gamma);
+    if (!pid) {
+        return 1;
+    }
     int result = 0;
 
     if (mode == "latency") {
-        std::vector<double> ms;
-        int missed = 0;
-        for (int i = 0; i < count; ++i) {
-            const double t = timedSwitch(i % 2 == 0 ? *beta : *alpha, activeAtom);
-            if (t < 0) {
-                ++missed;
-            } else {
-                ms.push_back(t);
-            }
-            // Let the 0.25 s cross-fade end before the next switch.
-            std::this_thread::sleep_for(std::chrono::milliseconds(350));
-        }
-        if (ms.empty()) {
+        const Figures f = measureLatency(count, *alpha, *beta, activeAtom);
+        if (f.ms.empty()) {
             std::fprintf(stderr, "probe: no switch measured\n");
             result = 1;
         } else {
-            std::printf("focus-to-restack latency over %zu switches (%d missed, %d in place before "
-                        "the focus changed): median %.2f ms, p95 %.2f ms, max %.2f ms\n",
-                        ms.size(), missed, earlierThanTheFocus, percentile(ms, 0.5),
-                        percentile(ms, 0.95), *std::max_element(ms.begin(), ms.end()));
-            result = missed == 0 ? 0 : 1;
+            printLatency("", f);
+            result = f.missed == 0 ? 0 : 1;
         }
     } else if (mode == "cpu") {
         std::vector<double> fades;
         for (int i = 0; i < std::max(count, 1); ++i) {
-            const double before = cpuSeconds(pid);
+            const double before = cpuSeconds(*pid);
             const auto start = Clock::now();
             activate(i % 2 == 0 ? *beta : *alpha);
             std::this_thread::sleep_until(start + std::chrono::seconds(1));
-            const double cpu = cpuSeconds(pid) - before;
+            const double cpu = cpuSeconds(*pid) - before;
             const double wall = std::chrono::duration<double>(Clock::now() - start).count();
             fades.push_back(100.0 * cpu / wall);
             std::this_thread::sleep_for(std::chrono::milliseconds(500));
         }
-        const double before = cpuSeconds(pid);
+        const double before = cpuSeconds(*pid);
         const auto start = Clock::now();
         std::this_thread::sleep_for(std::chrono::seconds(20));
-        const double idle = 100.0 * (cpuSeconds(pid) - before) /
+        const double idle = 100.0 * (cpuSeconds(*pid) - before) /
                             std::chrono::duration<double>(Clock::now() - start).count();
         std::printf("cpu during a 1 s cross-fade over %zu fades: mean %.1f %%, max %.1f %% of a "
                     "core; idle over 20 s: %.2f %% of a core\n",
@@ -385,23 +546,18 @@ int main(int argc, char** argv) {
             std::this_thread::sleep_for(std::chrono::milliseconds(40));
             if (i == 100) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(500));
-                at100 = rssKiB(pid);
+                at100 = rssKiB(*pid);
             }
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        const long atEnd = rssKiB(pid);
+        const long atEnd = rssKiB(*pid);
         std::printf("resident memory: %.1f MB after 100 switches, %.1f MB after %d switches "
                     "(%d overlays mapped at the end)\n",
                     static_cast<double>(at100) / 1024.0, static_cast<double>(atEnd) / 1024.0, count,
                     visibleOverlayCount());
     }
 
-    kill(pid, SIGTERM);
-    waitpid(pid, &status, 0);
-    std::filesystem::remove_all(home);
-    drain();
-    if (visibleOverlayCount() != 0) {
-        std::fprintf(stderr, "probe: overlays left after the engine ended\n");
+    if (!stopEngine(*pid, home)) {
         result = 1;
     }
     xcb_disconnect(c);

@@ -1,5 +1,6 @@
 #include "platform/x11/X11Desktop.h"
 
+#include "platform/x11/XcbProperty.h"
 #include "platform/x11/XcbReply.h"
 
 #include <xcb/randr.h>
@@ -8,19 +9,6 @@
 #include <cstdlib>
 
 namespace tavrilux::x11 {
-
-namespace {
-
-// CARDINAL/ATOM/WINDOW lists of format 32; empty when the property is missing or mistyped.
-std::vector<std::uint32_t> propertyValues(const xcb_get_property_reply_t* reply, xcb_atom_t type) {
-    if (reply == nullptr || reply->format != 32 || reply->type != type) {
-        return {};
-    }
-    const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
-    return std::vector<std::uint32_t>(data, data + xcb_get_property_value_length(reply) / 4);
-}
-
-} // namespace
 
 std::unique_ptr<X11Desktop>
 X11Desktop::connect(MainQueue& queue, const char* displayName, std::string* error,
@@ -81,9 +69,8 @@ X11Desktop::X11Desktop(MainQueue& queue, xcb_connection_t* connection, int scree
     }
     monitors_ = std::make_unique<X11Monitors>(connection_, root_, atoms_.edid, hasMonitors);
     refreshMonitors();
-    // The windows first: whoever asks for the frontmost application before the first refresh
-    // (the settings do, at start) gets it named.
-    windows_->refresh();
+    // The windows with the active one: whoever asks for the frontmost application before the
+    // first refresh (the settings do, at start) gets it named.
     refreshActiveOwner();
     // Events that came in while we waited for the answers above.
     drainEvents();
@@ -211,9 +198,6 @@ void X11Desktop::deliverPending() {
         const auto before = activeOwner_;
         refreshActiveOwner();
         if (activeOwner_ && activeOwner_ != before) {
-            // A window mapped a moment ago is active before any refresh has read it: read the
-            // list and the windows now, or the application could not be named.
-            windows_->refresh();
             activated_.send(runningApplication(*activeOwner_));
         }
     }
@@ -225,12 +209,27 @@ void X11Desktop::deliverPending() {
 
 void X11Desktop::refreshActiveOwner() {
     activeDirty_ = false;
-    if (activeWindowDirty_) {
-        readActiveWindow(requestActiveWindow());
-        ++counters_.roundTrips;
-    }
+    // A window mapped a moment ago is active before any refresh has read it: the list and the
+    // windows are read with the active window, or its application could not be named.
+    refreshWindowsAndActive();
     activeOwner_ = activeWindow_ != XCB_WINDOW_NONE ? windows_->ownerOf(activeWindow_)
                                                     : std::optional<ProcessID>();
+}
+
+void X11Desktop::refreshWindowsAndActive() {
+    // Asked before the windows are read, so that its answer comes with theirs.
+    std::optional<xcb_get_property_cookie_t> active;
+    if (activeWindowDirty_) {
+        active = requestActiveWindow();
+    }
+    const auto roundTripsBefore = counters_.roundTrips;
+    windows_->refresh();
+    if (active) {
+        readActiveWindow(*active);
+        if (counters_.roundTrips == roundTripsBefore) {
+            ++counters_.roundTrips;
+        }
+    }
 }
 
 xcb_get_property_cookie_t X11Desktop::requestActiveWindow() {
@@ -267,19 +266,7 @@ std::optional<WindowSnapshot> X11Desktop::captureSnapshot() {
     if (!isConnected()) {
         return std::nullopt;
     }
-    // Asked before the windows are read, so that its answer comes with theirs.
-    std::optional<xcb_get_property_cookie_t> active;
-    if (activeWindowDirty_) {
-        active = requestActiveWindow();
-    }
-    const auto roundTripsBefore = counters_.roundTrips;
-    windows_->refresh();
-    if (active) {
-        readActiveWindow(*active);
-        if (counters_.roundTrips == roundTripsBefore) {
-            ++counters_.roundTrips;
-        }
-    }
+    refreshWindowsAndActive();
     // Events that arrived while we waited for replies.
     drainEvents();
     schedulePendingDeliveries();
@@ -348,9 +335,29 @@ std::optional<std::string> X11Desktop::displayUUID(DisplayID display) const {
 
 // ---- applications ---------------------------------------------------------------------------
 
+namespace {
+
+// The window's own contribution to its application's key and name.
+bool namesAlike(const X11WindowList::Client& a, const X11WindowList::Client& b) {
+    return a.gtkApplicationId == b.gtkApplicationId && a.windowClass == b.windowClass &&
+           a.instance == b.instance;
+}
+
+} // namespace
+
+bool X11Desktop::applicationsCurrent() const {
+    // A new order changes an application only where its windows would name it differently.
+    return applicationsClientsGeneration_ == windows_->clientsGeneration() &&
+           (!namesFollowOrder_ || applicationsGeneration_ == windows_->generation());
+}
+
 void X11Desktop::rebuildApplications() const {
     applicationsGeneration_ = windows_->generation();
+    applicationsClientsGeneration_ = windows_->clientsGeneration();
+    namesFollowOrder_ = false;
     applications_.clear();
+    // The window that named each application so far.
+    std::unordered_map<ProcessID, const X11WindowList::Client*> namedBy;
     // Front to back: the front-most window of a process names its application.
     for (auto window : windows_->stacking()) {
         const X11WindowList::Client* client = windows_->client(window);
@@ -374,8 +381,12 @@ void X11Desktop::rebuildApplications() const {
             app.activationPolicy = ActivationPolicy::accessory;
         }
         if (!inserted && (app.activationPolicy == ActivationPolicy::regular || !regular)) {
+            // Put in front of the one that named it, this window would name it otherwise.
+            const bool sameKind = (app.activationPolicy == ActivationPolicy::regular) == regular;
+            namesFollowOrder_ = namesFollowOrder_ || (sameKind && !namesAlike(c, *namedBy[*c.pid]));
             continue;
         }
+        namedBy[*c.pid] = client;
         if (regular) {
             app.activationPolicy = ActivationPolicy::regular;
         }
@@ -400,7 +411,7 @@ void X11Desktop::rebuildApplications() const {
 }
 
 std::optional<RunningApplication> X11Desktop::runningApplication(ProcessID pid) const {
-    if (applicationsGeneration_ != windows_->generation()) {
+    if (!applicationsCurrent()) {
         rebuildApplications();
     }
     auto it = applications_.find(pid);

@@ -93,6 +93,7 @@ public:
     // Measurements and test hooks.
     std::uint64_t roundTrips() const { return counters_.roundTrips; }
     std::uint64_t errorCount() const { return counters_.errors; }
+    std::uint64_t windowReads() const { return counters_.windowReads; }
     // Forget every cached property: the next refresh reads all of them again.
     void invalidateCache();
     bool usesStackingList() const;
@@ -112,8 +113,10 @@ private:
 
     void refreshMonitors();
     void refreshActiveOwner();
+    void refreshWindowsAndActive();
     xcb_get_property_cookie_t requestActiveWindow();
     void readActiveWindow(xcb_get_property_cookie_t cookie);
+    bool applicationsCurrent() const;
     void rebuildApplications() const;
 
     MainQueue& queue_;
@@ -131,6 +134,9 @@ private:
 
     // Applications, rebuilt lazily after the window list changed.
     mutable std::uint64_t applicationsGeneration_ = ~std::uint64_t{0};
+    mutable std::uint64_t applicationsClientsGeneration_ = ~std::uint64_t{0};
+    // Some process has windows that would name it differently: a new order may rename it.
+    mutable bool namesFollowOrder_ = false;
     mutable std::unordered_map<ProcessID, RunningApplication> applications_;
 
     // Workspace.

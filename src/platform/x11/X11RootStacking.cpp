@@ -7,6 +7,19 @@
 
 namespace tavrilux::x11 {
 
+namespace {
+
+// The index is kept with the order: only the places from `first` up move, and a raise, the usual
+// change, moves few.
+void reindexFrom(const std::vector<X11RootStacking::Child>& children,
+                 std::unordered_map<xcb_window_t, std::size_t>& index, std::size_t first) {
+    for (std::size_t i = first; i < children.size(); ++i) {
+        index[children[i].window] = i;
+    }
+}
+
+} // namespace
+
 X11RootStacking::X11RootStacking(xcb_connection_t* connection, xcb_window_t root, bool withClasses)
     : connection_(connection), root_(root), withClasses_(withClasses) {}
 
@@ -46,6 +59,7 @@ void X11RootStacking::reload() {
     }
     // Events already queued describe changes the answer above holds.
     skipBefore_ = static_cast<std::uint16_t>(treeCookie.sequence);
+    indexDirty_ = true;
     changed();
 }
 
@@ -68,23 +82,28 @@ bool X11RootStacking::isMapped(xcb_window_t window) const {
 
 void X11RootStacking::changed() {
     ++generation_;
-    indexDirty_ = true;
 }
 
 void X11RootStacking::remove(xcb_window_t window) {
-    std::erase_if(children_, [window](const Child& c) { return c.window == window; });
+    const auto i = indexOf(window);
+    if (!i) {
+        return;
+    }
+    children_.erase(children_.begin() + static_cast<std::ptrdiff_t>(*i));
+    index_.erase(window);
+    reindexFrom(children_, index_, *i);
 }
 
 void X11RootStacking::insertAbove(const Child& child, xcb_window_t sibling) {
     remove(child.window);
-    auto it = children_.begin();
+    std::size_t at = 0;
     if (sibling != XCB_WINDOW_NONE) {
-        it = std::find_if(children_.begin(), children_.end(),
-                          [sibling](const Child& c) { return c.window == sibling; });
         // An unknown sibling: the top is the likelier place.
-        it = it == children_.end() ? it : it + 1;
+        const auto below = indexOf(sibling);
+        at = below ? *below + 1 : children_.size();
     }
-    children_.insert(it, child);
+    children_.insert(children_.begin() + static_cast<std::ptrdiff_t>(at), child);
+    reindexFrom(children_, index_, at);
 }
 
 void X11RootStacking::resolveClasses() {
@@ -120,6 +139,7 @@ bool X11RootStacking::handleEvent(const xcb_generic_event_t& event) {
         }
         remove(window);
         children_.push_back(child);
+        index_[window] = children_.size() - 1;
         return children_.back();
     };
     switch (type) {
@@ -189,12 +209,8 @@ bool X11RootStacking::handleEvent(const xcb_generic_event_t& event) {
             return false;
         }
         const Child child = children_[*i];
-        remove(e.window);
-        if (e.place == XCB_PLACE_ON_TOP) {
-            children_.push_back(child);
-        } else {
-            children_.insert(children_.begin(), child);
-        }
+        insertAbove(child, e.place == XCB_PLACE_ON_TOP ? children_.back().window
+                                                       : xcb_window_t{XCB_WINDOW_NONE});
         break;
     }
     case XCB_MAP_NOTIFY:

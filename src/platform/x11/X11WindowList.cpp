@@ -1,13 +1,11 @@
 #include "platform/x11/X11WindowList.h"
 
+#include "platform/x11/X11WindowProperties.h"
+#include "platform/x11/XcbProperty.h"
 #include "platform/x11/XcbReply.h"
 
 #include <algorithm>
 #include <array>
-#include <bit>
-#include <cerrno>
-#include <climits>
-#include <csignal>
 #include <cstdlib>
 #include <functional>
 
@@ -18,45 +16,33 @@ namespace {
 constexpr std::uint8_t kBadWindow = 3;
 constexpr std::uint8_t kBadDrawable = 9;
 
-std::string propertyString(const xcb_get_property_reply_t* reply) {
-    if (reply == nullptr || reply->format != 8) {
-        return {};
-    }
-    const auto* data = static_cast<const char*>(xcb_get_property_value(reply));
-    const int length = xcb_get_property_value_length(reply);
-    return std::string(data, static_cast<std::size_t>(std::max(length, 0)));
-}
-
-// CARDINAL/ATOM/WINDOW lists of format 32; empty when the property is missing or mistyped.
-std::vector<std::uint32_t> propertyValues(const xcb_get_property_reply_t* reply, xcb_atom_t type) {
-    if (reply == nullptr || reply->format != 32 || reply->type != type) {
-        return {};
-    }
-    const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
-    return std::vector<std::uint32_t>(data, data + xcb_get_property_value_length(reply) / 4);
-}
-
 } // namespace
 
 X11WindowList::X11WindowList(xcb_connection_t* connection, xcb_window_t root,
                              const X11DesktopAtoms& atoms, X11Counters& counters)
     : connection_(connection), root_(root), atoms_(atoms), counters_(counters),
-      rootStacking_(connection, root, false) {
-    clientIdMask_ = ~xcb_get_setup(connection_)->resource_id_mask;
-    const auto* resources = xcb_get_extension_data(connection_, &xcb_res_id);
-    if (resources != nullptr && resources->present != 0) {
-        // Client ids (and so process ids) came with version 1.2.
-        Reply<xcb_res_query_version_reply_t> version(xcb_res_query_version_reply(
-            connection_, xcb_res_query_version(connection_, 1, 2), nullptr));
-        ++counters_.roundTrips;
-        hasClientIds_ = version && (version->server_major > 1 ||
-                                    (version->server_major == 1 && version->server_minor >= 2));
-    }
-}
+      owners_(connection, counters), rootStacking_(connection, root, false) {}
 
 void X11WindowList::start() {
     rootStacking_.reload();
-    counters_.roundTrips += 2;
+    // Their geometry too, so that from the first event on a restack is told from a move.
+    std::vector<std::pair<xcb_window_t, xcb_get_geometry_cookie_t>> cookies;
+    cookies.reserve(rootStacking_.children().size());
+    for (const auto& child : rootStacking_.children()) {
+        cookies.emplace_back(child.window, xcb_get_geometry(connection_, child.window));
+    }
+    for (const auto& [window, cookie] : cookies) {
+        xcb_generic_error_t* error = nullptr;
+        Reply<xcb_get_geometry_reply_t> g(xcb_get_geometry_reply(connection_, cookie, &error));
+        if (error != nullptr) {
+            // Gone already: its destruction is among the events to come.
+            ++counters_.errors;
+            std::free(error);
+        } else if (g) {
+            frames_[window] = FrameGeometry{g->x, g->y, g->width, g->height, g->border_width};
+        }
+    }
+    counters_.roundTrips += 3;
 }
 
 const X11WindowList::Client* X11WindowList::client(xcb_window_t window) const {
@@ -74,6 +60,8 @@ std::optional<X11TopLevelOwner> X11WindowList::ownerOfTopLevel(xcb_window_t fram
 }
 
 void X11WindowList::ignoreStructureEvents(xcb_window_t window, bool ignore) {
+    // Possibly noted before it was known to be ours.
+    frames_.erase(window);
     if (ignore) {
         ignored_.insert(window);
     } else {
@@ -86,7 +74,8 @@ void X11WindowList::handleError(const xcb_generic_error_t& error) {
         // A window that vanished between the list and our requests: forget it.
         if (clients_.erase(error.resource_id) > 0) {
             listDirty_ = true;
-            changed();
+            readsPending_ = true;
+            clientsChanged();
         }
     }
 }
@@ -96,15 +85,7 @@ void X11WindowList::handleEvent(const xcb_generic_event_t& event) {
     const X11DesktopAtoms& a = atoms_;
     // Our own windows too: they are part of the order.
     rootStacking_.handleEvent(event);
-    if (type >= XCB_CREATE_NOTIFY && type <= XCB_CIRCULATE_NOTIFY && !ignored_.empty()) {
-        // Every structure event carries the window it is about at the same place.
-        const auto& e = reinterpret_cast<const xcb_map_notify_event_t&>(event);
-        if (ignored_.contains(e.window)) {
-            return;
-        }
-    }
-    switch (type) {
-    case XCB_PROPERTY_NOTIFY: {
+    if (type == XCB_PROPERTY_NOTIFY) {
         const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
         if (e.window == root_) {
             if (e.atom == a.clientListStacking || e.atom == a.showingDesktop) {
@@ -120,49 +101,132 @@ void X11WindowList::handleEvent(const xcb_generic_event_t& event) {
             e.atom == a.frameExtents || e.atom == XCB_ATOM_WM_CLASS ||
             e.atom == a.gtkApplicationId || e.atom == a.icccmWmState) {
             it->second.propertiesDirty = true;
+            readsPending_ = true;
         }
         return;
     }
-    case XCB_CONFIGURE_NOTIFY: {
-        const auto& e = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
-        if (e.window == root_) {
-            return;
-        }
-        if (e.event == root_) {
-            // A top-level frame moved, resized or restacked: client positions follow it.
-            allGeometryDirty_ = true;
-            listDirty_ = listDirty_ || fallbackList_;
-        } else if (auto it = clients_.find(e.window); it != clients_.end()) {
-            it->second.geometryDirty = true;
-        }
+    if (type < XCB_CREATE_NOTIFY || type > XCB_CIRCULATE_NOTIFY) {
         return;
+    }
+    // Every structure event carries the window it is about at the same place.
+    const auto& e = reinterpret_cast<const xcb_map_notify_event_t&>(event);
+    if (!ignored_.contains(e.window)) {
+        handleStructureEvent(type, event);
+    }
+}
+
+void X11WindowList::handleStructureEvent(std::uint8_t type, const xcb_generic_event_t& event) {
+    // All but CreateNotify carry the window whose mask chose the event before the window.
+    const auto& e = reinterpret_cast<const xcb_map_notify_event_t&>(event);
+    switch (type) {
+    case XCB_CONFIGURE_NOTIFY:
+        handleConfigure(reinterpret_cast<const xcb_configure_notify_event_t&>(event));
+        return;
+    case XCB_CREATE_NOTIFY: {
+        const auto& c = reinterpret_cast<const xcb_create_notify_event_t&>(event);
+        if (c.parent == root_) {
+            noteFrame(c.window, {c.x, c.y, c.width, c.height, c.border_width});
+        }
+        break;
     }
     case XCB_MAP_NOTIFY:
     case XCB_UNMAP_NOTIFY:
-    case XCB_REPARENT_NOTIFY:
-    case XCB_CREATE_NOTIFY:
-    case XCB_DESTROY_NOTIFY:
-    case XCB_CIRCULATE_NOTIFY: {
-        // Frames come and go, or clients map and unmap: map states and positions follow.
-        allGeometryDirty_ = true;
-        listDirty_ = listDirty_ || fallbackList_;
-        if (type == XCB_DESTROY_NOTIFY) {
-            const auto& e = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
-            if (clients_.erase(e.window) > 0) {
-                listDirty_ = true;
-                changed();
-            }
-        } else if (type == XCB_REPARENT_NOTIFY) {
-            // A client put into another frame.
-            const auto& e = reinterpret_cast<const xcb_reparent_notify_event_t&>(event);
-            if (auto it = clients_.find(e.window); it != clients_.end()) {
-                it->second.frame = 0;
-            }
+        // Whether a window is viewable depends on its frame's map state as much as on its own.
+        if (e.event == root_) {
+            frameChanged(e.window, false);
+        } else if (auto it = clients_.find(e.window); it != clients_.end()) {
+            it->second.geometryDirty = true;
+            readsPending_ = true;
         }
+        break;
+    case XCB_GRAVITY_NOTIFY:
+        // Moved in its parent, which was resized.
+        if (auto it = clients_.find(e.window); it != clients_.end()) {
+            it->second.geometryDirty = true;
+            readsPending_ = true;
+        }
+        break;
+    case XCB_REPARENT_NOTIFY:
+        // A client put into another frame, or a child of the root that came or went: the frames
+        // of the windows concerned are found again.
+        if (auto it = clients_.find(e.window); it != clients_.end()) {
+            it->second.frame = 0;
+            it->second.geometryDirty = true;
+            readsPending_ = true;
+        }
+        if (e.event == root_) {
+            frames_.erase(e.window);
+            frameChanged(e.window, true);
+        }
+        break;
+    case XCB_DESTROY_NOTIFY:
+        if (clients_.erase(e.window) > 0) {
+            listDirty_ = true;
+            readsPending_ = true;
+            clientsChanged();
+        }
+        if (e.event == root_) {
+            frames_.erase(e.window);
+            frameChanged(e.window, true);
+        }
+        break;
+    default:
+        // CirculateNotify restacks: the root's order follows it, no window moves.
+        break;
+    }
+    listDirty_ = listDirty_ || fallbackList_;
+}
+
+void X11WindowList::handleConfigure(const xcb_configure_notify_event_t& e) {
+    if (e.window == root_) {
         return;
     }
-    default:
+    if (e.event == root_) {
+        // A frame restacked in place changes nothing of the windows it holds.
+        if (noteFrame(e.window, {e.x, e.y, e.width, e.height, e.border_width})) {
+            frameChanged(e.window, false);
+        }
+        listDirty_ = listDirty_ || fallbackList_;
         return;
+    }
+    const auto it = clients_.find(e.window);
+    if (it == clients_.end()) {
+        return;
+    }
+    Client& c = it->second;
+    // The window manager's own notices (ICCCM) give the outer corner on the root, the server's
+    // the place in the parent.
+    const bool notice = (e.response_type & 0x80) != 0;
+    const int x = notice ? c.rootX - c.border : c.x;
+    const int y = notice ? c.rootY - c.border : c.y;
+    if (e.x != x || e.y != y || e.width != c.width || e.height != c.height ||
+        e.border_width != c.border) {
+        c.geometryDirty = true;
+        readsPending_ = true;
+    }
+}
+
+bool X11WindowList::noteFrame(xcb_window_t frame, const FrameGeometry& geometry) {
+    const auto [it, added] = frames_.try_emplace(frame, geometry);
+    if (added) {
+        return true;
+    }
+    if (it->second == geometry) {
+        return false;
+    }
+    it->second = geometry;
+    return true;
+}
+
+void X11WindowList::frameChanged(xcb_window_t frame, bool lost) {
+    for (auto& [window, client] : clients_) {
+        if (client.frame == frame) {
+            client.geometryDirty = true;
+            readsPending_ = true;
+            if (lost) {
+                client.frame = 0;
+            }
+        }
     }
 }
 
@@ -172,7 +236,7 @@ std::optional<ProcessID> X11WindowList::ownerOf(xcb_window_t window) {
     }
     const auto pidCookie =
         xcb_get_property(connection_, 0, window, atoms_.wmPid, XCB_ATOM_CARDINAL, 0, 1);
-    const auto processIds = readProcessIds(requestProcessIds({window}));
+    const auto processIds = owners_.read(owners_.request({window}));
     xcb_generic_error_t* error = nullptr;
     Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(connection_, pidCookie, &error));
     ++counters_.roundTrips;
@@ -182,14 +246,15 @@ std::optional<ProcessID> X11WindowList::ownerOf(xcb_window_t window) {
         std::free(error);
         return std::nullopt;
     }
-    return processOf(window, reply.get(), processIds);
+    return owners_.ownerOf(window, reply.get(), processIds);
 }
 
 void X11WindowList::invalidate() {
     clients_.clear();
     listDirty_ = true;
     allGeometryDirty_ = true;
-    changed();
+    readsPending_ = true;
+    clientsChanged();
 }
 
 void X11WindowList::refreshList() {
@@ -213,8 +278,13 @@ void X11WindowList::refreshList() {
         for (auto& [window, client] : clients_) {
             client.propertiesDirty = true;
         }
+        readsPending_ = true;
     }
-    fallbackList_ = !hasStacking;
+    if (fallbackList_ == hasStacking) {
+        // Which windows count changes with the list.
+        fallbackList_ = !hasStacking;
+        clientsChanged();
+    }
     // Which windows are managed, bottom to top; some window managers keep this in another order
     // than the real one, so the order is taken from their frames.
     listed_ = propertyValues(stacking.get(), XCB_ATOM_WINDOW);
@@ -234,19 +304,25 @@ void X11WindowList::syncManaged() {
         managed = listed_;
     }
     // Windows found gone stay out until the list changes.
-    std::erase_if(managed, [this](xcb_window_t w) { return vanished_.contains(w); });
+    if (!vanished_.empty()) {
+        std::erase_if(managed, [this](xcb_window_t w) { return vanished_.contains(w); });
+    }
     if (managed == managed_) {
         return;
     }
     managed_ = std::move(managed);
     changed();
-    // Forget windows that left the list.
-    std::unordered_map<xcb_window_t, Client> kept;
-    for (auto window : managed_) {
-        auto it = clients_.find(window);
-        kept.emplace(window, it != clients_.end() ? std::move(it->second) : Client{});
+    // A new order alone keeps every window; windows new to the list are read at the refresh.
+    const bool sameWindows = clients_.size() == managed_.size() &&
+                             std::all_of(managed_.begin(), managed_.end(),
+                                         [this](xcb_window_t w) { return clients_.contains(w); });
+    if (!sameWindows) {
+        // Forget windows that left the list.
+        const std::unordered_set<xcb_window_t> kept(managed_.begin(), managed_.end());
+        std::erase_if(clients_, [&kept](const auto& entry) { return !kept.contains(entry.first); });
+        readsPending_ = true;
+        clientsChanged();
     }
-    clients_ = std::move(kept);
 }
 
 void X11WindowList::refresh() {
@@ -255,6 +331,13 @@ void X11WindowList::refresh() {
     }
     syncManaged();
     refreshClients();
+    refreshOrder();
+}
+
+void X11WindowList::refreshOrder() {
+    if (orderedGeneration_ == generation_ && orderedRootGeneration_ == rootStacking_.generation()) {
+        return;
+    }
     // Front to back by the frames' places among the root's children; the list's own order breaks
     // ties (one frame holding several clients) and puts windows of unknown frames at the back.
     std::vector<std::pair<std::size_t, std::size_t>> keys; // (frame place + 1, list place)
@@ -276,70 +359,14 @@ void X11WindowList::refresh() {
         stacking_ = std::move(order);
         changed();
     }
-}
-
-ProcessID X11WindowList::standInProcess(xcb_window_t window) const {
-    // The server's number of the connection that made the window, negated: no process has it.
-    const std::uint32_t client = (window & clientIdMask_) >> std::countr_zero(clientIdMask_);
-    return -static_cast<ProcessID>(client);
-}
-
-std::optional<xcb_res_query_client_ids_cookie_t>
-X11WindowList::requestProcessIds(const std::vector<xcb_window_t>& windows) {
-    if (!hasClientIds_ || windows.empty()) {
-        return std::nullopt;
-    }
-    std::vector<xcb_res_client_id_spec_t> clientIds;
-    clientIds.reserve(windows.size());
-    for (auto window : windows) {
-        clientIds.push_back({window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID});
-    }
-    return xcb_res_query_client_ids(connection_, static_cast<std::uint32_t>(clientIds.size()),
-                                    clientIds.data());
-}
-
-std::unordered_map<std::uint32_t, ProcessID>
-X11WindowList::readProcessIds(std::optional<xcb_res_query_client_ids_cookie_t> cookie) {
-    std::unordered_map<std::uint32_t, ProcessID> byClient;
-    if (!cookie) {
-        return byClient;
-    }
-    Reply<xcb_res_query_client_ids_reply_t> reply(
-        xcb_res_query_client_ids_reply(connection_, *cookie, nullptr));
-    if (!reply) {
-        return byClient;
-    }
-    for (auto it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem > 0;
-         xcb_res_client_id_value_next(&it)) {
-        [[maybe_unused]] const auto& [clientId, length] = *it.data;
-        if ((clientId.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) == 0 ||
-            xcb_res_client_id_value_value_length(it.data) != 1) {
-            continue;
-        }
-        const std::uint32_t pid = *xcb_res_client_id_value_value(it.data);
-        // A connection whose resources outlived it still names its process, which may be gone.
-        if (pid > 0 && pid <= INT32_MAX &&
-            (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM)) {
-            byClient[clientId.client & clientIdMask_] = static_cast<ProcessID>(pid);
-        }
-    }
-    return byClient;
-}
-
-ProcessID
-X11WindowList::processOf(xcb_window_t window, const xcb_get_property_reply_t* pidProperty,
-                         const std::unordered_map<std::uint32_t, ProcessID>& byClient) const {
-    const auto pid = propertyValues(pidProperty, XCB_ATOM_CARDINAL);
-    if (pid.size() == 1 && pid[0] > 0 && pid[0] <= INT32_MAX) {
-        return static_cast<ProcessID>(pid[0]);
-    }
-    // No _NET_WM_PID (xlogo, many older programs): the process behind the window's connection;
-    // when none is known, the window's connection stands for its own application.
-    const auto it = byClient.find(window & clientIdMask_);
-    return it != byClient.end() ? it->second : standInProcess(window);
+    orderedGeneration_ = generation_;
+    orderedRootGeneration_ = rootStacking_.generation();
 }
 
 void X11WindowList::refreshClients() {
+    if (!readsPending_ && !allGeometryDirty_) {
+        return;
+    }
     const X11DesktopAtoms& a = atoms_;
     struct Pending {
         xcb_window_t window;
@@ -349,6 +376,7 @@ void X11WindowList::refreshClients() {
         xcb_translate_coordinates_cookie_t position;
         xcb_get_property_cookie_t pid, type, state, extents, wmClass, gtkId, wmState;
         std::optional<xcb_query_tree_cookie_t> tree;
+        std::optional<xcb_get_geometry_cookie_t> frame;
     };
     std::vector<Pending> pending;
     std::vector<xcb_window_t> unknownProcess;
@@ -370,6 +398,10 @@ void X11WindowList::refreshClients() {
             // Selected before the reads, so no change between read and selection is missed.
             xcb_change_window_attributes(connection_, window, XCB_CW_EVENT_MASK, &clientMask);
             client.selected = true;
+        }
+        if (client.frame != 0 && client.frame != window && !frames_.contains(client.frame)) {
+            // Asked before the window's place: a frame moved after this answer announces it.
+            p.frame = xcb_get_geometry(connection_, client.frame);
         }
         p.attributes = xcb_get_window_attributes(connection_, window);
         p.geometry = xcb_get_geometry(connection_, window);
@@ -396,12 +428,14 @@ void X11WindowList::refreshClients() {
         pending.push_back(p);
     }
     allGeometryDirty_ = false;
+    readsPending_ = false;
     if (pending.empty()) {
         return;
     }
     // Asked for every window read, with the rest: whether _NET_WM_PID is there is not known yet.
-    const auto processIds = readProcessIds(requestProcessIds(unknownProcess));
+    const auto processIds = owners_.read(owners_.request(unknownProcess));
     ++counters_.roundTrips;
+    counters_.windowReads += pending.size();
 
     std::vector<xcb_window_t> vanished;
     // Clients whose frame lies further up: (client, an ancestor below the frame).
@@ -427,6 +461,19 @@ void X11WindowList::refreshClients() {
         Reply<xcb_translate_coordinates_reply_t> position(
             take(xcb_translate_coordinates_reply(connection_, p.position, &error), error));
         Client& client = clients_[p.window];
+        if (p.frame) {
+            xcb_generic_error_t* frameError = nullptr;
+            Reply<xcb_get_geometry_reply_t> frame(
+                xcb_get_geometry_reply(connection_, *p.frame, &frameError));
+            if (frameError != nullptr) {
+                // Its frame went; the events say more.
+                ++counters_.errors;
+                std::free(frameError);
+            } else if (frame) {
+                frames_[client.frame] = FrameGeometry{frame->x, frame->y, frame->width,
+                                                      frame->height, frame->border_width};
+            }
+        }
         if (p.tree) {
             Reply<xcb_query_tree_reply_t> tree(
                 take(xcb_query_tree_reply(connection_, *p.tree, &error), error));
@@ -448,67 +495,10 @@ void X11WindowList::refreshClients() {
                     take(xcb_get_property_reply(connection_, cookies[i], &error), error));
             }
             client.propertiesDirty = false;
-            client.pid = processOf(p.window, props[0].get(), processIds);
-            client.layer = kNormalLayer;
-            client.isDesktop = false;
-            client.isNormalOrDialog = true;
-            // The first type we know decides, as EWMH asks.
-            for (auto t : propertyValues(props[1].get(), XCB_ATOM_ATOM)) {
-                bool known = true;
-                client.isNormalOrDialog = t == a.typeNormal || t == a.typeDialog;
-                if (t == a.typeNormal || t == a.typeDialog || t == a.typeUtility) {
-                    client.layer = kNormalLayer;
-                } else if (t == a.typeDesktop) {
-                    client.isDesktop = true;
-                } else if (t == a.typeDock) {
-                    client.layer = kDockLayer;
-                } else if (t == a.typeToolbar || t == a.typeMenu || t == a.typeSplash) {
-                    client.layer = kFloatingLayer;
-                } else if (t == a.typeNotification) {
-                    client.layer = kNotificationLayer;
-                } else if (t == a.typeDropdownMenu || t == a.typePopupMenu || t == a.typeCombo ||
-                           t == a.typeDnd) {
-                    client.layer = kPopupLayer;
-                } else if (t == a.typeTooltip) {
-                    client.layer = kTooltipLayer;
-                } else {
-                    known = false;
-                    client.isNormalOrDialog = true;
-                }
-                if (known) {
-                    break;
-                }
-            }
-            client.hidden = false;
-            client.skipTaskbar = false;
-            for (auto s : propertyValues(props[2].get(), XCB_ATOM_ATOM)) {
-                client.hidden = client.hidden || s == a.stateHidden;
-                client.skipTaskbar = client.skipTaskbar || s == a.stateSkipTaskbar;
-                // Kept above the others, like a floating panel: it never takes the focus from the
-                // windows below it.
-                if (s == a.stateAbove && client.layer == kNormalLayer) {
-                    client.layer = kFloatingLayer;
-                }
-            }
-            const auto extents = propertyValues(props[3].get(), XCB_ATOM_CARDINAL);
-            if (extents.size() == 4) {
-                client.left = extents[0];
-                client.right = extents[1];
-                client.top = extents[2];
-                client.bottom = extents[3];
-            } else {
-                client.left = client.right = client.top = client.bottom = 0;
-            }
-            const std::string wmClass = propertyString(props[4].get());
-            const auto split = wmClass.find('\0');
-            client.instance = wmClass.substr(0, split);
-            client.windowClass =
-                split == std::string::npos ? std::string() : wmClass.substr(split + 1);
-            if (auto end = client.windowClass.find('\0'); end != std::string::npos) {
-                client.windowClass.resize(end);
-            }
-            client.gtkApplicationId = propertyString(props[5].get());
-            client.hasWmState = props[6] && props[6]->type != XCB_ATOM_NONE;
+            client.pid = owners_.ownerOf(p.window, props[0].get(), processIds);
+            X11WindowProperties(atoms_).apply({props[1].get(), props[2].get(), props[3].get(),
+                                               props[4].get(), props[5].get(), props[6].get()},
+                                              client);
         }
         if (gone || !attributes || !geometry || !position) {
             vanished.push_back(p.window);
@@ -519,6 +509,13 @@ void X11WindowList::refreshClients() {
         client.width = geometry->width;
         client.height = geometry->height;
         client.border = geometry->border_width;
+        client.x = geometry->x;
+        client.y = geometry->y;
+        if (client.frame == p.window && !frames_.contains(p.window)) {
+            // Its own frame, asked before its place (see above).
+            frames_[p.window] = FrameGeometry{geometry->x, geometry->y, geometry->width,
+                                              geometry->height, geometry->border_width};
+        }
         client.rootX = position->dst_x;
         client.rootY = position->dst_y;
     }
@@ -530,7 +527,18 @@ void X11WindowList::refreshClients() {
         std::erase_if(climbing, [window](const auto& c) { return c.first == window; });
     }
     climbToFrames(std::move(climbing));
-    changed();
+    bool propertiesRead = !vanished.empty();
+    for (const auto& p : pending) {
+        const auto it = clients_.find(p.window);
+        // A frame still unknown is looked for again at every refresh.
+        readsPending_ = readsPending_ || (it != clients_.end() && it->second.frame == 0);
+        propertiesRead = propertiesRead || p.properties;
+    }
+    if (propertiesRead) {
+        clientsChanged();
+    } else {
+        changed();
+    }
 }
 
 void X11WindowList::climbToFrames(std::vector<std::pair<xcb_window_t, xcb_window_t>> climbing) {
