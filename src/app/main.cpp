@@ -235,9 +235,9 @@ int main(int argc, char** argv) {
     overlays->setWindowLifecycleHandler([&desktop](xcb_window_t window, bool alive) {
         desktop->ignoreStructureEvents(window, alive);
     });
-    // Which application a frame holds, so that an overlay stays below all of its windows there.
-    overlays->setTopLevelOwnerLookup(
-        [&desktop](xcb_window_t frame) { return desktop->ownerOfTopLevel(frame); });
+    // Which frame holds a window and which application a frame holds: overlays are placed without
+    // asking the server, and stay below all of an application's windows there.
+    overlays->setTopLevels(desktop.get());
     // Any connection breaking means the server is gone: said once, then out with status 1.
     desktop->setConnectionLostHandler([] {
         reportConnectionLost();

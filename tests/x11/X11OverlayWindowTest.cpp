@@ -280,6 +280,28 @@ TEST_F(X11OverlayWindowTest, CompositorBlurIsFoundEitherWayAndHintedOverTheBlurF
     EXPECT_TRUE(cardinals(id, "_KDE_NET_WM_BLUR_BEHIND_REGION").empty()) << "no blur, no hint";
 }
 
+// The top-level windows of the given clients, and their processes, as a window list knows them.
+class KnownTopLevels final : public X11TopLevels {
+public:
+    KnownTopLevels(DesktopControl& control, std::vector<std::pair<xcb_window_t, ProcessID>> clients)
+        : control_(control), clients_(std::move(clients)) {}
+    std::optional<X11TopLevelOwner> ownerOfTopLevel(xcb_window_t frame) const override {
+        for (const auto& [client, pid] : clients_) {
+            if (control_.topLevelOf(client) == frame) {
+                return X11TopLevelOwner{pid, client};
+            }
+        }
+        return std::nullopt;
+    }
+    std::optional<xcb_window_t> topLevelOf(xcb_window_t client) const override {
+        return control_.topLevelOf(client);
+    }
+
+private:
+    DesktopControl& control_;
+    std::vector<std::pair<xcb_window_t, ProcessID>> clients_;
+};
+
 // A plain tint over the whole window, at the given strength and colour.
 DimmingConfiguration tint(double intensity, OverlayColor colour) {
     return DimmingConfiguration(true, 0.0, intensity, colour, 0.0, EffectMode::fullscreen, 0.5,
@@ -292,14 +314,8 @@ TEST_F(X11OverlayWindowTest, ARegularApplicationsWindowsStackedUnderTheAnchorSta
     const xcb_window_t a1 = a.windows.at(0);
     const xcb_window_t a2 = a.windows.at(1);
     // Frames of a1 and a2 belong to one process, b's to another.
-    factory->setTopLevelOwnerLookup([&](xcb_window_t frame) -> std::optional<X11TopLevelOwner> {
-        for (const auto& [client, pid] : {std::pair{a1, 1}, std::pair{a2, 1}, std::pair{b, 2}}) {
-            if (topLevelOf(client) == frame) {
-                return X11TopLevelOwner{pid, client};
-            }
-        }
-        return std::nullopt;
-    });
+    KnownTopLevels known(*control, {{a1, 1}, {a2, 1}, {b, 2}});
+    factory->setTopLevels(&known);
     for (const auto w : {a2, a1}) {
         control->activate(w);
     }

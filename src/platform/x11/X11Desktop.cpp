@@ -251,6 +251,11 @@ std::optional<X11TopLevelOwner> X11Desktop::ownerOfTopLevel(xcb_window_t frame) 
     return windows_->ownerOfTopLevel(frame);
 }
 
+std::optional<xcb_window_t> X11Desktop::topLevelOf(xcb_window_t client) const {
+    const X11WindowList::Client* c = windows_->client(client);
+    return c != nullptr && c->frame != 0 ? std::optional<xcb_window_t>(c->frame) : std::nullopt;
+}
+
 // ---- window list ----------------------------------------------------------------------------
 
 void X11Desktop::invalidateCache() {

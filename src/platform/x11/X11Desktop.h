@@ -9,7 +9,7 @@
 #include "platform/linux/DesktopEntryIndex.h"
 #include "platform/x11/X11DesktopAtoms.h"
 #include "platform/x11/X11Monitors.h"
-#include "platform/x11/X11TopLevelOwner.h"
+#include "platform/x11/X11TopLevels.h"
 #include "platform/x11/X11WindowList.h"
 
 #include <xcb/xcb.h>
@@ -50,7 +50,8 @@ namespace tavrilux::x11 {
 class X11Desktop final : public WindowServer,
                          public Screens,
                          public Applications,
-                         public Workspace {
+                         public Workspace,
+                         public X11TopLevels {
 public:
     // Window manager's stand-in process id (owner of the overview entry).
     static constexpr ProcessID kWindowManagerPID = 0;
@@ -86,9 +87,9 @@ public:
     // Our own top-level windows (overlays) move and restack often without changing anything the
     // window list reports: their structure events are ignored instead of re-reading positions.
     void ignoreStructureEvents(xcb_window_t window, bool ignore = true);
-    // The application of a listed window that the top-level window (a frame) holds, as last
-    // read; none when it holds none.
-    std::optional<X11TopLevelOwner> ownerOfTopLevel(xcb_window_t frame) const;
+    // X11TopLevels
+    std::optional<X11TopLevelOwner> ownerOfTopLevel(xcb_window_t frame) const override;
+    std::optional<xcb_window_t> topLevelOf(xcb_window_t client) const override;
 
     // Measurements and test hooks.
     std::uint64_t roundTrips() const { return counters_.roundTrips; }

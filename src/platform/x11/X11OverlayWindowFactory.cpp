@@ -503,6 +503,13 @@ std::optional<xcb_window_t> X11OverlayWindowFactory::frameOf(xcb_window_t client
     if (stacking_->contains(client)) {
         return client;
     }
+    // The window list follows the frames of the windows it lists: no question to the server.
+    if (topLevels_ != nullptr) {
+        if (const auto frame = topLevels_->topLevelOf(client);
+            frame && stacking_->contains(*frame)) {
+            return frame;
+        }
+    }
     drainSoon();
     xcb_window_t window = client;
     for (int depth = 0; depth < 16; ++depth) {
@@ -520,10 +527,10 @@ std::optional<xcb_window_t> X11OverlayWindowFactory::frameOf(xcb_window_t client
 }
 
 std::optional<X11TopLevelOwner> X11OverlayWindowFactory::ownerOfTopLevel(xcb_window_t frame) const {
-    if (!ownerLookup_ || frame == 0) {
+    if (topLevels_ == nullptr || frame == 0) {
         return std::nullopt;
     }
-    return ownerLookup_(frame);
+    return topLevels_->ownerOfTopLevel(frame);
 }
 
 std::unique_ptr<OverlayWindowPort>

@@ -4,7 +4,7 @@
 #include "core/overlay/OverlayWindowPort.h"
 #include "platform/x11/X11OverlayAtoms.h"
 #include "platform/x11/X11OverlaySurface.h"
-#include "platform/x11/X11TopLevelOwner.h"
+#include "platform/x11/X11TopLevels.h"
 
 #include <xcb/xcb.h>
 
@@ -93,7 +93,8 @@ public:
     // Told of every overlay window made (true) and destroyed (false), so that whoever watches the
     // root's structure events can leave our own windows out.
     void setWindowLifecycleHandler(std::function<void(xcb_window_t, bool alive)> handler);
-    void setTopLevelOwnerLookup(X11TopLevelOwnerLookup lookup) { ownerLookup_ = std::move(lookup); }
+    // What the window list knows of the top-level windows; it outlives the factory.
+    void setTopLevels(const X11TopLevels* topLevels) { topLevels_ = topLevels; }
 
     int fileDescriptor() const;
     void processEvents();
@@ -186,7 +187,7 @@ private:
     std::uint32_t clientIdMask_ = 0;
     std::unique_ptr<X11RootStacking> stacking_;
     std::unique_ptr<X11OverlaySurfaces> surfaces_;
-    X11TopLevelOwnerLookup ownerLookup_;
+    const X11TopLevels* topLevels_ = nullptr;
     std::uint64_t corrections_ = 0;
     std::uint64_t exposures_ = 0;
     bool reportedMissingCompositor_ = false;
