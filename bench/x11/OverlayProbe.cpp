@@ -8,9 +8,12 @@
 // WINDOWS (latency only): one run of COUNT switches for each number of managed windows, in the
 // order given, each with an engine of its own; filler windows of $TAVRILUX_TEST_CLIENT make up
 // the number on the second monitor, below Gamma, so the switched monitor stays as it was.
+#include "StackingWatcher.h"
+
 #include <xcb/xcb.h>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,6 +27,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <numeric>
 #include <optional>
 #include <set>
@@ -171,6 +175,19 @@ bool overlayDirectlyBelow(xcb_window_t frame) {
     return found;
 }
 
+// The root's children as the structure events since the watcher started tell them.
+std::unique_ptr<tavrilux::testdesktop::StackingWatcher> watcher;
+
+// The same from the watcher's stacking, without asking the server.
+bool overlayDirectlyBelowNow(xcb_window_t frame) {
+    const int i = watcher->indexOf(frame);
+    if (i <= 0) {
+        return false;
+    }
+    const auto& below = watcher->children()[static_cast<std::size_t>(i - 1)];
+    return below.mapped && isOverlay(below.window);
+}
+
 int visibleOverlayCount() {
     auto* r = xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr);
     int count = 0;
@@ -296,17 +313,26 @@ struct Switch {
 Switch timedSwitch(xcb_window_t target, xcb_atom_t activeAtom) {
     const xcb_window_t frame = frameOf(target);
     drain();
+    xcb_connection_t* events = watcher->connection();
+    while (xcb_generic_event_t* e = xcb_poll_for_event(events)) {
+        watcher->apply(*e);
+        std::free(e);
+    }
     activate(target);
     std::optional<Clock::time_point> changed;
     Clock::time_point lastChange;
     const auto deadline = Clock::now() + std::chrono::seconds(3);
     while (Clock::now() < deadline) {
-        xcb_generic_event_t* e = xcb_poll_for_event(c);
+        xcb_generic_event_t* e = xcb_poll_for_event(events);
         if (e == nullptr) {
-            std::this_thread::sleep_for(std::chrono::microseconds(100));
+            pollfd fd{xcb_get_file_descriptor(events), POLLIN, 0};
+            ::poll(&fd, 1, 1);
             continue;
         }
+        // Stamped when read; the stacking is followed from the events themselves, so that no
+        // question to the server (slower with more windows) delays reading the next one.
         const auto at = Clock::now();
+        const bool restacked = watcher->apply(*e);
         const std::uint8_t type = e->response_type & 0x7f;
         const bool activeChanged =
             type == XCB_PROPERTY_NOTIFY &&
@@ -317,13 +343,13 @@ Switch timedSwitch(xcb_window_t target, xcb_atom_t activeAtom) {
         if (activeChanged && !changed) {
             changed = at;
             // No event may follow: the restack could have come before the focus change.
-            if (overlayDirectlyBelow(frame)) {
+            if (overlayDirectlyBelowNow(frame)) {
                 std::free(e);
                 ++earlierThanTheFocus;
                 return {0.0, 0.0};
             }
-        } else if (changed && (type == XCB_CONFIGURE_NOTIFY || type == XCB_MAP_NOTIFY)) {
-            if (overlayDirectlyBelow(frame)) {
+        } else if (changed && restacked) {
+            if (overlayDirectlyBelowNow(frame)) {
                 std::free(e);
                 using Ms = std::chrono::duration<double, std::milli>;
                 return {Ms(at - *changed).count(), Ms(at - lastChange).count()};
@@ -492,6 +518,10 @@ int main(int argc, char** argv) {
     const std::uint32_t mask[] = {XCB_EVENT_MASK_PROPERTY_CHANGE |
                                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY};
     xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, mask);
+    watcher = std::make_unique<tavrilux::testdesktop::StackingWatcher>(std::getenv("DISPLAY"));
+    // Its events carry the focus changes too.
+    xcb_change_window_attributes(watcher->connection(), root, XCB_CW_EVENT_MASK, mask);
+    xcb_flush(watcher->connection());
     const xcb_atom_t activeAtom = atom("_NET_ACTIVE_WINDOW");
     if (mode == "latency" && !windowCounts.empty()) {
         const int result = latencyByWindowCount(engine, home, count, windowCounts, *alpha, *beta,

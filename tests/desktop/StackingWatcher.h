@@ -31,6 +31,8 @@ public:
     // Mapped, and of WM_CLASS instance `instance` itself or holding a client of it.
     bool isMappedInstance(const Child& child, const std::string& instance);
 
+    // Applies one event read on connection(); true when it changed the stacking.
+    bool apply(const xcb_generic_event_t& event);
     // Applies the events that arrive within `duration`, calling `seen` after each one that
     // changed the stacking (and once at the start).
     void watch(std::chrono::milliseconds duration, const std::function<void()>& seen);
@@ -40,7 +42,6 @@ public:
                     const std::function<void()>& seen = {});
 
 private:
-    bool apply(const xcb_generic_event_t& event);
     std::string instanceOf(xcb_window_t window);
 
     xcb_connection_t* connection_;

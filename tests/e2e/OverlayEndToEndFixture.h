@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace tavrilux::e2e {
@@ -67,6 +68,15 @@ protected:
             control->activate(w);
         }
         return {w1, w2, other};
+    }
+
+    // One application's main window ("multi") and a dialog of it `step` pixels lower right:
+    // `kind` "--dialog" makes it a dialog of no window in particular (as Qt's without a parent),
+    // "--transient" one of the main window (WM_TRANSIENT_FOR). The two.
+    std::pair<xcb_window_t, xcb_window_t> startWithDialog(const std::string& kind, int step) {
+        const auto main = startApp("multi", "cc3366", "300x200+100+100",
+                                   {"--count", "2", "--step", std::to_string(step), kind});
+        return {main, clients.back().windows.at(1)};
     }
 
     // Starts the engine and waits (up to 10 s) until `ready` holds.

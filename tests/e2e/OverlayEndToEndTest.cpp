@@ -183,9 +183,7 @@ TEST_F(OverlayEndToEndTest, TheFocusedWindowStaysBrightAndEverythingElseIsTinted
 // window between it and its main window is dimmed. fluxbox keeps its stacking list in the order
 // windows came; the real order is the frames'.
 TEST_F(OnFluxbox, AFocusedDialogRaisedAloneLeavesTheWindowsBelowItDimmed) {
-    const auto main = startApp("multi", "cc3366", "300x200+100+100",
-                               {"--count", "2", "--step", "300", "--dialog"});
-    const auto dialog = clients.back().windows.at(1);
+    const auto [main, dialog] = startWithDialog("--dialog", 300);
     const auto b = startApp("beta", "3366cc", "300x200+450+150");
     for (const auto w : {main, b, dialog}) {
         control->activate(w);
@@ -214,9 +212,7 @@ TEST_F(OnI3, TheOtherMonitorsWorkspaceGetsItsOverlayToo) {
 // selection while compositing is blocked. It restacks a window placed below one of an
 // application's windows below all of them: here the focused main window's dialog, right under it.
 TEST_F(OnKWin, TheFocusedWindowStaysBrightAndOverlaysHideWhileCompositingIsBlocked) {
-    const auto main = startApp("multi", "cc3366", "300x200+100+100",
-                               {"--count", "2", "--step", "150", "--dialog"});
-    const auto dialog = clients.back().windows.at(1);
+    const auto [main, dialog] = startWithDialog("--dialog", 150);
     const auto b = startApp("beta", "3366cc", "300x200+600+150");
     for (const auto w : {b, dialog, main}) {
         control->activate(w);
@@ -288,9 +284,7 @@ TEST_F(OnXfwm4, AWindowTheOverlayIsLoweredBelowShowsBrightAgain) {
 // KWin's own order still holds the dialog where it was, under the window focused before; a window
 // put below the parent went below that old place until the overlay was put right.
 TEST_F(OnKWin, ActivatingAParentUnderItsDialogDimsTheWindowFocusedBefore) {
-    const auto parent = startApp("multi", "cc3366", "300x200+100+100",
-                                 {"--count", "2", "--step", "300", "--transient"});
-    const auto dialog = clients.back().windows.at(1);
+    const auto [parent, dialog] = startWithDialog("--transient", 300);
     const auto b = startApp("beta", "3366cc", "300x200+600+150");
     control->activate(b);
     ASSERT_TRUE(startEngineBelow(b));
@@ -314,9 +308,7 @@ TEST_F(OnKWin, ActivatingAParentUnderItsDialogDimsTheWindowFocusedBefore) {
 // to put the overlay back may be spent on a place KWin does not give.
 TEST_F(OnKWin, ADialogLoweredWithItsParentTakesTheOverlayAlong) {
     const auto c = startApp("gamma", "33cc66", "200x150+1000+500");
-    const auto parent = startApp("multi", "cc3366", "300x200+100+100",
-                                 {"--count", "2", "--step", "300", "--transient"});
-    const auto dialog = clients.back().windows.at(1);
+    const auto [parent, dialog] = startWithDialog("--transient", 300);
     const auto b = startApp("beta", "3366cc", "300x200+600+150");
     control->activate(b);
     ASSERT_TRUE(startEngineBelow(b));
