@@ -53,21 +53,15 @@ X11Desktop::X11Desktop(MainQueue& queue, xcb_connection_t* connection, int scree
     // Selected above first, so that no change after the read is missed.
     windows_->start();
 
-    bool hasMonitors = false;
-    const auto* randr = xcb_get_extension_data(connection_, &xcb_randr_id);
-    if (randr != nullptr && randr->present != 0) {
-        Reply<xcb_randr_query_version_reply_t> version(xcb_randr_query_version_reply(
-            connection_, xcb_randr_query_version(connection_, 1, 5), nullptr));
+    const auto randr = X11Monitors::watch(
+        connection_, root_,
+        XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE | XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE |
+            XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE | XCB_RANDR_NOTIFY_MASK_OUTPUT_PROPERTY);
+    if (randr.eventBase != 0) {
         ++counters_.roundTrips;
-        hasMonitors = version && (version->major_version > 1 ||
-                                  (version->major_version == 1 && version->minor_version >= 5));
-        randrEventBase_ = randr->first_event;
-        xcb_randr_select_input(
-            connection_, root_,
-            XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE | XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE |
-                XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE | XCB_RANDR_NOTIFY_MASK_OUTPUT_PROPERTY);
     }
-    monitors_ = std::make_unique<X11Monitors>(connection_, root_, atoms_.edid, hasMonitors);
+    randrEventBase_ = randr.eventBase;
+    monitors_ = std::make_unique<X11Monitors>(connection_, root_, atoms_.edid, randr.hasMonitors);
     refreshMonitors();
     // The windows with the active one: whoever asks for the frontmost application before the
     // first refresh (the settings do, at start) gets it named.

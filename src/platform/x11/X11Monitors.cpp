@@ -19,6 +19,22 @@ bool inside(const X11Monitors::Monitor& inner, const X11Monitors::Monitor& outer
 
 } // namespace
 
+X11Monitors::Support X11Monitors::watch(xcb_connection_t* connection, xcb_window_t root,
+                                        std::uint16_t events) {
+    Support support;
+    const auto* randr = xcb_get_extension_data(connection, &xcb_randr_id);
+    if (randr == nullptr || randr->present == 0) {
+        return support;
+    }
+    Reply<xcb_randr_query_version_reply_t> version(xcb_randr_query_version_reply(
+        connection, xcb_randr_query_version(connection, 1, 5), nullptr));
+    support.hasMonitors = version && (version->major_version > 1 ||
+                                      (version->major_version == 1 && version->minor_version >= 5));
+    support.eventBase = randr->first_event;
+    xcb_randr_select_input(connection, root, events);
+    return support;
+}
+
 X11Monitors::X11Monitors(xcb_connection_t* connection, xcb_window_t root, xcb_atom_t edid,
                          bool hasMonitors)
     : connection_(connection), root_(root), edid_(edid), hasMonitors_(hasMonitors) {

@@ -26,6 +26,16 @@ public:
         std::optional<std::string> uuid;
     };
 
+    // What the server offers of RandR: monitors (version 1.5), and the number of its first event
+    // (0 without RandR).
+    struct Support {
+        bool hasMonitors = false;
+        std::uint8_t eventBase = 0;
+    };
+    // Asks for RandR 1.5 (one round trip where the extension is present) and selects the
+    // RandR notifications `events` on the root.
+    static Support watch(xcb_connection_t* connection, xcb_window_t root, std::uint16_t events);
+
     X11Monitors(xcb_connection_t* connection, xcb_window_t root, xcb_atom_t edid, bool hasMonitors);
     X11Monitors(const X11Monitors&) = delete;
     X11Monitors& operator=(const X11Monitors&) = delete;

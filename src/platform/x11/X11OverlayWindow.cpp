@@ -116,27 +116,25 @@ xcb_window_t X11OverlayWindow::targetFrame() const {
     if (!owner) {
         return anchorFrame_;
     }
-    const X11OverlaySurface& s = *surface_;
     return factory_.stacking_->endOfRunBelow(
         anchorFrame_,
         [&](xcb_window_t w) {
             const auto other = factory_.ownerOfTopLevel(w);
             return other && other->pid == owner->pid;
         },
-        [&](const X11RootStacking::Child& c) {
-            return factory_.isOwnTopLevel(c.window) ||
-                   !c.meets(s.x, s.y, s.x + s.width, s.y + s.height);
-        });
+        [this](const X11RootStacking::Child& c) { return showsNothingHere(c); });
+}
+
+bool X11OverlayWindow::showsNothingHere(const X11RootStacking::Child& child) const {
+    const X11OverlaySurface& s = *surface_;
+    return factory_.isOwnTopLevel(child.window) ||
+           !child.meets(s.x, s.y, s.x + s.width, s.y + s.height);
 }
 
 bool X11OverlayWindow::isInPlace(xcb_window_t target) {
     const xcb_window_t own = topLevel();
-    const X11OverlaySurface& s = *surface_;
     // What does not show over our rectangle may lie between.
-    const auto passOver = [&](const X11RootStacking::Child& c) {
-        return factory_.isOwnTopLevel(c.window) ||
-               !c.meets(s.x, s.y, s.x + s.width, s.y + s.height);
-    };
+    const auto passOver = [this](const X11RootStacking::Child& c) { return showsNothingHere(c); };
     return placement_->mode == WindowOrderingMode::below
                ? factory_.stacking_->directlyBelow(own, target, passOver)
                : factory_.stacking_->directlyBelow(target, own, passOver);

@@ -4,6 +4,7 @@
 #include "core/async/TaskHandle.h"
 #include "core/overlay/OverlayWindowPort.h"
 #include "platform/x11/X11OverlaySurface.h"
+#include "platform/x11/X11RootStacking.h"
 
 #include <xcb/xcb.h>
 
@@ -73,6 +74,8 @@ private:
     // The top-level window to lie directly against now.
     xcb_window_t targetFrame() const;
     bool isInPlace(xcb_window_t target);
+    // One of our own windows, or one that does not meet this overlay's display.
+    bool showsNothingHere(const X11RootStacking::Child& child) const;
     // Directly below (or above) `target`: our own window is restacked by us; a managed one is
     // restacked by the window manager on request, once it has taken the window on.
     void restack(xcb_window_t target);

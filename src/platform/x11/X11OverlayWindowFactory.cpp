@@ -1,9 +1,11 @@
 #include "platform/x11/X11OverlayWindowFactory.h"
 
 #include "platform/x11/X11DialogSettling.h"
+#include "platform/x11/X11Monitors.h"
 #include "platform/x11/X11OverlaySurfaces.h"
 #include "platform/x11/X11OverlayWindow.h"
 #include "platform/x11/X11RootStacking.h"
+#include "platform/x11/XcbProperty.h"
 #include "platform/x11/XcbReply.h"
 
 #include <xcb/randr.h>
@@ -113,19 +115,11 @@ X11OverlayWindowFactory::X11OverlayWindowFactory(MainQueue& queue, OverlayRender
     stacking_->reload();
 
     // The displays the overlays cover, read again when they change.
-    bool hasMonitors = false;
-    const auto* randr = xcb_get_extension_data(connection_, &xcb_randr_id);
-    if (randr != nullptr && randr->present != 0) {
-        auto version = reply(xcb_randr_query_version_reply(
-            connection_, xcb_randr_query_version(connection_, 1, 5), nullptr));
-        hasMonitors = version && (version->major_version > 1 ||
-                                  (version->major_version == 1 && version->minor_version >= 5));
-        randrEventBase_ = randr->first_event;
-        xcb_randr_select_input(connection_, root_,
-                               XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE |
-                                   XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE |
-                                   XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE);
-    }
+    const auto randr = X11Monitors::watch(connection_, root_,
+                                          XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE |
+                                              XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE |
+                                              XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE);
+    randrEventBase_ = randr.eventBase;
     const std::string windowManager = windowManagerName();
     isKWin_ = windowManager == "KWin";
     isXfwm4_ = windowManager == "Xfwm4";
@@ -143,7 +137,7 @@ X11OverlayWindowFactory::X11OverlayWindowFactory(MainQueue& queue, OverlayRender
     hasShape_ = shape != nullptr && shape->present != 0;
     surfaces_ = std::make_unique<X11OverlaySurfaces>(
         X11OverlaySurfaces::Setup{connection_, root_, visual_, colormap_, managed_, hasShape_,
-                                  hasMonitors},
+                                  randr.hasMonitors},
         atoms_);
     const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(connection_, &xcb_xfixes_id);
     if (xfixes != nullptr && xfixes->present != 0) {
@@ -285,16 +279,11 @@ void X11OverlayWindowFactory::settleTransientsAbove(xcb_window_t anchor) {
                                xcb_get_property(connection_, 0, root_, atoms_.clientListStacking,
                                                 XCB_ATOM_WINDOW, 0, 4096),
                                nullptr));
-    if (!listReply || listReply->format != 32) {
+    auto windows = propertyValues(listReply.get(), XCB_ATOM_WINDOW);
+    windows.erase(windows.begin(), std::find(windows.begin(), windows.end(), anchor));
+    if (windows.empty()) {
         return;
     }
-    const auto* first = static_cast<const xcb_window_t*>(xcb_get_property_value(listReply.get()));
-    const auto* last = first + xcb_get_property_value_length(listReply.get()) / 4;
-    const auto* from = std::find(first, last, anchor);
-    if (from == last) {
-        return;
-    }
-    const std::vector<xcb_window_t> windows(from, last);
     std::vector<std::pair<xcb_get_property_cookie_t, xcb_get_property_cookie_t>> cookies;
     cookies.reserve(windows.size());
     for (const xcb_window_t w : windows) {
@@ -302,22 +291,20 @@ void X11OverlayWindowFactory::settleTransientsAbove(xcb_window_t anchor) {
             xcb_get_property(connection_, 0, w, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 0, 1),
             xcb_get_property(connection_, 0, w, atoms_.wmPid, XCB_ATOM_CARDINAL, 0, 1));
     }
-    const auto single = [this](xcb_get_property_cookie_t cookie) -> std::uint32_t {
+    const auto single = [this](xcb_get_property_cookie_t cookie, xcb_atom_t type) {
         auto r = reply(xcb_get_property_reply(connection_, cookie, nullptr));
-        if (!r || r->format != 32 || xcb_get_property_value_length(r.get()) != 4) {
-            return 0;
-        }
-        return *static_cast<const std::uint32_t*>(xcb_get_property_value(r.get()));
+        const auto values = propertyValues(r.get(), type);
+        return values.size() == 1 ? values[0] : std::uint32_t{0};
     };
     std::vector<std::optional<std::size_t>> parents;
     std::vector<std::uint32_t> processes;
     for (const auto& [transient, pid] : cookies) {
-        const auto owner = static_cast<xcb_window_t>(single(transient));
+        const auto owner = static_cast<xcb_window_t>(single(transient, XCB_ATOM_WINDOW));
         const auto it = std::find(windows.begin(), windows.end(), owner);
         parents.push_back(owner != 0 && it != windows.end()
                               ? std::optional<std::size_t>(it - windows.begin())
                               : std::nullopt);
-        processes.push_back(single(pid));
+        processes.push_back(single(pid, XCB_ATOM_CARDINAL));
     }
     for (const auto& [dialog, parent] : dialogsToSettle(windows, parents, processes)) {
         requestRestack(dialog, parent, true);

@@ -27,16 +27,19 @@ public:
         // The outer rectangle (border included) in root coordinates; empty while unknown.
         std::int16_t x = 0, y = 0;
         std::uint16_t width = 0, height = 0;
+        std::uint16_t border = 0;
 
         void setRectangle(std::int16_t left, std::int16_t top, std::uint16_t innerWidth,
-                          std::uint16_t innerHeight, std::uint16_t border) {
+                          std::uint16_t innerHeight, std::uint16_t borderWidth) {
             x = left;
             y = top;
-            width = static_cast<std::uint16_t>(innerWidth + 2 * border);
-            height = static_cast<std::uint16_t>(innerHeight + 2 * border);
+            width = static_cast<std::uint16_t>(innerWidth + 2 * borderWidth);
+            height = static_cast<std::uint16_t>(innerHeight + 2 * borderWidth);
+            border = borderWidth;
         }
         bool sameRectangle(const Child& other) const {
-            return x == other.x && y == other.y && width == other.width && height == other.height;
+            return x == other.x && y == other.y && width == other.width && height == other.height &&
+                   border == other.border;
         }
         // Shares pixels with the rectangle; unknown geometry counts as sharing.
         bool meets(std::int32_t left, std::int32_t top, std::int32_t right,
@@ -99,7 +102,8 @@ public:
 
     // The last window of the run that starts at `anchor` and goes down the stacking through the
     // windows `inRun` accepts, passing over those that show nothing and the children `passOver`
-    // accepts; `anchor` itself when the next window below it that shows is not in the run, or
+    // accepts (asked first, so that `inRun`, the dearer question, is asked only of the windows
+    // that count); `anchor` itself when the next window below it that shows is not in the run, or
     // when it is not a child.
     template <typename InRun, typename PassOver>
     xcb_window_t endOfRunBelow(xcb_window_t anchor, InRun inRun, PassOver passOver) {
@@ -111,14 +115,13 @@ public:
         xcb_window_t end = anchor;
         for (std::size_t i = *at; i-- > 0;) {
             const Child& c = children_[i];
-            if (!c.mapped || c.inputOnly) {
+            if (!c.mapped || c.inputOnly || passOver(c)) {
                 continue;
             }
-            if (inRun(c.window)) {
-                end = c.window;
-            } else if (!passOver(c)) {
+            if (!inRun(c.window)) {
                 break;
             }
+            end = c.window;
         }
         return end;
     }

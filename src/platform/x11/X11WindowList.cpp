@@ -25,24 +25,15 @@ X11WindowList::X11WindowList(xcb_connection_t* connection, xcb_window_t root,
 
 void X11WindowList::start() {
     rootStacking_.reload();
+    counters_.roundTrips += 2;
     // Their geometry too, so that from the first event on a restack is told from a move.
-    std::vector<std::pair<xcb_window_t, xcb_get_geometry_cookie_t>> cookies;
-    cookies.reserve(rootStacking_.children().size());
     for (const auto& child : rootStacking_.children()) {
-        cookies.emplace_back(child.window, xcb_get_geometry(connection_, child.window));
-    }
-    for (const auto& [window, cookie] : cookies) {
-        xcb_generic_error_t* error = nullptr;
-        Reply<xcb_get_geometry_reply_t> g(xcb_get_geometry_reply(connection_, cookie, &error));
-        if (error != nullptr) {
-            // Gone already: its destruction is among the events to come.
-            ++counters_.errors;
-            std::free(error);
-        } else if (g) {
-            frames_[window] = FrameGeometry{g->x, g->y, g->width, g->height, g->border_width};
+        if (child.width > 0 && child.height > 0) {
+            frames_[child.window] = FrameGeometry{
+                child.x, child.y, static_cast<std::uint16_t>(child.width - 2 * child.border),
+                static_cast<std::uint16_t>(child.height - 2 * child.border), child.border};
         }
     }
-    counters_.roundTrips += 3;
 }
 
 const X11WindowList::Client* X11WindowList::client(xcb_window_t window) const {
