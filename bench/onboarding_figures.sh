@@ -18,7 +18,8 @@ fi
 seconds=$2
 
 home=$(mktemp -d)
-XDG_CONFIG_HOME=$home/config XDG_STATE_HOME=$home/state "$build/src/app/tavrilux" \
+# In English, whatever the machine's language: the window is found by its title.
+LANGUAGE=en XDG_CONFIG_HOME=$home/config XDG_STATE_HOME=$home/state "$build/src/app/tavrilux" \
     >"$home/out" 2>"$home/err" &
 app=$!
 trap 'kill "$app" 2>/dev/null; wait "$app" 2>/dev/null; rm -rf "$home"' EXIT

@@ -1,6 +1,7 @@
 #include "app/OnboardingWindowManager.h"
 
 #include "app/ApplicationActivation.h"
+#include "core/localization/LocalizationManager.h"
 #include "core/settings/DimmingSettings.h"
 #include "ui/foundation/Appearance.h"
 #include "ui/onboarding/OnboardingView.h"
@@ -23,7 +24,7 @@ void OnboardingWindowManager::show() {
     if (!window_) {
         window_ = new ui::OnboardingView(context_, [this](FocusMode mode) { complete(mode); });
         window_->setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-        window_->setWindowTitle(QString::fromLatin1(kTitle));
+        window_->setWindowTitle(QString::fromStdString(L("onboarding_window_title")));
         window_->setFixedSize(kContentSize);
         ui::forceAppearance(window_, ui::Appearance::dark);
         window_->installEventFilter(this);

@@ -13,8 +13,8 @@
 
 namespace tavrilux {
 
-// Owns the first-launch onboarding window, "Welcome to Tavrilux": 680 x 500, dark whatever the
-// desktop's palette, without a title bar or window buttons, moved by its background. Built on
+// Owns the first-launch onboarding window, titled in the user's language: 680 x 500, dark whatever
+// the desktop's palette, without a title bar or window buttons, moved by its background. Built on
 // the first show() and only ever hidden. When the flow completes, the chosen preset is applied
 // and saved, the window hides, the application returns to the accessory policy and the quick
 // panel opens at the tray icon. Closing the window (Alt+F4) only hides it. Main thread only.
@@ -22,7 +22,6 @@ class OnboardingWindowManager final : public QObject, public OnboardingWindowMan
     Q_OBJECT
 public:
     static constexpr QSize kContentSize{680, 500};
-    static constexpr const char* kTitle = "Welcome to Tavrilux";
 
     OnboardingWindowManager(const ui::UiContext& context, std::function<void()> onShowQuickPanel);
     ~OnboardingWindowManager() override;

@@ -1,6 +1,7 @@
 #include "app/PopoverWindow.h"
 
 #include "app/PopoverPlacement.h"
+#include "core/localization/LocalizationManager.h"
 #include "platform/x11/X11ShellWindows.h"
 
 #include <QGuiApplication>
@@ -15,7 +16,7 @@ PopoverWindow::PopoverWindow(std::unique_ptr<QWidget> content, bool translucent)
       content_(content.release()) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TranslucentBackground, translucent);
-    setWindowTitle(QGuiApplication::applicationDisplayName());
+    setWindowTitle(QString::fromStdString(L("app_name")));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSizeConstraint(QLayout::SetFixedSize);

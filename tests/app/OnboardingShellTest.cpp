@@ -2,12 +2,14 @@
 #include "app/AppDelegate.h"
 #include "app/ApplicationActivation.h"
 #include "app/OnboardingWindowManager.h"
+#include "app/SettingsWindow.h"
+#include "app/SettingsWindowManager.h"
 #include "fakes/FakeApplicationActivator.h"
 #include "fakes/FakeGlobalHotKey.h"
 #include "fakes/FakeOverlayWindowFactory.h"
 #include "fakes/FakeResourceUsageProbe.h"
 #include "fakes/TempDir.h"
-#include "ui/UiHarness.h"
+#include "ui/SettingsHarness.h"
 #include "ui/components/PrimaryButtonStyle.h"
 #include "ui/onboarding/HowItWorksStep.h"
 
@@ -131,6 +133,7 @@ struct Shell {
             completeOnboarding = std::move(showQuickPanel);
             return std::make_unique<Noting>(*this);
         };
+        screens.aboutPanel = [] { return std::make_unique<QWidget>(); };
         screens.enableLoginItem = [note] { note("start at login"); };
         delegate = std::make_unique<AppDelegate>(
             AppDelegate::Platform{OverlayCoordinator::Desktop{desktop.queue, desktop.workspace,
@@ -205,5 +208,41 @@ TEST(AppDelegateTest, FromRemovableMediaItSaysSoAndStartsNothing) {
     EXPECT_EQ(shell.desktop.snapshotCount(), 0) << "no dimming";
 }
 
+// The shipped tables with `language` preferred while it lives, English after.
+struct Language {
+    explicit Language(const std::string& language) {
+        installed = ui::testing::installLanguage(language);
+    }
+    ~Language() { ui::testing::installLanguage("en"); }
+    Language(const Language&) = delete;
+    Language& operator=(const Language&) = delete;
+    bool installed = false;
+};
+
+TEST(AppDelegateTest, EveryWindowIsTitledInTheUsersLanguage) {
+    const Language german("de");
+    ASSERT_TRUE(german.installed);
+    ui::testing::SettingsModel model;
+    OnboardingWindowManager onboarding(model.context, nullptr);
+    onboarding.show();
+    EXPECT_EQ(onboarding.window()->windowTitle().toStdString(), "Willkommen bei Tavrilux");
+    SettingsWindowManager settings(model.context, model.services);
+    settings.showSettingsWindow(std::nullopt);
+    EXPECT_EQ(settings.settingsWindow()->windowTitle().toStdString(), "Tavrilux-Einstellungen");
+
+    Shell shell(false);
+    ASSERT_TRUE(shell.delegate->applicationDidFinishLaunching());
+    shell.tray().togglePopover();
+    ASSERT_TRUE(shell.tray().isPopoverShown());
+    EXPECT_EQ(shell.tray().popover()->windowTitle().toStdString(), "Tavrilux");
+    shell.delegate->showAboutPanel();
+    QStringList titles;
+    for (const QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible()) {
+            titles << window->windowTitle();
+        }
+    }
+    EXPECT_TRUE(titles.contains("Über Tavrilux")) << titles.join(", ").toStdString();
+}
 } // namespace
 } // namespace tavrilux

@@ -4,11 +4,13 @@
 #include "SettingsHarness.h"
 
 #include "ui/components/PrimaryButtonStyle.h"
+#include "ui/foundation/Elision.h"
 #include "ui/foundation/ShadowCache.h"
 #include "ui/onboarding/ModeCard.h"
 #include "ui/onboarding/ModePickerStep.h"
 #include "ui/onboarding/OnboardingView.h"
 #include "ui/onboarding/ProgressDots.h"
+#include "ui/quickpanel/MultiScreenModeButton.h"
 #include "ui/quickpanel/QuickPanelView.h"
 #include "ui/settings/AboutPanelView.h"
 #include "ui/settings/ContentView.h"
@@ -35,34 +37,46 @@ template <typename Model> QWidget* with(std::unique_ptr<Model> model, QWidget* w
 }
 
 // The quick panel as it opens: on two displays with neither a front application nor an active
-// display, its glass effects folded; and with an update, an excluded front application and
-// display, the aura shape and a colour off the palette.
-QWidget* quickPanel(bool busy) {
+// display, its glass effects folded; with an update, an excluded front application and display,
+// the aura shape and a colour off the palette; and paused, with a front application and an
+// active display that are not excluded, the ambient shape and the active display alone.
+enum class PanelState { opening, busy, paused };
+
+QWidget* quickPanel(PanelState state) {
     auto m = std::make_unique<testing::UiModel>();
     m->desktop.addScreen(1, Rect{0, 0, 1280, 800});
     m->desktop.addScreen(2, Rect{1280, 0, 1280, 800});
-    m->standard->setBool(QuickPanelView::kGlassEffectsExpandedKey, busy);
-    if (busy) {
+    m->standard->setBool(QuickPanelView::kGlassEffectsExpandedKey, state != PanelState::opening);
+    if (state != PanelState::opening) {
         m->desktop.workspace.activate(RunningApplication{
             7, "org.example.Editor", "Text Editor", ActivationPolicy::regular,
             TAVRILUX_SOURCE_DIR "/resources/Tavrilux_Tavrilux.bundle/AppIcon.png"});
         m->desktop.queue.runUntilIdle();
+        m->settings->setActiveScreenID(2);
+    }
+    if (state == PanelState::busy) {
         m->settings->applyMode(FocusMode::evening);
         m->settings->setOverlayColor(OverlayColor::black);
         m->settings->toggleExclusion("org.example.Editor");
-        m->settings->setActiveScreenID(2);
         m->settings->toggleDisplayExclusion("2");
         m->updater.updateAvailability.set(UpdateAvailability::available("2.1"));
+    }
+    if (state == PanelState::paused) {
+        m->settings->setIsEnabled(false);
+        m->settings->setEffectMode(EffectMode::ambient);
+        m->settings->setMultiScreenFocusMode(MultiScreenFocusMode::activeScreenOnly);
     }
     auto* panel = new QuickPanelView(m->context, nullptr, nullptr);
     panel->setHeightLimit(QWIDGETSIZE_MAX); // all of it, whatever the test screen's size
     return with(std::move(m), panel);
 }
 
-// The settings window on a tab, with or without exclusions of every kind, starting at login.
-QWidget* settingsWindow(SettingsTab tab, bool withExclusions) {
+// The settings window on a tab, with or without exclusions of every kind, starting at login (or
+// waiting for the user's approval to).
+QWidget* settingsWindow(SettingsTab tab, bool withExclusions,
+                        LoginItemStatus login = LoginItemStatus::enabled) {
     auto model = std::make_unique<testing::SettingsModel>();
-    model->loginService.setStatus(LoginItemStatus::enabled);
+    model->loginService.setStatus(login);
     model->desktop.addScreen(7, Rect{0, 0, 1280, 800}, "3F2A9C1E-0000-4000-8000-00000000DE11");
     model->applications.installed["editor"] = {"Text Editor", TAVRILUX_SOURCE_DIR
                                                "/resources/Tavrilux_Tavrilux.bundle/AppIcon.png"};
@@ -84,9 +98,14 @@ QWidget* settingsWindow(SettingsTab tab, bool withExclusions) {
 
 const std::vector<std::pair<const char*, Build>>& gallery() {
     static const std::vector<std::pair<const char*, Build>> entries{
-        {"quick_panel", [] { return quickPanel(false); }},
-        {"quick_panel_busy", [] { return quickPanel(true); }},
+        {"quick_panel", [] { return quickPanel(PanelState::opening); }},
+        {"quick_panel_busy", [] { return quickPanel(PanelState::busy); }},
+        {"quick_panel_paused", [] { return quickPanel(PanelState::paused); }},
         {"settings_general", [] { return settingsWindow(SettingsTab::general, false); }},
+        {"settings_general_approval",
+         [] {
+             return settingsWindow(SettingsTab::general, false, LoginItemStatus::requiresApproval);
+         }},
         {"settings_exclusions", [] { return settingsWindow(SettingsTab::exclusions, true); }},
         {"settings_exclusions_empty",
          [] { return settingsWindow(SettingsTab::exclusions, false); }},
@@ -140,6 +159,35 @@ private:
     std::vector<QRegularExpression> formats_;
 };
 
+// Shows `look` every screen of the gallery, then every page of the onboarding, its preset page
+// also once a card is tapped (named onboarding-<page>, and onboarding-2b).
+void showEveryScreen(const std::function<void(const QString&, QWidget&, bool onboarding)>& look) {
+    for (const auto& [name, build] : gallery()) {
+        std::unique_ptr<QWidget> widget(build());
+        look(name, *widget, false);
+    }
+    testing::UiModel model;
+    OnboardingView onboarding(model.context, [](FocusMode) {});
+    onboarding.resize(680, 500);
+    for (int step = 0; step < OnboardingView::kPageCount; ++step) {
+        look(QStringLiteral("onboarding-%1").arg(step), onboarding, true);
+        if (auto* picker = qobject_cast<ModePickerStep*>(onboarding.page())) {
+            QTest::mouseClick(picker->cards().back(), Qt::LeftButton);
+            look(QStringLiteral("onboarding-2b"), onboarding, true);
+        }
+        QTest::mouseClick(onboarding.page()->findChild<PrimaryButtonStyle*>(), Qt::LeftButton);
+    }
+}
+
+// Tells of every text cut short while it lives.
+class CutWatch final {
+public:
+    explicit CutWatch(Elision::Watcher watcher) { Elision::setWatcher(std::move(watcher)); }
+    ~CutWatch() { Elision::setWatcher({}); }
+    CutWatch(const CutWatch&) = delete;
+    CutWatch& operator=(const CutWatch&) = delete;
+};
+
 // Every screen of the gallery and every page of the onboarding (its preset page also once a
 // card is tapped), light and dark, in every shipped language: a repaint draws the same from its
 // caches, and all a screen draws and says is in the user's language. Pictures are saved as
@@ -181,25 +229,44 @@ TEST(GalleryTest, EveryScreenInEveryLanguageShowsOnlyItsTextsAndRepaintsFromItsC
                 EXPECT_TRUE(table.contain(text))
                     << name.toStdString() << ": " << text.toStdString();
             }
-        };
-        for (const auto& [name, build] : gallery()) {
-            std::unique_ptr<QWidget> widget(build());
-            look(name, *widget, false);
-        }
-        testing::UiModel model;
-        OnboardingView onboarding(model.context, [](FocusMode) {});
-        onboarding.resize(680, 500);
-        for (int step = 0; step < OnboardingView::kPageCount; ++step) {
-            look(QStringLiteral("onboarding-%1").arg(step), onboarding, true);
-            const ProgressDots* dots = onboarding.progressDots(); // the page's dot in the accent
-            const QPoint dot = dots->mapTo(&onboarding, dots->dotCentre(step)).toPoint();
-            EXPECT_GT(testing::render(onboarding, Appearance::dark).pixelColor(dot).blue(), 200);
-            if (auto* picker = qobject_cast<ModePickerStep*>(onboarding.page())) {
-                QTest::mouseClick(picker->cards().back(), Qt::LeftButton);
-                look(QStringLiteral("onboarding-2b"), onboarding, true);
+            if (auto* view = qobject_cast<OnboardingView*>(&widget)) {
+                // the page's dot in the accent
+                const ProgressDots* dots = view->progressDots();
+                const QPoint dot = dots->mapTo(view, dots->dotCentre(view->step())).toPoint();
+                EXPECT_GT(testing::render(*view, Appearance::dark).pixelColor(dot).blue(), 200);
             }
-            QTest::mouseClick(onboarding.page()->findChild<PrimaryButtonStyle*>(), Qt::LeftButton);
-        }
+        };
+        showEveryScreen(look);
+    }
+}
+
+// What each screen says fits where it says it: on every screen, light and dark, in every shipped
+// language, no text is cut short.
+TEST(GalleryTest, EveryTextFitsItsPlaceInEveryLanguage) {
+    std::string where;
+    const CutWatch watch([&where](const Elision::Cut& cut) {
+        ADD_FAILURE() << where << ": \"" << cut.text.toStdString() << "\" needs " << cut.needed
+                      << " px, has " << cut.width << " ("
+                      << (cut.owner != nullptr ? cut.owner->metaObject()->className() : "a text")
+                      << ")";
+    });
+    for (const std::string& language : testing::kShippedLanguages) {
+        ASSERT_TRUE(testing::installLanguage(language));
+        showEveryScreen([&](const QString& name, QWidget& widget, bool onboarding) {
+            const std::string screen = language + " " + name.toStdString();
+            for (Appearance appearance :
+                 {onboarding ? Appearance::dark : Appearance::light, Appearance::dark}) {
+                where = screen + (appearance == Appearance::dark ? " dark" : " light");
+                testing::render(widget, appearance);
+                widget.adjustSize();
+                testing::render(widget, appearance);
+            }
+            // These titles take a second line rather than be cut; they are made for one.
+            for (const auto* button : widget.findChildren<MultiScreenModeButton*>()) {
+                EXPECT_LE(button->sizeHint().width(), button->width())
+                    << screen << ": \"" << button->text().toStdString() << "\" takes two lines";
+            }
+        });
     }
 }
 

@@ -35,6 +35,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
 
 namespace tavrilux::ui {
@@ -338,5 +340,56 @@ TEST(ExclusionRowTest, TheBadgeHasNoRimADisabledRowDimsAllAlikeAndTextsKeepClear
     }
 }
 
+// Contrast ratio of two opaque colours, by their relative luminance.
+double contrast(const QColor& a, const QColor& b) {
+    const auto luminance = [](const QColor& c) {
+        const auto channel = [](double v) {
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TEST(ExclusionRowTest, TheBadgesMinusIsAWhiteBarOnTheAccent) {
+    const QColor accent = toQColor(TavriluxTheme::accent);
+    QImage red(64, 64, QImage::Format_ARGB32_Premultiplied);
+    red.fill(QColor(220, 0, 0));
+    for (Appearance appearance : {Appearance::light, Appearance::dark}) {
+        for (bool image : {true, false}) {
+            SCOPED_TRACE(::testing::Message() << (appearance == Appearance::dark ? "dark" : "light")
+                                              << (image ? ", on an image" : ", on a symbol"));
+            BadgedIcon badged;
+            image ? badged.setImage(red)
+                  : badged.setSymbol(symbolName("display"), 23, FontWeight::medium);
+            badged.setExcluded(true);
+            const QImage icon = testing::render(badged, appearance);
+            const QRect disc = testing::inkBounds(
+                icon, icon.rect(), [&](QRgb p) { return colourDistance(p, accent) < 24; });
+            ASSERT_GT(disc.width(), 8);
+            const QPoint centre = QRectF(disc).center().toPoint();
+            const QColor middle = icon.pixelColor(centre);
+            EXPECT_GE(contrast(middle, accent), 3.0)
+                << "the minus is " << middle.name().toStdString() << ", "
+                << contrast(middle, accent) << ":1";
+            EXPECT_GT(std::min({middle.red(), middle.green(), middle.blue()}), 235) << "white";
+            // A bar across the middle, the disc above and below it and at its ends.
+            for (const QPoint off :
+                 {QPoint(0, disc.height() / 4), QPoint(0, -disc.height() / 4),
+                  QPoint(disc.width() * 3 / 8, 0), QPoint(-disc.width() * 3 / 8, 0)}) {
+                EXPECT_LT(colourDistance(icon.pixelColor(centre + off), accent), 24)
+                    << off.x() << "," << off.y();
+            }
+            int white = 0;
+            for (int x = disc.left(); x <= disc.right(); ++x) {
+                white += contrast(icon.pixelColor(x, centre.y()), accent) >= 3.0;
+            }
+            EXPECT_GE(white, disc.width() / 3);
+        }
+    }
+}
 } // namespace
 } // namespace tavrilux::ui

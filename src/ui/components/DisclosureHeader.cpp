@@ -3,6 +3,7 @@
 #include "core/theme/TavriluxTheme.h"
 #include "ui/components/RowTexts.h"
 #include "ui/foundation/Appearance.h"
+#include "ui/foundation/Elision.h"
 #include "ui/foundation/Fonts.h"
 #include "ui/foundation/Symbols.h"
 
@@ -57,7 +58,7 @@ void DisclosureHeader::paintEvent(QPaintEvent*) {
     const QRectF titleBox = content.adjusted(0, 0, -chevron - 8, 0);
     painter.drawText(
         titleBox, Qt::AlignLeft | Qt::AlignVCenter,
-        QFontMetricsF(titleFont()).elidedText(text(), Qt::ElideRight, titleBox.width()));
+        Elision::elide(QFontMetricsF(titleFont()), text(), Qt::ElideRight, titleBox.width(), this));
     const QRectF box(content.right() - chevron, content.center().y() - chevron / 2, chevron,
                      chevron);
     painter.translate(box.center());

@@ -1,5 +1,7 @@
 #include "ui/components/TextLabel.h"
 
+#include "ui/foundation/Elision.h"
+
 #include <QEvent>
 #include <QFontMetricsF>
 #include <QLocale>
@@ -148,8 +150,9 @@ const QStaticText& TextLabel::line(qreal width) {
     if (width != lineWidth_) {
         lineWidth_ = width;
         const QString text = displayedText();
-        line_.setText(
-            elide_ == Qt::ElideNone ? text : QFontMetricsF(font_).elidedText(text, elide_, width));
+        line_.setText(elide_ == Qt::ElideNone
+                          ? text
+                          : Elision::elide(QFontMetricsF(font_), text, elide_, width, this));
         line_.setTextFormat(Qt::PlainText);
         line_.setPerformanceHint(QStaticText::AggressiveCaching);
         line_.prepare(QTransform(), font_);

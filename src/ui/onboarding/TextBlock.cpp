@@ -1,5 +1,7 @@
 #include "ui/onboarding/TextBlock.h"
 
+#include "ui/foundation/Elision.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QTextOption>
@@ -53,8 +55,9 @@ QTextLayout& TextBlock::layout(qreal width) {
         const int end = last.textStart() + last.textLength();
         if (end < text_.size()) {
             // The rest does not fit: the last line ends in an ellipsis.
-            const QString rest = QFontMetricsF(font_).elidedText(
-                text_.mid(last.textStart()).simplified(), Qt::ElideRight, width);
+            const QString rest =
+                Elision::elide(QFontMetricsF(font_), text_.mid(last.textStart()).simplified(),
+                               Qt::ElideRight, width, nullptr);
             layout_ = lay(text_.left(last.textStart()) + rest);
         }
     }

@@ -12,6 +12,7 @@ namespace tavrilux::ui {
 
 namespace {
 constexpr qreal kBadgeSymbolSize = 13;
+constexpr qreal kMinusThickness = 2;
 } // namespace
 
 BadgedIcon::BadgedIcon(QWidget* parent) : QWidget(parent), badge_(false, this) {
@@ -63,23 +64,25 @@ void BadgedIcon::paintEvent(QPaintEvent*) {
     if (!badge_.isVisible()) {
         return;
     }
-    // The glyph is a disc with the minus cut out, white showing through the cut. Under it, a
-    // circle of the window's colour 1 point inside the disc, so none of it rims the badge.
+    // The symbol in its two levels: a disc in the accent and a white minus on it. The font's
+    // glyph cuts the minus out of the disc, a cut too thin at this size to show white.
     const qreal edge = std::ceil(kBadgeSymbolSize * SymbolFont::kScale);
     const QRectF box(square.right() - edge + kOverhang, square.bottom() - edge + kOverhang, edge,
                      edge);
     QRectF disc(QPointF(), SymbolFont::shared().inkSize(symbolName("minus.circle.fill"),
                                                         kBadgeSymbolSize, FontWeight::bold));
     disc.moveCenter(box.center());
+    // Half the disc wide, in whole pixels either side of the centre, and as thick as the bold
+    // weight's strokes.
+    QRectF minus(0, 0, 2 * std::round(disc.width() / 4), kMinusThickness);
+    minus.moveCenter(box.center());
     painter.save();
     badge_.apply(painter, box, 0.4);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(windowBackground(this));
-    painter.drawEllipse(disc.adjusted(1, 1, -1, -1));
+    painter.setBrush(toQColor(TavriluxTheme::accent));
+    painter.drawEllipse(disc);
     painter.setBrush(Qt::white);
-    painter.drawEllipse(box.adjusted(3, 3, -3, -3));
-    drawSymbol(painter, box, symbolName("minus.circle.fill"), kBadgeSymbolSize,
-               toQColor(TavriluxTheme::accent), FontWeight::bold);
+    painter.drawRoundedRect(minus, kMinusThickness / 2, kMinusThickness / 2);
     painter.restore();
 }
 

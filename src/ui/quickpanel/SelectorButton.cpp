@@ -2,6 +2,7 @@
 
 #include "core/theme/TavriluxTheme.h"
 #include "ui/foundation/Appearance.h"
+#include "ui/foundation/Elision.h"
 #include "ui/foundation/Fonts.h"
 #include "ui/foundation/ShadowCache.h"
 #include "ui/foundation/Symbols.h"
@@ -140,7 +141,7 @@ void SelectorButton::paintEvent(QPaintEvent*) {
     painter.setFont(titleFont());
     painter.setPen(colour);
     painter.drawText(titleRect, Qt::AlignHCenter | Qt::AlignVCenter,
-                     metrics.elidedText(text(), Qt::ElideRight, titleRect.width()));
+                     Elision::elide(metrics, text(), Qt::ElideRight, titleRect.width(), this));
 }
 
 } // namespace tavrilux::ui

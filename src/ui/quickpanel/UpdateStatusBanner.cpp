@@ -1,6 +1,7 @@
 #include "ui/quickpanel/UpdateStatusBanner.h"
 
 #include "core/localization/LocalizationManager.h"
+#include "ui/foundation/Elision.h"
 #include "ui/foundation/Fonts.h"
 #include "ui/foundation/ShadowCache.h"
 #include "ui/foundation/Symbols.h"
@@ -98,8 +99,8 @@ void UpdateStatusBanner::paintEvent(QPaintEvent*) {
     const qreal right = card.right() - kPadX;
     const qreal top = card.center().y() - textHeight() / 2;
     const qreal badgeWidth = badgeMetrics.horizontalAdvance(badge_) + 10;
-    const QString title = titleMetrics.elidedText(title_, Qt::ElideRight,
-                                                  std::max<qreal>(0, right - x - 6 - badgeWidth));
+    const QString title = Elision::elide(titleMetrics, title_, Qt::ElideRight,
+                                         std::max<qreal>(0, right - x - 6 - badgeWidth), this);
     painter.setFont(titleFont());
     painter.setPen(Qt::white);
     const QRectF titleRect(x, top, titleMetrics.horizontalAdvance(title), titleMetrics.height());
@@ -118,7 +119,7 @@ void UpdateStatusBanner::paintEvent(QPaintEvent*) {
     painter.setPen(subtitleColour);
     painter.drawText(QRectF(x, titleRect.bottom() + 2, right - x, subtitleMetrics.height()),
                      Qt::AlignLeft | Qt::AlignVCenter,
-                     subtitleMetrics.elidedText(subtitle_, Qt::ElideRight, right - x));
+                     Elision::elide(subtitleMetrics, subtitle_, Qt::ElideRight, right - x, this));
 }
 
 } // namespace tavrilux::ui

@@ -2,6 +2,7 @@
 
 #include "core/theme/TavriluxTheme.h"
 #include "ui/foundation/Appearance.h"
+#include "ui/foundation/Elision.h"
 #include "ui/foundation/Fonts.h"
 #include "ui/foundation/Symbols.h"
 
@@ -100,8 +101,8 @@ void SidebarRow::paintEvent(QPaintEvent*) {
     const QRectF titleBox(tile.right() + kSpacing, 0, row.width() - tile.right() - kSpacing - 6,
                           row.height());
     painter.drawText(titleBox, Qt::AlignLeft | Qt::AlignVCenter,
-                     painter.fontMetrics().elidedText(text(), Qt::ElideRight,
-                                                      static_cast<int>(titleBox.width())));
+                     Elision::elide(QFontMetricsF(painter.font()), text(), Qt::ElideRight,
+                                    titleBox.width(), this));
 }
 
 } // namespace tavrilux::ui
