@@ -61,18 +61,37 @@ StatusBarController::actionFor(QSystemTrayIcon::ActivationReason reason,
 
 void StatusBarController::registerToggleHotKey() {
     QPointer<StatusBarController> self(this);
-    const int status = env_.hotKey.registerHotKey([self] {
-        if (StatusBarController* controller = self.data()) {
-            controller->toggleFromHotKey();
-        }
-    });
-    hotKeyRegistered_ = status == 0;
-    if (hotKeyRegistered_) {
+    hotKeyStatus_ = env_.hotKey.registerHotKey(
+        [self] {
+            if (StatusBarController* controller = self.data()) {
+                controller->toggleFromHotKey();
+            }
+        },
+        [self](int status) {
+            if (StatusBarController* controller = self.data()) {
+                controller->followHotKeyKeymap(status);
+            }
+        });
+    // Without an O key the registration stands and waits for one.
+    hotKeyRegistered_ = hotKeyStatus_ == 0 || hotKeyStatus_ == GlobalHotKey::kNoKey;
+    logHotKeyStatus();
+}
+
+void StatusBarController::followHotKeyKeymap(int status) {
+    if (hotKeyStatus_ == GlobalHotKey::kNoKey && status != GlobalHotKey::kNoKey) {
+        env_.log("[HotKey] O is on the keyboard now");
+    }
+    hotKeyStatus_ = status;
+    logHotKeyStatus();
+}
+
+void StatusBarController::logHotKeyStatus() {
+    if (hotKeyStatus_ == 0) {
         env_.log("[HotKey] Registered Alt+Super+O");
+    } else if (hotKeyStatus_ == GlobalHotKey::kNoKey) {
+        env_.log("[HotKey] O is not on the keyboard; Alt+Super+O waits for it");
     } else {
-        env_.log("[HotKey] RegisterEventHotKey failed: " + (status == GlobalHotKey::kNoKey
-                                                                ? "no key for O in the keymap"
-                                                                : std::to_string(status)));
+        env_.log("[HotKey] RegisterEventHotKey failed: " + std::to_string(hotKeyStatus_));
     }
 }
 

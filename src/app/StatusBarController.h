@@ -76,6 +76,9 @@ private:
     static ClickAction actionFor(QSystemTrayIcon::ActivationReason reason,
                                  Qt::KeyboardModifiers modifiers);
     void registerToggleHotKey();
+    // The keyboard changed and the hot key was claimed anew with `status`.
+    void followHotKeyKeymap(int status);
+    void logHotKeyStatus();
     void toggleFromHotKey();
     void refreshGlyph(std::optional<bool> isEnabled);
     void handleClick(QSystemTrayIcon::ActivationReason reason);
@@ -91,6 +94,8 @@ private:
     QPointer<QMenu> menu_;
     QElapsedTimer closedByPress_;
     bool hotKeyRegistered_ = false;
+    // What the hot key's registration, or its last keymap change, returned.
+    int hotKeyStatus_ = 0;
     Subscription enabledSubscription_;
 };
 

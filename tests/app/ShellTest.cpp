@@ -24,7 +24,9 @@ namespace {
 
 // A status item over the fakes, whose panels note the actions they are given.
 struct StatusItem {
-    StatusItem() {
+    // `hotKeyStatus`: what registering the hot key returns.
+    explicit StatusItem(int hotKeyStatus = 0) {
+        hotKey.registrationStatus = hotKeyStatus;
         controller = std::make_unique<StatusBarController>(
             StatusBarController::Environment{
                 DimmingSettings::create(
@@ -39,7 +41,7 @@ struct StatusItem {
                     panel->setFixedSize(320, 200);
                     return panel;
                 },
-                nullptr, nullptr, [](std::string_view) {}},
+                nullptr, nullptr, [this](std::string_view line) { logged.emplace_back(line); }},
             StatusBarController::Callbacks{[this] { ++settingsOpened; }, nullptr, nullptr});
     }
     bool menuShown() const {
@@ -56,6 +58,7 @@ struct StatusItem {
     fakes::FakeGlobalClickMonitor clicks;
     int panels = 0;
     int settingsOpened = 0;
+    std::vector<std::string> logged;
     QuickPanelActions actions;
     std::unique_ptr<StatusBarController> controller;
 };
@@ -81,6 +84,41 @@ TEST(StatusBarControllerTest, ALeftClickTogglesThePanelAndARightOrCtrlClickShows
     QTest::keyRelease(&keyboard, Qt::Key_Control);
     item.click(QSystemTrayIcon::Trigger);
     EXPECT_TRUE(item.controller->isPopoverShown());
+}
+
+TEST(StatusBarControllerTest, TheHotKeySaysWhenOLeavesOrComesBackAndWhenItIsClaimedAnew) {
+    using Lines = std::vector<std::string>;
+    const std::string registered = "[HotKey] Registered Alt+Super+O";
+    const std::string missing = "[HotKey] O is not on the keyboard; Alt+Super+O waits for it";
+    const std::string back = "[HotKey] O is on the keyboard now";
+    const auto said = [](const StatusItem& item) {
+        Lines lines;
+        std::copy_if(item.logged.begin(), item.logged.end(), std::back_inserter(lines),
+                     [](const std::string& line) { return line.starts_with("[HotKey] "); });
+        return lines;
+    };
+
+    StatusItem item(GlobalHotKey::kNoKey);
+    EXPECT_EQ(said(item), Lines{missing});
+    ASSERT_TRUE(item.hotKey.isRegistered()) << "it waits for O";
+    item.hotKey.changeKeymap(0);
+    EXPECT_EQ(said(item), (Lines{missing, back, registered}));
+
+    item.logged.clear();
+    item.hotKey.changeKeymap(0);  // O moved to another key
+    item.hotKey.changeKeymap(10); // to one another program holds
+    item.hotKey.changeKeymap(GlobalHotKey::kNoKey);
+    item.hotKey.changeKeymap(10); // back, on a key held elsewhere
+    item.hotKey.changeKeymap(0);
+    EXPECT_EQ(said(item), (Lines{registered, "[HotKey] RegisterEventHotKey failed: 10", missing,
+                                 back, "[HotKey] RegisterEventHotKey failed: 10", registered}));
+    item.controller.reset();
+    EXPECT_FALSE(item.hotKey.isRegistered()) << "released with the controller";
+
+    // Held by another program from the start: said, and nothing stays registered.
+    StatusItem refused(10);
+    EXPECT_EQ(said(refused), Lines{"[HotKey] RegisterEventHotKey failed: 10"});
+    EXPECT_FALSE(refused.hotKey.isRegistered());
 }
 
 TEST(StatusGlyphTest, TheUmbrellaInItsColourEdgedOppositeAndTheStateDotAtEverySize) {
