@@ -39,7 +39,7 @@ struct StatusItem {
                     panel->setFixedSize(320, 200);
                     return panel;
                 },
-                nullptr, nullptr, [](std::string_view) {}},
+                nullptr, nullptr, [](std::string_view) {}, nullptr},
             StatusBarController::Callbacks{[this] { ++settingsOpened; }, nullptr, nullptr});
     }
     bool menuShown() const {
