@@ -1,6 +1,7 @@
 #include "app/AppDelegate.h"
 
 #include "app/ApplicationActivation.h"
+#include "app/TrayIconBackdrop.h"
 
 #include "core/defaults/DefaultsRegistry.h"
 #include "core/localization/LocalizationManager.h"
@@ -137,7 +138,8 @@ void AppDelegate::wireShell(bool isFirstLaunch) {
     statusBarController_ = std::make_unique<StatusBarController>(
         StatusBarController::Environment{settings_, platform_.hotKey, platform_.clickMonitor,
                                          std::move(makePanel), platform_.isCompositing,
-                                         platform_.trayForeground},
+                                         platform_.tray, writeStandardErrorLine,
+                                         TrayIconBackdrop::read},
         StatusBarController::Callbacks{
             openSettingsOn(std::nullopt), openSettingsOn(SettingsTab::about),
             screens_.aboutPanel ? weakly(self_, [](AppDelegate& d) { d.showAboutPanel(); })

@@ -38,8 +38,8 @@ public:
         UpdaterManager::ControllerFactory updateController;
         // The running executable; none when it cannot be located.
         std::optional<std::filesystem::path> executable;
-        // The tray's own icon colour, where it announces one.
-        std::function<std::optional<QColor>()> trayForeground;
+        // The tray the status icon shows in; none where no tray can be watched.
+        SystemTray* tray = nullptr;
     };
 
     static constexpr Seconds kDiagnosticsInterval{2.0};

@@ -2,6 +2,8 @@
 
 #include "app/StatusGlyph.h"
 #include "core/localization/LocalizationManager.h"
+#include "core/theme/LegibleColor.h"
+#include "ui/foundation/Appearance.h"
 #include "ui/foundation/LocalizedText.h"
 
 #include <QApplication>
@@ -16,11 +18,23 @@ namespace tavrilux {
 namespace {
 using ui::text;
 
+Rgba toRgba(const QColor& colour) {
+    return Rgba{colour.redF(), colour.greenF(), colour.blueF(), colour.alphaF()};
+}
+
 } // namespace
 
 StatusBarController::StatusBarController(Environment environment, Callbacks callbacks)
     : env_(std::move(environment)), callbacks_(std::move(callbacks)) {
     registerToggleHotKey();
+    if (env_.tray != nullptr) {
+        QPointer<StatusBarController> self(this);
+        env_.tray->setChangeHandler([self] {
+            if (self) {
+                self->refreshGlyph(std::nullopt);
+            }
+        });
+    }
     connect(&statusItem_, &QSystemTrayIcon::activated, this, &StatusBarController::handleClick);
     statusItem_.setToolTip(text("app_name"));
     refreshGlyph(std::nullopt);
@@ -36,6 +50,9 @@ StatusBarController::StatusBarController(Environment environment, Callbacks call
 }
 
 StatusBarController::~StatusBarController() {
+    if (env_.tray != nullptr) {
+        env_.tray->setChangeHandler(nullptr);
+    }
     closePopover();
     delete popover_.data();
     delete menu_.data();
@@ -102,14 +119,48 @@ void StatusBarController::toggleFromHotKey() {
 }
 
 void StatusBarController::refreshGlyph(std::optional<bool> isEnabled) {
-    // Asked at every paint: a tray that starts later may announce other colours.
-    statusItem_.setIcon(StatusGlyph::icon(
-        isEnabled.value_or(env_.settings->isEnabled.get()), [tray = env_.trayForeground] {
-            if (const auto announced = tray ? tray() : std::nullopt) {
-                return *announced;
+    // Asked at every paint, which is also when the tray may show something else behind it (the
+    // icon embedded in a new tray).
+    QPointer<StatusBarController> self(this);
+    statusItem_.setIcon(
+        StatusGlyph::icon(isEnabled.value_or(env_.settings->isEnabled.get()), [self] {
+            if (!self) {
+                return QGuiApplication::palette().color(QPalette::WindowText);
             }
-            return QGuiApplication::palette().color(QPalette::WindowText);
+            self->lookBehindIconSoon();
+            return self->umbrellaColour();
         }));
+}
+
+QColor StatusBarController::umbrellaColour() const {
+    if (const auto named = env_.tray != nullptr ? env_.tray->iconForeground() : std::nullopt) {
+        return ui::toQColor(*named);
+    }
+    const QPalette palette = QGuiApplication::palette();
+    const QColor behind = backdrop_.value_or(palette.color(QPalette::Window));
+    return ui::toQColor(
+        LegibleColor::on(toRgba(behind), toRgba(palette.color(QPalette::WindowText))));
+}
+
+void StatusBarController::lookBehindIconSoon() {
+    if (lookPending_ || !env_.iconBackdrop) {
+        return;
+    }
+    lookPending_ = true;
+    // Queued: the paint is on screen only once the toolkit has flushed it, after this event.
+    QMetaObject::invokeMethod(this, &StatusBarController::lookBehindIcon, Qt::QueuedConnection);
+}
+
+void StatusBarController::lookBehindIcon() {
+    const QColor before = umbrellaColour();
+    // Reading may paint the icon again; that paint asks for no other look.
+    backdrop_ = env_.iconBackdrop(statusItem_);
+    lookPending_ = false;
+    // The reading leaves the glyph's own pixels out, so a repaint in the new colour reads the
+    // same and ends here.
+    if (umbrellaColour() != before) {
+        refreshGlyph(std::nullopt);
+    }
 }
 
 void StatusBarController::handleClick(QSystemTrayIcon::ActivationReason reason) {

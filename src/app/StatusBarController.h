@@ -5,6 +5,7 @@
 #include "core/diagnostics/StandardErrorLog.h"
 #include "core/platform/GlobalClickMonitor.h"
 #include "core/platform/GlobalHotKey.h"
+#include "core/platform/SystemTray.h"
 #include "core/reactive/Subscription.h"
 #include "core/settings/DimmingSettings.h"
 
@@ -41,10 +42,13 @@ public:
         PanelFactory makePanel;
         // Whether the panel's window may be translucent (a compositor runs).
         std::function<bool()> isCompositing;
-        // The colour the tray asks its icons to draw in, when it says; the umbrella otherwise
-        // takes the desktop palette's text colour.
-        std::function<std::optional<QColor>()> trayForeground;
+        // The tray whose colours the umbrella takes where it names them; none: no tray names
+        // any.
+        SystemTray* tray = nullptr;
         LogSink log = writeStandardErrorLine;
+        // What the tray shows behind the icon, asked after the icon was painted; none when it
+        // cannot be read. Without named colours the umbrella stands out from it.
+        std::function<std::optional<QColor>(const QSystemTrayIcon&)> iconBackdrop;
     };
     // What the menu and the panel open; an empty one disables its menu item.
     struct Callbacks {
@@ -81,6 +85,11 @@ private:
     void logHotKeyStatus();
     void toggleFromHotKey();
     void refreshGlyph(std::optional<bool> isEnabled);
+    // The umbrella's colour: the tray's, else one that stands out from what lies behind it.
+    QColor umbrellaColour() const;
+    // Reads what lies behind the icon once the paint under way has reached the screen.
+    void lookBehindIconSoon();
+    void lookBehindIcon();
     void handleClick(QSystemTrayIcon::ActivationReason reason);
     void handlePress(int x, int y);
     void closePopover();
@@ -96,6 +105,9 @@ private:
     bool hotKeyRegistered_ = false;
     // What the hot key's registration, or its last keymap change, returned.
     int hotKeyStatus_ = 0;
+    // What the tray last showed behind the icon; none when it could not be read.
+    std::optional<QColor> backdrop_;
+    bool lookPending_ = false;
     Subscription enabledSubscription_;
 };
 

@@ -30,8 +30,7 @@
 #include "platform/x11/X11Desktop.h"
 #include "platform/x11/X11HotKey.h"
 #include "platform/x11/X11OverlayWindowFactory.h"
-#include "platform/x11/X11ShellWindows.h"
-#include "ui/foundation/Appearance.h"
+#include "platform/x11/X11SystemTray.h"
 #include "ui/quickpanel/QuickPanelView.h"
 #include "ui/settings/AboutPanelView.h"
 #include "ui/settings/BackgroundLoginItem.h"
@@ -112,24 +111,6 @@ void filterQtMessages(QtMsgType type, const QMessageLogContext& context, const Q
         return;
     }
     qt_message_output(type, context, message);
-}
-
-// The colour the tray asks its icons to draw in, read on Qt's own connection.
-std::optional<QColor> trayForeground() {
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (x11 == nullptr || x11->connection() == nullptr) {
-        return std::nullopt;
-    }
-    static const int screen = [] {
-        int number = 0;
-        char* host = nullptr;
-        int display = 0;
-        xcb_parse_display(nullptr, &host, &display, &number);
-        std::free(host);
-        return number;
-    }();
-    const auto colour = x11::X11ShellWindows::trayForeground(x11->connection(), screen);
-    return colour ? std::optional(ui::toQColor(*colour)) : std::nullopt;
 }
 
 bool displayReachable() {
@@ -231,6 +212,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tavrilux: %s; the quick panel closes only from the tray icon\n",
                      error.c_str());
     }
+    // The tray's colours as it changes them; the icon takes a colour of its own without.
+    auto tray = x11::X11SystemTray::connect(queue, nullptr, &error);
     // Our overlays restack on every focus change; the window list need not look again for them.
     overlays->setWindowLifecycleHandler([&desktop](xcb_window_t window, bool alive) {
         desktop->ignoreStructureEvents(window, alive);
@@ -257,6 +240,11 @@ int main(int argc, char** argv) {
         notifiers.push_back(watch(
             clicks->fileDescriptor(), [&] { clicks->processEvents(); },
             [&] { return clicks->isConnected(); }));
+    }
+    if (tray) {
+        notifiers.push_back(watch(
+            tray->fileDescriptor(), [&] { tray->processEvents(); },
+            [&] { return tray->isConnected(); }));
     }
     x11::X11ApplicationActivator activator(desktop->connection(), desktop->root(), *desktop);
     linux_platform::LinuxResourceUsageProbe probe;
@@ -313,7 +301,7 @@ int main(int argc, char** argv) {
             OverlayCoordinator::Desktop{queue, *desktop, *desktop, *desktop, *desktop, activator,
                                         *overlays, static_cast<ProcessID>(getpid())},
             probe, *hotKey, clicks.get(), [&overlays] { return overlays->hasCompositor(); },
-            bundle.flavor, makeUpdateController, bundle.executablePath, trayForeground},
+            bundle.flavor, makeUpdateController, bundle.executablePath, tray.get()},
         std::move(screens));
     QObject::connect(&instance, &SingleInstanceGuard::reopenRequested,
                      [&delegate] { delegate->applicationShouldHandleReopen(); });

@@ -41,7 +41,8 @@ struct StatusItem {
                     panel->setFixedSize(320, 200);
                     return panel;
                 },
-                nullptr, nullptr, [this](std::string_view line) { logged.emplace_back(line); }},
+                nullptr, nullptr, [this](std::string_view line) { logged.emplace_back(line); },
+                nullptr},
             StatusBarController::Callbacks{[this] { ++settingsOpened; }, nullptr, nullptr});
     }
     bool menuShown() const {

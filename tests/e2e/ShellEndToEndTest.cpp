@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cmath>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -21,6 +24,30 @@ using namespace std::chrono_literals;
 
 bool soon(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 5s) {
     return DesktopControl::waitUntil(condition, timeout);
+}
+
+// WCAG 2 contrast of two sRGB colours, 1 to 21.
+double contrast(const DesktopControl::Colour& a, const DesktopControl::Colour& b) {
+    const auto luminance = [](const DesktopControl::Colour& c) {
+        const auto linear = [](int channel) {
+            const double v = channel / 255.0;
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.red) + 0.7152 * linear(c.green) + 0.0722 * linear(c.blue);
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+bool near(const DesktopControl::Colour& a, const DesktopControl::Colour& b, int by = 12) {
+    return std::abs(a.red - b.red) <= by && std::abs(a.green - b.green) <= by &&
+           std::abs(a.blue - b.blue) <= by;
+}
+
+std::string str(const DesktopControl::Colour& c) {
+    return "(" + std::to_string(c.red) + "," + std::to_string(c.green) + "," +
+           std::to_string(c.blue) + ")";
 }
 
 // The whole application on the test desktop: its icon in trayer, its panel, menu and hot key.
@@ -87,6 +114,80 @@ protected:
             found += matches(control->pixel(icon->x + i % icon->width, icon->y + i / icon->width));
         }
         return found;
+    }
+
+    // The umbrella as the screen shows it: the tray around it (the icon's top-left corner, which
+    // the glyph leaves clear) and its body, the commonest colour of the icon apart from the tray,
+    // the status dot and its edge's blend.
+    struct Umbrella {
+        DesktopControl::Colour tray;
+        DesktopControl::Colour body;
+        double contrast() const { return e2e::contrast(tray, body); }
+        std::string describe() const { return str(body) + " on " + str(tray); }
+    };
+    std::optional<Umbrella> umbrella() {
+        const auto icon = trayIcon();
+        if (!icon) {
+            return std::nullopt;
+        }
+        const auto tray = control->pixel(icon->x, icon->y);
+        const int d = icon->width / 3;
+        std::map<std::array<int, 3>, int> seen;
+        for (int y = 0; y < icon->height; ++y) {
+            for (int x = 0; x < icon->width; ++x) {
+                if (x >= icon->width - d - 2 && y >= icon->height - d - 1) {
+                    continue; // the dot
+                }
+                const auto p = control->pixel(icon->x + x, icon->y + y);
+                if (!near(p, tray, 24)) {
+                    ++seen[{p.red, p.green, p.blue}];
+                }
+            }
+        }
+        const auto commonest =
+            std::max_element(seen.begin(), seen.end(),
+                             [](const auto& a, const auto& b) { return a.second < b.second; });
+        if (commonest == seen.end() || commonest->second < 5) {
+            return std::nullopt;
+        }
+        const auto& [r, g, b] = commonest->first;
+        return Umbrella{tray, {r, g, b}};
+    }
+
+    // The window that owns the tray selection now; 0 without a tray.
+    xcb_window_t trayManager() {
+        const auto owner = xcb_get_selection_owner_reply(
+            c(), xcb_get_selection_owner(c(), control->atom("_NET_SYSTEM_TRAY_S0")), nullptr);
+        const xcb_window_t window = owner != nullptr ? owner->owner : 0;
+        std::free(owner);
+        return window;
+    }
+    // The foreground of _NET_SYSTEM_TRAY_COLORS on `manager`, as a tray sets it; none removes it.
+    void setTrayColours(xcb_window_t manager, std::optional<std::array<std::uint16_t, 3>> rgb) {
+        const xcb_atom_t colours = control->atom("_NET_SYSTEM_TRAY_COLORS");
+        if (!rgb) {
+            xcb_delete_property(c(), manager, colours);
+        } else {
+            // Foreground, error, warning and success.
+            const std::array<std::uint32_t, 12> value{
+                (*rgb)[0], (*rgb)[1], (*rgb)[2], 0xffff, 0, 0, 0xffff, 0xffff, 0, 0, 0xffff, 0};
+            xcb_change_property(c(), XCB_PROP_MODE_REPLACE, manager, colours, XCB_ATOM_CARDINAL, 32,
+                                static_cast<std::uint32_t>(value.size()), value.data());
+        }
+        xcb_flush(c());
+    }
+    // Ends the running trayer and starts another one with `options`, as the desktop starts it
+    // otherwise; returns its tray manager window. (It ends with the X server.)
+    xcb_window_t restartTrayer(const std::string& options) {
+        const xcb_window_t before = trayManager();
+        EXPECT_TRUE(sh("kill $(xdotool search --limit 1 --class trayer getwindowpid)"));
+        EXPECT_TRUE(
+            soon([&] { return trayManager() != before && !sh("xdotool search --class trayer"); }));
+        EXPECT_TRUE(sh("trayer --edge bottom --align right --widthtype request --height 24 "
+                       "--monitor primary " +
+                       options + " >/dev/null 2>&1 &"));
+        EXPECT_TRUE(soon([&] { return trayManager() != 0; }, 10s));
+        return trayManager();
     }
 
     void clickIcon(int button = 1, int aside = 0) {
@@ -300,7 +401,7 @@ TEST_F(ShellEndToEndTest, WithoutATrayItKeepsDimmingAndTheIconComesWithATray) {
     EXPECT_TRUE(soon([&] { return stored() == false && overlays() == 0; }));
 
     // A tray host comes (back), a dark one: the icon embeds with the current state, its
-    // umbrella edged in light. (It ends with the X server.)
+    // umbrella light. (It ends with the X server.)
     ASSERT_TRUE(sh("trayer --edge bottom --align right --widthtype request --height 24 "
                    "--tint 0x202020 --transparent true --alpha 0 >/dev/null 2>&1 &"));
     EXPECT_TRUE(soon([&] { return dot() == 'r'; }, 10s));
@@ -313,6 +414,72 @@ TEST_F(ShellEndToEndTest, WithoutATrayItKeepsDimmingAndTheIconComesWithATray) {
     EXPECT_EQ(said("[HotKey] Registered Alt+Super+O"), 1u);
     EXPECT_EQ(app->terminate(), 0);
     EXPECT_EQ(overlays(), 0);
+}
+
+TEST_F(ShellEndToEndTest, OnTraysThatNameNoColoursTheUmbrellaStandsOutLightOrDark) {
+    // A dark tray (trayer tinted nearly black), then the light one, then a mid-grey one: each
+    // time a tray of its own, the icon embedding anew.
+    const struct {
+        const char* options;
+        std::function<bool(int)> trayLightness; // of the tray's grey
+    } trays[] = {
+        {"--tint 0x202020 --transparent true --alpha 0", [](int v) { return v < 60; }},
+        {"", [](int v) { return v > 180; }},
+        {"--tint 0x808080 --transparent true --alpha 0", [](int v) { return v > 100 && v < 160; }},
+    };
+    restartTrayer(trays[0].options);
+    launch();
+    for (const auto& tray : trays) {
+        if (&tray != &trays[0]) {
+            restartTrayer(tray.options);
+        }
+        std::optional<Umbrella> seen;
+        EXPECT_TRUE(soon(
+            [&] {
+                seen = umbrella();
+                return seen && tray.trayLightness(seen->tray.green) && seen->contrast() >= 3.0 &&
+                       dot() == 'g';
+            },
+            10s))
+            << tray.options << ": " << (seen ? seen->describe() : "no umbrella") << " "
+            << (seen ? seen->contrast() : 0.0) << ":1, dot " << dot();
+    }
+    EXPECT_EQ(said("toggled"), 0u);
+}
+
+TEST_F(ShellEndToEndTest, TheUmbrellaFollowsTheTraysColoursWhileItRunsAndANewTray) {
+    launch();
+    ASSERT_TRUE(soon([&] { return dot() == 'g' && umbrella().has_value(); }, 10s));
+    const auto bodyNear = [&](const DesktopControl::Colour& colour) {
+        std::optional<Umbrella> seen;
+        const bool reached = soon([&] {
+            seen = umbrella();
+            return seen && near(seen->body, colour);
+        });
+        EXPECT_TRUE(reached) << "wanted " << str(colour) << ", shows "
+                             << (seen ? seen->describe() : "no umbrella");
+        return reached;
+    };
+    const xcb_window_t manager = trayManager();
+    ASSERT_NE(manager, 0u);
+    setTrayColours(manager, std::array<std::uint16_t, 3>{0xffff, 0x8080, 0});
+    bodyNear({255, 128, 0});
+    setTrayColours(manager, std::array<std::uint16_t, 3>{0, 0x6060, 0xffff});
+    bodyNear({0, 96, 255});
+    // Named no more: back to a colour of its own, dark on the light tray.
+    setTrayColours(manager, std::nullopt);
+    std::optional<Umbrella> seen;
+    EXPECT_TRUE(soon([&] {
+        seen = umbrella();
+        return seen && seen->contrast() >= 3.0 && seen->body.red + seen->body.green < 150;
+    })) << (seen ? seen->describe() : "no umbrella");
+
+    // The tray restarts: the new one's colours are followed as well.
+    const xcb_window_t next = restartTrayer("");
+    ASSERT_TRUE(soon([&] { return dot() == 'g' && umbrella().has_value(); }, 10s));
+    setTrayColours(next, std::array<std::uint16_t, 3>{0xffff, 0x8080, 0});
+    bodyNear({255, 128, 0});
+    EXPECT_EQ(said("toggled"), 0u) << "never switched off and on";
 }
 
 TEST_F(ShellEndToEndTest, AFirstLaunchWalksThroughTheOnboardingAndALaterOneShowsOnlyTheIcon) {

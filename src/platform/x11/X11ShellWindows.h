@@ -1,10 +1,6 @@
 #pragma once
 
-#include "core/theme/Rgba.h"
-
 #include <xcb/xcb.h>
-
-#include <optional>
 
 namespace tavrilux::x11 {
 
@@ -17,10 +13,6 @@ public:
     // Keeps a window that has not been mapped yet out of task bars, pagers and window switchers
     // (window managers read its states when it maps). States already set are kept.
     static void skipTaskbarsAndSwitchers(xcb_connection_t* connection, xcb_window_t window);
-
-    // The colour the system tray of the screen `screenNumber` asks its icons to draw in
-    // (the foreground of _NET_SYSTEM_TRAY_COLORS); none when no tray runs or it announces none.
-    static std::optional<Rgba> trayForeground(xcb_connection_t* connection, int screenNumber);
 };
 
 } // namespace tavrilux::x11
