@@ -231,7 +231,7 @@ xcb_window_t X11OverlayWindow::cachedTopLevel() const {
 
 void X11OverlayWindow::applyPlacement() {
     xcb_connection_t* c = factory_.connection_;
-    if (surface_->destroyed) {
+    if (!shouldShow()) {
         return;
     }
     if (placement_) {
@@ -248,6 +248,10 @@ void X11OverlayWindow::applyPlacement() {
             // The stacking as far as the server has told it: a raise the engine did not see yet
             // may have been read already.
             factory_.readEvents();
+            // Those events may have taken the compositor or the window away.
+            if (!shouldShow()) {
+                return;
+            }
             const xcb_window_t target = targetFrame();
             if (!isInPlace(target)) {
                 restack(target);
@@ -265,6 +269,10 @@ void X11OverlayWindow::applyPlacement() {
         }
     }
     xcb_flush(c);
+}
+
+bool X11OverlayWindow::shouldShow() const {
+    return wanted_ && factory_.hasCompositor_ && !surface_->destroyed;
 }
 
 void X11OverlayWindow::restack(xcb_window_t target) {

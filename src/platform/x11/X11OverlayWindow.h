@@ -71,6 +71,8 @@ private:
     };
 
     void applyPlacement();
+    // Still wanted, with a compositor to show it and a window to show.
+    bool shouldShow() const;
     // The top-level window to lie directly against now.
     xcb_window_t targetFrame() const;
     bool isInPlace(xcb_window_t target);
