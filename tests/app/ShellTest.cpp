@@ -175,6 +175,29 @@ TEST(PopoverPlacementTest, BelowWhenItFitsElseAboveAndAlwaysOnTheScreen) {
     EXPECT_EQ(PopoverPlacement::room({600, 300, 24, 24}, screen), 472);
 }
 
+TEST(PopoverPlacementTest, AnIconInADockOutsideTheWorkAreaKeepsThePanelInsideIt) {
+    const QSize panel(320, 400);
+    // A 30-pixel bar at the top holding the icon, the work area below it.
+    const QRect belowBar(0, 30, 1280, 770);
+    EXPECT_EQ(PopoverPlacement::place(panel, {600, 2, 24, 20}, belowBar),
+              (PopoverPlacement{{452, 30}, false}))
+        << "from the area's top, not 4 pixels under the icon inside the bar";
+    EXPECT_EQ(PopoverPlacement::room({600, 2, 24, 20}, belowBar), 770);
+    // A 40-pixel bar at the bottom: above the bar, not above the icon in it.
+    const QRect aboveBar(0, 0, 1280, 760);
+    EXPECT_EQ(PopoverPlacement::place(panel, {1256, 770, 24, 24}, aboveBar),
+              (PopoverPlacement{{960, 360}, true}));
+    EXPECT_EQ(PopoverPlacement::room({1256, 770, 24, 24}, aboveBar), 760);
+    EXPECT_EQ(PopoverPlacement::place(QSize(320, 760), {1256, 770, 24, 24}, aboveBar).topLeft,
+              QPoint(960, 0))
+        << "a panel as tall as its room fills the area";
+    // A bar at the top and the tray at the bottom: the room is what lies between them.
+    const QRect between(0, 30, 1280, 770);
+    EXPECT_EQ(PopoverPlacement::room({1256, 776, 24, 24}, between), 742);
+    EXPECT_EQ(PopoverPlacement::place(QSize(320, 742), {1256, 776, 24, 24}, between).topLeft,
+              QPoint(960, 30));
+}
+
 TEST(SingleInstanceGuardTest, ALaterLaunchOnTheSameDisplayAsksTheFirstToReopen) {
     fakes::TempDir folder;
     const QString dir = QString::fromStdString(folder.path().string());

@@ -391,6 +391,40 @@ TEST_F(ShellEndToEndTest, PanelNeverTakesTheActivationAndClosesOnAnyWayOut) {
     EXPECT_EQ(overlays(), 0);
 }
 
+// The shell on the reference desktop and on another window manager.
+class ShellWorkAreaEndToEndTest : public ShellEndToEndTest,
+                                  public testing::WithParamInterface<std::string> {
+protected:
+    testdesktop::TestDesktop::Options desktopOptions() const override {
+        return {.windowManager = GetParam()};
+    }
+};
+
+TEST_P(ShellWorkAreaEndToEndTest, ThePanelKeepsOutOfTheDocksOnItsMonitor) {
+    // A tall bar along the top of the tray's monitor, and a taller one on the other monitor:
+    // openbox publishes one work area for both, 160 pixels short at the top.
+    startManagedClient(
+        {"--class", "bar,Bar", "--type", "DOCK", "--geometry", "1280x120+0+0", "--strut", "top"});
+    startManagedClient({"--class", "bar,Bar", "--type", "DOCK", "--geometry", "1280x160+1280+0",
+                        "--strut", "top"});
+    startAlpha();
+    launch();
+    ASSERT_TRUE(soon([&] { return trayIcon().has_value(); }, 10s));
+    const auto icon = *trayIcon();
+    clickIcon();
+    ASSERT_TRUE(soon([&] { return panels() == 1; }));
+    const auto panel = *control->geometry(windows("tavrilux", 300, 500).front());
+    EXPECT_GE(panel.y, 120) << "below the bar of its monitor";
+    EXPECT_LT(panel.y, 160) << "the other monitor's bar is no matter here";
+    EXPECT_LE(panel.y + panel.height, icon.y) << "above the bottom tray";
+    EXPECT_GE(panel.x, 0);
+    EXPECT_LE(panel.x + panel.width, testdesktop::TestDesktop::kMonitorWidth);
+    EXPECT_EQ(app->terminate(), 0) << app->standardError();
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowManagers, ShellWorkAreaEndToEndTest,
+                         testing::Values("openbox", "fluxbox"));
+
 TEST_F(ShellEndToEndTest, WithoutATrayItKeepsDimmingAndTheIconComesWithATray) {
     ASSERT_TRUE(sh("kill $(xdotool search --limit 1 --class trayer getwindowpid)"));
     ASSERT_TRUE(soon([&] { return !sh("xdotool search --class trayer"); }));
