@@ -27,8 +27,9 @@ namespace tavrilux {
 // right click or a Ctrl+left click, and the global hot key Alt+Super+O that toggles dimming.
 //
 // The panel is built anew each time it opens. While it shows, the global click monitor is armed
-// and a press outside our windows and outside the icon closes it; every way of closing it
-// disarms the monitor. Lives as long as the application delegate. Main thread only.
+// and a press of any button (not the wheel) outside our windows and outside the icon closes it;
+// every way of closing it disarms the monitor. Lives as long as the application delegate. Main
+// thread only.
 class StatusBarController final : public QObject {
     Q_OBJECT
 public:

@@ -4,8 +4,8 @@
 
 namespace tavrilux {
 
-// Presses of the left or right mouse button anywhere on the desktop, in other applications'
-// windows too.
+// Presses of a mouse button anywhere on the desktop, in other applications' windows too. Wheel
+// steps are no presses here: turning the wheel is no click.
 //
 // Contract:
 // - arm() reports every later press with the pointer's position (global pixels, origin at the

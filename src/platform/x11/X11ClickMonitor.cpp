@@ -9,8 +9,9 @@ namespace tavrilux::x11 {
 
 namespace {
 
-constexpr std::uint32_t kLeftButton = 1;
-constexpr std::uint32_t kRightButton = 3;
+// X numbers the wheel's steps as buttons: 4 and 5 up and down, 6 and 7 left and right.
+constexpr std::uint32_t kFirstWheelButton = 4;
+constexpr std::uint32_t kLastWheelButton = 7;
 
 } // namespace
 
@@ -95,7 +96,7 @@ void X11ClickMonitor::processEvents() {
             generic->event_type == XCB_INPUT_RAW_BUTTON_PRESS) {
             const auto detail =
                 reinterpret_cast<xcb_input_raw_button_press_event_t*>(event)->detail;
-            wanted = armed_ && (detail == kLeftButton || detail == kRightButton);
+            wanted = armed_ && (detail < kFirstWheelButton || detail > kLastWheelButton);
         }
         std::free(event);
         if (!wanted) {
