@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/OwnWindowPresses.h"
 #include "app/PopoverWindow.h"
 #include "app/ShellScreens.h"
 #include "core/diagnostics/StandardErrorLog.h"
@@ -92,7 +93,7 @@ private:
     void lookBehindIconSoon();
     void lookBehindIcon();
     void handleClick(QSystemTrayIcon::ActivationReason reason);
-    void handlePress(int x, int y);
+    void handlePress(const GlobalClickMonitor::Press& press);
     void closePopover();
 
     static constexpr qint64 kSameClickMs = 400;
@@ -103,6 +104,7 @@ private:
     QPointer<PopoverWindow> popover_;
     QPointer<QMenu> menu_;
     QElapsedTimer closedByPress_;
+    OwnWindowPresses ownPresses_;
     bool hotKeyRegistered_ = false;
     // What the hot key's registration, or its last keymap change, returned.
     int hotKeyStatus_ = 0;
