@@ -3,6 +3,8 @@
 #include "app/PopoverPlacement.h"
 #include "core/localization/LocalizationManager.h"
 #include "platform/x11/X11ShellWindows.h"
+#include "platform/x11/X11WorkArea.h"
+#include "platform/x11/XcbReply.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -33,10 +35,10 @@ PopoverWindow::PopoverWindow(std::unique_ptr<QWidget> content, bool translucent)
 void PopoverWindow::showAgainst(const QRect& anchor) {
     anchor_ = anchor;
     above_.reset();
+    area_ = workArea();
     // Content that can scroll is told how tall it may be, so that it never covers the icon.
-    if (const auto screen = screenRect();
-        screen && content_->metaObject()->indexOfProperty("heightLimit") >= 0) {
-        content_->setProperty("heightLimit", PopoverPlacement::room(anchor_, *screen));
+    if (area_ && content_->metaObject()->indexOfProperty("heightLimit") >= 0) {
+        content_->setProperty("heightLimit", PopoverPlacement::room(anchor_, *area_));
     }
     adjustSize();
     place();
@@ -50,20 +52,37 @@ void PopoverWindow::resizeEvent(QResizeEvent* event) {
     }
 }
 
-std::optional<QRect> PopoverWindow::screenRect() const {
+std::optional<QRect> PopoverWindow::workArea() const {
     const QScreen* screen = QGuiApplication::screenAt(anchor_.center());
     if (screen == nullptr) {
         screen = QGuiApplication::primaryScreen();
     }
-    return screen != nullptr ? std::optional<QRect>(screen->geometry()) : std::nullopt;
+    if (screen == nullptr) {
+        return std::nullopt;
+    }
+    const QRect monitor = screen->geometry();
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 == nullptr || x11->connection() == nullptr) {
+        return screen->availableGeometry();
+    }
+    xcb_connection_t* connection = x11->connection();
+    // The root of the screen this window lives on.
+    auto geometry = x11::reply(xcb_get_geometry_reply(
+        connection, xcb_get_geometry(connection, static_cast<xcb_window_t>(winId())), nullptr));
+    if (!geometry) {
+        return monitor;
+    }
+    const auto area =
+        x11::X11WorkArea::ofMonitor({monitor.x(), monitor.y(), monitor.width(), monitor.height()},
+                                    x11::X11WorkArea::read(connection, geometry->root));
+    return QRect(area.x, area.y, area.width, area.height);
 }
 
 void PopoverWindow::place() {
-    const auto screen = screenRect();
-    if (!screen) {
+    if (!area_) {
         return;
     }
-    const auto placement = PopoverPlacement::place(size(), anchor_, *screen, above_);
+    const auto placement = PopoverPlacement::place(size(), anchor_, *area_, above_);
     above_ = placement.above;
     move(placement.topLeft);
 }

@@ -249,23 +249,20 @@ void StatusBarController::togglePopover() {
     }
     popover_->showAgainst(anchor);
     if (env_.clickMonitor != nullptr) {
-        env_.clickMonitor->arm([self](int x, int y) {
+        env_.clickMonitor->arm([self](const GlobalClickMonitor::Press& press) {
             if (self) {
-                self->handlePress(x, y);
+                self->handlePress(press);
             }
         });
     }
 }
 
-void StatusBarController::handlePress(int x, int y) {
-    const QPoint point(x, y);
-    if (statusItem_.geometry().contains(point)) {
+void StatusBarController::handlePress(const GlobalClickMonitor::Press& press) {
+    if (statusItem_.geometry().contains(QPoint(press.x, press.y))) {
         return; // the icon's own click toggles the panel
     }
-    for (const QWidget* window : QApplication::topLevelWidgets()) {
-        if (window->isVisible() && window->frameGeometry().contains(point)) {
-            return;
-        }
+    if (ownPresses_.contains(press)) {
+        return;
     }
     closedByPress_.start();
     closePopover();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/OwnWindowPresses.h"
 #include "app/PopoverWindow.h"
 #include "app/ShellScreens.h"
 #include "core/diagnostics/StandardErrorLog.h"
@@ -27,8 +28,9 @@ namespace tavrilux {
 // right click or a Ctrl+left click, and the global hot key Alt+Super+O that toggles dimming.
 //
 // The panel is built anew each time it opens. While it shows, the global click monitor is armed
-// and a press outside our windows and outside the icon closes it; every way of closing it
-// disarms the monitor. Lives as long as the application delegate. Main thread only.
+// and a press of any button (not the wheel) outside our windows and outside the icon closes it;
+// every way of closing it disarms the monitor. Lives as long as the application delegate. Main
+// thread only.
 class StatusBarController final : public QObject {
     Q_OBJECT
 public:
@@ -91,7 +93,7 @@ private:
     void lookBehindIconSoon();
     void lookBehindIcon();
     void handleClick(QSystemTrayIcon::ActivationReason reason);
-    void handlePress(int x, int y);
+    void handlePress(const GlobalClickMonitor::Press& press);
     void closePopover();
 
     static constexpr qint64 kSameClickMs = 400;
@@ -102,6 +104,7 @@ private:
     QPointer<PopoverWindow> popover_;
     QPointer<QMenu> menu_;
     QElapsedTimer closedByPress_;
+    OwnWindowPresses ownPresses_;
     bool hotKeyRegistered_ = false;
     // What the hot key's registration, or its last keymap change, returned.
     int hotKeyStatus_ = 0;

@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMouseEvent>
 #include <QTest>
 #include <QWindow>
 
@@ -175,6 +176,29 @@ TEST(PopoverPlacementTest, BelowWhenItFitsElseAboveAndAlwaysOnTheScreen) {
     EXPECT_EQ(PopoverPlacement::room({600, 300, 24, 24}, screen), 472);
 }
 
+TEST(PopoverPlacementTest, AnIconInADockOutsideTheWorkAreaKeepsThePanelInsideIt) {
+    const QSize panel(320, 400);
+    // A 30-pixel bar at the top holding the icon, the work area below it.
+    const QRect belowBar(0, 30, 1280, 770);
+    EXPECT_EQ(PopoverPlacement::place(panel, {600, 2, 24, 20}, belowBar),
+              (PopoverPlacement{{452, 30}, false}))
+        << "from the area's top, not 4 pixels under the icon inside the bar";
+    EXPECT_EQ(PopoverPlacement::room({600, 2, 24, 20}, belowBar), 770);
+    // A 40-pixel bar at the bottom: above the bar, not above the icon in it.
+    const QRect aboveBar(0, 0, 1280, 760);
+    EXPECT_EQ(PopoverPlacement::place(panel, {1256, 770, 24, 24}, aboveBar),
+              (PopoverPlacement{{960, 360}, true}));
+    EXPECT_EQ(PopoverPlacement::room({1256, 770, 24, 24}, aboveBar), 760);
+    EXPECT_EQ(PopoverPlacement::place(QSize(320, 760), {1256, 770, 24, 24}, aboveBar).topLeft,
+              QPoint(960, 0))
+        << "a panel as tall as its room fills the area";
+    // A bar at the top and the tray at the bottom: the room is what lies between them.
+    const QRect between(0, 30, 1280, 770);
+    EXPECT_EQ(PopoverPlacement::room({1256, 776, 24, 24}, between), 742);
+    EXPECT_EQ(PopoverPlacement::place(QSize(320, 742), {1256, 776, 24, 24}, between).topLeft,
+              QPoint(960, 30));
+}
+
 TEST(SingleInstanceGuardTest, ALaterLaunchOnTheSameDisplayAsksTheFirstToReopen) {
     fakes::TempDir folder;
     const QString dir = QString::fromStdString(folder.path().string());
@@ -228,6 +252,47 @@ TEST(StatusBarControllerTest, PanelIsNewEachTimeAndEveryWayOfClosingDisarmsTheMo
     ASSERT_TRUE(item.hotKey.isRegistered());
     controller.reset();
     EXPECT_FALSE(item.hotKey.isRegistered()) << "released with the controller";
+}
+
+TEST(StatusBarControllerTest,
+     APressInOurWindowIsOursInWhateverOrderTheMonitorAndTheWindowHearOfIt) {
+    StatusItem item;
+    auto& controller = item.controller;
+    controller->togglePopover();
+    const QRect panel = controller->popover()->frameGeometry();
+    // Another window of ours (the onboarding) beside the panel, that a press hides, as its last
+    // button does.
+    QWidget other;
+    other.setGeometry(panel.right() + 20, panel.top(), 200, 150);
+    const QPoint inside = other.geometry().center();
+    const QPoint outside(other.geometry().right() + 50, inside.y());
+    const auto receive = [&](const QPoint& at, ulong time) {
+        other.show();
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(at - other.geometry().topLeft()),
+                          QPointF(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        press.setTimestamp(time);
+        QApplication::sendEvent(other.windowHandle(), &press);
+        other.hide();
+    };
+
+    // The window first: it has gone when the monitor reports the press.
+    receive(inside, 1000);
+    item.clicks.press(inside.x(), inside.y(), 1000);
+    EXPECT_TRUE(controller->isPopoverShown()) << "pressed in our window, since hidden";
+    // The monitor first: the window still shows, then receives the press and goes.
+    other.show();
+    item.clicks.press(inside.x(), inside.y(), 2000);
+    receive(inside, 2000);
+    EXPECT_TRUE(controller->isPopoverShown());
+
+    // A press that a grab brought to our window from outside it was no press in it.
+    receive(outside, 3000);
+    item.clicks.press(outside.x(), outside.y(), 3000);
+    EXPECT_FALSE(controller->isPopoverShown()) << "outside our windows";
+    controller->togglePopover();
+    // The same place later, our window gone meanwhile and never pressed at that time.
+    item.clicks.press(inside.x(), inside.y(), 4000);
+    EXPECT_FALSE(controller->isPopoverShown()) << "where our window stood before";
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "TestWindow.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -79,6 +80,30 @@ TestWindow::TestWindow(xcb_connection_t* connection, const TestWindowOptions& o)
         setProperty(connection, window_, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 32, 1,
                     &o.transientFor);
     }
+    if (!o.strutEdge.empty()) {
+        // left, right, top, bottom, then the start and end of each edge's strip.
+        std::uint32_t strut[12] = {};
+        const int right = o.x + o.width;
+        const int bottom = o.y + o.height;
+        const auto reserve = [&](int edge, int thickness, int start, int end) {
+            strut[edge] = static_cast<std::uint32_t>(std::max(0, thickness));
+            strut[4 + 2 * edge] = static_cast<std::uint32_t>(start);
+            strut[5 + 2 * edge] = static_cast<std::uint32_t>(end - 1);
+        };
+        if (o.strutEdge == "left") {
+            reserve(0, right, o.y, bottom);
+        } else if (o.strutEdge == "right") {
+            reserve(1, screen->width_in_pixels - o.x, o.y, bottom);
+        } else if (o.strutEdge == "top") {
+            reserve(2, bottom, o.x, right);
+        } else if (o.strutEdge == "bottom") {
+            reserve(3, screen->height_in_pixels - o.y, o.x, right);
+        }
+        setProperty(connection, window_, atom(connection, "_NET_WM_STRUT_PARTIAL"),
+                    XCB_ATOM_CARDINAL, 32, 12, strut);
+        setProperty(connection, window_, atom(connection, "_NET_WM_STRUT"), XCB_ATOM_CARDINAL, 32,
+                    4, strut);
+    }
     if (o.setWmState) {
         const std::uint32_t state[2] = {1, XCB_WINDOW_NONE}; // NormalState
         const xcb_atom_t wmState = atom(connection, "WM_STATE");
@@ -133,6 +158,8 @@ int TestWindow::parseArguments(int argc, char** argv, TestWindowOptions& o, int 
             o.title = argv[++i];
         } else if (arg == "--gtk-id" && hasValue) {
             o.gtkApplicationId = argv[++i];
+        } else if (arg == "--strut" && hasValue) {
+            o.strutEdge = argv[++i];
         } else if (arg == "--skip-taskbar") {
             o.skipTaskbar = true;
         } else if (arg == "--wm-state") {

@@ -27,6 +27,9 @@ struct TestWindowOptions {
     std::string gtkApplicationId;
     // WM_TRANSIENT_FOR: a dialog of this window.
     xcb_window_t transientFor = XCB_WINDOW_NONE;
+    // The screen edge ("left", "right", "top", "bottom") whose strip up to the window's far side
+    // it reserves along its own length, as a dock does (_NET_WM_STRUT_PARTIAL and _NET_WM_STRUT).
+    std::string strutEdge;
 };
 
 // A plain X window with the given class, process, colour and geometry, mapped on construction.
@@ -42,8 +45,8 @@ public:
     void destroy();
 
     // Parses "--class i,c --pid N --no-pid --bad-pid --color RRGGBB --geometry WxH+X+Y --type T
-    // --skip-taskbar --wm-state --title T --gtk-id ID"; returns the index of the first argument it
-    // did not know, or argc.
+    // --skip-taskbar --wm-state --title T --gtk-id ID --strut EDGE"; returns the index of the first
+    // argument it did not know, or argc.
     static int parseArguments(int argc, char** argv, TestWindowOptions& options, int first = 1);
 
 private:

@@ -12,9 +12,9 @@ public:
     bool isArmed() const override { return static_cast<bool>(handler_); }
 
     // A press at (x, y) while armed; ignored otherwise, as the desktop would not report it.
-    void press(int x, int y) {
+    void press(int x, int y, std::uint32_t time = 0) {
         if (handler_) {
-            handler_(x, y);
+            handler_(Press{x, y, time});
         }
     }
 

@@ -1,20 +1,29 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 
 namespace tavrilux {
 
-// Presses of the left or right mouse button anywhere on the desktop, in other applications'
-// windows too.
+// Presses of a mouse button anywhere on the desktop, in other applications' windows too. Wheel
+// steps are no presses here: turning the wheel is no click.
 //
 // Contract:
-// - arm() reports every later press with the pointer's position (global pixels, origin at the
-//   top left) in a main-queue task, until disarm(); arming again replaces the handler.
+// - arm() reports every later press in a main-queue task, until disarm(); arming again replaces
+//   the handler.
 // - disarm() stops the reports at once; a press already queued is dropped.
 // Main thread only.
 class GlobalClickMonitor {
 public:
-    using Handler = std::function<void(int x, int y)>;
+    struct Press {
+        // The pointer's position (global pixels, origin at the top left).
+        int x = 0;
+        int y = 0;
+        // The window server's time stamp of the press, the one the window that received it was
+        // given too.
+        std::uint32_t time = 0;
+    };
+    using Handler = std::function<void(const Press& press)>;
 
     GlobalClickMonitor() = default;
     virtual ~GlobalClickMonitor() = default;

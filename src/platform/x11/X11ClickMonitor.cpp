@@ -9,8 +9,9 @@ namespace tavrilux::x11 {
 
 namespace {
 
-constexpr std::uint32_t kLeftButton = 1;
-constexpr std::uint32_t kRightButton = 3;
+// X numbers the wheel's steps as buttons: 4 and 5 up and down, 6 and 7 left and right.
+constexpr std::uint32_t kFirstWheelButton = 4;
+constexpr std::uint32_t kLastWheelButton = 7;
 
 } // namespace
 
@@ -91,11 +92,13 @@ void X11ClickMonitor::processEvents() {
     while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
         const auto* generic = reinterpret_cast<xcb_ge_generic_event_t*>(event);
         bool wanted = false;
+        xcb_timestamp_t time = 0;
         if ((event->response_type & 0x7f) == XCB_GE_GENERIC && generic->extension == opcode_ &&
             generic->event_type == XCB_INPUT_RAW_BUTTON_PRESS) {
-            const auto detail =
-                reinterpret_cast<xcb_input_raw_button_press_event_t*>(event)->detail;
-            wanted = armed_ && (detail == kLeftButton || detail == kRightButton);
+            const auto* press = reinterpret_cast<xcb_input_raw_button_press_event_t*>(event);
+            wanted =
+                armed_ && (press->detail < kFirstWheelButton || press->detail > kLastWheelButton);
+            time = press->time;
         }
         std::free(event);
         if (!wanted) {
@@ -105,9 +108,9 @@ void X11ClickMonitor::processEvents() {
             xcb_query_pointer_reply(connection_, xcb_query_pointer(connection_, root_), nullptr));
         if (pointer) {
             queue_.post([weak = std::weak_ptr<bool>(armed_), handler = handler_,
-                         x = pointer->root_x, y = pointer->root_y] {
+                         press = Press{pointer->root_x, pointer->root_y, time}] {
                 if (weak.lock()) {
-                    handler(x, y);
+                    handler(press);
                 }
             });
         }

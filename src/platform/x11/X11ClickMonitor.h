@@ -12,8 +12,9 @@
 namespace tavrilux::x11 {
 
 // Button presses anywhere on an X server: XInput 2 raw button events selected on the root window
-// while armed (raw events reach us whoever holds a grab), each reported with the pointer's
-// position read right after it. Nothing is selected while disarmed, so the server sends nothing.
+// while armed (raw events reach us whoever holds a grab), each reported with its time stamp and
+// the pointer's position read right after it. Nothing is selected while disarmed, so the server
+// sends nothing.
 //
 // Uses a connection of its own; the main loop calls processEvents() whenever fileDescriptor()
 // is readable. Main thread only.
