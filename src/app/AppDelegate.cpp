@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 
+#include "app/AboutWindow.h"
 #include "app/ApplicationActivation.h"
 #include "app/TrayIconBackdrop.h"
 
@@ -13,7 +14,6 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
-#include <QVBoxLayout>
 
 namespace tavrilux {
 
@@ -185,15 +185,8 @@ void AppDelegate::showAboutPanel() {
         if (!content) {
             return;
         }
-        // Only a close button: without the customize hint the window manager adds them all.
-        aboutWindow_ = new QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint |
-                                                Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+        aboutWindow_ = new AboutWindow(std::move(content));
         aboutWindow_->setWindowTitle(text("about_tavrilux"));
-        auto* layout = new QVBoxLayout(aboutWindow_);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->setSizeConstraint(QLayout::SetFixedSize);
-        layout->addWidget(content.release());
-        aboutWindow_->adjustSize();
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
             aboutWindow_->move(screen->geometry().center() - aboutWindow_->rect().center());
         }

@@ -8,6 +8,7 @@
 #include <array>
 #include <cmath>
 #include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +17,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace tavrilux::e2e {
@@ -224,6 +226,28 @@ protected:
         return match[1] == "true";
     }
     std::size_t said(const std::string& line) { return app->said(line); }
+
+    // The 32-bit values of a window's property, whatever its type; empty while it has none.
+    std::vector<std::uint32_t> values(xcb_window_t window, const std::string& property) {
+        xcb_get_property_reply_t* reply =
+            xcb_get_property_reply(c(),
+                                   xcb_get_property(c(), 0, window, control->atom(property),
+                                                    XCB_GET_PROPERTY_TYPE_ANY, 0, 64),
+                                   nullptr);
+        std::vector<std::uint32_t> found;
+        if (reply != nullptr && reply->format == 32) {
+            const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
+            found.assign(data, data + xcb_get_property_value_length(reply) / 4);
+        }
+        std::free(reply);
+        return found;
+    }
+    // Whether the window manager lets the user do `action` (_NET_WM_ACTION_...) to `window`.
+    bool allows(xcb_window_t window, const std::string& action) {
+        const auto actions = values(window, "_NET_WM_ALLOWED_ACTIONS");
+        return std::find(actions.begin(), actions.end(),
+                         control->atom("_NET_WM_ACTION_" + action)) != actions.end();
+    }
 
     void launch() {
         app = std::make_unique<EngineProcess>(desktop->display(), EngineLook{});
@@ -705,6 +729,97 @@ TEST_F(ShellEndToEndTest, MinimisedWindowsComeBackInFrontOnEveryWayOfShowingThem
     const xcb_window_t about = windows("tavrilux", 200, 300).front();
     minimiseThenShow(settings, "Down Down Return"); // Settings
     minimiseThenShow(about, "Down Return");
+    EXPECT_EQ(app->terminate(), 0) << app->standardError();
+}
+
+TEST_F(ShellEndToEndTest, TheAboutWindowHasItsCloseButtonOnlyAndTheSettingsWindowEveryButton) {
+    startAlpha();
+    launch();
+    ASSERT_TRUE(soon([&] { return trayIcon().has_value(); }, 10s));
+    const auto about = [&]() -> xcb_window_t {
+        const auto shown = windows("tavrilux", 200, 300);
+        return shown.empty() ? xcb_window_t{XCB_WINDOW_NONE} : shown.front();
+    };
+    choose("Down Return");
+    ASSERT_TRUE(soon([&] { return about() != XCB_WINDOW_NONE; }));
+    const xcb_window_t window = about();
+    ASSERT_TRUE(soon([&] { return values(window, "_NET_FRAME_EXTENTS").size() == 4; }));
+    // No title bar, so none of the window manager's buttons: openbox offers minimise (and shows
+    // maximise beside it) on any titled window, whatever its hints.
+    EXPECT_EQ(values(window, "_NET_FRAME_EXTENTS"), (std::vector<std::uint32_t>{0, 0, 0, 0}));
+    EXPECT_FALSE(allows(window, "MAXIMIZE_HORZ") || allows(window, "MAXIMIZE_VERT"));
+    EXPECT_FALSE(allows(window, "RESIZE"));
+    // Fixed: the smallest and the largest size it asks for are its size.
+    const auto size = *control->geometry(window);
+    const auto hints = values(window, "WM_NORMAL_HINTS"); // flags, x, y, w, h, min, max, ...
+    ASSERT_GE(hints.size(), 9u);
+    EXPECT_EQ(hints[0] & (16 | 32), 16u | 32u) << "a minimum and a maximum size";
+    EXPECT_EQ((std::vector<std::uint32_t>{hints[5], hints[6], hints[7], hints[8]}),
+              (std::vector<std::uint32_t>{static_cast<std::uint32_t>(size.width),
+                                          static_cast<std::uint32_t>(size.height),
+                                          static_cast<std::uint32_t>(size.width),
+                                          static_cast<std::uint32_t>(size.height)}));
+
+    // It moves by its background: held low in its left part and dragged, it follows the pointer.
+    ASSERT_TRUE(allows(window, "MOVE"));
+    const auto start = *control->frameGeometry(window);
+    const int fromX = start.x + 30;
+    const int fromY = start.y + start.height - 30;
+    const auto at = [](int x, int y) {
+        return " mousemove " + std::to_string(x) + " " + std::to_string(y);
+    };
+    ASSERT_TRUE(sh("xdotool" + at(fromX, fromY) + " mousedown 1"));
+    // The move starts once the window manager has the request, from wherever the pointer is by
+    // then: the pointer goes back and forth between two places until the window has moved.
+    int round = 0;
+    EXPECT_TRUE(soon([&] {
+        const int step = ++round % 2 == 0 ? 60 : 100;
+        sh("xdotool" + at(fromX + step, fromY + step / 2));
+        const auto now = control->frameGeometry(window);
+        return now && (now->x != start.x || now->y != start.y);
+    }));
+    ASSERT_TRUE(sh("xdotool mouseup 1"));
+    EXPECT_NE(*control->frameGeometry(window), start) << "it stays where it was dragged";
+
+    // Its own close button closes it: the cross drawn dark in its top trailing corner.
+    std::optional<std::pair<int, int>> cross;
+    EXPECT_TRUE(soon([&] {
+        const auto shown = control->geometry(window);
+        if (!shown) {
+            return false;
+        }
+        int sumX = 0, sumY = 0, found = 0;
+        for (int y = shown->y; y < shown->y + 40; ++y) {
+            for (int x = shown->x + shown->width - 40; x < shown->x + shown->width; ++x) {
+                const auto p = control->pixel(x, y);
+                if (p.red + p.green + p.blue < 450) {
+                    sumX += x;
+                    sumY += y;
+                    ++found;
+                }
+            }
+        }
+        cross = found > 4 ? std::optional(std::pair(sumX / found, sumY / found)) : std::nullopt;
+        return cross.has_value();
+    })) << "a close button";
+    ASSERT_TRUE(cross);
+    ASSERT_TRUE(sh("xdotool" + at(cross->first, cross->second) + " click 1"));
+    EXPECT_TRUE(soon([&] { return about() == XCB_WINDOW_NONE; }));
+    EXPECT_TRUE(app->isRunning());
+    choose("Down Return");
+    EXPECT_TRUE(soon([&] { return about() != XCB_WINDOW_NONE; })) << "shown again";
+
+    // The settings window is a window like any other: minimised, maximised and resized.
+    choose("Down Down Return");
+    ASSERT_TRUE(soon([&] { return !windows("tavrilux", 820, 821).empty(); }));
+    const xcb_window_t settings = windows("tavrilux", 820, 821).front();
+    EXPECT_TRUE(soon([&] {
+        return allows(settings, "MINIMIZE") && allows(settings, "MAXIMIZE_HORZ") &&
+               allows(settings, "MAXIMIZE_VERT") && allows(settings, "RESIZE");
+    }));
+    const auto extents = values(settings, "_NET_FRAME_EXTENTS");
+    ASSERT_EQ(extents.size(), 4u);
+    EXPECT_GT(extents[2], 0u) << "a title bar";
     EXPECT_EQ(app->terminate(), 0) << app->standardError();
 }
 

@@ -19,8 +19,11 @@
 #include "ui/settings/LinkButton.h"
 #include "ui/settings/SidebarRow.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QRegularExpression>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTest>
 
@@ -84,6 +87,54 @@ TEST(ContentViewTest, SidebarAndContentFollowTheSelectedTabBothWays) {
     const int before = pane->verticalScrollBar()->value();
     QTest::keyClick(pane, Qt::Key_PageDown);
     EXPECT_GT(pane->verticalScrollBar()->value(), before) << "and by keyboard";
+}
+
+TEST(ContentViewTest, PageKeysHomeAndEndScrollThePaneWhereverTheFocusIs) {
+    testing::SettingsModel model;
+    for (int i = 0; i < 20; ++i) {
+        model.settings->toggleExclusion("org.example.App" + std::to_string(i));
+    }
+    model.navigation.selectedTab.set(SettingsTab::exclusions);
+    ContentView view(model.context, model.services);
+    view.resize(ContentView::kMinimumWidth, ContentView::kMinimumHeight);
+    view.show();
+    view.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    auto* pane = view.findChild<QScrollArea*>();
+    QScrollBar* bar = pane->verticalScrollBar();
+    ASSERT_TRUE(waitFor([&] {
+        settle();
+        return bar->maximum() > bar->pageStep();
+    })) << "more than two pages of content";
+    const int bottom = bar->maximum();
+    // The key goes where the keyboard sends it: to the focused widget.
+    const auto press = [&](Qt::Key key) {
+        QWidget* focused = QApplication::focusWidget();
+        EXPECT_NE(focused, nullptr);
+        QTest::keyClick(focused, key);
+        return bar->value();
+    };
+
+    EXPECT_NE(QApplication::focusWidget(), nullptr) << "the shown window focuses something";
+    EXPECT_GT(press(Qt::Key_PageDown), 0) << "as the window opened";
+
+    QWidget* remove = view.tabContent()->findChildren<QAbstractButton*>().value(0);
+    ASSERT_NE(remove, nullptr);
+    QWidget* sidebarRow = view.sidebarRows()[0];
+    for (QWidget* focus : {remove, static_cast<QWidget*>(pane), sidebarRow}) {
+        const QString name = focus->metaObject()->className();
+        bar->setValue(0);
+        focus->setFocus();
+        ASSERT_EQ(QApplication::focusWidget(), focus) << name.toStdString();
+        const int page = press(Qt::Key_PageDown);
+        EXPECT_GT(page, 0) << name.toStdString();
+        EXPECT_LT(page, bottom) << name.toStdString();
+        EXPECT_EQ(press(Qt::Key_End), bottom) << name.toStdString();
+        EXPECT_EQ(press(Qt::Key_PageDown), bottom) << "stays at the end: " << name.toStdString();
+        EXPECT_LT(press(Qt::Key_PageUp), bottom) << name.toStdString();
+        EXPECT_EQ(press(Qt::Key_Home), 0) << name.toStdString();
+        EXPECT_EQ(press(Qt::Key_PageUp), 0) << "stays at the top: " << name.toStdString();
+    }
 }
 
 TEST(GeneralTabTest, TheBoxShowsTheLoginItemEachTimeItShowsAndKeepsAClickMadeWhileItAsks) {

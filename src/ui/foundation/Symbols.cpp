@@ -38,6 +38,7 @@ constexpr std::array kSymbols{
     SymbolEntry{"sun.max.fill", 0xe518},                                  // light_mode
     SymbolEntry{"umbrella.fill", 0xeb3e},                                 // beach_access
     SymbolEntry{"wand.and.rays", 0xe663},                                 // auto_fix_high
+    SymbolEntry{"xmark", 0xe5cd},                                         // close
 };
 
 qreal outlineWidth(FontWeight weight, qreal pixelSize) {

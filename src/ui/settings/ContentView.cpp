@@ -11,6 +11,7 @@
 #include "ui/settings/SidebarRow.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -133,6 +134,32 @@ void ContentView::showTab(SettingsTab tab) {
     for (SidebarRow* row : rows_) {
         row->setSelected(row->tab() == tab);
     }
+}
+
+void ContentView::keyPressEvent(QKeyEvent* event) {
+    // A key reaches here only once the focused widget and those around it let it pass: a text
+    // field keeps Home and End for its cursor, a slider its ends.
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    QAbstractSlider::SliderAction action = QAbstractSlider::SliderNoAction;
+    switch (plain ? event->key() : 0) {
+    case Qt::Key_PageUp:
+        action = QAbstractSlider::SliderPageStepSub;
+        break;
+    case Qt::Key_PageDown:
+        action = QAbstractSlider::SliderPageStepAdd;
+        break;
+    case Qt::Key_Home:
+        action = QAbstractSlider::SliderToMinimum;
+        break;
+    case Qt::Key_End:
+        action = QAbstractSlider::SliderToMaximum;
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    scroll_->verticalScrollBar()->triggerAction(action);
+    event->accept();
 }
 
 void ContentView::paintEvent(QPaintEvent*) {

@@ -46,6 +46,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // Page Up, Page Down, Home and End that the focused widget had no use for page through the
+    // detail pane, wherever in the window the focus is.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void refresh();
