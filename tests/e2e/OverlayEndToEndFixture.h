@@ -155,12 +155,18 @@ protected:
     }
 
     // The window's centre shows `colour` (within rounding), soon.
-    bool soonShows(xcb_window_t client, const Colour& colour) {
-        return soon([&] {
-            const Colour p = control->centrePixel(client);
-            return std::abs(p.red - colour.red) <= 2 && std::abs(p.green - colour.green) <= 2 &&
-                   std::abs(p.blue - colour.blue) <= 2;
-        });
+    ::testing::AssertionResult soonShows(xcb_window_t client, const Colour& colour) {
+        Colour p;
+        if (soon([&] {
+                p = control->centrePixel(client);
+                return std::abs(p.red - colour.red) <= 2 && std::abs(p.green - colour.green) <= 2 &&
+                       std::abs(p.blue - colour.blue) <= 2;
+            })) {
+            return ::testing::AssertionSuccess();
+        }
+        return ::testing::AssertionFailure()
+               << "shows (" << p.red << ", " << p.green << ", " << p.blue << "), not ("
+               << colour.red << ", " << colour.green << ", " << colour.blue << ")";
     }
 
     static void expectNear(const Colour& actual, const Colour& expected, int tolerance,

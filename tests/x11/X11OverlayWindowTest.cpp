@@ -164,6 +164,22 @@ TEST_F(X11OverlayWindowTest, AnOverlayMovedAwayIsPutBackAFewTimesThenLeftToTheWi
     raiseOverlay();
     EXPECT_EQ(factory->correctionCount(), 4u);
     EXPECT_EQ(levelOf(id) + 1, levelOf(topLevelOf(a)));
+
+    // Without a new order it pauses only while its last few tries are recent: a burst of
+    // restacks (a window's layer changed twice) is put right once the span has passed.
+    for (std::uint64_t i = 2; i <= 4; ++i) {
+        queue.advance(Seconds{0.1});
+        raiseOverlay();
+        EXPECT_EQ(factory->correctionCount(), std::min<std::uint64_t>(3 + i, 6)) << i;
+    }
+    EXPECT_NE(levelOf(id) + 1, levelOf(topLevelOf(a)));
+    queue.advance(X11OverlayWindowFactory::kCorrectionSpan - Seconds{0.35});
+    sync();
+    EXPECT_NE(levelOf(id) + 1, levelOf(topLevelOf(a))) << "still within the span";
+    queue.advance(Seconds{0.1});
+    sync();
+    EXPECT_EQ(factory->correctionCount(), 7u);
+    EXPECT_EQ(levelOf(id) + 1, levelOf(topLevelOf(a)));
 }
 
 TEST_F(X11OverlayWindowTest, WindowsThatVanishOrNeverExistedLeaveNoOverlayOnTop) {

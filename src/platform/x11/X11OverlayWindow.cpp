@@ -42,6 +42,7 @@ X11OverlayWindow::X11OverlayWindow(X11OverlayWindowFactory& factory,
 X11OverlayWindow::~X11OverlayWindow() {
     frameTask_.cancel();
     waitTask_.cancel();
+    resumeTask_.cancel();
     factory_.windows_.erase(this);
     if (mapped_ && !surface_->destroyed) {
         xcb_unmap_window(factory_.connection_, surface_->window);
@@ -55,6 +56,7 @@ void X11OverlayWindow::order(WindowOrderingMode mode, WindowNumber relativeTo) {
     // A new order from the engine: the window manager gets its chances again.
     corrections_.clear();
     gaveUp_ = false;
+    resumeTask_.cancel();
     triedAt_.reset();
     if (factory_.hasCompositor_) {
         applyPlacement();
@@ -156,10 +158,20 @@ void X11OverlayWindow::keepInPlace() {
     }
     const Seconds now = factory_.queue_.now();
     std::erase_if(corrections_, [now](Seconds at) {
-        return now - at > X11OverlayWindowFactory::kCorrectionSpan;
+        return now - at >= X11OverlayWindowFactory::kCorrectionSpan;
     });
     if (corrections_.size() >= X11OverlayWindowFactory::kMaxCorrections) {
+        // A window manager that insists gets its way for a while; restacks that came in a burst
+        // (a user changing a window's layer twice) are still put right once it has passed.
         gaveUp_ = true;
+        const Seconds resumeIn =
+            corrections_.front() + X11OverlayWindowFactory::kCorrectionSpan - now;
+        resumeTask_ = factory_.queue_.postAfter(resumeIn, [this] {
+            gaveUp_ = false;
+            factory_.readEvents();
+            keepInPlace();
+            xcb_flush(factory_.connection_);
+        });
         return;
     }
     corrections_.push_back(now);

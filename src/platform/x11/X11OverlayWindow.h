@@ -113,9 +113,11 @@ private:
     // (an unmapped window keeps its place).
     xcb_window_t anchorFrame_ = 0;
     xcb_window_t topLevel_ = 0;
-    // When the window was put back in place lately, and whether it stopped trying.
+    // When the window was put back in place lately, and whether it pauses until the oldest of
+    // those leaves the span (then it looks once more).
     std::vector<Seconds> corrections_;
     bool gaveUp_ = false;
+    TaskHandle resumeTask_;
     // The stacking (its generation) the last correction was made for.
     std::optional<std::uint64_t> triedAt_;
     double lastAlpha_ = -1.0;
