@@ -1,6 +1,7 @@
 #include "platform/x11/X11ClickMonitor.h"
 
 #include "platform/x11/XcbReply.h"
+#include "platform/x11/XcbScreenConnection.h"
 #include <xcb/xinput.h>
 
 #include <cstdlib>
@@ -24,11 +25,11 @@ std::unique_ptr<X11ClickMonitor> X11ClickMonitor::connect(MainQueue& queue, cons
         }
         return nullptr;
     };
-    int screenNumber = 0;
-    xcb_connection_t* connection = xcb_connect(displayName, &screenNumber);
-    if (xcb_connection_has_error(connection) != 0) {
-        return fail(connection, "cannot connect to the X server");
+    const XcbScreenConnection opened = connectToScreen(displayName, error);
+    if (opened.connection == nullptr) {
+        return nullptr;
     }
+    xcb_connection_t* connection = opened.connection;
     const xcb_query_extension_reply_t* xi = xcb_get_extension_data(connection, &xcb_input_id);
     if (xi == nullptr || xi->present == 0) {
         return fail(connection, "the X server has no XInput extension");
@@ -40,12 +41,8 @@ std::unique_ptr<X11ClickMonitor> X11ClickMonitor::connect(MainQueue& queue, cons
         (version->major_version == 2 && version->minor_version < 2)) {
         return fail(connection, "the X server lacks XInput 2.2");
     }
-    auto it = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    for (int i = 0; i < screenNumber && it.rem > 0; ++i) {
-        xcb_screen_next(&it);
-    }
     return std::unique_ptr<X11ClickMonitor>(
-        new X11ClickMonitor(queue, connection, it.data->root, xi->major_opcode));
+        new X11ClickMonitor(queue, connection, opened.root, xi->major_opcode));
 }
 
 X11ClickMonitor::X11ClickMonitor(MainQueue& queue, xcb_connection_t* connection, xcb_window_t root,

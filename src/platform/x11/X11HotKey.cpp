@@ -1,6 +1,7 @@
 #include "platform/x11/X11HotKey.h"
 
 #include "platform/x11/XcbReply.h"
+#include "platform/x11/XcbScreenConnection.h"
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -20,20 +21,11 @@ constexpr std::uint32_t kKeysymUpperO = 0x4f;
 
 std::unique_ptr<X11HotKey> X11HotKey::connect(MainQueue& queue, const char* displayName,
                                               std::string* error) {
-    int screenNumber = 0;
-    xcb_connection_t* connection = xcb_connect(displayName, &screenNumber);
-    if (xcb_connection_has_error(connection) != 0) {
-        xcb_disconnect(connection);
-        if (error != nullptr) {
-            *error = "cannot connect to the X server";
-        }
+    const XcbScreenConnection opened = connectToScreen(displayName, error);
+    if (opened.connection == nullptr) {
         return nullptr;
     }
-    auto it = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    for (int i = 0; i < screenNumber && it.rem > 0; ++i) {
-        xcb_screen_next(&it);
-    }
-    return std::unique_ptr<X11HotKey>(new X11HotKey(queue, connection, it.data->root));
+    return std::unique_ptr<X11HotKey>(new X11HotKey(queue, opened.connection, opened.root));
 }
 
 X11HotKey::X11HotKey(MainQueue& queue, xcb_connection_t* connection, xcb_window_t root)

@@ -2,6 +2,7 @@
 
 #include "platform/x11/XcbAtoms.h"
 #include "platform/x11/XcbReply.h"
+#include "platform/x11/XcbScreenConnection.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -10,26 +11,17 @@ namespace tavrilux::x11 {
 
 std::unique_ptr<X11SystemTray> X11SystemTray::connect(MainQueue& queue, const char* displayName,
                                                       std::string* error) {
-    int screenNumber = 0;
-    xcb_connection_t* connection = xcb_connect(displayName, &screenNumber);
-    if (xcb_connection_has_error(connection) != 0) {
-        xcb_disconnect(connection);
-        if (error != nullptr) {
-            *error = "cannot connect to the X server";
-        }
+    const XcbScreenConnection opened = connectToScreen(displayName, error);
+    if (opened.connection == nullptr) {
         return nullptr;
     }
-    auto it = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    for (int i = 0; i < screenNumber && it.rem > 0; ++i) {
-        xcb_screen_next(&it);
-    }
-    const std::string selection = "_NET_SYSTEM_TRAY_S" + std::to_string(screenNumber);
+    xcb_connection_t* connection = opened.connection;
+    const std::string selection = "_NET_SYSTEM_TRAY_S" + std::to_string(opened.screenNumber);
     Atoms atoms;
     internAtoms(connection, {{&atoms.selection, selection.c_str()},
                              {&atoms.colors, "_NET_SYSTEM_TRAY_COLORS"},
                              {&atoms.manager, "MANAGER"}});
-    return std::unique_ptr<X11SystemTray>(
-        new X11SystemTray(queue, connection, it.data->root, atoms));
+    return std::unique_ptr<X11SystemTray>(new X11SystemTray(queue, connection, opened.root, atoms));
 }
 
 X11SystemTray::X11SystemTray(MainQueue& queue, xcb_connection_t* connection, xcb_window_t root,
