@@ -9,10 +9,13 @@
 #include <cmath>
 #include <csignal>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -707,10 +710,25 @@ TEST_F(ShellEndToEndTest, MinimisedWindowsComeBackInFrontOnEveryWayOfShowingThem
         EXPECT_TRUE(soon([&] { return inFront(w); })) << keys;
     };
 
+    // The settings window as a person finds it: by its title.
+    const auto titledSettings = [&]() -> std::optional<xcb_window_t> {
+        const std::string command = "DISPLAY=" + desktop->display() +
+                                    " xdotool search --onlyvisible --name '^Tavrilux Settings$'";
+        std::unique_ptr<FILE, int (*)(FILE*)> out(popen(command.c_str(), "r"), pclose);
+        unsigned long id = 0;
+        if (out && std::fscanf(out.get(), "%lu", &id) == 1) {
+            return static_cast<xcb_window_t>(id);
+        }
+        return std::nullopt;
+    };
+    EXPECT_FALSE(titledSettings()) << "none before it is asked for";
     launchAgain(); // the settings window shows: 820 x 540
-    ASSERT_TRUE(soon([&] { return !windows("tavrilux", 820, 821).empty(); }));
-    const xcb_window_t settings = windows("tavrilux", 820, 821).front();
+    std::optional<xcb_window_t> found;
+    ASSERT_TRUE(soon([&] { return (found = titledSettings()).has_value(); }));
+    const xcb_window_t settings = *found;
+    EXPECT_EQ(control->geometry(settings)->width, 820);
     EXPECT_EQ(control->geometry(settings)->height, 540);
+    EXPECT_EQ(windows("tavrilux", 820, 821), std::vector<xcb_window_t>{settings});
     const auto centred = *control->frameGeometry(settings);
     EXPECT_NEAR(centred.x + centred.width / 2, testdesktop::TestDesktop::kMonitorWidth / 2, 12);
     // Closing only hides it; it comes back where it was left, centred only when first built.
@@ -721,6 +739,7 @@ TEST_F(ShellEndToEndTest, MinimisedWindowsComeBackInFrontOnEveryWayOfShowingThem
     EXPECT_TRUE(app->isRunning());
     launchAgain();
     EXPECT_TRUE(soon([&] { return inFront(settings); }));
+    EXPECT_EQ(titledSettings(), settings) << "the same window";
     EXPECT_EQ(control->frameGeometry(settings)->x, 60);
     control->activate(alpha); // the user works in the application meanwhile
     minimiseThenShow(settings, "");
