@@ -380,14 +380,18 @@ TEST_F(ShellEndToEndTest, PanelNeverTakesTheActivationAndClosesOnAnyWayOut) {
         EXPECT_EQ(held, nullptr) << lock;
         std::free(held);
     }
-    ASSERT_TRUE(soon([&] { return trayIcon() && overlays() > 0; }, 10s));
-    const auto icon = *trayIcon();
+    std::optional<DesktopControl::Geometry> shownIcon;
+    ASSERT_TRUE(soon([&] { return (shownIcon = trayIcon()) && overlays() > 0; }, 10s));
+    const auto icon = *shownIcon;
 
     clickIcon();
-    ASSERT_TRUE(soon([&] { return panels() == 1; }));
+    std::vector<xcb_window_t> shownPanels;
+    ASSERT_TRUE(soon([&] { return (shownPanels = windows("tavrilux", 300, 500)).size() == 1; }));
     EXPECT_EQ(control->activeWindow(), alpha);
-    const xcb_window_t panelWindow = windows("tavrilux", 300, 500).front();
-    const auto panel = *control->geometry(panelWindow);
+    const xcb_window_t panelWindow = shownPanels.front();
+    const auto panelGeometry = control->geometry(panelWindow);
+    ASSERT_TRUE(panelGeometry);
+    const auto panel = *panelGeometry;
     EXPECT_LE(panel.y + panel.height, icon.y) << "above the bottom tray";
     EXPECT_LE(panel.x + panel.width, testdesktop::TestDesktop::kMonitorWidth);
     EXPECT_TRUE(
@@ -486,9 +490,10 @@ TEST_F(ShellEndToEndTest, WithoutATrayItKeepsDimmingAndTheIconComesWithATray) {
     // umbrella light. (It ends with the X server.)
     ASSERT_TRUE(sh("trayer --edge bottom --align right --widthtype request --height 24 "
                    "--tint 0x202020 --transparent true --alpha 0 >/dev/null 2>&1 &"));
-    EXPECT_TRUE(soon([&] { return dot() == 'r'; }, 10s));
+    std::optional<DesktopControl::Geometry> icon;
+    ASSERT_TRUE(soon([&] { return dot() == 'r' && (icon = trayIcon()); }, 10s));
     EXPECT_GT(iconPixels([](const auto& p) { return p.red + p.green + p.blue > 360; }), 20);
-    const auto corner = control->pixel(trayIcon()->x, trayIcon()->y);
+    const auto corner = control->pixel(icon->x, icon->y);
     EXPECT_LT(corner.red + corner.green + corner.blue, 150) << "the tray shows around it";
     clickIcon();
     EXPECT_TRUE(soon([&] { return panels() == 1; }));
@@ -591,8 +596,9 @@ TEST_F(ShellEndToEndTest, AFirstLaunchWalksThroughTheOnboardingAndALaterOneShows
     std::filesystem::remove(entry.parent_path());
 
     app->restart();
-    ASSERT_TRUE(soon([&] { return onboarding().has_value(); }, 15s));
-    const auto window = *onboarding();
+    std::optional<DesktopControl::Geometry> shown;
+    ASSERT_TRUE(soon([&] { return (shown = onboarding()).has_value(); }, 15s));
+    const auto window = *shown;
     const auto click = [&](int x, int y) {
         ASSERT_TRUE(sh("xdotool mousemove " + std::to_string(window.x + x) + " " +
                        std::to_string(window.y + y) + " click 1"));
@@ -726,26 +732,32 @@ TEST_F(ShellEndToEndTest, MinimisedWindowsComeBackInFrontOnEveryWayOfShowingThem
     std::optional<xcb_window_t> found;
     ASSERT_TRUE(soon([&] { return (found = titledSettings()).has_value(); }));
     const xcb_window_t settings = *found;
-    EXPECT_EQ(control->geometry(settings)->width, 820);
-    EXPECT_EQ(control->geometry(settings)->height, 540);
+    const auto size = control->geometry(settings);
+    ASSERT_TRUE(size);
+    EXPECT_EQ(size->width, 820);
+    EXPECT_EQ(size->height, 540);
     EXPECT_EQ(windows("tavrilux", 820, 821), std::vector<xcb_window_t>{settings});
-    const auto centred = *control->frameGeometry(settings);
+    const auto frame = control->frameGeometry(settings);
+    ASSERT_TRUE(frame);
+    const auto centred = *frame;
     EXPECT_NEAR(centred.x + centred.width / 2, testdesktop::TestDesktop::kMonitorWidth / 2, 12);
     // Closing only hides it; it comes back where it was left, centred only when first built.
     control->moveFrame(settings, 60, 40);
-    ASSERT_TRUE(soon([&] { return control->frameGeometry(settings)->x == 60; }));
+    const auto left = [&] { return control->frameGeometry(settings).value_or(centred).x; };
+    ASSERT_TRUE(soon([&] { return left() == 60; }));
     control->requestClose(settings);
     ASSERT_TRUE(soon([&] { return !control->isViewable(settings); }));
     EXPECT_TRUE(app->isRunning());
     launchAgain();
     EXPECT_TRUE(soon([&] { return inFront(settings); }));
     EXPECT_EQ(titledSettings(), settings) << "the same window";
-    EXPECT_EQ(control->frameGeometry(settings)->x, 60);
+    EXPECT_EQ(left(), 60);
     control->activate(alpha); // the user works in the application meanwhile
     minimiseThenShow(settings, "");
     choose("Down Return");
-    ASSERT_TRUE(soon([&] { return !windows("tavrilux", 200, 300).empty(); })); // About
-    const xcb_window_t about = windows("tavrilux", 200, 300).front();
+    std::vector<xcb_window_t> abouts;
+    ASSERT_TRUE(soon([&] { return !(abouts = windows("tavrilux", 200, 300)).empty(); }));
+    const xcb_window_t about = abouts.front();      // the About window
     minimiseThenShow(settings, "Down Down Return"); // Settings
     minimiseThenShow(about, "Down Return");
     EXPECT_EQ(app->terminate(), 0) << app->standardError();
@@ -847,9 +859,16 @@ TEST_F(ShellEndToEndTest, ALostConnectionAndAKeymapWithoutOAreSaidOnce) {
     launch();
     // Only one of its own connections breaks, as xkill does: the toolkit's, then the overlays'.
     for (const std::size_t run : {1u, 2u}) {
-        ASSERT_TRUE(soon([&] { return trayIcon() && overlays() > 0; }, 10s));
-        xcb_kill_client(c(), run == 1 ? windows("tavrilux", 0, 64).front()
-                                      : windows("tavrilux-overlay").front());
+        std::vector<xcb_window_t> icons;
+        std::vector<xcb_window_t> shownOverlays;
+        ASSERT_TRUE(soon(
+            [&] {
+                icons = windows("tavrilux", 0, 64);
+                shownOverlays = windows("tavrilux-overlay");
+                return !icons.empty() && !shownOverlays.empty();
+            },
+            10s));
+        xcb_kill_client(c(), run == 1 ? icons.front() : shownOverlays.front());
         xcb_flush(c());
         EXPECT_EQ(app->waitForExit(10s), 1) << app->standardError();
         EXPECT_EQ(said("the connection to the X server was lost"), run) << app->standardError();
