@@ -92,9 +92,19 @@ protected:
         }
         return found;
     }
+    // The status icon once the tray has placed it, inside the tray's own window: while the tray
+    // makes room for it, it shows beside that window for a moment, where a click would miss it.
     std::optional<DesktopControl::Geometry> trayIcon() {
         const auto icons = windows("tavrilux", 0, 64);
-        return icons.empty() ? std::nullopt : control->geometry(icons.front());
+        if (icons.empty() || control->topLevelOf(icons.front()) == icons.front()) {
+            return std::nullopt;
+        }
+        const auto icon = control->geometry(icons.front());
+        const auto tray = control->frameGeometry(icons.front());
+        const bool placed = icon && tray && icon->x >= tray->x && icon->y >= tray->y &&
+                            icon->x + icon->width <= tray->x + tray->width &&
+                            icon->y + icon->height <= tray->y + tray->height;
+        return placed ? icon : std::nullopt;
     }
     // Right-clicks the icon and picks from its menu (About, Settings, Quit) with `keys`: each
     // time a little aside from the last, so that two quick ones make no double click.

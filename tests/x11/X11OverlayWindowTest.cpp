@@ -517,7 +517,8 @@ TEST_F(X11BareOverlayTest, ACompositorGoneWhileAnOverlayIsPlacedLeavesItHidden) 
     EXPECT_FALSE(isViewable(id)) << "a translucent window would black out the desktop";
 
     holdSelection(true);
-    sync();
+    sync(); // reads it, and maps the window
+    sync(); // the map handled
     EXPECT_TRUE(isViewable(id)) << "back with the compositor";
     EXPECT_EQ(levelOf(id) + 1, levelOf(a));
 }
