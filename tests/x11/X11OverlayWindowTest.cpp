@@ -490,7 +490,7 @@ protected:
     }
     // Takes or gives up the selection; the factory has received the news, but not read it.
     void holdSelection(bool hold) {
-        xcb_set_selection_owner(c(), hold ? selectionWindow : XCB_WINDOW_NONE,
+        xcb_set_selection_owner(c(), hold ? selectionWindow : xcb_window_t{XCB_WINDOW_NONE},
                                 control->atom("_NET_WM_CM_S0"), XCB_CURRENT_TIME);
         std::free(xcb_get_input_focus_reply(c(), xcb_get_input_focus(c()), nullptr));
         xcb_connection_t* own = factory ? factory->connection() : nullptr;
