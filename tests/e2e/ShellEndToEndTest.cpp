@@ -756,7 +756,7 @@ TEST_F(ShellEndToEndTest, MinimisedWindowsComeBackInFrontOnEveryWayOfShowingThem
     const auto left = [&] { return control->frameGeometry(settings).value_or(centred).x; };
     ASSERT_TRUE(soon([&] { return left() == 60; }));
     control->requestClose(settings);
-    ASSERT_TRUE(soon([&] { return !control->isViewable(settings); }));
+    ASSERT_TRUE(soon([&] { return !control->isViewable(settings) && !titledSettings(); }));
     EXPECT_TRUE(app->isRunning());
     launchAgain();
     EXPECT_TRUE(soon([&] { return inFront(settings); }));
