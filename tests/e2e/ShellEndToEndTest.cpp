@@ -116,6 +116,30 @@ protected:
     }
     // The quick panel, not the wider settings window.
     int panels() { return static_cast<int>(windows("tavrilux", 300, 500).size()); }
+    // The first window `windows()` finds, once one shows (or `count` of them); none when none
+    // came in time. Read once, where the condition held.
+    std::optional<xcb_window_t> soonShown(const std::string& instance, int minWidth, int maxWidth,
+                                          std::chrono::milliseconds timeout = 5s,
+                                          std::size_t count = 0) {
+        std::vector<xcb_window_t> shown;
+        if (!soon(
+                [&] {
+                    shown = windows(instance, minWidth, maxWidth);
+                    return count == 0 ? !shown.empty() : shown.size() == count;
+                },
+                timeout)) {
+            return std::nullopt;
+        }
+        return shown.front();
+    }
+    // The quick panel once it shows, alone.
+    std::optional<xcb_window_t> soonPanel() { return soonShown("tavrilux", 300, 500, 5s, 1); }
+    // Where `w` lies now; a failure when it is gone.
+    DesktopControl::Geometry geometryOf(xcb_window_t w) {
+        const auto g = control->geometry(w);
+        EXPECT_TRUE(g.has_value()) << "window " << w << " is gone";
+        return g.value_or(DesktopControl::Geometry{});
+    }
     int overlays() { return static_cast<int>(windows("tavrilux-overlay").size()); }
 
     // The status dot's colour: 'g' green, 'r' red, '?' anything else.
@@ -395,13 +419,11 @@ TEST_F(ShellEndToEndTest, PanelNeverTakesTheActivationAndClosesOnAnyWayOut) {
     const auto icon = *shownIcon;
 
     clickIcon();
-    std::vector<xcb_window_t> shownPanels;
-    ASSERT_TRUE(soon([&] { return (shownPanels = windows("tavrilux", 300, 500)).size() == 1; }));
+    const auto shownPanel = soonPanel();
+    ASSERT_TRUE(shownPanel);
     EXPECT_EQ(control->activeWindow(), alpha);
-    const xcb_window_t panelWindow = shownPanels.front();
-    const auto panelGeometry = control->geometry(panelWindow);
-    ASSERT_TRUE(panelGeometry);
-    const auto panel = *panelGeometry;
+    const xcb_window_t panelWindow = *shownPanel;
+    const auto panel = geometryOf(panelWindow);
     EXPECT_LE(panel.y + panel.height, icon.y) << "above the bottom tray";
     EXPECT_LE(panel.x + panel.width, testdesktop::TestDesktop::kMonitorWidth);
     EXPECT_TRUE(
@@ -417,9 +439,10 @@ TEST_F(ShellEndToEndTest, PanelNeverTakesTheActivationAndClosesOnAnyWayOut) {
     // The middle button (pasting in a terminal) too; a wheel turned outside is no click. The
     // panel must go with the middle press, not before it: that is their order on the server.
     clickIcon();
-    ASSERT_TRUE(soon([&] { return panels() == 1; }));
+    const auto shownAgain = soonPanel();
+    ASSERT_TRUE(shownAgain);
     testdesktop::PressLog log(desktop->display());
-    const xcb_window_t middle = windows("tavrilux", 300, 500).front();
+    const xcb_window_t middle = *shownAgain;
     log.watch(middle);
     ASSERT_TRUE(sh("xdotool mousemove 300 250 click 4 click 5 click 6 click 7 click 2"));
     ASSERT_TRUE(log.waitUntil([&](const auto&) { return log.indexOf(gone(middle)) >= 0; }))
@@ -471,11 +494,13 @@ TEST_P(ShellWorkAreaEndToEndTest, ThePanelKeepsOutOfTheDocksOnItsMonitor) {
                         "--strut", "top"});
     startAlpha();
     launch();
-    ASSERT_TRUE(soon([&] { return trayIcon().has_value(); }, 10s));
-    const auto icon = *trayIcon();
+    std::optional<DesktopControl::Geometry> shownIcon;
+    ASSERT_TRUE(soon([&] { return (shownIcon = trayIcon()).has_value(); }, 10s));
+    const auto icon = *shownIcon;
     clickIcon();
-    ASSERT_TRUE(soon([&] { return panels() == 1; }));
-    const auto panel = *control->geometry(windows("tavrilux", 300, 500).front());
+    const auto shownPanel = soonPanel();
+    ASSERT_TRUE(shownPanel);
+    const auto panel = geometryOf(*shownPanel);
     EXPECT_GE(panel.y, 120) << "below the bar of its monitor";
     EXPECT_LT(panel.y, 160) << "the other monitor's bar is no matter here";
     EXPECT_LE(panel.y + panel.height, icon.y) << "above the bottom tray";
@@ -636,10 +661,10 @@ TEST_F(ShellEndToEndTest, FinishingTheOnboardingLeavesAPanelOpenedFromTheTrayOpe
     startAlpha();
     app = std::make_unique<EngineProcess>(desktop->display(), EngineLook{},
                                           EngineProcess::Configuration::fresh);
-    ASSERT_TRUE(soon([&] { return !windows("tavrilux", 680, 681).empty(); }, 15s))
-        << app->standardError();
-    const xcb_window_t onboarding = windows("tavrilux", 680, 681).front();
-    const auto window = *control->geometry(onboarding);
+    const auto shownOnboarding = soonShown("tavrilux", 680, 681, 15s);
+    ASSERT_TRUE(shownOnboarding) << app->standardError();
+    const xcb_window_t onboarding = *shownOnboarding;
+    const auto window = geometryOf(onboarding);
     // The pages' blue buttons sit centred 55 pixels above the bottom: "Get started" 113 wide,
     // "Continue" 100, the last page's 140. A page has come when its button is in place (within
     // a few pixels: blue over its width, dark just beyond) and its dot at the bottom is blue.
@@ -669,8 +694,9 @@ TEST_F(ShellEndToEndTest, FinishingTheOnboardingLeavesAPanelOpenedFromTheTrayOpe
     ASSERT_TRUE(soon([&] { return onPage(3) && buttonFrom(270, 410); }));
 
     clickIcon();
-    ASSERT_TRUE(soon([&] { return panels() == 1; }));
-    const xcb_window_t panel = windows("tavrilux", 300, 500).front();
+    const auto shownPanel = soonPanel();
+    ASSERT_TRUE(shownPanel);
+    const xcb_window_t panel = *shownPanel;
     testdesktop::PressLog log(desktop->display());
     log.watch(panel);
     // Pressed and released at once, as a quick hand does: the toolkit then has both before the
@@ -765,9 +791,9 @@ TEST_F(ShellEndToEndTest, MinimisedWindowsComeBackInFrontOnEveryWayOfShowingThem
     control->activate(alpha); // the user works in the application meanwhile
     minimiseThenShow(settings, "");
     choose("Down Return");
-    std::vector<xcb_window_t> abouts;
-    ASSERT_TRUE(soon([&] { return !(abouts = windows("tavrilux", 200, 300)).empty(); }));
-    const xcb_window_t about = abouts.front();      // the About window
+    const auto shownAbout = soonShown("tavrilux", 200, 300);
+    ASSERT_TRUE(shownAbout);
+    const xcb_window_t about = *shownAbout;
     minimiseThenShow(settings, "Down Down Return"); // Settings
     minimiseThenShow(about, "Down Return");
     EXPECT_EQ(app->terminate(), 0) << app->standardError();
@@ -791,7 +817,7 @@ TEST_F(ShellEndToEndTest, TheAboutWindowHasItsCloseButtonOnlyAndTheSettingsWindo
     EXPECT_FALSE(allows(window, "MAXIMIZE_HORZ") || allows(window, "MAXIMIZE_VERT"));
     EXPECT_FALSE(allows(window, "RESIZE"));
     // Fixed: the smallest and the largest size it asks for are its size.
-    const auto size = *control->geometry(window);
+    const auto size = geometryOf(window);
     const auto hints = values(window, "WM_NORMAL_HINTS"); // flags, x, y, w, h, min, max, ...
     ASSERT_GE(hints.size(), 9u);
     EXPECT_EQ(hints[0] & (16 | 32), 16u | 32u) << "a minimum and a maximum size";
@@ -803,7 +829,9 @@ TEST_F(ShellEndToEndTest, TheAboutWindowHasItsCloseButtonOnlyAndTheSettingsWindo
 
     // It moves by its background: held low in its left part and dragged, it follows the pointer.
     ASSERT_TRUE(allows(window, "MOVE"));
-    const auto start = *control->frameGeometry(window);
+    const auto startFrame = control->frameGeometry(window);
+    ASSERT_TRUE(startFrame);
+    const auto start = *startFrame;
     const int fromX = start.x + 30;
     const int fromY = start.y + start.height - 30;
     const auto at = [](int x, int y) {
@@ -820,7 +848,8 @@ TEST_F(ShellEndToEndTest, TheAboutWindowHasItsCloseButtonOnlyAndTheSettingsWindo
         return now && (now->x != start.x || now->y != start.y);
     }));
     ASSERT_TRUE(sh("xdotool mouseup 1"));
-    EXPECT_NE(*control->frameGeometry(window), start) << "it stays where it was dragged";
+    EXPECT_NE(control->frameGeometry(window).value_or(start), start)
+        << "it stays where it was dragged";
 
     // Its own close button closes it: the cross drawn dark in its top trailing corner.
     std::optional<std::pair<int, int>> cross;
@@ -852,8 +881,9 @@ TEST_F(ShellEndToEndTest, TheAboutWindowHasItsCloseButtonOnlyAndTheSettingsWindo
 
     // The settings window is a window like any other: minimised, maximised and resized.
     choose("Down Down Return");
-    ASSERT_TRUE(soon([&] { return !windows("tavrilux", 820, 821).empty(); }));
-    const xcb_window_t settings = windows("tavrilux", 820, 821).front();
+    const auto shownSettings = soonShown("tavrilux", 820, 821);
+    ASSERT_TRUE(shownSettings);
+    const xcb_window_t settings = *shownSettings;
     EXPECT_TRUE(soon([&] {
         return allows(settings, "MINIMIZE") && allows(settings, "MAXIMIZE_HORZ") &&
                allows(settings, "MAXIMIZE_VERT") && allows(settings, "RESIZE");
