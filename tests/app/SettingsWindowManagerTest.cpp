@@ -9,7 +9,7 @@
 namespace tavrilux {
 namespace {
 
-// Placement and reuse of the window are checked on the test desktop (SettingsWindowEndToEndTest).
+// Placement, title and reuse of the window are checked on the test desktop (ShellEndToEndTest).
 TEST(SettingsWindowManagerTest, OpensOnTheAskedTabFromTheFirstFrameAndTracksThePolicy) {
     ui::testing::SettingsModel model;
     SettingsWindowManager manager(model.context, model.services);

@@ -124,24 +124,30 @@ TEST(StatusBarControllerTest, TheHotKeySaysWhenOLeavesOrComesBackAndWhenItIsClai
 }
 
 TEST(StatusGlyphTest, TheUmbrellaInItsColourEdgedOppositeAndTheStateDotAtEverySize) {
+    // The platform's system green (on) and system red (off).
+    const QRgb green = qRgb(52, 199, 89);
+    const QRgb red = qRgb(255, 59, 48);
     for (int size : {16, 22, 24, 32}) {
         for (const QColor& foreground : {QColor(Qt::white), QColor(Qt::black)}) {
-            const QImage image = StatusGlyph::image(size % 2 == 0, size, foreground);
-            const double d = size / 3.0;
-            EXPECT_EQ(image.pixelColor(qRound(size - 1 - d / 2), qRound(size - d / 2)).rgb(),
-                      size % 2 == 0 ? StatusGlyph::kOnColor : StatusGlyph::kOffColor);
-            EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0) << "transparent around";
-            EXPECT_EQ(image.pixelColor(size - 1, 0).alpha(), 0);
-            int body = 0;
-            int edge = 0;
-            for (int i = 0; i < size * size; ++i) {
-                const QColor p = image.pixelColor(i % size, i / size);
-                const int fromForeground = std::abs(qGray(p.rgb()) - qGray(foreground.rgb()));
-                body += p.alpha() > 240 && fromForeground < 8;
-                edge += p.alpha() > 100 && fromForeground > 200;
+            for (const bool enabled : {true, false}) {
+                const QImage image = StatusGlyph::image(enabled, size, foreground);
+                const double d = size / 3.0;
+                EXPECT_EQ(image.pixelColor(qRound(size - 1 - d / 2), qRound(size - d / 2)).rgb(),
+                          enabled ? green : red)
+                    << size << (enabled ? " on" : " off");
+                EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0) << "transparent around";
+                EXPECT_EQ(image.pixelColor(size - 1, 0).alpha(), 0);
+                int body = 0;
+                int edge = 0;
+                for (int i = 0; i < size * size; ++i) {
+                    const QColor p = image.pixelColor(i % size, i / size);
+                    const int fromForeground = std::abs(qGray(p.rgb()) - qGray(foreground.rgb()));
+                    body += p.alpha() > 240 && fromForeground < 8;
+                    edge += p.alpha() > 100 && fromForeground > 200;
+                }
+                EXPECT_GT(body, size * size / 20) << size;
+                EXPECT_GT(edge, size * size / 20) << size << " the edge of the opposite lightness";
             }
-            EXPECT_GT(body, size * size / 20) << size;
-            EXPECT_GT(edge, size * size / 20) << size << " the edge of the opposite lightness";
         }
     }
 }

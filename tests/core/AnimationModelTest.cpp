@@ -12,6 +12,30 @@ namespace {
 
 using fakes::VirtualMainQueue;
 
+// The platform's named curves: ease-in starts slowly, ease-out ends slowly (the mirror image of
+// ease-in), ease-in-ease-out does both and is halfway at half time.
+TEST(TimingFunctionTest, NamedCurvesHaveTheUsualControlPoints) {
+    using Curves = AnimationConstants::TimingFunction;
+    EXPECT_EQ(Curves::easeIn(), MediaTimingFunction(0.42, 0.0, 1.0, 1.0));
+    EXPECT_EQ(Curves::easeOut(), MediaTimingFunction(0.0, 0.0, 0.58, 1.0));
+    EXPECT_EQ(Curves::easeInEaseOut(), MediaTimingFunction(0.42, 0.0, 0.58, 1.0));
+    EXPECT_EQ(&Curves::easeOut(), &Curves::easeOut()) << "made once";
+
+    EXPECT_NEAR(Curves::easeIn().valueAt(0.5), 0.3153, 1e-4);
+    EXPECT_NEAR(Curves::easeOut().valueAt(0.5), 1 - 0.3153, 1e-4);
+    EXPECT_NEAR(Curves::easeInEaseOut().valueAt(0.5), 0.5, 1e-9);
+    for (const double t : {0.1, 0.25, 0.75, 0.9}) {
+        EXPECT_LT(Curves::easeIn().valueAt(t), t) << t;
+        EXPECT_GT(Curves::easeOut().valueAt(t), t) << t;
+        EXPECT_NEAR(Curves::easeOut().valueAt(t), 1 - Curves::easeIn().valueAt(1 - t), 1e-9) << t;
+        EXPECT_NEAR(Curves::easeInEaseOut().valueAt(t), 1 - Curves::easeInEaseOut().valueAt(1 - t),
+                    1e-9)
+            << t;
+    }
+    EXPECT_LT(Curves::easeInEaseOut().valueAt(0.25), 0.25);
+    EXPECT_GT(Curves::easeInEaseOut().valueAt(0.75), 0.75);
+}
+
 TEST(TimingFunctionTest, ValuesLieOnTheBezierCurveAndClampOutsideIt) {
     for (const auto& curve : {MediaTimingFunction::easeIn(), MediaTimingFunction::easeOut(),
                               MediaTimingFunction::easeInEaseOut()}) {

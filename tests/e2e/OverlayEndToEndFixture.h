@@ -128,6 +128,28 @@ protected:
     }
     int overlaysOn(int monitorX) { return static_cast<int>(mappedOverlaysOn(monitorX).size()); }
 
+    // Every overlay shown (our own top-level windows) is at full opacity: no fade runs.
+    bool fadedIn() {
+        for (xcb_window_t w : control->rootChildren()) {
+            if (!hasOverlayClass(w) || !control->isViewable(w)) {
+                continue;
+            }
+            auto* r = xcb_get_property_reply(
+                c(),
+                xcb_get_property(c(), 0, w, control->atom("_NET_WM_WINDOW_OPACITY"),
+                                 XCB_ATOM_CARDINAL, 0, 1),
+                nullptr);
+            const bool opaque =
+                r != nullptr && r->format == 32 && xcb_get_property_value_length(r) == 4 &&
+                *static_cast<const std::uint32_t*>(xcb_get_property_value(r)) == 0xFFFFFFFFu;
+            std::free(r);
+            if (!opaque) {
+                return false;
+            }
+        }
+        return true;
+    }
+
     int overlayWindowCount() {
         int count = 0;
         for (xcb_window_t w : control->rootChildren()) {
@@ -154,19 +176,33 @@ protected:
         return false;
     }
 
-    // The window's centre shows `colour` (within rounding), soon.
-    ::testing::AssertionResult soonShows(xcb_window_t client, const Colour& colour) {
-        Colour p;
+    // What `read` gives comes within `tolerance` of `colour` in every channel, soon; else what it
+    // gave last.
+    ::testing::AssertionResult soonNear(const std::function<Colour()>& read, const Colour& colour,
+                                        int tolerance = 2) {
+        Colour last;
         if (soon([&] {
-                p = control->centrePixel(client);
-                return std::abs(p.red - colour.red) <= 2 && std::abs(p.green - colour.green) <= 2 &&
-                       std::abs(p.blue - colour.blue) <= 2;
+                last = read();
+                return std::abs(last.red - colour.red) <= tolerance &&
+                       std::abs(last.green - colour.green) <= tolerance &&
+                       std::abs(last.blue - colour.blue) <= tolerance;
             })) {
             return ::testing::AssertionSuccess();
         }
         return ::testing::AssertionFailure()
-               << "shows (" << p.red << ", " << p.green << ", " << p.blue << "), not ("
+               << "shows (" << last.red << ", " << last.green << ", " << last.blue << "), not ("
                << colour.red << ", " << colour.green << ", " << colour.blue << ")";
+    }
+    // The window's centre shows `colour` (within rounding), soon.
+    ::testing::AssertionResult soonShows(xcb_window_t client, const Colour& colour) {
+        return soonNear([this, client] { return control->centrePixel(client); }, colour);
+    }
+
+    // The window manager stacks `lower` below `upper` (its list, bottom to top).
+    bool stackedBelow(xcb_window_t lower, xcb_window_t upper) {
+        const auto list = control->stackingList();
+        const auto at = [&](xcb_window_t w) { return std::find(list.begin(), list.end(), w); };
+        return at(lower) < at(upper) && at(upper) != list.end();
     }
 
     static void expectNear(const Colour& actual, const Colour& expected, int tolerance,

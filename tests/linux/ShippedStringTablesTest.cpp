@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <regex>
 #include <set>
 #include <string>
@@ -99,6 +100,39 @@ TEST(ShippedStringTablesTest, EveryLanguageIsCompleteAndKeepsThePlaceholders) {
                 continue;
             }
             EXPECT_EQ(placeholders(*translated), placeholders(text)) << key;
+        }
+    }
+}
+
+// A translation left in English reads as if the language fell back. Only these words stay as
+// they are: names (the product, the modes, keys on the keyboard) and words the language shares
+// with English.
+TEST(ShippedStringTablesTest, EveryLanguageTranslatesItsTextsButTheWordsItKeeps) {
+    const std::set<std::string> everywhere{"Tavrilux", "Aura", "Alt", "Super", "O", "OK"};
+    const std::map<std::string, std::set<std::string>> kept{
+        {"de", {"Flow", "Browser", "Updates", "Version", "Orange", "Cyan", "Fuchsia", "Neutral"}},
+        {"fr", {"Exclusions", "Grain", "Notes", "Active", "Version", "Orange", "Cyan", "Fuchsia"}},
+        {"es", {"General"}},
+    };
+    // The words of a text: without its placeholders and the blanks around them.
+    const auto words = [](const std::string& text) {
+        static const std::regex placeholder(
+            R"re(\s*%(?:%|[0-9$]*[lhqz]*[@dDuUxXoOfeEgGcCsSpaAF])\s*)re");
+        return std::regex_replace(text, placeholder, "");
+    };
+    const StringTable english = shippedTable("en");
+    ASSERT_FALSE(english.empty());
+    for (const auto& [code, itsOwn] : kept) {
+        SCOPED_TRACE(code);
+        const StringTable table = shippedTable(code);
+        ASSERT_FALSE(table.empty());
+        for (const auto& [key, text] : english.entries()) {
+            const auto* translated = table.find(key);
+            const std::string same = words(text);
+            if (translated && *translated == text && !same.empty()) {
+                EXPECT_TRUE(everywhere.contains(same) || itsOwn.contains(same))
+                    << key << " is left in English: \"" << text << '"';
+            }
         }
     }
 }

@@ -10,6 +10,7 @@
 #include "ui/components/TavriluxSwitch.h"
 #include "ui/components/ToggleRow.h"
 #include "ui/foundation/Symbols.h"
+#include "ui/settings/AboutPanelView.h"
 #include "ui/settings/AboutTab.h"
 #include "ui/settings/CheckRow.h"
 #include "ui/settings/ContentView.h"
@@ -18,6 +19,7 @@
 #include "ui/settings/GeneralTab.h"
 #include "ui/settings/LinkButton.h"
 #include "ui/settings/SidebarRow.h"
+#include "ui/settings/VersionText.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -134,6 +136,55 @@ TEST(ContentViewTest, PageKeysHomeAndEndScrollThePaneWhereverTheFocusIs) {
         EXPECT_LT(press(Qt::Key_PageUp), bottom) << name.toStdString();
         EXPECT_EQ(press(Qt::Key_Home), 0) << name.toStdString();
         EXPECT_EQ(press(Qt::Key_PageUp), 0) << "stays at the top: " << name.toStdString();
+    }
+}
+
+TEST(GeneralTabTest, TheBoxShowsWhatTheLoginServiceReports) {
+    struct Case {
+        LoginItemStatus before;
+        LoginItemStatus afterRegister;
+        std::optional<ServiceFailure> failure;
+        bool on;
+        bool link;
+    };
+    const Case cases[] = {
+        {LoginItemStatus::notRegistered, LoginItemStatus::requiresApproval, std::nullopt, false,
+         true},
+        {LoginItemStatus::notFound, LoginItemStatus::enabled, std::nullopt, true, false},
+        {LoginItemStatus::requiresApproval, LoginItemStatus::enabled,
+         ServiceFailure{"the session bus is gone"}, false, false},
+    };
+    for (const Case& c : cases) {
+        testing::SettingsModel model;
+        model.loginService.setStatus(c.before);
+        model.loginService.statusAfterRegister = c.afterRegister;
+        model.loginService.failure = c.failure;
+        GeneralTab tab(model.context, model.loginItem);
+        tab.show();
+        ASSERT_TRUE(waitFor([&] { return !tab.isWaiting(); }));
+        EXPECT_EQ(tab.approvalLink()->isVisible(), c.before == LoginItemStatus::requiresApproval);
+        ::testing::internal::CaptureStdout();
+        // The title is part of the click target.
+        QTest::mouseClick(tab.checkRow(), Qt::LeftButton, {},
+                          QPoint(tab.checkRow()->width() - 4, tab.checkRow()->height() / 2));
+        ASSERT_TRUE(waitFor([&] { return !tab.isWaiting(); }));
+        const std::string out = ::testing::internal::GetCapturedStdout();
+        EXPECT_EQ(model.loginService.registerCalls, 1);
+        EXPECT_EQ(tab.checkRow()->isOn(), c.on);
+        EXPECT_EQ(tab.approvalLink()->isVisible(), c.link);
+        EXPECT_EQ(out,
+                  c.failure ? "LoginItem.setEnabled(true) failed: the session bus is gone\n" : "");
+        if (c.link) {
+            QTest::mouseClick(tab.approvalLink(), Qt::LeftButton);
+            ASSERT_TRUE(waitFor([&] { return !model.opener.opened.empty(); }));
+            EXPECT_EQ(model.opener.opened.front(), "/home/ann/.config/autostart");
+        }
+        if (c.on) {
+            QTest::mouseClick(tab.checkRow(), Qt::LeftButton);
+            ASSERT_TRUE(waitFor([&] { return !tab.isWaiting(); }));
+            EXPECT_EQ(model.loginService.unregisterCalls, 1);
+            EXPECT_FALSE(tab.checkRow()->isOn());
+        }
     }
 }
 
@@ -265,11 +316,24 @@ TEST(ExclusionsTabTest, RowsFollowTheSettingsLiveAndRemoveOneAtATime) {
 }
 
 TEST(AboutTabTest, SwitchesShowWhatIsStoredAndCheckNowFollowsTheService) {
+    // The version line: the release version in the table's text, "dev" without one.
+    testing::installStrings("\"version_format\" = \"Version %@\";");
+    EXPECT_EQ(versionText("1.2.0"), "Version 1.2.0");
+    EXPECT_EQ(versionText(std::nullopt), "Version dev");
+    const auto versionLines = [](QWidget& view) {
+        view.resize(view.sizeHint().expandedTo(QSize(500, 300)));
+        return testing::drawnTexts(view).filter(QRegularExpression("^Version "));
+    };
+    AboutPanelView released("1.2.0");
+    EXPECT_EQ(versionLines(released), QStringList{"Version 1.2.0"});
+    AboutPanelView development(std::nullopt);
+    EXPECT_EQ(versionLines(development), QStringList{"Version dev"});
 
     testing::SettingsModel model;
     {
-        AboutTab tab(model.context, std::nullopt); // no update controller
+        AboutTab tab(model.context, std::nullopt); // a development build: no update controller
         tab.show();
+        EXPECT_EQ(versionLines(tab), QStringList{"Version dev"});
         EXPECT_FALSE(tab.automaticUpdatesRow()->isOn());
         EXPECT_FALSE(tab.automaticUpdatesRow()->isEnabled()) << "shown as doing nothing";
         EXPECT_FALSE(tab.checkNowRow()->isEnabled());
@@ -286,6 +350,7 @@ TEST(AboutTabTest, SwitchesShowWhatIsStoredAndCheckNowFollowsTheService) {
                              c.standardDefaults, c.screens, c.applications};
     AboutTab tab(withController, "1.2.0");
     tab.show();
+    EXPECT_EQ(versionLines(tab), QStringList{"Version 1.2.0"});
     EXPECT_TRUE(tab.automaticUpdatesRow()->isEnabled());
     tab.automaticUpdatesRow()->toggle()->click();
     settle();

@@ -83,14 +83,14 @@ TEST_F(X11FaultsTest, RegularApplicationsAndTheirKeys) {
     for (const auto& info : entries) {
         EXPECT_EQ(info.layer, info.number == dock.windows[0] ? 20 : 0);
     }
-    EXPECT_EQ(x11->runningApplication(dock.pid)->activationPolicy, ActivationPolicy::accessory);
-    EXPECT_EQ(x11->runningApplication(skipper.pid)->activationPolicy, ActivationPolicy::accessory);
-    EXPECT_EQ(x11->runningApplication(both.pid)->activationPolicy, ActivationPolicy::regular);
+    EXPECT_EQ(applicationOf(dock.pid).activationPolicy, ActivationPolicy::accessory);
+    EXPECT_EQ(applicationOf(skipper.pid).activationPolicy, ActivationPolicy::accessory);
+    EXPECT_EQ(applicationOf(both.pid).activationPolicy, ActivationPolicy::regular);
     EXPECT_FALSE(x11->runningApplication(999999).has_value());
-    EXPECT_EQ(x11->runningApplication(editor.pid)->bundleIdentifier, "org.example.Editor");
-    EXPECT_EQ(x11->runningApplication(editor.pid)->localizedName, "Example Editor");
-    EXPECT_EQ(x11->runningApplication(plain.pid)->bundleIdentifier, "Plain");
-    EXPECT_EQ(x11->runningApplication(both.pid)->bundleIdentifier, "org.gtk.Both");
+    EXPECT_EQ(applicationOf(editor.pid).bundleIdentifier, "org.example.Editor");
+    EXPECT_EQ(applicationOf(editor.pid).localizedName, "Example Editor");
+    EXPECT_EQ(applicationOf(plain.pid).bundleIdentifier, "Plain");
+    EXPECT_EQ(applicationOf(both.pid).bundleIdentifier, "org.gtk.Both");
 }
 
 class X11BareServerTest : public X11FocusFixture {
@@ -155,7 +155,7 @@ TEST_F(X11BareServerTest, FramesOrderTheListAndWithoutItTheRootsChildrenWithWmSt
     EXPECT_EQ(snapshot->windowInfo[1].bounds, (WindowBounds{10, 10, 300, 300}));
     EXPECT_EQ(snapshot->windowInfo[1].ownerPID, first.pid);
     // Its windows are no managed ones: the process is no application.
-    EXPECT_EQ(x11->runningApplication(first.pid)->activationPolicy, ActivationPolicy::regular);
+    EXPECT_EQ(applicationOf(first.pid).activationPolicy, ActivationPolicy::regular);
     EXPECT_FALSE(x11->runningApplication(unmanaged.pid).has_value());
 
     // A window manager's list naming all three and a window nested deeper than any window
@@ -250,8 +250,8 @@ TEST_F(X11FaultsTest, MalformedPropertiesDegradeToTheirDefaults) {
     ASSERT_TRUE(control->waitUntil([&] {
         const auto snapshot = x11->captureSnapshot();
         const auto entries = snapshot ? entriesOf(*snapshot, {window}) : std::vector<WindowInfo>{};
-        if (entries.size() == 1 && x11->runningApplication(app.pid) &&
-            x11->runningApplication(app.pid)->bundleIdentifier == std::nullopt) {
+        const auto known = x11->runningApplication(app.pid);
+        if (entries.size() == 1 && known && known->bundleIdentifier == std::nullopt) {
             entry = entries[0];
             return true;
         }
@@ -260,8 +260,8 @@ TEST_F(X11FaultsTest, MalformedPropertiesDegradeToTheirDefaults) {
     // Still an ordinary window of a regular application, its bounds the client's own.
     EXPECT_EQ(entry->layer, 0);
     EXPECT_EQ(entry->ownerPID, app.pid);
-    EXPECT_EQ(x11->runningApplication(app.pid)->activationPolicy, ActivationPolicy::regular);
-    EXPECT_EQ(x11->runningApplication(app.pid)->localizedName, "plain");
+    EXPECT_EQ(applicationOf(app.pid).activationPolicy, ActivationPolicy::regular);
+    EXPECT_EQ(applicationOf(app.pid).localizedName, "plain");
     ASSERT_TRUE(entry->bounds.has_value());
     EXPECT_EQ(entry->bounds->width, 300);
     EXPECT_EQ(entry->bounds->height, 300);

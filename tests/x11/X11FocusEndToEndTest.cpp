@@ -114,8 +114,10 @@ TEST_F(X11FocusEndToEndTest, ActivationsNameTheirApplicationAndDeliverANewSceneA
     auto other = X11Desktop::connect(
         queue, desktop->display().c_str(), nullptr,
         std::make_shared<linux_platform::DesktopEntryIndex>(std::vector<std::filesystem::path>{}));
-    ASSERT_TRUE(other && other->frontmostApplication());
-    EXPECT_EQ(other->frontmostApplication()->bundleIdentifier, "Back");
+    ASSERT_TRUE(other);
+    const auto known = other->frontmostApplication();
+    ASSERT_TRUE(known);
+    EXPECT_EQ(known->bundleIdentifier, "Back");
 
     const auto front =
         startManagedClient({"--class", "front,Front", "--geometry", "500x400+200+150"});

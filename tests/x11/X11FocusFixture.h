@@ -48,6 +48,14 @@ protected:
 
     DisplayID displayNumber(const std::string& monitor) { return control->atom(monitor); }
 
+    // The application of `pid` as the adapter knows it now; a failure (and an empty one) when it
+    // knows none.
+    RunningApplication applicationOf(ProcessID pid) {
+        const auto app = x11->runningApplication(pid);
+        EXPECT_TRUE(app.has_value()) << "no application of process " << pid;
+        return app.value_or(RunningApplication{});
+    }
+
     // The scene frame expected for a client window: its frame, flipped around the primary
     // (left, 800 high) monitor.
     Rect expectedFrame(xcb_window_t window) {

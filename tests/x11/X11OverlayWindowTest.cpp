@@ -475,5 +475,90 @@ TEST_F(X11OverlayWindowTest, KeptWindowsGoWithTheirDisplayOrWhenSomeoneElseDestr
     EXPECT_EQ(std::count_if(right.begin(), right.end(), onRoot), 0) << "no window left behind";
 }
 
+// On a bare server, no window manager moves anything but the test, and the test is the
+// compositor: it holds the compositing manager selection and lets it go when it likes.
+class X11BareOverlayTest : public X11OverlayWindowTest {
+protected:
+    testdesktop::TestDesktop::Options desktopOptions() const override { return {true}; }
+    void SetUp() override {
+        TestDesktopFixture::SetUp();
+        selectionWindow = xcb_generate_id(c());
+        xcb_create_window(c(), XCB_COPY_FROM_PARENT, selectionWindow, control->root(), 0, 0, 1, 1,
+                          0, XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+        holdSelection(true);
+        connectFactory();
+    }
+    // Takes or gives up the selection; the factory has received the news, but not read it.
+    void holdSelection(bool hold) {
+        xcb_set_selection_owner(c(), hold ? selectionWindow : xcb_window_t{XCB_WINDOW_NONE},
+                                control->atom("_NET_WM_CM_S0"), XCB_CURRENT_TIME);
+        std::free(xcb_get_input_focus_reply(c(), xcb_get_input_focus(c()), nullptr));
+        xcb_connection_t* own = factory ? factory->connection() : nullptr;
+        if (own != nullptr) {
+            std::free(xcb_get_input_focus_reply(own, xcb_get_input_focus(own), nullptr));
+        }
+    }
+
+    xcb_window_t selectionWindow = 0;
+};
+
+TEST_F(X11BareOverlayTest, ACompositorGoneWhileAnOverlayIsPlacedLeavesItHidden) {
+    const auto a = desktop->startClient({"--geometry", "300x200+100+100"}).windows.at(0);
+    auto [overlay, id] = makeOverlay();
+    overlay->order(WindowOrderingMode::below, a);
+    sync();
+    ASSERT_TRUE(isViewable(id));
+
+    // The placement reads the stacking first, and with it the compositor's going.
+    holdSelection(false);
+    overlay->order(WindowOrderingMode::below, a);
+    sync();
+    EXPECT_FALSE(factory->hasCompositor());
+    EXPECT_FALSE(isViewable(id)) << "a translucent window would black out the desktop";
+
+    holdSelection(true);
+    sync(); // reads it, and maps the window
+    sync(); // the map handled
+    EXPECT_TRUE(isViewable(id)) << "back with the compositor";
+    EXPECT_EQ(levelOf(id) + 1, levelOf(a));
+}
+
+// Read before the server has handled the put-back, the stacking still shows the overlay moved
+// away: that is no second move.
+TEST_F(X11BareOverlayTest, OneMoveAwayCostsOneTryHoweverOftenTheStackingIsReadBeforeItsResult) {
+    const auto a = desktop->startClient({"--geometry", "300x200+100+100"}).windows.at(0);
+    auto [overlay, id] = makeOverlay();
+    overlay->order(WindowOrderingMode::below, a);
+    sync();
+    ASSERT_EQ(levelOf(id) + 1, levelOf(a));
+    const auto moveAway = [&] {
+        const std::uint32_t top[] = {XCB_STACK_MODE_ABOVE};
+        xcb_configure_window(c(), id, XCB_CONFIG_WINDOW_STACK_MODE, top);
+        control->activeWindow(); // done
+        xcb_connection_t* own = factory->connection();
+        std::free(xcb_get_input_focus_reply(own, xcb_get_input_focus(own), nullptr)); // received
+    };
+    moveAway();
+    // The server, held by the test, handles nothing of the factory's meanwhile.
+    xcb_grab_server(c());
+    control->activeWindow();
+    for (int read = 0; read < 4; ++read) {
+        factory->processEvents();
+    }
+    xcb_ungrab_server(c());
+    xcb_flush(c());
+    sync();
+    EXPECT_EQ(factory->correctionCount(), 1u);
+    EXPECT_EQ(levelOf(id) + 1, levelOf(a));
+    // It has tries left.
+    for (std::uint64_t i = 2; i <= 3; ++i) {
+        moveAway();
+        sync();
+        sync();
+        EXPECT_EQ(factory->correctionCount(), i);
+        EXPECT_EQ(levelOf(id) + 1, levelOf(a)) << i;
+    }
+}
+
 } // namespace
 } // namespace tavrilux::x11

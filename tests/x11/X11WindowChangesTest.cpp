@@ -78,8 +78,8 @@ TEST_F(X11WindowChangesTest,
     control->activate(front.windows[0]);
     windowManagerCaughtUp();
     x11->captureSnapshot();
-    ASSERT_EQ(x11->runningApplication(renamed.pid)->bundleIdentifier, "Early");
-    ASSERT_EQ(x11->runningApplication(retyped.pid)->activationPolicy, ActivationPolicy::regular);
+    ASSERT_EQ(applicationOf(renamed.pid).bundleIdentifier, "Early");
+    ASSERT_EQ(applicationOf(retyped.pid).activationPolicy, ActivationPolicy::regular);
 
     // A utility window (no application of its own), a dock, and a window handed to another
     // process.
@@ -97,7 +97,7 @@ TEST_F(X11WindowChangesTest,
     EXPECT_EQ(entryOf(entries, docked.windows[0]).layer, 20);
     EXPECT_EQ(entryOf(entries, docked.windows[0]).ownerPID, front.pid);
     EXPECT_EQ(entryOf(entries, retyped.windows[0]).layer, 0);
-    EXPECT_EQ(x11->runningApplication(retyped.pid)->activationPolicy, ActivationPolicy::accessory);
+    EXPECT_EQ(applicationOf(retyped.pid).activationPolicy, ActivationPolicy::accessory);
     // Its only window gone to another process, the dock's own process is no application now.
     EXPECT_FALSE(x11->runningApplication(docked.pid).has_value());
 
@@ -126,7 +126,7 @@ TEST_F(X11WindowChangesTest, ARaiseReadsNoWindowAndAMoveReadsOnlyTheMovedOne) {
     const auto before = entriesOf(*x11->captureSnapshot(), client.windows);
     ASSERT_EQ(before.size(), 6u);
     ASSERT_EQ(before.back().number, bottom);
-    ASSERT_EQ(x11->runningApplication(client.pid)->bundleIdentifier, "TavriluxTest");
+    ASSERT_EQ(applicationOf(client.pid).bundleIdentifier, "TavriluxTest");
 
     // Raised: the window manager's list changes, no window moves.
     control->raise(bottom);
@@ -139,7 +139,7 @@ TEST_F(X11WindowChangesTest, ARaiseReadsNoWindowAndAMoveReadsOnlyTheMovedOne) {
     for (const auto& entry : entries) {
         EXPECT_EQ(entry.bounds, entryOf(before, *entry.number).bounds);
     }
-    EXPECT_EQ(x11->runningApplication(client.pid)->bundleIdentifier, "Other");
+    EXPECT_EQ(applicationOf(client.pid).bundleIdentifier, "Other");
 
     // Moved by the window manager: read again, alone.
     const xcb_window_t moved = client.windows[3];

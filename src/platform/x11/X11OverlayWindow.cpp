@@ -148,6 +148,12 @@ void X11OverlayWindow::keepInPlace() {
         surface_->destroyed || gaveUp_ || !factory_.stacking_->contains(anchorFrame_)) {
         return;
     }
+    if (restackSent_) {
+        if (!factory_.hasHandled(*restackSent_)) {
+            return;
+        }
+        restackSent_.reset();
+    }
     const xcb_window_t target = targetFrame();
     if (isInPlace(target)) {
         return;
@@ -295,8 +301,10 @@ void X11OverlayWindow::restack(xcb_window_t target) {
     if (!factory_.managed_) {
         const std::uint32_t values[] = {target, below ? std::uint32_t{XCB_STACK_MODE_BELOW}
                                                       : std::uint32_t{XCB_STACK_MODE_ABOVE}};
-        xcb_configure_window(factory_.connection_, surface_->window,
-                             XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
+        restackSent_ =
+            xcb_configure_window(factory_.connection_, surface_->window,
+                                 XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values)
+                .sequence;
     } else if (managedMapped_) {
         xcb_window_t client = anchorClient_;
         if (target != anchorFrame_) {

@@ -113,6 +113,10 @@ private:
     // (an unmapped window keeps its place).
     xcb_window_t anchorFrame_ = 0;
     xcb_window_t topLevel_ = 0;
+    // Our own window: the last restack sent, until an event shows the server has handled it.
+    // Until then the stacking read is from before it, and judging it would count one move away
+    // as several.
+    std::optional<unsigned int> restackSent_;
     // When the window was put back in place lately, and whether it pauses until the oldest of
     // those leaves the span (then it looks once more).
     std::vector<Seconds> corrections_;

@@ -353,6 +353,7 @@ void X11OverlayWindowFactory::drainSoon() {
 }
 
 bool X11OverlayWindowFactory::handleEvent(const xcb_generic_event_t& event) {
+    lastEventSequence_ = event.full_sequence;
     const std::uint8_t type = event.response_type & 0x7f;
     if (type == 0) {
         // Errors (a window that vanished before we restacked against it) are dropped.

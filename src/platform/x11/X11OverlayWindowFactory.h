@@ -132,6 +132,11 @@ private:
     bool isServerWindow(xcb_window_t window) const { return (window & clientIdMask_) == 0; }
     // Returns the request's sequence number.
     unsigned int requestRestack(xcb_window_t window, xcb_window_t sibling, bool below);
+    // The server had handled our request `sequence` when it sent the last event read: what it
+    // changed is known.
+    bool hasHandled(unsigned int sequence) const {
+        return static_cast<std::int32_t>(lastEventSequence_ - sequence) >= 0;
+    }
     // KWin puts a window restacked below a client under the first window of that client's
     // application in its own order, which can be a dialog (WM_TRANSIENT_FOR) it draws lifted
     // onto its parent far above that place. Asks KWin to move each dialog of `anchor`'s
@@ -169,6 +174,8 @@ private:
     bool hasXfixes_ = false;
     bool hasShape_ = false;
     bool hasCompositor_ = false;
+    // The sequence number of the last event (or error) read: our last request handled then.
+    std::uint32_t lastEventSequence_ = 0;
     bool selectionOwned_ = false;
     bool overlayWindowShown_ = true;
     bool usesOverlayWindow_ = false;
