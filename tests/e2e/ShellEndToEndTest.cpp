@@ -851,9 +851,12 @@ TEST_F(ShellEndToEndTest, TheAboutWindowHasItsCloseButtonOnlyAndTheSettingsWindo
     EXPECT_NE(control->frameGeometry(window).value_or(start), start)
         << "it stays where it was dragged";
 
-    // Its own close button closes it: the cross drawn dark in its top trailing corner.
+    // Its own close button closes it: the cross drawn dark in its top trailing corner, found at
+    // the same place twice in a row (the drag's last move and its repaint are over).
     std::optional<std::pair<int, int>> cross;
+    std::optional<std::pair<int, int>> before;
     EXPECT_TRUE(soon([&] {
+        before = cross;
         const auto shown = control->geometry(window);
         if (!shown) {
             return false;
@@ -870,7 +873,7 @@ TEST_F(ShellEndToEndTest, TheAboutWindowHasItsCloseButtonOnlyAndTheSettingsWindo
             }
         }
         cross = found > 4 ? std::optional(std::pair(sumX / found, sumY / found)) : std::nullopt;
-        return cross.has_value();
+        return cross.has_value() && cross == before;
     })) << "a close button";
     ASSERT_TRUE(cross);
     ASSERT_TRUE(sh("xdotool" + at(cross->first, cross->second) + " click 1"));
