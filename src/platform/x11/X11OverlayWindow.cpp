@@ -55,7 +55,7 @@ void X11OverlayWindow::order(WindowOrderingMode mode, WindowNumber relativeTo) {
     placement_ = Placement{mode, relativeTo};
     // A new order from the engine: the window manager gets its chances again.
     corrections_.clear();
-    gaveUp_ = false;
+    paused_ = false;
     resumeTask_.cancel();
     triedAt_.reset();
     if (factory_.hasCompositor_) {
@@ -145,7 +145,7 @@ bool X11OverlayWindow::isInPlace(xcb_window_t target) {
 void X11OverlayWindow::keepInPlace() {
     if (!mapped_ || !placement_ || anchorFrame_ == 0 ||
         (factory_.managed_ && (!managedMapped_ || waiting_ != Waiting::no)) ||
-        surface_->destroyed || gaveUp_ || !factory_.stacking_->contains(anchorFrame_)) {
+        surface_->destroyed || paused_ || !factory_.stacking_->contains(anchorFrame_)) {
         return;
     }
     if (restackSent_) {
@@ -169,11 +169,11 @@ void X11OverlayWindow::keepInPlace() {
     if (corrections_.size() >= X11OverlayWindowFactory::kMaxCorrections) {
         // A window manager that insists gets its way for a while; restacks that came in a burst
         // (a user changing a window's layer twice) are still put right once it has passed.
-        gaveUp_ = true;
+        paused_ = true;
         const Seconds resumeIn =
             corrections_.front() + X11OverlayWindowFactory::kCorrectionSpan - now;
         resumeTask_ = factory_.queue_.postAfter(resumeIn, [this] {
-            gaveUp_ = false;
+            paused_ = false;
             factory_.readEvents();
             keepInPlace();
             xcb_flush(factory_.connection_);

@@ -120,7 +120,7 @@ private:
     // When the window was put back in place lately, and whether it pauses until the oldest of
     // those leaves the span (then it looks once more).
     std::vector<Seconds> corrections_;
-    bool gaveUp_ = false;
+    bool paused_ = false;
     TaskHandle resumeTask_;
     // The stacking (its generation) the last correction was made for.
     std::optional<std::uint64_t> triedAt_;
